@@ -1,0 +1,17 @@
+#pragma once
+
+#include <vdacheck/check/vdc_export.h>
+#include <vdacheck/entities/vdc_entity_check.h>
+
+class vdaHeader;
+
+// A header carries only free text: nothing in it can be faulty.
+class VDC_API vdcHeaderCheck : public vdcEntityCheck {
+public:
+    explicit vdcHeaderCheck(vdaHeader& entity) : entity(entity) {}
+    ~vdcHeaderCheck() override;
+    void check(vdcLog& log, vdcFileCheck& checker) const override;
+
+protected:
+    vdaHeader& entity;
+};

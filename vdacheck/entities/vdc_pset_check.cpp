@@ -1,0 +1,15 @@
+#include <vdacheck/entities/vdc_pset_check.h>
+
+#include <vdacheck/model/vda_pset.h>
+
+vdcPsetCheck::~vdcPsetCheck() = default;
+
+void vdcPsetCheck::check(vdcLog& log, vdcFileCheck& checker) const { check_point_validity(log, checker); }
+
+void vdcPsetCheck::check_point_validity(vdcLog& log, vdcFileCheck&) const
+{
+    const int n = entity.num_points();
+    for (int i = 0; i < n; ++i)
+        if (entity.point(i).invalid())
+            log_problem(log, entity, ut_lit("Pset entity has invalid point"), {i});
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <vdacheck/model/vda_element_list.h>
+#include <vdacheck/model/vda_export.h>
+
+// A set: the BEGINSET ... ENDSET bracket. Its elements are the entities defined between the two.
+class VDA_API vdaBeginSet : public vdaElementList {
+public:
+    static const TypeInfo id;
+    explicit vdaBeginSet(const utString& name, std::vector<utString> elements = {})
+        : vdaElementList(name, std::move(elements))
+    {
+    }
+    const TypeInfo& type() const noexcept override { return id; }
+};

@@ -1,0 +1,120 @@
+#include <vdacheck/model/vda_file.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+#include <vdacheck/model/vda_object_ptr.h>
+
+namespace {
+
+// The files alive on this thread, in creation order, and the one names resolve in.
+struct FileRegistry {
+    std::vector<vdaFile*> alive;
+    vdaFile* current = nullptr;
+};
+thread_local FileRegistry registry;
+
+}  // namespace
+
+const TypeInfo vdaObject::id{"", nullptr};
+
+vdaObject::~vdaObject()
+{
+    if (file_)
+        file_->forget(*this);
+}
+
+vdaObjectPtr vdaObject::resolve(const utString& reference) const noexcept { return vda_resolve(this, reference); }
+
+vdaObjectPtr vda_resolve(const vdaObject* context, const utString& name) noexcept
+{
+    if (name.empty())
+        return {};
+    const vdaFile* file = context && context->file() ? context->file() : vdaFile::current();
+    return file ? vdaObjectPtr(file->find(name)) : vdaObjectPtr();
+}
+
+vdaObjectPtr::vdaObjectPtr(const utString& name) noexcept : object_(vda_resolve(nullptr, name)()) {}
+
+vdaFile::vdaFile()
+{
+    registry.alive.push_back(this);
+    registry.current = this;
+}
+
+vdaFile::~vdaFile()
+{
+    for (vdaObject* entity : slots_)
+        if (entity) {
+            entity->file_ = nullptr;  // the file is going: no need to update its index
+            delete entity;
+        }
+    auto& alive = registry.alive;
+    alive.erase(std::remove(alive.begin(), alive.end(), this), alive.end());
+    if (registry.current == this)
+        registry.current = alive.empty() ? nullptr : alive.back();
+}
+
+vdaFile* vdaFile::current() noexcept { return registry.current; }
+
+void vdaFile::make_current() noexcept
+{
+    auto& alive = registry.alive;
+    if (std::find(alive.begin(), alive.end(), this) == alive.end())
+        alive.push_back(this);
+    registry.current = this;
+}
+
+vdaObject& vdaFile::add(std::unique_ptr<vdaObject> entity)
+{
+    if (!entity)
+        throw std::invalid_argument("vdaFile::add: null entity");
+    if (entity->file_)
+        throw std::logic_error("vdaFile::add: entity '" + std::string(entity->name().view()) +
+                               "' already belongs to a file");
+    const auto slot = static_cast<std::uint32_t>(slots_.size());
+    slots_.push_back(nullptr);  // reserve the slot first: nothing leaks if indexing throws
+    auto [first, inserted] = first_.try_emplace(entity->name(), slot);
+    if (!inserted) {
+        auto [dups, fresh] = duplicates_.try_emplace(entity->name());
+        if (fresh)
+            dups->push_back(*first);
+        dups->push_back(slot);
+    }
+    vdaObject* raw = entity.release();
+    raw->file_ = this;
+    raw->slot_ = slot;
+    slots_[slot] = raw;
+    ++live_;
+    return *raw;
+}
+
+void vdaFile::remove(vdaObject& entity)
+{
+    if (entity.file_ != this)
+        throw std::logic_error("vdaFile::remove: entity '" + std::string(entity.name().view()) +
+                               "' does not belong to this file");
+    delete &entity;
+}
+
+void vdaFile::forget(vdaObject& entity) noexcept
+{
+    const std::uint32_t slot = entity.slot_;
+    slots_[slot] = nullptr;
+    --live_;
+    std::vector<std::uint32_t>* dups = duplicates_.find(entity.name());
+    if (!dups) {
+        first_.erase(entity.name());
+        return;
+    }
+    dups->erase(std::find(dups->begin(), dups->end(), slot));
+    *first_.find(entity.name()) = dups->front();
+    if (dups->size() == 1)
+        duplicates_.erase(entity.name());
+}
+
+vdaObject* vdaFile::find(const utString& name) const noexcept
+{
+    const std::uint32_t* slot = first_.find(name);
+    return slot ? slots_[*slot] : nullptr;
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <vdacheck/model/vda_element_list.h>
+#include <vdacheck/model/vda_export.h>
+
+// The GROUP statement: a named list of entities.
+class VDA_API vdaGroup : public vdaElementList {
+public:
+    static const TypeInfo id;
+    explicit vdaGroup(const utString& name, std::vector<utString> elements = {})
+        : vdaElementList(name, std::move(elements))
+    {
+    }
+    const TypeInfo& type() const noexcept override { return id; }
+};

@@ -1,0 +1,59 @@
+#pragma once
+
+// Everything a host needs: the model library (utilities, geometry, entities) and the checker
+// (checker, logs, entity checks, repair).
+
+#include <vdacheck/util/co_ordered_map.h>
+#include <vdacheck/util/ut_math.h>
+#include <vdacheck/util/ut_string.h>
+
+#include <vdacheck/geometry/gi_length.h>
+#include <vdacheck/geometry/gi_point2.h>
+#include <vdacheck/geometry/gi_point3.h>
+#include <vdacheck/geometry/gi_vector3.h>
+#include <vdacheck/geometry/gi_xform3.h>
+
+#include <vdacheck/model/type_info.h>
+#include <vdacheck/model/vda_begin_set.h>
+#include <vdacheck/model/vda_boundary.h>
+#include <vdacheck/model/vda_circle.h>
+#include <vdacheck/model/vda_cons.h>
+#include <vdacheck/model/vda_cons_segment.h>
+#include <vdacheck/model/vda_curve.h>
+#include <vdacheck/model/vda_curve_segment.h>
+#include <vdacheck/model/vda_element_list.h>
+#include <vdacheck/model/vda_face.h>
+#include <vdacheck/model/vda_file.h>
+#include <vdacheck/model/vda_file_it.h>
+#include <vdacheck/model/vda_group.h>
+#include <vdacheck/model/vda_header.h>
+#include <vdacheck/model/vda_linked_surf.h>
+#include <vdacheck/model/vda_mdi.h>
+#include <vdacheck/model/vda_object.h>
+#include <vdacheck/model/vda_object_ptr.h>
+#include <vdacheck/model/vda_point.h>
+#include <vdacheck/model/vda_pset.h>
+#include <vdacheck/model/vda_segment.h>
+#include <vdacheck/model/vda_surf.h>
+#include <vdacheck/model/vda_surf_patch.h>
+#include <vdacheck/model/vda_surface_pair.h>
+#include <vdacheck/model/vda_tlist.h>
+#include <vdacheck/model/vda_tmat.h>
+#include <vdacheck/model/vda_top.h>
+#include <vdacheck/model/vda_trimmed_curve.h>
+
+#include <vdacheck/check/vdc_error_packet.h>
+#include <vdacheck/check/vdc_file_check.h>
+#include <vdacheck/check/vdc_log.h>
+
+#include <vdacheck/entities/vdc_entity_check.h>
+#include <vdacheck/entities/vdc_header_check.h>
+#include <vdacheck/entities/vdc_mdi_check.h>
+#include <vdacheck/entities/vdc_point_check.h>
+#include <vdacheck/entities/vdc_pset_check.h>
+
+#include <vdacheck/repair/vdc_file_check_acc.h>
+#include <vdacheck/repair/vdc_fix_node.h>
+#include <vdacheck/repair/vdc_parameter_repairs.h>
+#include <vdacheck/repair/vdc_reference_repairs.h>
+#include <vdacheck/repair/vdc_traveller.h>
