@@ -23,6 +23,9 @@ public:
     }
     // Replaces element i by `entity` (by its name), or by a null reference when `entity` is null.
     void set_element(int i, const vdaObjectPtr& entity);
+    // Drops every element that reads as null (set to null, or naming no entity): VDA-FS cannot write
+    // a null element. Returns how many were dropped; marks the entity changed when any was.
+    int remove_null_elements();
 
 protected:
     vdaElementList(const utString& name, std::vector<utString> elements)

@@ -1,4 +1,5 @@
 // Type descriptors and the out-of-line members of the entity classes and their parts.
+#include <algorithm>
 #include <stdexcept>
 
 #include <vdacheck/model/vda_begin_set.h>
@@ -36,6 +37,18 @@ void vdaElementList::set_element(int i, const vdaObjectPtr& entity)
 {
     elements_[static_cast<std::size_t>(i)] = entity ? entity->name() : utString();
     mark_changed();
+}
+
+int vdaElementList::remove_null_elements()
+{
+    const auto kept = std::remove_if(elements_.begin(), elements_.end(),
+                                     [this](const utString& name) { return !resolve(name); });
+    const auto dropped = static_cast<int>(elements_.end() - kept);
+    if (dropped > 0) {
+        elements_.erase(kept, elements_.end());
+        mark_changed();
+    }
+    return dropped;
 }
 
 vdaMDI::vdaMDI(const utString& name, std::vector<giPoint3> points, std::vector<giVector3> vectors)

@@ -1,9 +1,16 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <iosfwd>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
+
+#include <vdacheck/io/vda_read_error.h>
 
 #include <vdacheck/model/vda_export.h>
 #include <vdacheck/model/vda_object.h>
@@ -27,6 +34,27 @@ public:
     ~vdaFile();
     vdaFile(const vdaFile&) = delete;
     vdaFile& operator=(const vdaFile&) = delete;
+
+    // Reading and writing VDA-FS (the io/ part of the library).
+    struct ReadOptions {
+        // Called now and then while reading, with the bytes read so far and the total.
+        std::function<void(std::uint64_t done, std::uint64_t total)> progress;
+    };
+    // Reads a whole VDA-FS text; the new file becomes the thread's current file. Throws vdaReadError
+    // naming `source_name`, line and column when the text is not readable as VDA-FS.
+    static std::unique_ptr<vdaFile> read(std::string_view text, std::string_view source_name,
+                                         const ReadOptions& options = {});
+    // Reads the file at `path` (vdaReadError also when it cannot be opened).
+    static std::unique_ptr<vdaFile> load(const std::filesystem::path& path, const ReadOptions& options = {});
+    // Writes the model as VDA-FS: unchanged entities as they were read, changed ones afresh, deleted ones
+    // not at all. Throws vdaWriteError.
+    void write(std::ostream& out) const;
+    // Writes to a temporary file beside `path`, then renames it over `path`: never a half-written file.
+    void save(const std::filesystem::path& path) const;
+    // The deviations met while reading, in file order.
+    const std::vector<vdaReadWarning>& warnings() const noexcept;
+    // The name the file was read under (empty for a model built in code).
+    const std::string& source_name() const noexcept;
 
     static vdaFile* current() noexcept;
     void make_current() noexcept;

@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include <vdacheck/util/co_ordered_map.h>
+#include <vdacheck/util/ut_string.h>
+
+TEST(utString, LiteralSharesTheProgramText)
+{
+    static const char text[] = "Curve has no segments";
+    const utString s = ut_lit(text);
+    EXPECT_EQ(s.c_str(), text);
+    const utString copy = s;
+    EXPECT_EQ(copy.c_str(), text);
+    EXPECT_EQ(copy.size(), sizeof(text) - 1);
+}
+
+TEST(utString, CopiesOfAHeapStringShareOneBlock)
+{
+    const utString a(std::string_view("CN260"));
+    utString b = a;
+    EXPECT_EQ(a.c_str(), b.c_str());
+    b = utString("OTHER");
+    EXPECT_EQ(a, utString("CN260"));
+    utString moved = std::move(b);
+    EXPECT_EQ(moved, utString("OTHER"));
+    EXPECT_TRUE(b.empty());  // NOLINT: a moved-from string is the empty string
+}
+
+TEST(utString, ComparesBytesCaseSensitively)
+{
+    struct Case {
+        const char* a;
+        const char* b;
+        bool equal;
+    };
+    const Case cases[] = {{"FC267", "FC267", true}, {"fc267", "FC267", false}, {"FC26", "FC267", false},
+                          {"", "", true},           {"A B", "A B", true},     {"LONGNAME12", "LONGNAME13", false}};
+    for (const Case& c : cases) {
+        const utString a(c.a), b(c.b);
+        EXPECT_EQ(a == b, c.equal) << c.a << " vs " << c.b;
+        if (c.equal) {
+            EXPECT_EQ(a.hash(), b.hash());
+        }
+    }
+    EXPECT_EQ(utString("FC267"), ut_lit("FC267"));
+    EXPECT_EQ(utString(std::string_view("AB\0C", 4)).size(), 4u);
+}
+
+TEST(coOrderedMap, IteratesInInsertionOrderThroughGrowthAndErasure)
+{
+    coOrderedMap<utString, int> map;
+    std::vector<std::string> names;
+    for (int i = 0; i < 200; ++i) {
+        names.push_back("N" + std::to_string((i * 37) % 200));
+        EXPECT_TRUE(map.try_emplace(utString(names.back()), i).second);
+    }
+    EXPECT_FALSE(map.try_emplace(utString(names[5]), -1).second);
+    EXPECT_EQ(*map.find(utString(names[5])), 5);
+
+    for (int i = 0; i < 200; i += 2)
+        EXPECT_TRUE(map.erase(utString(names[static_cast<std::size_t>(i)])));
+    EXPECT_FALSE(map.erase(utString("N-none")));
+    map.try_emplace(utString("LATE"), 1000);
+
+    std::vector<int> seen;
+    map.for_each([&](const utString&, int v) { seen.push_back(v); });
+    ASSERT_EQ(seen.size(), 101u);
+    for (std::size_t k = 0; k < 100; ++k)
+        EXPECT_EQ(seen[k], static_cast<int>(2 * k + 1));
+    EXPECT_EQ(seen.back(), 1000);
+    EXPECT_EQ(map.size(), 101u);
+    EXPECT_EQ(map.find(utString(names[0])), nullptr);
+    EXPECT_EQ(*map.find(utString(names[199])), 199);
+}

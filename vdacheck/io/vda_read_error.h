@@ -1,0 +1,38 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+#include <vdacheck/model/vda_export.h>
+
+// A file that cannot be read as VDA-FS statements. what() is "source:line:column: message"; the
+// message names the statement (name and command word) and what was expected there.
+class VDA_API vdaReadError : public std::runtime_error {
+public:
+    vdaReadError(std::string source, int line, int column, std::string message);
+
+    const std::string& source() const noexcept { return source_; }
+    int line() const noexcept { return line_; }
+    int column() const noexcept { return column_; }
+    // The message without the position.
+    const std::string& message() const noexcept { return message_; }
+
+private:
+    std::string source_;
+    int line_;
+    int column_;
+    std::string message_;
+};
+
+// A deviation from DIN 66301 that real writers produce: reported, never fatal.
+struct vdaReadWarning {
+    int line;
+    int column;
+    std::string message;
+};
+
+// A model that cannot be written (a value VDA-FS cannot express, or the output failed).
+class VDA_API vdaWriteError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
