@@ -13,6 +13,8 @@
 #include <vdacheck/geometry/gi_vector3.h>
 #include <vdacheck/geometry/gi_xform3.h>
 
+#include <vdacheck/io/vda_read_error.h>
+
 #include <vdacheck/model/type_info.h>
 #include <vdacheck/model/vda_begin_set.h>
 #include <vdacheck/model/vda_boundary.h>

@@ -12,15 +12,8 @@ class vdaObjectPtr;
 class vdcFileCheck;
 class vdcLog;
 
-// The base of the check classes, one per entity type. A check class holds a reference to its entity,
-// and its check() runs the class's sub-checks (const members named check_<what>) in a fixed order, each
-// whatever the others found. A sub-check logs one packet per failing item, under the checked entity's
-// name, and never changes the entity.
-//
-// The protected statics are the shapes every sub-check shares: logging a packet, the validity test of
-// a reference, the element types a list may hold, and the trimming-range test.
 // The parameter range of a curve or cons: from the start of its first segment to the end of its last.
-// false, leaving `start` and `end` as they were, when it has no segments.
+// Returns false, leaving `start` and `end` as they were, when it has no segments.
 template <class Segmented>
 bool vdc_parameter_range(const Segmented& curve, double& start, double& end) noexcept
 {
@@ -32,6 +25,13 @@ bool vdc_parameter_range(const Segmented& curve, double& start, double& end) noe
     return true;
 }
 
+// The base of the check classes, one per entity type. A check class holds a reference to its entity,
+// and its check() runs the class's sub-checks (const members named check_<what>) in a fixed order, each
+// whatever the others found. A sub-check logs one packet per failing item, under the checked entity's
+// name, and never changes the entity.
+//
+// The protected statics are the shapes every sub-check shares: logging a packet, the validity test of
+// a reference, the element types a list may hold, and the trimming-range test.
 class VDC_API vdcEntityCheck {
 public:
     vdcEntityCheck() = default;

@@ -14,8 +14,10 @@ enum giLengthSquared { gi_length_squared = 0 };
 // The square root is taken only when value() is asked for; the result then replaces the squared form.
 class VDA_API giLength {
 public:
-    constexpr giLength() noexcept = default;
-    constexpr explicit giLength(double length) noexcept : l_(length) {}
+    // Not constexpr, on purpose: g++ 12 folds a copy of a constant-initialized const object to its initial
+    // value and so would lose a length cached through the mutable member.
+    giLength() noexcept {}
+    explicit giLength(double length) noexcept : l_(length) {}
 
     int invalid() const noexcept { return l_ == utMath::max_double() ? 1 : 0; }
     giLength& become(giLengthSquared, double squared) noexcept

@@ -8,8 +8,9 @@
 // itself. Changing a component through set() invalidates the cache.
 class VDA_API giVector3 {
 public:
-    constexpr giVector3() noexcept = default;
-    constexpr giVector3(double x, double y, double z) noexcept : x_(x), y_(y), z_(z) {}
+    // Not constexpr, for the reason given at giLength's constructors.
+    giVector3() noexcept {}
+    giVector3(double x, double y, double z) noexcept : x_(x), y_(y), z_(z) {}
 
     constexpr double x() const noexcept { return x_; }
     constexpr double y() const noexcept { return y_; }

@@ -69,9 +69,13 @@ vdaObject& vdaFile::add(std::unique_ptr<vdaObject> entity)
 {
     if (!entity)
         throw std::invalid_argument("vdaFile::add: null entity");
-    if (entity->file_)
-        throw std::logic_error("vdaFile::add: entity '" + std::string(entity->name().view()) +
+    if (entity->file_) {
+        // The entity stays with the file that owns it: only the caller's handle is given up, so that the
+        // failed call does not delete it.
+        const vdaObject* owned = entity.release();
+        throw std::logic_error("vdaFile::add: entity '" + std::string(owned->name().view()) +
                                "' already belongs to a file");
+    }
     const auto slot = static_cast<std::uint32_t>(slots_.size());
     slots_.push_back(nullptr);  // reserve the slot first: nothing leaks if indexing throws
     auto [first, inserted] = first_.try_emplace(entity->name(), slot);

@@ -60,7 +60,7 @@ public:
     void make_current() noexcept;
 
     // Appends `entity` at the end of the file order and indexes its name. The entity must not belong
-    // to a file yet (std::logic_error otherwise).
+    // to a file yet (std::logic_error otherwise; the entity then stays with its file).
     vdaObject& add(std::unique_ptr<vdaObject> entity);
     template <class T, class... Args>
     T& create(Args&&... args)

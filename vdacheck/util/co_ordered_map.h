@@ -97,7 +97,10 @@ private:
         std::uint32_t tag = 0;  // high bits of the hash, to skip most key comparisons
     };
 
-    static std::uint32_t tag_of(std::size_t h) noexcept { return static_cast<std::uint32_t>(h >> 32) | 1u; }
+    static std::uint32_t tag_of(std::size_t h) noexcept
+    {
+        return static_cast<std::uint32_t>(static_cast<std::uint64_t>(h) >> 32) | 1u;
+    }
 
     std::size_t locate(const Key& key, std::size_t h) const noexcept
     {

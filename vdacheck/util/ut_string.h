@@ -45,6 +45,7 @@ public:
         return a.data_ == b.data_ ? a.size_ == b.size_ : a.view() == b.view();
     }
     friend bool operator==(const utString& a, std::string_view b) noexcept { return a.view() == b; }
+    friend bool operator==(const utString& a, const char* b) noexcept { return a.view() == std::string_view(b ? b : ""); }
     friend auto operator<=>(const utString& a, const utString& b) noexcept { return a.view() <=> b.view(); }
 
     static std::size_t hash_bytes(const char* data, std::size_t size) noexcept;

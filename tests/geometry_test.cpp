@@ -1,0 +1,219 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include <vdacheck/geometry/gi_length.h>
+#include <vdacheck/geometry/gi_point2.h>
+#include <vdacheck/geometry/gi_point3.h>
+#include <vdacheck/geometry/gi_vector3.h>
+#include <vdacheck/geometry/gi_xform3.h>
+
+namespace {
+
+const double max_d = utMath::max_double();
+const double nan_d = std::numeric_limits<double>::quiet_NaN();
+const double inf_d = std::numeric_limits<double>::infinity();
+
+giLength squared(double s)
+{
+    giLength l;
+    l.become(gi_length_squared, s);
+    return l;
+}
+
+}  // namespace
+
+TEST(giLength, ZeroTestInEveryForm)
+{
+    struct Case {
+        const char* what;
+        giLength length;
+        double tol;
+        int invalid;
+        int zero;
+    };
+    const Case cases[] = {
+        {"default is invalid", giLength(), max_d, 1, 0},
+        {"plus the maximum is invalid", giLength(max_d), 1e300, 1, 0},
+        {"squared 0, tolerance 0", squared(0), 0, 0, 1},
+        {"unsquared 0, tolerance 0", giLength(0), 0, 0, 1},
+        {"squared 25 at tolerance 5 (inclusive)", squared(25), 5, 0, 1},
+        {"squared 25 just above tolerance", squared(25), 4.999, 0, 0},
+        {"unsquared 5 at tolerance 5", giLength(5), 5, 0, 1},
+        {"unsquared 5 just above tolerance", giLength(5), 4.999, 0, 0},
+        {"squared form compares with tol squared", squared(1e-10), 1e-5, 0, 1},
+        {"squared NaN", squared(nan_d), max_d, 0, 0},
+        {"unsquared NaN", giLength(nan_d), max_d, 0, 0},
+        {"squared infinity", squared(inf_d), 1e100, 0, 0},
+        {"NaN tolerance", giLength(1), nan_d, 0, 0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.length.invalid(), c.invalid) << c.what;
+        EXPECT_EQ(c.length.is_zero(c.tol), c.zero) << c.what;
+    }
+}
+
+TEST(giLength, ValueTakesTheRootOnceAndKeepsIt)
+{
+    giLength l = squared(25);
+    EXPECT_EQ(l.stored(), -25.0);
+    EXPECT_EQ(l.is_zero(5), 1);
+    EXPECT_EQ(l.stored(), -25.0) << "is_zero must not convert the squared form";
+    EXPECT_EQ(l.value(), 5.0);
+    EXPECT_EQ(l.stored(), 5.0);
+    EXPECT_EQ(l.value(), 5.0) << "a second value() must not take the root again";
+
+    const giLength fixed(-16.0);  // a const length still converts, and its copies see the conversion
+    EXPECT_EQ(fixed.value(), 4.0);
+    const giLength copy = fixed;
+    EXPECT_EQ(copy.stored(), 4.0);
+
+    EXPECT_EQ(giLength().value(), max_d);
+    EXPECT_EQ(squared(0).value(), 0.0);
+    EXPECT_EQ(giLength(3).value(), 3.0);
+}
+
+TEST(giVector3, LengthCacheGoesFromInvalidToSquaredToUnsquared)
+{
+    const giVector3 v(3, 4, 0);
+    const giVector3 fresh_copy = v;
+    EXPECT_EQ(v.length().stored(), -25.0);
+    EXPECT_EQ(v.is_zero(5), 1);
+    EXPECT_EQ(v.is_zero(4.999), 0);
+    EXPECT_EQ(v.length().value(), 5.0);
+    EXPECT_EQ(v.length().stored(), 5.0) << "length() must not recompute a filled cache";
+    EXPECT_EQ(v.is_zero(5), 1);
+    EXPECT_EQ(v.is_zero(4.999), 0);
+
+    const giVector3 filled_copy = v;
+    EXPECT_EQ(filled_copy.length().stored(), 5.0);
+    EXPECT_EQ(fresh_copy.length().stored(), -25.0);
+}
+
+TEST(giVector3, ChangingComponentsDropsTheCachedLength)
+{
+    giVector3 v(3, 4, 0);
+    EXPECT_EQ(v.length().value(), 5.0);
+    v.set(6, 8, 0);
+    EXPECT_EQ(v.length().stored(), -100.0);
+
+    v.unitize();
+    EXPECT_NEAR(v.length().value(), 1.0, 1e-15);
+    EXPECT_NEAR(v.x(), 0.6, 1e-15);
+    EXPECT_NEAR(v.y(), 0.8, 1e-15);
+}
+
+TEST(giVector3, ZeroTestRefusesTheSentinelAndNaN)
+{
+    struct Case {
+        const char* what;
+        giVector3 v;
+        double tol;
+        int invalid;
+        int zero;
+    };
+    const Case cases[] = {
+        {"zero vector", giVector3(0, 0, 0), 0, 0, 1},
+        {"x is minus the maximum", giVector3(-max_d, 0, 0), max_d, 1, 0},
+        {"x is minus the maximum, y and z zero", giVector3(-max_d, 0, 0), inf_d, 1, 0},
+        {"y is minus the maximum", giVector3(0, -max_d, 0), 1e100, 0, 0},
+        {"x is plus the maximum", giVector3(max_d, 0, 0), 1e100, 0, 0},
+        {"x is minus infinity", giVector3(-inf_d, 0, 0), 1e100, 0, 0},
+        {"NaN component", giVector3(nan_d, 0, 0), max_d, 0, 0},
+        {"tiny vector", giVector3(1e-16, 0, 0), 1e-15, 0, 1},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.v.invalid(), c.invalid) << c.what;
+        EXPECT_EQ(c.v.is_zero(c.tol), c.zero) << c.what;
+    }
+}
+
+TEST(giVector3, DotAndCross)
+{
+    struct Case {
+        giVector3 a, b, cross;
+        double dot;
+    };
+    const Case cases[] = {
+        {giVector3(1, 0, 0), giVector3(0, 1, 0), giVector3(0, 0, 1), 0},
+        {giVector3(0, 1, 0), giVector3(1, 0, 0), giVector3(0, 0, -1), 0},
+        {giVector3(1, 2, 3), giVector3(1, 2, 3), giVector3(0, 0, 0), 14},
+        {giVector3(1, 2, 3), giVector3(4, 5, 6), giVector3(-3, 6, -3), 32},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.a.cross(c.b), c.cross);
+        EXPECT_EQ(cross(c.a, c.b), c.cross);
+        EXPECT_EQ(c.a.dot(c.b), c.dot);
+        EXPECT_EQ(dot(c.a, c.b), c.dot);
+    }
+    // The product is a new vector: its cache is not inherited from an operand.
+    const giVector3 a(3, 0, 0);
+    EXPECT_EQ(a.length().value(), 3.0);
+    EXPECT_EQ(cross(a, giVector3(0, 4, 0)).length().stored(), -144.0);
+}
+
+TEST(giVector3, UnitizeKeepsDirectionWithoutOverflow)
+{
+    giVector3 big(1e200, -1e200, 0);
+    big.unitize();
+    EXPECT_NEAR(big.x(), std::sqrt(0.5), 1e-15);
+    EXPECT_NEAR(big.y(), -std::sqrt(0.5), 1e-15);
+
+    giVector3 tiny(0, 3e-200, 4e-200);
+    tiny.unitize();
+    EXPECT_NEAR(tiny.y(), 0.6, 1e-15);
+    EXPECT_NEAR(tiny.z(), 0.8, 1e-15);
+
+    giVector3 zero(0, 0, 0);
+    zero.unitize();
+    EXPECT_EQ(zero, giVector3(0, 0, 0));
+}
+
+TEST(giPoint3, InvalidByTheSentinels)
+{
+    struct Case {
+        giPoint3 p;
+        int invalid;
+    };
+    const Case cases[] = {
+        {giPoint3(0, 0, 0), 0},         {giPoint3(-max_d, 0, 0), 1},  {giPoint3(max_d, 0, 0), 1},
+        {giPoint3(0, max_d, 0), 1},       {giPoint3(0, 0, max_d), 1},   {giPoint3(0, -max_d, 0), 0},
+        {giPoint3(0, 0, -max_d), 0},      {giPoint3(nan_d, nan_d, nan_d), 0}, {giPoint3(-inf_d, inf_d, 0), 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.p.invalid(), c.invalid) << c.p.x() << ", " << c.p.y() << ", " << c.p.z();
+}
+
+TEST(giPoint, ComponentsAreWritable)
+{
+    giPoint3 p(1, 2, 3);
+    p.z() = -max_d;
+    EXPECT_EQ(p, giPoint3(1, 2, -max_d));
+    giPoint2 uv(0.5, 0.25);
+    uv.y() = 1;
+    EXPECT_EQ(uv, giPoint2(0.5, 1));
+}
+
+TEST(giXform3, MagnificationIsTheSignedCubeRootOfTheDeterminant)
+{
+    const double c = std::cos(0.3), s = std::sin(0.3);
+    struct Case {
+        const char* what;
+        std::array<double, 9> a;
+        double magnification;
+    };
+    const Case cases[] = {
+        {"identity", {1, 0, 0, 0, 1, 0, 0, 0, 1}, 1},
+        {"rotation", {c, -s, 0, s, c, 0, 0, 0, 1}, 1},
+        {"reflection", {1, 0, 0, 0, 1, 0, 0, 0, -1}, -1},
+        {"uniform scale 2", {2, 0, 0, 0, 2, 0, 0, 0, 2}, 2},
+        {"scale -2", {-2, 0, 0, 0, -2, 0, 0, 0, -2}, -2},
+        {"non-uniform, det 8", {1, 0, 0, 0, 2, 0, 0, 0, 4}, 2},
+        {"singular", {1, 2, 3, 2, 4, 6, 0, 0, 1}, 0},
+    };
+    for (const Case& k : cases)
+        EXPECT_NEAR(giXform3(k.a, {5, 6, 7}).magnification(), k.magnification, 1e-12) << k.what;
+    EXPECT_EQ(giXform3().magnification(), 1.0);
+    EXPECT_TRUE(std::isnan(giXform3({nan_d, 0, 0, 0, 1, 0, 0, 0, 1}, {0, 0, 0}).magnification()));
+}

@@ -1,0 +1,260 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <vdacheck/vdacheck.h>
+
+namespace {
+
+std::vector<std::string> walk(const vdaFile& file)
+{
+    std::vector<std::string> names;
+    vdaFileIT it(file, 0);
+    while (++it)
+        names.emplace_back(it()->name().view());
+    return names;
+}
+
+using Names = std::vector<std::string>;
+
+}  // namespace
+
+TEST(vdaFile, KeepsFileOrderAndSurvivesDeletionDuringAWalk)
+{
+    vdaFile file;
+    for (const char* name : {"A", "B", "C", "D", "E"})
+        file.create<vdaPoint>(name, giPoint3());
+    EXPECT_EQ(walk(file), (Names{"A", "B", "C", "D", "E"}));
+
+    // Delete the current entity and one ahead of the walk; add one at the end.
+    Names seen;
+    vdaFileIT it(file, 0);
+    while (++it) {
+        seen.emplace_back(it()->name().view());
+        if (it()->name() == "B") {
+            file.remove(*file.find("D"));
+            delete it();
+            file.create<vdaPoint>("F", giPoint3());
+        }
+    }
+    EXPECT_EQ(seen, (Names{"A", "B", "C", "E", "F"}));
+    EXPECT_EQ(walk(file), (Names{"A", "C", "E", "F"}));
+    EXPECT_EQ(file.size(), 4);
+
+    Names ranged;
+    for (const vdaObject& entity : file)
+        ranged.emplace_back(entity.name().view());
+    EXPECT_EQ(ranged, walk(file));
+}
+
+TEST(vdaFile, FirstEntityOfANameWinsUntilDeleted)
+{
+    vdaFile file;
+    vdaObject& first = file.create<vdaPoint>("P", giPoint3(1, 0, 0));
+    file.create<vdaCurve>("C");
+    vdaObject& second = file.create<vdaPset>("P", std::vector<giPoint3>{});
+    vdaObject& third = file.create<vdaMDI>("P", std::vector<giPoint3>{}, std::vector<giVector3>{});
+    EXPECT_EQ(file.find("P"), &first);
+    EXPECT_EQ(walk(file), (Names{"P", "C", "P", "P"}));
+
+    delete &second;  // a later duplicate: the first still wins
+    EXPECT_EQ(file.find("P"), &first);
+    delete &first;
+    EXPECT_EQ(file.find("P"), &third);
+    file.remove(third);
+    EXPECT_EQ(file.find("P"), nullptr);
+    EXPECT_EQ(walk(file), (Names{"C"}));
+
+    // The name can be taken again after all of its entities are gone.
+    vdaObject& again = file.create<vdaPoint>("P", giPoint3());
+    EXPECT_EQ(file.find("P"), &again);
+}
+
+TEST(vdaFile, ReferencesReadAsNullWhileTheirNameHasNoEntity)
+{
+    vdaFile file;
+    vdaCons& cons = file.create<vdaCons>("CN", "SF", "CV", 0.0, 1.0);
+    EXPECT_FALSE(cons.curve_3d());  // forward reference, not yet defined
+    vdaObject& curve = file.create<vdaCurve>("CV");
+    EXPECT_EQ(cons.curve_3d()(), &curve);
+    EXPECT_FALSE(cons.basis_surface());
+
+    delete &curve;
+    EXPECT_FALSE(cons.curve_3d());
+    EXPECT_EQ(cons.curve_3d_name(), "CV");
+    vdaObject& replacement = file.create<vdaCurve>("CV");
+    EXPECT_EQ(cons.curve_3d()(), &replacement);
+
+    vdaGroup& group = file.create<vdaGroup>("G", std::vector<utString>{"CN", "NOWHERE", "CV"});
+    group.set_element(0, vdaObjectPtr());
+    EXPECT_FALSE(group.element(0));
+    EXPECT_TRUE(group.element_name(0).empty());
+    EXPECT_EQ(group.remove_null_elements(), 2);
+    ASSERT_EQ(group.num_elements(), 1);
+    EXPECT_EQ(group.element(0)(), &replacement);
+}
+
+TEST(vdaFile, RejectsEntitiesItDoesNotOwn)
+{
+    vdaFile a;
+    vdaFile b;
+    vdaObject& point = a.create<vdaPoint>("P", giPoint3());
+    EXPECT_THROW(b.remove(point), std::logic_error);
+    EXPECT_THROW(b.add(std::unique_ptr<vdaObject>(&point)), std::logic_error);
+    EXPECT_THROW(b.add(nullptr), std::invalid_argument);
+    // The failed calls left the entity where it was.
+    EXPECT_EQ(a.find("P"), &point);
+    EXPECT_EQ(point.file(), &a);
+    EXPECT_EQ(b.size(), 0);
+}
+
+TEST(vdaFile, NamesResolveInTheCurrentFileOfTheThread)
+{
+    vdaFile a;
+    vdaObject& in_a = a.create<vdaPoint>("P", giPoint3());
+    EXPECT_EQ(vdaFile::current(), &a);
+    EXPECT_EQ(vdaObjectPtr(utString("P"))(), &in_a);
+    {
+        vdaFile b;
+        vdaObject& in_b = b.create<vdaPoint>("P", giPoint3());
+        EXPECT_EQ(vdaObjectPtr(utString("P"))(), &in_b) << "the newest file is current";
+        EXPECT_FALSE(vdaObjectPtr(utString("Q")));
+        a.make_current();
+        EXPECT_EQ(vdaObjectPtr(utString("P"))(), &in_a);
+        b.make_current();
+        {
+            vdaFile c;
+            EXPECT_FALSE(vdaObjectPtr(utString("P"))) << "a new, empty file is current";
+        }
+        EXPECT_EQ(vdaFile::current(), &b) << "back to the newest file still alive";
+
+        // An entity's own references resolve in its file, whatever file is current.
+        vdaCons& cons = a.create<vdaCons>("CN", "", "P", 0.0, 1.0);
+        EXPECT_EQ(cons.curve_3d()(), &in_a);
+        // An entity outside any file resolves in the current file.
+        const vdaCons loose("LOOSE", "", "P", 0.0, 1.0);
+        EXPECT_EQ(loose.curve_3d()(), &in_b);
+        EXPECT_FALSE(vdaObjectPtr(utString("")));
+    }
+    EXPECT_EQ(vdaFile::current(), &a);
+
+    vdaObject* from_other_thread = &in_a;
+    std::thread([&] { from_other_thread = vdaObjectPtr(utString("P"))(); }).join();
+    EXPECT_EQ(from_other_thread, nullptr) << "another thread has its own current file";
+}
+
+TEST(vdaObject, TypeTestsAndCasts)
+{
+    vdaFile file;
+    struct Case {
+        vdaObject* entity;
+        const TypeInfo* own;
+        const char* word;
+    };
+    const Case cases[] = {
+        {&file.create<vdaHeader>("H"), &vdaHeader::id, "HEADER"},
+        {&file.create<vdaPoint>("P", giPoint3()), &vdaPoint::id, "POINT"},
+        {&file.create<vdaCurve>("C"), &vdaCurve::id, "CURVE"},
+        {&file.create<vdaGroup>("G"), &vdaGroup::id, "GROUP"},
+        {&file.create<vdaBeginSet>("S"), &vdaBeginSet::id, "BEGINSET"},
+        {&file.create<vdaTlist>("TL", "TM"), &vdaTlist::id, "TLIST"},
+    };
+    for (const Case& c : cases) {
+        const vdaObject& e = *c.entity;
+        EXPECT_EQ(&e.type(), c.own);
+        EXPECT_STREQ(e.type().command_word(), c.word);
+        EXPECT_EQ(e.is_type(*c.own), 1);
+        EXPECT_EQ(e.can_cast(*c.own), 1);
+        EXPECT_EQ(e.can_cast(vdaObject::id), 1) << c.word;
+        EXPECT_EQ(e.is_type(vdaObject::id), 0) << c.word;
+        const bool listing = c.own == &vdaGroup::id || c.own == &vdaBeginSet::id || c.own == &vdaTlist::id;
+        EXPECT_EQ(e.can_cast(vdaElementList::id), listing ? 1 : 0) << c.word;
+        EXPECT_EQ(e.is_type(vdaElementList::id), 0) << c.word;
+        EXPECT_EQ(vda_cast<vdaElementList>(c.entity) != nullptr, listing) << c.word;
+        EXPECT_EQ(vda_cast<vdaCurve>(c.entity) != nullptr, c.own == &vdaCurve::id) << c.word;
+        EXPECT_EQ(e.can_cast(vdaPset::id), 0) << c.word;
+    }
+    EXPECT_EQ(vda_cast<vdaCurve>(static_cast<vdaObject*>(nullptr)), nullptr);
+}
+
+TEST(vdaObject, ChangesThroughPartsMarkTheirEntity)
+{
+    vdaFile file;
+    vdaFace& face = file.create<vdaFace>(
+        "FC", "SF", std::vector<vdaBoundary>{vdaBoundary({vdaTrimmedCurve("CN", 0.0, 1.0)})});
+    vdaTop& top = file.create<vdaTop>(
+        "TP", std::vector<vdaSurfacePair>{vdaSurfacePair(vdaLinkedSurf("FC", {vdaTrimmedCurve("CN", 0.0, 1.0)}),
+                                                         vdaLinkedSurf("FC", {}), 1)});
+    vdaObject& cons = file.create<vdaCons>("CN", "SF", "CV", 0.0, 1.0);
+
+    face.mark_unchanged();
+    face.boundary(0).curve_segment(0).set_parameters(0.25, 0.5);
+    EXPECT_TRUE(face.changed());
+    EXPECT_EQ(face.boundary(0).curve_segment(0).start_parameter(), 0.25);
+
+    face.mark_unchanged();
+    face.boundary(0).add_curve_segment(vdaTrimmedCurve("CN", 0.5, 1.0));
+    EXPECT_TRUE(face.changed());
+    EXPECT_EQ(face.boundary(0).curve_segment(1).basis_curve()(), &cons) << "an added piece resolves in the face's file";
+
+    face.add_boundary(vdaBoundary({vdaTrimmedCurve("CN", 0.0, 1.0)}));
+    face.mark_unchanged();
+    face.boundary(1).curve_segment(0).set_parameters(0.0, 0.75);
+    EXPECT_TRUE(face.changed());
+
+    top.mark_unchanged();
+    top.surface_pair(0).first_linked_surface().trimmed_curve(0).set_parameters(0.0, 0.5);
+    EXPECT_TRUE(top.changed());
+    EXPECT_EQ(top.surface_pair(0).second_linked_surface().basis_entity()(), &face);
+
+    vdaFile other;  // now current: the parts must still resolve in their own file
+    EXPECT_EQ(face.boundary(0).curve_segment(0).basis_curve()(), &cons);
+    EXPECT_EQ(top.surface_pair(0).first_linked_surface().trimmed_curve(0).basis_curve()(), &cons);
+}
+
+TEST(vdaObject, ConstructorsRejectMismatchedSizes)
+{
+    using P3 = std::vector<giPoint3>;
+    EXPECT_THROW(vdaCurveSegment(0, 1, 3, P3(2)), std::invalid_argument);
+    EXPECT_THROW(vdaCurveSegment(0, 1, 0, P3(1)), std::invalid_argument);
+    EXPECT_NO_THROW(vdaCurveSegment(0, 1, 0, P3{}));
+    EXPECT_NO_THROW(vdaCurveSegment(0, 1, -4, P3{}));  // kept for the checks to report
+    EXPECT_EQ(vdaConsSegment(0, 1, {giPoint2(), giPoint2(), giPoint2()}).order(), 3);
+
+    EXPECT_THROW(vdaSurfPatch(0, 1, 0, 1, 2, 3, P3(5)), std::invalid_argument);
+    EXPECT_NO_THROW(vdaSurfPatch(0, 1, 0, 1, 0, 3, P3{}));
+    EXPECT_THROW(vdaSurfPatch(0, 1, 0, 1, -2, -3, P3(6)), std::invalid_argument);
+
+    const vdaSurfPatch patch(0, 1, 0, 1, 1, 1, P3(1));
+    EXPECT_THROW(vdaSurf("S", 2, 1, {patch}), std::invalid_argument);
+    EXPECT_THROW(vdaSurf("S", 0, 1, {patch}), std::invalid_argument);
+    EXPECT_NO_THROW(vdaSurf("S", 0, 5, {}));
+
+    EXPECT_THROW(vdaMDI("M", P3(2), std::vector<giVector3>(1)), std::invalid_argument);
+}
+
+TEST(vdaSurf, PatchesAndCoefficientsRunWithUFastest)
+{
+    std::vector<vdaSurfPatch> patches;
+    for (int j = 0; j < 2; ++j)
+        for (int i = 0; i < 3; ++i) {
+            std::vector<giPoint3> coeffs;
+            for (int l = 0; l < 3; ++l)
+                for (int k = 0; k < 2; ++k)
+                    coeffs.emplace_back(i, j, 10 * k + l);
+            patches.emplace_back(i, i + 1, j, j + 1, 2, 3, coeffs);
+        }
+    const vdaSurf surf("S", 3, 2, patches);
+    for (int j = 0; j < 2; ++j)
+        for (int i = 0; i < 3; ++i) {
+            const vdaSurfPatch& p = surf.patch(i, j);
+            EXPECT_EQ(p.u_start_parameter(), i);
+            EXPECT_EQ(p.v_start_parameter(), j);
+            EXPECT_EQ(p.coeffs(1, 2), giPoint3(i, j, 12));
+            EXPECT_EQ(p.coeffs(0, 1), giPoint3(i, j, 1));
+        }
+}
