@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <iterator>
 #include <random>
-#include <string>
 #include <vector>
 
 #include <vdacheck/check/vdc_error_packet.h>
@@ -128,10 +128,11 @@ TEST(vdcLog, RemoveAndClear)
 TEST(vdcLog, TakingAndSavingBackKeepsOrderPerName)
 {
     vdcLog log;
-    std::vector<std::deque<int>> expected(5);
+    const char* const names[] = {"E0", "E1", "E2", "E3", "E4"};
+    std::vector<std::deque<int>> expected(std::size(names));
     std::mt19937 random(20240611);
     int next_id = 0;
-    auto name_of = [](std::size_t n) { return utString("E" + std::to_string(n)); };
+    auto name_of = [&](std::size_t n) { return utString(names[n]); };
 
     for (int round = 0; round < 300; ++round) {
         const std::size_t n = random() % expected.size();
