@@ -12,7 +12,8 @@ void print_log(const vdaFile& file, const vdcLog& log, const char* title)
     int count = 0;
     for (const vdaObject& entity : file)
         log.for_each_packet(entity.name(), [&](const vdcErrorPacket& p) {
-            std::printf("  %-8s %-8s %s", entity.type().command_word(), entity.name().c_str(), p.error_message().c_str());
+            std::printf("  %-8s %-8s %s", entity.type().command_word(), entity.name().c_str(),
+                        p.error_message().c_str());
             for (int i = 0; i < p.num_int(); ++i)
                 std::printf(" [%d]", p.get_int(i));
             for (int i = 0; i < p.num_dbl(); ++i)

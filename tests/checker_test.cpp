@@ -68,16 +68,22 @@ TEST(PointChecks, PacketsPerEntity)
         Packets expected;
     };
     const Case cases[] = {
-        {"header", [](vdaFile& f) -> vdaObject& { return f.create<vdaHeader>("E", std::vector<std::string>{"x"}); },
+        {"header",
+         [](vdaFile& f) -> vdaObject& { return f.create<vdaHeader>("E", std::vector<std::string>{"x"}); },
          {}},
         {"valid point", [](vdaFile& f) -> vdaObject& { return f.create<vdaPoint>("E", giPoint3(1, 2, 3)); }, {}},
-        {"point x minus max_d", [](vdaFile& f) -> vdaObject& { return f.create<vdaPoint>("E", giPoint3(-max_d, 0, 0)); },
+        {"point x minus max",
+         [](vdaFile& f) -> vdaObject& { return f.create<vdaPoint>("E", giPoint3(-max_d, 0, 0)); },
          {{point_msg, {}}}},
-        {"point z plus max_d", [](vdaFile& f) -> vdaObject& { return f.create<vdaPoint>("E", giPoint3(0, 0, max_d)); },
+        {"point z plus max",
+         [](vdaFile& f) -> vdaObject& { return f.create<vdaPoint>("E", giPoint3(0, 0, max_d)); },
          {{point_msg, {}}}},
-        {"point z minus max_d", [](vdaFile& f) -> vdaObject& { return f.create<vdaPoint>("E", giPoint3(0, 0, -max_d)); },
+        {"point z minus max",
+         [](vdaFile& f) -> vdaObject& { return f.create<vdaPoint>("E", giPoint3(0, 0, -max_d)); },
          {}},
-        {"point NaN", [](vdaFile& f) -> vdaObject& { return f.create<vdaPoint>("E", giPoint3(nan_d, nan_d, nan_d)); }, {}},
+        {"point NaN",
+         [](vdaFile& f) -> vdaObject& { return f.create<vdaPoint>("E", giPoint3(nan_d, nan_d, nan_d)); },
+         {}},
         {"empty pset", [](vdaFile& f) -> vdaObject& { return f.create<vdaPset>("E", P3{}); }, {}},
         {"pset points 0 and 2 invalid",
          [](vdaFile& f) -> vdaObject& {

@@ -177,9 +177,9 @@ TEST(giPoint3, InvalidByTheSentinels)
         int invalid;
     };
     const Case cases[] = {
-        {giPoint3(0, 0, 0), 0},         {giPoint3(-max_d, 0, 0), 1},  {giPoint3(max_d, 0, 0), 1},
-        {giPoint3(0, max_d, 0), 1},       {giPoint3(0, 0, max_d), 1},   {giPoint3(0, -max_d, 0), 0},
-        {giPoint3(0, 0, -max_d), 0},      {giPoint3(nan_d, nan_d, nan_d), 0}, {giPoint3(-inf_d, inf_d, 0), 0},
+        {giPoint3(0, 0, 0), 0},      {giPoint3(-max_d, 0, 0), 1},        {giPoint3(max_d, 0, 0), 1},
+        {giPoint3(0, max_d, 0), 1},  {giPoint3(0, 0, max_d), 1},         {giPoint3(0, -max_d, 0), 0},
+        {giPoint3(0, 0, -max_d), 0}, {giPoint3(nan_d, nan_d, nan_d), 0}, {giPoint3(-inf_d, inf_d, 0), 0},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.p.invalid(), c.invalid) << c.p.x() << ", " << c.p.y() << ", " << c.p.z();
@@ -204,12 +204,9 @@ TEST(giXform3, MagnificationIsTheSignedCubeRootOfTheDeterminant)
         double magnification;
     };
     const Case cases[] = {
-        {"identity", {1, 0, 0, 0, 1, 0, 0, 0, 1}, 1},
-        {"rotation", {c, -s, 0, s, c, 0, 0, 0, 1}, 1},
-        {"reflection", {1, 0, 0, 0, 1, 0, 0, 0, -1}, -1},
-        {"uniform scale 2", {2, 0, 0, 0, 2, 0, 0, 0, 2}, 2},
-        {"scale -2", {-2, 0, 0, 0, -2, 0, 0, 0, -2}, -2},
-        {"non-uniform, det 8", {1, 0, 0, 0, 2, 0, 0, 0, 4}, 2},
+        {"identity", {1, 0, 0, 0, 1, 0, 0, 0, 1}, 1},     {"rotation", {c, -s, 0, s, c, 0, 0, 0, 1}, 1},
+        {"reflection", {1, 0, 0, 0, 1, 0, 0, 0, -1}, -1}, {"uniform scale 2", {2, 0, 0, 0, 2, 0, 0, 0, 2}, 2},
+        {"scale -2", {-2, 0, 0, 0, -2, 0, 0, 0, -2}, -2}, {"non-uniform, det 8", {1, 0, 0, 0, 2, 0, 0, 0, 4}, 2},
         {"singular", {1, 2, 3, 2, 4, 6, 0, 0, 1}, 0},
     };
     for (const Case& k : cases)

@@ -184,11 +184,11 @@ TEST(vdaObject, TypeTestsAndCasts)
 TEST(vdaObject, ChangesThroughPartsMarkTheirEntity)
 {
     vdaFile file;
-    vdaFace& face = file.create<vdaFace>(
-        "FC", "SF", std::vector<vdaBoundary>{vdaBoundary({vdaTrimmedCurve("CN", 0.0, 1.0)})});
+    vdaFace& face =
+        file.create<vdaFace>("FC", "SF", std::vector<vdaBoundary>{vdaBoundary({vdaTrimmedCurve("CN", 0.0, 1.0)})});
     vdaTop& top = file.create<vdaTop>(
-        "TP", std::vector<vdaSurfacePair>{vdaSurfacePair(vdaLinkedSurf("FC", {vdaTrimmedCurve("CN", 0.0, 1.0)}),
-                                                         vdaLinkedSurf("FC", {}), 1)});
+        "TP", std::vector<vdaSurfacePair>{
+                  vdaSurfacePair(vdaLinkedSurf("FC", {vdaTrimmedCurve("CN", 0.0, 1.0)}), vdaLinkedSurf("FC", {}), 1)});
     vdaObject& cons = file.create<vdaCons>("CN", "SF", "CV", 0.0, 1.0);
 
     face.mark_unchanged();

@@ -36,7 +36,7 @@ TEST(utString, ComparesBytesCaseSensitively)
         bool equal;
     };
     const Case cases[] = {{"FC267", "FC267", true}, {"fc267", "FC267", false}, {"FC26", "FC267", false},
-                          {"", "", true},           {"A B", "A B", true},     {"LONGNAME12", "LONGNAME13", false}};
+                          {"", "", true},           {"A B", "A B", true},      {"LONGNAME12", "LONGNAME13", false}};
     for (const Case& c : cases) {
         const utString a(c.a), b(c.b);
         EXPECT_EQ(a == b, c.equal) << c.a << " vs " << c.b;

@@ -22,7 +22,7 @@ int main()
     }
     const vdcErrorPacket packet = log.packet("PS1");
     std::printf("PS1: %s [%d]\n", packet.error_message().c_str(), packet.get_int(0));
-    const bool expected = packet.error_message() == ut_lit("Pset entity has invalid point") &&
-                          packet.num_int() == 1 && packet.get_int(0) == 1;
+    const bool expected = packet.error_message() == ut_lit("Pset entity has invalid point") && packet.num_int() == 1 &&
+                          packet.get_int(0) == 1;
     return expected ? 0 : 1;
 }

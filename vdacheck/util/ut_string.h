@@ -18,8 +18,8 @@ enum utStringLit { ut_string_literal = 0 };
 class VDA_API utString {
 public:
     constexpr utString() noexcept = default;
-    utString(const char* text);          // copies
-    utString(std::string_view text);     // copies
+    utString(const char* text);       // copies
+    utString(std::string_view text);  // copies
     // No copy, no allocation: `text` must outlive every copy of this string (a string literal does).
     constexpr utString(utStringLit, const char* text) noexcept : data_(text), size_(length_of(text)) {}
 
@@ -45,7 +45,10 @@ public:
         return a.data_ == b.data_ ? a.size_ == b.size_ : a.view() == b.view();
     }
     friend bool operator==(const utString& a, std::string_view b) noexcept { return a.view() == b; }
-    friend bool operator==(const utString& a, const char* b) noexcept { return a.view() == std::string_view(b ? b : ""); }
+    friend bool operator==(const utString& a, const char* b) noexcept
+    {
+        return a.view() == std::string_view(b ? b : "");
+    }
     friend auto operator<=>(const utString& a, const utString& b) noexcept { return a.view() <=> b.view(); }
 
     static std::size_t hash_bytes(const char* data, std::size_t size) noexcept;
