@@ -46,11 +46,21 @@
 #include <vdacheck/check/vdc_file_check.h>
 #include <vdacheck/check/vdc_log.h>
 
+#include <vdacheck/entities/vdc_begin_set_check.h>
+#include <vdacheck/entities/vdc_circle_check.h>
+#include <vdacheck/entities/vdc_cons_check.h>
+#include <vdacheck/entities/vdc_curve_check.h>
 #include <vdacheck/entities/vdc_entity_check.h>
+#include <vdacheck/entities/vdc_face_check.h>
+#include <vdacheck/entities/vdc_group_check.h>
 #include <vdacheck/entities/vdc_header_check.h>
 #include <vdacheck/entities/vdc_mdi_check.h>
 #include <vdacheck/entities/vdc_point_check.h>
 #include <vdacheck/entities/vdc_pset_check.h>
+#include <vdacheck/entities/vdc_surf_check.h>
+#include <vdacheck/entities/vdc_tlist_check.h>
+#include <vdacheck/entities/vdc_tmat_check.h>
+#include <vdacheck/entities/vdc_top_check.h>
 
 #include <vdacheck/repair/vdc_file_check_acc.h>
 #include <vdacheck/repair/vdc_fix_node.h>
