@@ -97,6 +97,7 @@ TEST(Cascade, FaultySurfaceIsCheckedOnceHoweverOftenItIsReached)
     m.add<vdaFace>("F2", "BADSF");
     m.curve("CV");
     m.cons("CN", "BADSF", "CV");
+    m.add<vdaSurf>("BADSF", 0, 0, std::vector<vdaSurfPatch>{});  // a duplicate name: taken for the first
     EXPECT_EQ(m.checker.check(m.file), 0);
     EXPECT_EQ(m.logged("BADSF").size(), 1u);
     EXPECT_EQ(m.logged("F2"),
