@@ -376,7 +376,7 @@ INSTANTIATE_TEST_SUITE_P(
         Deviation{"LowerCaseName", h + "pt = POINT / 1., 2., 3.\n" + e, 2, 1, "non-standard name 'pt'"},
         Deviation{"LongName", h + "POINTNUMBER1 = POINT / 1., 2., 3.\n" + e, 2, 1, "non-standard name 'POINTNUMBER1'"},
         Deviation{"IntegerForReal", h + "P = POINT / 1, 2., 3.\n" + e, 2, 13,
-                  "POINT 'P': integer 1 where a real number (with '.') is expected"},
+                  "POINT 'P': number 1 without a decimal point where a real number is expected"},
         Deviation{"RealForInteger", h + "PS = PSET / 1., 0., 0., 0.\n" + e, 2, 13, "real 1. where an integer is expected"},
         Deviation{"LowerCaseExponent", h + "P = POINT / 1.e2, 2., 3.\n" + e, 2, 15, "lower-case exponent letter 'e'"},
         Deviation{"Underflow", h + "P = POINT / 1.E-400, 2., 3.\n" + e, 2, 13, "is read as 0"},
@@ -422,9 +422,9 @@ TEST(Reader, DeeplyNestedSetsReadAndWriteWithoutRecursion)
     const int depth = 100000;
     std::string text = h;
     for (int i = 0; i < depth; ++i)
-        text += "S" + std::to_string(i) + " = BEGINSET\n";
+        text.append("S").append(std::to_string(i)).append(" = BEGINSET\n");
     for (int i = depth - 1; i >= 0; --i)
-        text += "S" + std::to_string(i) + " = ENDSET\n";
+        text.append("S").append(std::to_string(i)).append(" = ENDSET\n");
     text += e;
     const auto file = read(text);
     EXPECT_EQ(file->size(), depth + 1);

@@ -30,9 +30,8 @@ std::vector<std::string> lines_of(const std::string& text)
 void expect_regenerated(const std::string& record, std::size_t line)
 {
     ASSERT_EQ(record.size(), 80u) << record;
-    char number[9];
-    std::snprintf(number, sizeof number, "%08zu", line);
-    EXPECT_EQ(record.substr(72), number) << record;
+    const std::string number = std::to_string(line);
+    EXPECT_EQ(record.substr(72), std::string(8 - number.size(), '0') + number) << record;
 }
 
 // --- unchanged entities are copied byte for byte

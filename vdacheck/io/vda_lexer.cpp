@@ -164,13 +164,16 @@ void vdaLexer::check_data_record() const
                        std::string("data beyond column 72: '") + *q + "' in the sequence field (columns 73-80)");
 }
 
-void vdaLexer::tab(const char* at)
+// TAB counts as a blank, with one warning per record.
+void vdaLexer::skip_tabs()
 {
-    if (tab_line_ == line_)
-        return;
-    tab_line_ = line_;
-    if (diag_.listed(vdaWarningKind::tab))
-        diag_.warn(line_, column(at), "TAB read as a blank");
+    if (tab_line_ != line_) {
+        tab_line_ = line_;
+        if (diag_.listed(vdaWarningKind::tab))
+            diag_.warn(line_, column(p_), "TAB read as a blank");
+    }
+    while (p_ < data_end_ && (*p_ == ' ' || *p_ == '\t'))
+        ++p_;
 }
 
 vdaLexer::Head vdaLexer::head()
@@ -225,7 +228,7 @@ void vdaLexer::expect_parameters()
     continued_at_ = nullptr;
 }
 
-bool vdaLexer::next_param()
+bool vdaLexer::next_param_slow()
 {
     skip_blanks();
     if (first_param_) {
@@ -285,10 +288,10 @@ vdaLexer::Number vdaLexer::scan_number(const char* what, const char* kind)
             ++q;
         count += static_cast<std::size_t>(q - fraction);
     }
-    bool exponent = false;
+    const char* letter = nullptr;
     bool valid = count > 0;
     if (valid && q < end && is_exponent_letter(*q)) {
-        exponent = true;
+        letter = q;
         ++q;
         if (q < end && (*q == '+' || *q == '-'))
             ++q;
@@ -302,7 +305,7 @@ vdaLexer::Number vdaLexer::scan_number(const char* what, const char* kind)
     p_ = q;
     last_line_ = line_;
     last_column_ = column(q);
-    return {begin, q, point, exponent};
+    return {begin, q, point, letter};
 }
 
 double vdaLexer::to_double(const Number& number)
@@ -310,8 +313,8 @@ double vdaLexer::to_double(const Number& number)
     const char* begin = number.begin[0] == '+' ? number.begin + 1 : number.begin;
     const char* end = number.end;
     char copy[data_columns + 1];
-    if (number.exponent) {
-        const char* letter = std::find_if(begin, end, is_exponent_letter);
+    if (number.exponent_letter) {
+        const char* letter = number.exponent_letter;
         if (*letter == 'e' || *letter == 'd') {
             if (diag_.listed(vdaWarningKind::lower_case_exponent))
                 diag_.warn(line_, column(letter), prefixed("lower-case exponent letter '" + std::string(1, *letter) +
@@ -344,18 +347,60 @@ double vdaLexer::to_double(const Number& number)
 
 double vdaLexer::real(const char* what)
 {
+    // Common case first: from_chars reads the token and only the details are looked at afterwards. Anything
+    // unusual (a D exponent, a malformed token, a value out of range) takes the careful path below.
+    const char* begin = *p_ == '+' ? p_ + 1 : p_;
+    const char* digits = *p_ == '-' ? p_ + 1 : begin;
+    if (digits < data_end_ && (is_digit(*digits) || *digits == '.')) {
+        double value;
+        const auto [end, ec] = std::from_chars(begin, data_end_, value);
+        if (ec == std::errc() && (end == data_end_ || is(*end, delimiter))) {
+            const char* token = p_;
+            p_ = end;
+            last_line_ = line_;
+            last_column_ = column(end);
+            const char* point_at = digits;
+            while (point_at < end && is_digit(*point_at))
+                ++point_at;
+            const bool point = point_at < end && *point_at == '.';
+            const char* letter = end - 1;
+            while (letter > digits && (is_digit(*letter) || *letter == '+' || *letter == '-'))
+                --letter;
+            if (*letter == 'e' && diag_.listed(vdaWarningKind::lower_case_exponent))
+                diag_.warn(line_, column(letter), prefixed("lower-case exponent letter 'e'; VDA-FS writes E or D"));
+            if (!point)
+                warn_no_point(token, end);
+            return value;
+        }
+    }
     const Number number = scan_number(what, "a real number");
-    if (!number.point && !number.exponent && diag_.listed(vdaWarningKind::integer_for_real))
-        diag_.warn(line_, column(number.begin),
-                   prefixed("integer " + std::string(number.begin, number.end) + " where a real number (with '.') is expected"));
+    if (!number.point)
+        warn_no_point(number.begin, number.end);
     return to_double(number);
+}
+
+std::uint64_t vdaLexer::reals(std::vector<double>& out, std::uint64_t n, const char* what)
+{
+    for (std::uint64_t i = 0; i < n; ++i) {
+        if (!next_param())
+            return i;
+        out.push_back(real(what));
+    }
+    return n;
+}
+
+void vdaLexer::warn_no_point(const char* begin, const char* end)
+{
+    if (diag_.listed(vdaWarningKind::integer_for_real))
+        diag_.warn(line_, column(begin),
+                   prefixed("number " + std::string(begin, end) + " without a decimal point where a real number is expected"));
 }
 
 std::int32_t vdaLexer::integer(const char* what)
 {
     const Number number = scan_number(what, "an integer");
     const auto text = [&number] { return std::string(number.begin, number.end); };
-    if (number.point || number.exponent) {
+    if (number.point || number.exponent_letter) {
         const double value = to_double(number);
         if (value != std::trunc(value) || std::fabs(value) >= static_cast<double>(integer_limit))
             fail_at(line_, column(number.begin), "expected an integer for the " + std::string(what) + ", found " + text());

@@ -97,11 +97,22 @@ public:
     // Expects the '/' that opens the parameter list.
     void expect_parameters();
     // Moves to the next parameter, across continuation records; false when the statement has ended.
-    bool next_param();
+    bool next_param()
+    {
+        // The common case: ", " and the next value on the same record.
+        if (p_ + 2 < data_end_ && p_[0] == ',' && p_[1] == ' ' && p_[2] != ' ' && p_[2] != '\t' && p_[2] != ',' &&
+            !first_param_) {
+            p_ += 2;
+            return true;
+        }
+        return next_param_slow();
+    }
     // The parameter at the cursor; `what` names it in error messages ("order", "coefficient").
     double real(const char* what);
     std::int32_t integer(const char* what);
     std::string_view name(const char* what);
+    // Appends up to n real parameters to `out`; returns how many there were before the statement ended.
+    std::uint64_t reals(std::vector<double>& out, std::uint64_t n, const char* what);
     // Fails when the statement has more parameters.
     void expect_end();
 
@@ -115,26 +126,24 @@ private:
         const char* begin;
         const char* end;
         bool point;
-        bool exponent;
+        const char* exponent_letter;  // null without an exponent
     };
 
     int column(const char* p) const noexcept { return static_cast<int>(p - record_) + 1; }
-    void skip_blanks() noexcept
+    void skip_blanks()
     {
-        while (p_ < data_end_) {
-            if (*p_ == ' ')
-                ++p_;
-            else if (*p_ == '\t')
-                tab(p_++);
-            else
-                break;
-        }
+        while (p_ < data_end_ && *p_ == ' ')
+            ++p_;
+        if (p_ < data_end_ && *p_ == '\t')
+            skip_tabs();
     }
-    void tab(const char* at);
+    void skip_tabs();
     void check_data_record() const;
+    bool next_param_slow();
     void continue_statement();
     Number scan_number(const char* what, const char* kind);
     double to_double(const Number& number);
+    void warn_no_point(const char* begin, const char* end);
     void check_name_style(std::string_view name, const char* at);
     std::string describe(const char* p) const;
     std::string hint(const char* p) const;

@@ -353,6 +353,7 @@ private:
         const std::int32_t n = count("number of segments");
         breakpoints(n, breaks_, "segment parameters");
         std::vector<vdaCurveSegment> segments;
+        segments.reserve(std::size_t(n));  // its n + 1 breakpoints are there: n is backed by values read
         for (std::int32_t s = 0; s < n; ++s) {
             need([&] { return expected(std::uint64_t(n), "segments", std::uint64_t(s)); });
             const std::int32_t order = lex_.integer("order");
@@ -407,6 +408,7 @@ private:
         const std::int32_t n = count("number of segments");
         breakpoints(n, breaks_, "segment parameters");
         std::vector<vdaConsSegment> segments;
+        segments.reserve(std::size_t(n));  // its n + 1 breakpoints are there: n is backed by values read
         for (std::int32_t s = 0; s < n; ++s) {
             need([&] { return expected(std::uint64_t(n), "segments", std::uint64_t(s)); });
             const std::int32_t order = lex_.integer("order");
@@ -553,10 +555,8 @@ private:
         if (n <= 0)
             return;
         const std::uint64_t total = std::uint64_t(n) + 1;
-        for (std::uint64_t i = 0; i < total; ++i) {
-            need([&] { return expected(total, what, i); });
-            out.push_back(lex_.real("parameter"));
-        }
+        if (const std::uint64_t found = lex_.reals(out, total, "parameter"); found < total)
+            lex_.fail_after_last(expected(total, what, found));
     }
 
     // `total` coefficients of segment or patch `index` into values_, which grows only as values are
@@ -564,10 +564,8 @@ private:
     void coefficients(std::uint64_t total, const char* owner, std::uint64_t index)
     {
         values_.clear();
-        for (std::uint64_t i = 0; i < total; ++i) {
-            need([&] { return expected(total, "coefficients for " + std::string(owner) + " " + std::to_string(index), i); });
-            values_.push_back(lex_.real("coefficient"));
-        }
+        if (const std::uint64_t found = lex_.reals(values_, total, "coefficient"); found < total)
+            lex_.fail_after_last(expected(total, "coefficients for " + std::string(owner) + " " + std::to_string(index), found));
     }
 
     vdaFile& file_;
@@ -586,9 +584,9 @@ std::unique_ptr<vdaFile> vdaFile::read(std::string_view text, std::string_view s
 {
     auto file = std::make_unique<vdaFile>();
     file->source_name_.assign(source_name);
-    file->source_text_ = std::make_unique_for_overwrite<char[]>(std::max<std::size_t>(text.size(), 1));
+    char* copy = file->source_text_.allocate(text.size());
     if (!text.empty())
-        std::memcpy(file->source_text_.get(), text.data(), text.size());
+        std::memcpy(copy, text.data(), text.size());
     file->source_size_ = text.size();
     vdaFileReader(*file, options).read();
     return file;
@@ -609,8 +607,8 @@ std::unique_ptr<vdaFile> vdaFile::load(const std::filesystem::path& path, const 
         throw fail(ec.message());
     auto file = std::make_unique<vdaFile>();
     file->source_name_ = source;
-    file->source_text_ = std::make_unique_for_overwrite<char[]>(std::max<std::size_t>(size, 1));
-    if (std::fread(file->source_text_.get(), 1, size, in.get()) != size)
+    char* bytes = file->source_text_.allocate(size);
+    if (std::fread(bytes, 1, size, in.get()) != size)
         throw fail("it ended early or a read failed");
     file->source_size_ = size;
     vdaFileReader(*file, options).read();

@@ -114,8 +114,26 @@ private:
     coOrderedMap<utString, std::vector<std::uint32_t>> duplicates_;  // names held by several entities
     int live_ = 0;
 
+    // The bytes of a source text. A large text gets memory that may use huge pages: touching it for the
+    // first time then costs far fewer page faults.
+    class SourceText {
+    public:
+        SourceText() = default;
+        SourceText(const SourceText&) = delete;
+        SourceText& operator=(const SourceText&) = delete;
+        ~SourceText();
+        // Room for `size` bytes (uninitialised); the text's previous bytes are gone.
+        char* allocate(std::size_t size);
+        const char* get() const noexcept { return data_; }
+
+    private:
+        void release() noexcept;
+        char* data_ = nullptr;
+        std::size_t mapped_ = 0;  // size of the mapping, 0 when allocated with new
+    };
+
     // The text the file was read from (kept whole: unchanged entities are written back from it).
-    std::unique_ptr<char[]> source_text_;
+    SourceText source_text_;
     std::size_t source_size_ = 0;
     std::string source_name_;
     std::string source_eol_ = "\n";      // line end of the source's records, used for regenerated ones
