@@ -7,6 +7,8 @@
 #include <vdacheck/util/ut_math.h>
 #include <vdacheck/util/ut_string.h>
 
+#include <vdacheck/io/vda_read_error.h>
+
 #include <vdacheck/geometry/gi_length.h>
 #include <vdacheck/geometry/gi_point2.h>
 #include <vdacheck/geometry/gi_point3.h>
@@ -17,6 +19,7 @@
 #include <vdacheck/model/vda_begin_set.h>
 #include <vdacheck/model/vda_boundary.h>
 #include <vdacheck/model/vda_circle.h>
+#include <vdacheck/model/vda_compare.h>
 #include <vdacheck/model/vda_cons.h>
 #include <vdacheck/model/vda_cons_segment.h>
 #include <vdacheck/model/vda_curve.h>
