@@ -7,6 +7,8 @@
 #include <vdacheck/util/ut_math.h>
 #include <vdacheck/util/ut_string.h>
 
+#include <vdacheck/io/vda_read_error.h>
+
 #include <vdacheck/geometry/gi_length.h>
 #include <vdacheck/geometry/gi_point2.h>
 #include <vdacheck/geometry/gi_point3.h>
@@ -19,6 +21,7 @@
 #include <vdacheck/model/vda_begin_set.h>
 #include <vdacheck/model/vda_boundary.h>
 #include <vdacheck/model/vda_circle.h>
+#include <vdacheck/model/vda_compare.h>
 #include <vdacheck/model/vda_cons.h>
 #include <vdacheck/model/vda_cons_segment.h>
 #include <vdacheck/model/vda_curve.h>
@@ -48,11 +51,21 @@
 #include <vdacheck/check/vdc_file_check.h>
 #include <vdacheck/check/vdc_log.h>
 
+#include <vdacheck/entities/vdc_begin_set_check.h>
+#include <vdacheck/entities/vdc_circle_check.h>
+#include <vdacheck/entities/vdc_cons_check.h>
+#include <vdacheck/entities/vdc_curve_check.h>
 #include <vdacheck/entities/vdc_entity_check.h>
+#include <vdacheck/entities/vdc_face_check.h>
+#include <vdacheck/entities/vdc_group_check.h>
 #include <vdacheck/entities/vdc_header_check.h>
 #include <vdacheck/entities/vdc_mdi_check.h>
 #include <vdacheck/entities/vdc_point_check.h>
 #include <vdacheck/entities/vdc_pset_check.h>
+#include <vdacheck/entities/vdc_surf_check.h>
+#include <vdacheck/entities/vdc_tlist_check.h>
+#include <vdacheck/entities/vdc_tmat_check.h>
+#include <vdacheck/entities/vdc_top_check.h>
 
 #include <vdacheck/repair/vdc_file_check_acc.h>
 #include <vdacheck/repair/vdc_fix_node.h>

@@ -5,6 +5,7 @@
 #include <vdacheck/model/vda_circle.h>
 #include <vdacheck/model/vda_cons.h>
 #include <vdacheck/model/vda_curve.h>
+#include <vdacheck/model/vda_element_list.h>
 #include <vdacheck/model/vda_face.h>
 #include <vdacheck/model/vda_group.h>
 #include <vdacheck/model/vda_mdi.h>
@@ -13,6 +14,7 @@
 #include <vdacheck/model/vda_pset.h>
 #include <vdacheck/model/vda_surf.h>
 #include <vdacheck/model/vda_top.h>
+#include <vdacheck/model/vda_trimmed_curve.h>
 
 void vdcEntityCheck::check(vdcLog&, vdcFileCheck&) const {}
 
@@ -32,10 +34,21 @@ void vdcEntityCheck::log_problem(vdcLog& log, const vdaObject& entity, const utS
     log.save(entity.name(), std::move(packet));
 }
 
+int vdcEntityCheck::refers_to_other_type(const vdaObjectPtr& reference, const TypeInfo& type) noexcept
+{
+    return (reference && !reference->is_type(type)) ? 1 : 0;
+}
+
 int vdcEntityCheck::refers_to_faulty(const vdaObjectPtr& reference, vdcLog& log, vdcFileCheck& checker)
 {
     checker.check(reference);
     return log.num_logged(reference->name()) != 0 ? 1 : 0;
+}
+
+int vdcEntityCheck::refers_to_faulty(const vdaObjectPtr& reference, const TypeInfo& type, vdcLog& log,
+                                     vdcFileCheck& checker)
+{
+    return (reference && reference->is_type(type) && refers_to_faulty(reference, log, checker)) ? 1 : 0;
 }
 
 int vdcEntityCheck::is_element_type(const vdaObject& entity)
@@ -54,4 +67,46 @@ int vdcEntityCheck::trim_outside(double start, double end, double trim_start, do
     return (trim_start > end || trim_start < start || trim_end > end || trim_end < start || trim_start == trim_end)
                ? 1
                : 0;
+}
+
+int vdcEntityCheck::trim_outside_cons(const vdaTrimmedCurve& curve, TrimValues& values)
+{
+    const vdaCons* cons = referenced<vdaCons>(curve.basis_curve());
+    // Without segments a cons has no range to compare with; its own check reports it.
+    if (!cons || !vdc_parameter_range(*cons, values.start, values.end))
+        return 0;
+    values.trim_start = curve.start_parameter();
+    values.trim_end = curve.end_parameter();
+    return trim_outside(values.start, values.end, values.trim_start, values.trim_end);
+}
+
+void vdcEntityCheck::log_null_elements(vdcLog& log, const vdaElementList& list, const utString& message,
+                                       vdcErrorFunction repair)
+{
+    const int n = list.num_elements();
+    for (int i = 0; i < n; ++i)
+        if (!list.element(i))
+            log_problem(log, list, message, {i}, {}, repair);
+}
+
+void vdcEntityCheck::log_elements_of_wrong_type(vdcLog& log, const vdaElementList& list, const utString& message,
+                                                vdcErrorFunction repair)
+{
+    const int n = list.num_elements();
+    for (int i = 0; i < n; ++i) {
+        const vdaObjectPtr element = list.element(i);
+        if (element && !is_element_type(*element()))
+            log_problem(log, list, message, {i}, {}, repair);
+    }
+}
+
+void vdcEntityCheck::log_faulty_elements(vdcLog& log, vdcFileCheck& checker, const vdaElementList& list,
+                                         const utString& message, vdcErrorFunction repair)
+{
+    const int n = list.num_elements();
+    for (int i = 0; i < n; ++i) {
+        const vdaObjectPtr element = list.element(i);
+        if (element && refers_to_faulty(element, log, checker))
+            log_problem(log, list, message, {i}, {}, repair);
+    }
 }

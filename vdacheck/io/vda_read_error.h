@@ -5,8 +5,9 @@
 
 #include <vdacheck/model/vda_export.h>
 
-// A file that cannot be read as VDA-FS statements. what() is "source:line:column: message"; the
-// message names the statement (name and command word) and what was expected there.
+// A file that cannot be read as VDA-FS statements. what() is "source:line:column: message", or "source: message"
+// when no position applies (line 0, e.g. a file that cannot be opened). The message names the statement (name
+// and command word) and what was expected there.
 class VDA_API vdaReadError : public std::runtime_error {
 public:
     vdaReadError(std::string source, int line, int column, std::string message);

@@ -122,3 +122,19 @@ vdaObject* vdaFile::find(const utString& name) const noexcept
     const std::uint32_t* slot = first_.find(name);
     return slot ? slots_[*slot] : nullptr;
 }
+
+vdaObject& vdaFile::adopt(std::unique_ptr<vdaObject> entity, int line)
+{
+    vdaObject& added = add(std::move(entity));
+    added.line_ = line;
+    added.changed_ = false;
+    return added;
+}
+
+void vdaFile::mark_unchanged(vdaObject& entity) noexcept { entity.changed_ = false; }
+
+std::uint32_t vdaFile::slot_of(const vdaObject& entity) noexcept { return entity.slot_; }
+
+const std::vector<vdaReadWarning>& vdaFile::warnings() const noexcept { return warnings_; }
+
+const std::string& vdaFile::source_name() const noexcept { return source_name_; }

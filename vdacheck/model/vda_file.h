@@ -86,12 +86,62 @@ public:
 
 private:
     friend class vdaObject;
+    friend class vdaFileReader;
+    friend class vdaFileWriter;
     void forget(vdaObject& entity) noexcept;
+    // Adds an entity read from the source text: it starts unchanged and remembers its line.
+    vdaObject& adopt(std::unique_ptr<vdaObject> entity, int line);
+    static void mark_unchanged(vdaObject& entity) noexcept;
+    static std::uint32_t slot_of(const vdaObject& entity) noexcept;
+
+    // Where the records of what was read lie in the source text, as byte offsets: [lead, body) holds the
+    // comments and blank records before the statement, [body, end) the statement's own records.
+    struct SourceSpan {
+        std::size_t lead = 0;
+        std::size_t body = 0;
+        std::size_t end = 0;
+    };
+    // An ENDSET record: it stands before the entity at slot `before_slot` (or after all read entities) and
+    // closes the set at `set_slot`. A set that the source never closed gets an empty span.
+    struct SourceEndset {
+        std::uint32_t before_slot;
+        std::uint32_t set_slot;
+        SourceSpan span;
+    };
 
     std::vector<vdaObject*> slots_;                        // file order; null where deleted
     coOrderedMap<utString, std::uint32_t> first_;          // name -> slot of its first live entity
     coOrderedMap<utString, std::vector<std::uint32_t>> duplicates_;  // names held by several entities
     int live_ = 0;
+
+    // The bytes of a source text. A large text gets memory that may use huge pages: touching it for the
+    // first time then costs far fewer page faults.
+    class SourceText {
+    public:
+        SourceText() = default;
+        SourceText(const SourceText&) = delete;
+        SourceText& operator=(const SourceText&) = delete;
+        ~SourceText();
+        // Room for `size` bytes (uninitialised); the text's previous bytes are gone.
+        char* allocate(std::size_t size);
+        const char* get() const noexcept { return data_; }
+
+    private:
+        void release() noexcept;
+        char* data_ = nullptr;
+        std::size_t mapped_ = 0;  // size of the mapping, 0 when allocated with new
+    };
+
+    // The text the file was read from (kept whole: unchanged entities are written back from it).
+    SourceText source_text_;
+    std::size_t source_size_ = 0;
+    std::string source_name_;
+    std::string source_eol_ = "\n";      // line end of the source's records, used for regenerated ones
+    std::vector<SourceSpan> spans_;      // one per slot read from the source (slots 0 .. spans_.size()-1)
+    std::vector<SourceEndset> endsets_;  // in file order
+    SourceSpan end_span_;                // the END record and everything after it; empty body: no END
+    bool has_end_ = false;
+    std::vector<vdaReadWarning> warnings_;
 };
 
 // Forward iteration over the live entities of a file, in file order.

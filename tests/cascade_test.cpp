@@ -1,0 +1,194 @@
+// Whole models: how the reference checks cascade through the checker, the fix-node graph they leave,
+// and fix and clean over the result.
+#include "check_support.h"
+
+namespace {
+
+// The children of a node, by identity, in edge order.
+std::vector<const vdcFixNode*> children(const vdcFixNode* node)
+{
+    std::vector<const vdcFixNode*> out;
+    for (int i = 0; node && i < node->num_children(); ++i)
+        out.push_back(node->child(i));
+    return out;
+}
+
+void add_face_cons_curve(Model& m, const char* first)
+{
+    auto face = [&] { m.add<vdaFace>("FC", "SF", std::vector{vdaBoundary({vdaTrimmedCurve("CN", 0, 1)})}); };
+    auto curve = [&] { // segment 1 of order 30
+        m.add<vdaCurve>("CV", std::vector{Model::curve_segment(0, 1, 4), Model::curve_segment(1, 2, 30)});
+    };
+    const bool face_first = std::string(first) == "face";
+    face_first ? face() : curve();
+    m.surf("SF");
+    m.add<vdaCons>("CN", "SF", "CV", 0.0, 2.0, std::vector{Model::cons_segment(0, 1)});
+    face_first ? curve() : face();
+}
+
+}  // namespace
+
+TEST(Cascade, FaceConsCurveRoad)
+{
+    for (const char* variant : {"face first", "curve first", "face alone"}) {
+        SCOPED_TRACE(variant);
+        Model m;
+        add_face_cons_curve(m, variant[0] == 'c' ? "curve" : "face");
+        const int result =
+            variant[5] == 'a' ? m.checker.check(vdaObjectPtr(m.file.find(utString("FC")))) : m.checker.check(m.file);
+        EXPECT_EQ(result, 0);
+        EXPECT_TRUE(m.checker.idle());
+        EXPECT_EQ(m.logged("CV"), (Packets{{"Curve segment had invalid order", {1}}}));
+        EXPECT_EQ(m.logged("CN"),
+                  (Packets{{"Cons curve pointer points to invalid curve", {}, {}, fix_cons_curve_ptr}}));
+        EXPECT_EQ(m.logged("FC"),
+                  (Packets{{"Face cons pointer points to invalid cons", {0, 0}, {}, fix_face_cons_ptr}}));
+        EXPECT_EQ(m.logged("SF"), (Packets{}));
+
+        const vdcFixNode *face = m.checker.node("FC"), *cons = m.checker.node("CN"), *curve = m.checker.node("CV");
+        ASSERT_EQ(m.checker.num_nodes(), 3u);
+        EXPECT_EQ(children(face), std::vector{cons});
+        EXPECT_EQ(children(cons), std::vector{curve});
+        EXPECT_EQ(face->is_used(), 0);
+        EXPECT_EQ(cons->is_used() + curve->is_used(), 2);
+
+        // The curve's packet has no repair, so the cons's and then the face's repairs fail too.
+        EXPECT_EQ(m.checker.fix(), 0);
+        EXPECT_EQ((std::vector{face->distance(), cons->distance(), curve->distance()}), (std::vector{1, 2, 3}));
+        EXPECT_EQ(m.logged("CN").size() + m.logged("FC").size() + m.logged("CV").size(), 3u);
+        EXPECT_TRUE(m.fixed_log().empty());
+
+        const int before = m.file.size();
+        m.checker.clean();
+        EXPECT_EQ(m.file.size(), before - 3);
+        EXPECT_EQ(m.file.find(utString("SF")) != nullptr, true);
+        EXPECT_TRUE(m.error_log().empty());
+        EXPECT_EQ(m.checker.check(m.file), 1);
+    }
+}
+
+TEST(Cascade, ConsTrimRepairLetsTheFaceReferenceRepairSucceedInTheSamePass)
+{
+    for (auto [ts, te, repaired] : {std::tuple{-1.0, 0.5, true}, {2.0, 3.0, false}}) {
+        Model m;
+        m.surf("SF");
+        m.curve("CV");
+        m.add<vdaCons>("CN", "SF", "CV", ts, te, std::vector{Model::cons_segment(0, 1)});
+        m.add<vdaFace>("FC", "SF", std::vector{vdaBoundary({vdaTrimmedCurve("CN", 0, 1)})});
+        EXPECT_EQ(m.checker.check(m.file), 0);
+        EXPECT_EQ(m.logged("CN"),
+                  (Packets{{"Cons has invalid trim parameters", {}, {0, 1, ts, te}, fix_cons_trimming_params}}));
+        EXPECT_EQ(m.checker.fix(), repaired ? 1 : 0);
+        EXPECT_EQ(m.logged("FC", true).size(), repaired ? 1u : 0u);
+        EXPECT_EQ(m.logged("CN", true).size(), repaired ? 1u : 0u);
+        if (repaired) {
+            const auto& cons = static_cast<const vdaCons&>(*m.file.find(utString("CN")));
+            EXPECT_EQ(std::pair(cons.start_parameter(), cons.end_parameter()), std::pair(0.0, 0.5));
+            EXPECT_EQ(m.checker.check(m.file), 1);
+        }
+    }
+}
+
+TEST(Cascade, FaultySurfaceIsCheckedOnceHoweverOftenItIsReached)
+{
+    Model m;
+    m.add<vdaFace>("F1", "BADSF", std::vector{vdaBoundary({vdaTrimmedCurve("CN", 0, 1), vdaTrimmedCurve("CN", 0, 1)})});
+    m.add<vdaSurf>("BADSF", 0, 1, std::vector<vdaSurfPatch>{});
+    m.add<vdaFace>("F2", "BADSF");
+    m.curve("CV");
+    m.cons("CN", "BADSF", "CV");
+    m.add<vdaSurf>("BADSF", 0, 0, std::vector<vdaSurfPatch>{});  // a duplicate name: taken for the first
+    EXPECT_EQ(m.checker.check(m.file), 0);
+    EXPECT_EQ(m.logged("BADSF").size(), 1u);
+    EXPECT_EQ(m.logged("F2"),
+              (Packets{{"Face surface pointer points to invalid surface", {}, {}, fix_face_surface_ptr}}));
+    // F1 reaches the surface directly and through its cons, which it refers to twice.
+    const vdcFixNode *f1 = m.checker.node("F1"), *sf = m.checker.node("BADSF"), *cn = m.checker.node("CN");
+    EXPECT_EQ(children(f1), (std::vector{sf, cn, cn}));
+    EXPECT_EQ(children(cn), std::vector{sf});
+    EXPECT_EQ(children(m.checker.node("F2")), std::vector{sf});
+    m.checker.fix();
+    EXPECT_EQ(sf->distance(), 3);
+}
+
+TEST(Cascade, GroupsAndSetsContainingThemselves)
+{
+    {
+        Model m; // directly, clean otherwise: the nested call finds nothing logged yet
+        m.add<vdaGroup>("G", std::vector<utString>{"G"});
+        EXPECT_EQ(m.checker.check(m.file), 1);
+        EXPECT_EQ(m.checker.num_nodes(), 0u);
+    }
+    {
+        Model m; // directly, after a null element was logged: a self-edge, so no root
+        m.add<vdaGroup>("G", std::vector<utString>{"NONE", "G"});
+        EXPECT_EQ(m.checker.check(m.file), 0);
+        EXPECT_EQ(m.logged("G"),
+                  (Packets{{"Group entity has null pointer", {0}, {}, fix_group_null_entity_ptr},
+                           {"Group entity has pointer to invalid entity", {1}, {}, fix_group_entity_ptr}}));
+        const vdcFixNode* g = m.checker.node("G");
+        EXPECT_EQ(children(g), std::vector{g});
+        EXPECT_EQ(g->is_used(), 1);
+        EXPECT_EQ(m.checker.fix(), 1);
+        EXPECT_EQ(g->distance(), 0);
+    }
+    {
+        Model m; // through a set that the group may not hold
+        m.add<vdaBeginSet>("S", std::vector<utString>{"G"});
+        m.add<vdaGroup>("G", std::vector<utString>{"S", "NONE"});
+        EXPECT_EQ(m.checker.check(m.file), 0);
+        EXPECT_EQ(m.logged("G"),
+                  (Packets{{"Group entity has null pointer", {1}, {}, fix_group_null_entity_ptr},
+                           {"Group entity has pointer to invalid entity type", {0}, {}, fix_group_entity_ptr_type}}));
+        EXPECT_EQ(m.logged("S"),
+                  (Packets{{"Set entity has pointer to invalid entity", {0}, {}, fix_beginset_entity_ptr}}));
+        EXPECT_EQ(children(m.checker.node("S")), std::vector{m.checker.node("G")});
+    }
+}
+
+TEST(Cascade, TransformationListOverASingularMatrix)
+{
+    Model m;
+    m.add<vdaTlist>("TL", "TM", std::vector<utString>{"CV"});
+    m.add<vdaTmat>("TM", giXform3({1, 0, 0, 0, 1, 0, 2, 2, 0}, {0, 0, 0}));
+    m.curve("CV");
+    EXPECT_EQ(m.checker.check(m.file), 0);
+    EXPECT_EQ(m.logged("TM"),
+              (Packets{{"Tmat entity has tmat which is not invertible"}, {"Tmat entity has tmat which is not rigid"}}));
+    EXPECT_EQ(m.logged("TL"), (Packets{{"Tlist entity has pointer to invalid tmat", {}, {}, fix_tlist_tmat_ptr}}));
+    EXPECT_EQ(m.checker.fix(), 0);
+    EXPECT_EQ(m.logged("TL").size(), 1u);
+    m.checker.clean();
+    EXPECT_EQ(m.file.size(), 1);
+    EXPECT_NE(m.file.find(utString("CV")), nullptr);
+}
+
+TEST(Cascade, FixAndCleanOverAWholeModel)
+{
+    Model m;
+    m.add<vdaBeginSet>("ST", std::vector<utString>{"GR"});
+    m.add<vdaGroup>("GR", std::vector<utString>{"TM", "PT", "CI"});
+    m.add<vdaTmat>("TM", giXform3());
+    m.add<vdaPoint>("PT", giPoint3(-max_d, 0, 0));
+    m.add<vdaCircle>("CI", giPoint3(0, 0, 0), 1.0, giVector3(2, 0, 0), giVector3(0.6, 0.8, 0), 10.0, 0.0);
+    EXPECT_EQ(m.checker.check(m.file), 0);
+    EXPECT_EQ(m.logged("GR").size(), 3u); // element 0 of a wrong type, elements 1 and 2 faulty
+    EXPECT_EQ(m.logged("CI").size(), 3u);
+
+    // The point cannot be repaired; the circle can, so the group keeps it and drops the point, and the
+    // set keeps the group, which is clean once its own packets are repaired.
+    EXPECT_EQ(m.checker.fix(), 0);
+    EXPECT_EQ(m.logged("PT").size(), 1u);
+    EXPECT_EQ(m.logged("CI", true).size(), 3u);
+    EXPECT_EQ(m.logged("GR", true).size(), 3u);
+    EXPECT_EQ(m.logged("ST", true).size(), 1u);
+    const auto& group = static_cast<const vdaGroup&>(*m.file.find(utString("GR")));
+    EXPECT_TRUE(group.element_name(0).empty() && group.element_name(1).empty());
+    EXPECT_EQ(group.element_name(2), utString("CI"));
+
+    m.checker.clean();
+    EXPECT_EQ(m.file.find(utString("PT")), nullptr);
+    EXPECT_EQ(m.file.size(), 4);
+    EXPECT_TRUE(m.error_log().empty() && m.fixed_log().empty());
+    EXPECT_EQ(m.checker.check(vdaObjectPtr(m.file.find(utString("CI")))), 1);
+}

@@ -1,0 +1,334 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cmath>
+#include <filesystem>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "vda_test_support.h"
+
+using namespace vdatest;
+
+namespace {
+
+const std::string h = "H = HEADER / 0\n";
+const std::string e = "H = END\n";
+
+std::vector<std::string> lines_of(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t nl; (nl = text.find('\n', start)) != std::string::npos; start = nl + 1)
+        lines.push_back(text.substr(start, nl - start));
+    return lines;
+}
+
+// Every record written afresh is 80 columns with its output line number in columns 73-80.
+void expect_regenerated(const std::string& record, std::size_t line)
+{
+    ASSERT_EQ(record.size(), 80u) << record;
+    const std::string number = std::to_string(line);
+    EXPECT_EQ(record.substr(72), std::string(8 - number.size(), '0') + number) << record;
+}
+
+// --- unchanged entities are copied byte for byte
+
+TEST(UnchangedWrite, CopiesEverySpellingOfTheSource)
+{
+    const std::string texts[] = {
+        h + "P = POINT / 1.E0,  +2.,3.    \n" + e,                                         // odd spacing
+        "H = HEADER / 0\r\nP = POINT / 1., 2., 3.\r\nH = END\r\n",                          // CRLF
+        h + "P = POINT / 1., 2., 3.",                                                     // no line end, no END
+        h + "C = CURVE / 1, 0., 1.,\n$$ inside\n 2, 1., 2., 3., 4., 5., 6." + std::string(46, ' ') + "00000017\n" + e,
+        h + "A = BEGINSET\n$$ before P\nP = POINT / 1., 2., 3.\nA = ENDSET\n" + e + "after END\n",
+    };
+    for (const std::string& text : texts)
+        EXPECT_EQ(written(*read(text)), text);
+}
+
+TEST(UnchangedWrite, DeletedEntitiesVanishAndTheirCommentsStay)
+{
+    const auto file = read(h + "$$ the point\nP = POINT / 1., 2., 3.\nQ = POINT / 4., 5., 6.\n" + e);
+    file->remove(*file->find("P"));
+    EXPECT_EQ(written(*file), h + "$$ the point\nQ = POINT / 4., 5., 6.\n" + e);
+}
+
+TEST(UnchangedWrite, AnEndIsAddedOnlyWhenTheModelChanged)
+{
+    const std::string text = h + "P = POINT / 1., 2., 3.\nQ = POINT / 4., 5., 6.\n";
+    const auto file = read(text);
+    EXPECT_EQ(written(*file), text);
+    file->remove(*file->find("Q"));
+    const std::vector<std::string> lines = lines_of(written(*file));
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[2].substr(0, 19), "H        = END     ");
+    expect_regenerated(lines[2], 3);
+}
+
+// --- changed entities are written afresh
+
+TEST(ChangedWrite, CircleWithANewPlaneReadsBackWithAllItsValues)
+{
+    const auto file = read(h + "$$ circles\nC1 = CIRCLE / 0., 0., 0., 10., 1., 0., 0., 0., 1., 0., 0., 90.\n"
+                               "C2 = CIRCLE / 5., 5., 5., 1., 1., 0., 0., 0., 1., 0., -90., 90.\n" + e);
+    auto& circle = const_cast<vdaCircle&>(entity<vdaCircle>(*file, "C1"));
+    circle.set_plane(giVector3(0.6, 0.8, 0.0), giVector3(-0.8, 0.6, -0.0));
+    EXPECT_TRUE(circle.changed());
+    const std::string out = written(*file);
+    const std::vector<std::string> lines = lines_of(out);
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[0], "H = HEADER / 0");
+    EXPECT_EQ(lines[1], "$$ circles");
+    EXPECT_EQ(lines[2].substr(0, 72), "C1       = CIRCLE / 0., 0., 0., 10., 0.6, 0.8, 0., -0.8, 0.6, -0., 0.,  ");
+    EXPECT_EQ(lines[3].substr(0, 15), "           90. ");
+    expect_regenerated(lines[2], 3);
+    expect_regenerated(lines[3], 4);
+    EXPECT_EQ(lines[4], "C2 = CIRCLE / 5., 5., 5., 1., 1., 0., 0., 0., 1., 0., -90., 90.");
+    const auto again = read(out);
+    EXPECT_EQ(vda_first_difference(*file, *again), "");
+    EXPECT_EQ(entity<vdaCircle>(*again, "C1").line(), 3);
+}
+
+// Shortest round trip, always a decimal point, E exponent only where it is shorter.
+TEST(ChangedWrite, DoublesInTheirShortestExactForm)
+{
+    struct Case {
+        double value;
+        const char* text;
+    };
+    const Case cases[] = {{0.0, "0."},
+                          {-0.0, "-0."},
+                          {1.5, "1.5"},
+                          {100.0, "100."},
+                          {0.1, "0.1"},
+                          {0.001, "0.001"},
+                          {1e-5, "1.E-05"},
+                          {1.5e-5, "1.5E-05"},
+                          {1e20, "1.E+20"},
+                          {1e15, "1.E+15"},
+                          {123456789.0, "123456789."},
+                          {12345678901234567.0, "12345678901234568."},
+                          {-utMath::max_double(), "-1.7976931348623157E+308"},
+                          {std::numeric_limits<double>::denorm_min(), "5.E-324"},
+                          {2.7, "2.7"}};
+    vdaFile file;
+    file.create<vdaHeader>("H");
+    for (const Case& c : cases) {
+        file.create<vdaPoint>("P", giPoint3(c.value, 0, 0));
+        const std::string out = written(file);
+        const std::vector<std::string> lines = lines_of(out);
+        ASSERT_EQ(lines.size(), 3u);
+        EXPECT_EQ(lines[1].substr(0, lines[1].find_last_not_of(' ', 71) + 1),
+                  std::string("P        = POINT / ") + c.text + ", 0., 0.");
+        EXPECT_EQ(entity<vdaPoint>(*read(out), "P").point(), giPoint3(c.value, 0, 0));
+        file.remove(*file.find("P"));
+    }
+}
+
+TEST(ChangedWrite, LongStatementsContinueOnRecordsThatEndWithAComma)
+{
+    vdaFile file;
+    file.create<vdaHeader>("H", std::vector<std::string>{"FIRST LINE", std::string(72, '*')});
+    std::vector<giPoint3> points;
+    for (int i = 0; i < 50; ++i)
+        points.emplace_back(i * 1.0000000000000002, -1.7976931348623157e308, 1.0 / (i + 3));
+    file.create<vdaPset>("LONGNAME", points);
+    const std::string out = written(file);
+    const std::vector<std::string> lines = lines_of(out);
+    ASSERT_GT(lines.size(), 30u);
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        expect_regenerated(lines[i], i + 1);
+    // Records 3 .. size-2 hold the PSET: each but its last ends with a comma.
+    for (std::size_t i = 3; i + 1 < lines.size(); ++i) {
+        const std::string data = lines[i].substr(0, 72);
+        EXPECT_EQ(data[data.find_last_not_of(' ')] == ',', i + 2 < lines.size()) << data;
+    }
+    EXPECT_EQ(lines[0].substr(0, 19), "H        = HEADER /");
+    EXPECT_EQ(lines[1].substr(0, 10), "FIRST LINE");
+    EXPECT_EQ(lines.back().substr(0, 14), "H        = END");
+    const auto again = read(out);
+    EXPECT_TRUE(again->warnings().empty());
+    EXPECT_EQ(vda_first_difference(file, *again), "");
+}
+
+TEST(ChangedWrite, AModelBuiltInCodeReadsBackEqual)
+{
+    vdaFile file;
+    file.create<vdaHeader>("DEMO", std::vector<std::string>{"Built in code"});
+    file.create<vdaMDI>("M", std::vector<giPoint3>{{1, 2, 3}}, std::vector<giVector3>{{0, 0, 1}});
+    file.create<vdaCurve>("CV", std::vector<vdaCurveSegment>{vdaCurveSegment(0, 1, 2, {{0, 0, 0}, {1, 0, 0}}),
+                                                             vdaCurveSegment(1, 3, -1, {})});
+    file.create<vdaSurf>("SF", 2, 1,
+                         std::vector<vdaSurfPatch>{vdaSurfPatch(0, 1, 0, 1, 1, 2, {{0, 0, 0}, {0, 1, 0}}),
+                                                   vdaSurfPatch(1, 2, 0, 1, 0, 3, {})});
+    file.create<vdaCons>("CN", "SF", "CV", 1.0, 0.0,
+                         std::vector<vdaConsSegment>{vdaConsSegment(0, 1, {giPoint2(0, 0), giPoint2(1, 0)})});
+    file.create<vdaFace>("FC", "SF", std::vector<vdaBoundary>{vdaBoundary({vdaTrimmedCurve("CN", 0.0, 1.0)})});
+    file.create<vdaTop>("TP", std::vector<vdaSurfacePair>{vdaSurfacePair(
+                                  vdaLinkedSurf("FC", {vdaTrimmedCurve("CN", 0, 1)}), vdaLinkedSurf("SF", {}), 7)});
+    file.create<vdaTmat>("TM", giXform3({1, 0, 0, 0, 1, 0, 0, 0, -1}, {1, 2, 3}));
+    file.create<vdaTlist>("TL", "TM", std::vector<utString>{"CV", "SF"});
+    file.create<vdaGroup>("GR", std::vector<utString>{"GR", "TL"});
+    const auto again = read(written(file));
+    EXPECT_TRUE(again->warnings().empty());
+    EXPECT_EQ(vda_first_difference(file, *again), "");
+}
+
+TEST(ChangedWrite, NullElementsAreLeftOutOfTheCount)
+{
+    const auto file = read(h + "P = POINT / 1., 2., 3.\nG = GROUP / 3, P, GONE, P\n" + e);
+    auto& group = const_cast<vdaGroup&>(entity<vdaGroup>(*file, "G"));
+    EXPECT_EQ(written(*file), h + "P = POINT / 1., 2., 3.\nG = GROUP / 3, P, GONE, P\n" + e);  // unchanged: as read
+    group.set_element(2, vdaObjectPtr());
+    const std::vector<std::string> lines = lines_of(written(*file));
+    EXPECT_EQ(lines[2].substr(0, 24), "G        = GROUP / 1, P ");
+}
+
+// --- sets
+
+TEST(SetWrite, AChangedSetListsItsElementsAndLeavesTheOthersAfterIt)
+{
+    const auto file = read(h + "A = BEGINSET\nP = POINT / 1., 2., 3.\nQ = POINT / 4., 5., 6.\nA = ENDSET\n"
+                               "R = POINT / 7., 8., 9.\n" + e);
+    auto& set = const_cast<vdaBeginSet&>(entity<vdaBeginSet>(*file, "A"));
+    set.set_element(0, vdaObjectPtr());   // P is no element any more
+    set.add_element("R");                 // R becomes one
+    set.remove_null_elements();
+    const std::string out = written(*file);
+    const std::vector<std::string> lines = lines_of(out);
+    ASSERT_EQ(lines.size(), 7u);
+    EXPECT_EQ(lines[1].substr(0, 20), "A        = BEGINSET ");
+    EXPECT_EQ(lines[2], "Q = POINT / 4., 5., 6.");
+    EXPECT_EQ(lines[3], "R = POINT / 7., 8., 9.");
+    EXPECT_EQ(lines[4].substr(0, 18), "A        = ENDSET ");
+    EXPECT_EQ(lines[5], "P = POINT / 1., 2., 3.");
+    const auto again = read(out);
+    const auto& reread = entity<vdaBeginSet>(*again, "A");
+    ASSERT_EQ(reread.num_elements(), 2);
+    EXPECT_EQ(reread.element_name(0), utString("Q"));
+    EXPECT_EQ(reread.element_name(1), utString("R"));
+}
+
+TEST(SetWrite, SetsThatHoldEachOtherAreWrittenOnceAndNested)
+{
+    vdaFile file;
+    file.create<vdaHeader>("H");
+    file.create<vdaBeginSet>("A", std::vector<utString>{"A", "B", "P"});
+    file.create<vdaBeginSet>("B", std::vector<utString>{"A", "P", "Q"});
+    file.create<vdaPoint>("P", giPoint3(1, 2, 3));
+    file.create<vdaPoint>("Q", giPoint3(4, 5, 6));
+    const std::vector<std::string> lines = lines_of(written(file));
+    std::string words;
+    for (const std::string& line : lines)
+        words += line.substr(0, line.find(' ')) + line.substr(11, line.find_first_of(" /", 11) - 11) + " ";
+    EXPECT_EQ(words, "HHEADER ABEGINSET BBEGINSET QPOINT BENDSET PPOINT AENDSET HEND ");
+}
+
+TEST(SetWrite, AnUnclosedSetIsClosedBeforeEntitiesAddedInCode)
+{
+    const std::string text = h + "A = BEGINSET\nP = POINT / 1., 2., 3.\n";
+    const auto file = read(text);
+    EXPECT_EQ(written(*file), text);
+    file->create<vdaPoint>("Q", giPoint3(0, 0, 0));
+    const auto again = read(written(*file));
+    EXPECT_EQ(vda_first_difference(*file, *again), "");
+    EXPECT_EQ(entity<vdaBeginSet>(*again, "A").num_elements(), 1);
+}
+
+// --- what VDA-FS cannot express: vdaWriteError before anything is written
+
+struct Unwritable {
+    const char* name;
+    std::function<void(vdaFile&)> build;
+    const char* fragment;
+};
+
+class UnwritableModel : public testing::TestWithParam<Unwritable> {};
+
+TEST_P(UnwritableModel, ThrowsNamingTheEntityAndWritesNothing)
+{
+    vdaFile file;
+    GetParam().build(file);
+    std::ostringstream out;
+    try {
+        file.write(out);
+        FAIL() << "written";
+    } catch (const vdaWriteError& error) {
+        EXPECT_NE(std::string(error.what()).find(GetParam().fragment), std::string::npos) << error.what();
+    }
+    EXPECT_EQ(out.str(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Writer, UnwritableModel,
+    testing::Values(
+        Unwritable{"NoHeader", [](vdaFile& f) { f.create<vdaPoint>("P", giPoint3()); }, "without a HEADER"},
+        Unwritable{"TwoHeaders",
+                   [](vdaFile& f) {
+                       f.create<vdaHeader>("H");
+                       f.create<vdaHeader>("H2");
+                   },
+                   "HEADER 'H2': a VDA-FS file has one HEADER"},
+        Unwritable{"NaN",
+                   [](vdaFile& f) {
+                       f.create<vdaHeader>("H");
+                       f.create<vdaPoint>("P", giPoint3(0, std::nan(""), 0));
+                   },
+                   "POINT 'P' cannot be written: it holds a NaN or infinite value"},
+        Unwritable{"SegmentsThatDoNotShareABreakpoint",
+                   [](vdaFile& f) {
+                       f.create<vdaHeader>("H");
+                       f.create<vdaCurve>("C", std::vector<vdaCurveSegment>{vdaCurveSegment(0, 1, {giPoint3()}),
+                                                                            vdaCurveSegment(1.5, 2, {giPoint3()})});
+                   },
+                   "CURVE 'C' cannot be written: segment 2 does not start where segment 1 ends"},
+        Unwritable{"PatchesOffTheGrid",
+                   [](vdaFile& f) {
+                       f.create<vdaHeader>("H");
+                       f.create<vdaSurf>("S", 1, 2,
+                                         std::vector<vdaSurfPatch>{vdaSurfPatch(0, 1, 0, 1, 0, 0, {}),
+                                                                   vdaSurfPatch(0, 2, 1, 2, 0, 0, {})});
+                   },
+                   "SURF 'S' cannot be written: the parameters of patch (0, 1)"},
+        Unwritable{"NullReference",
+                   [](vdaFile& f) {
+                       f.create<vdaHeader>("H");
+                       f.create<vdaCons>("N", "", "C", 0.0, 1.0);
+                   },
+                   "CONS 'N' cannot be written: it has no surface"},
+        Unwritable{"BadName",
+                   [](vdaFile& f) {
+                       f.create<vdaHeader>("H");
+                       f.create<vdaPoint>("P 1", giPoint3());
+                   },
+                   "POINT 'P 1' cannot be written: its name is not a VDA-FS name"},
+        Unwritable{"HeaderTextTooLong",
+                   [](vdaFile& f) { f.create<vdaHeader>("H", std::vector<std::string>{std::string(73, 'x')}); },
+                   "text line 1 is longer than 72 characters"}),
+    [](const testing::TestParamInfo<Unwritable>& info) { return std::string(info.param.name); });
+
+// --- save
+
+TEST(Save, ReplacesTheFileAndLeavesNothingBehindOnFailure)
+{
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("vdacheck_save_" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const fs::path target = dir / "part.vda";
+    const auto file = read(h + "P = POINT / 1., 2., 3.\n" + e);
+    file->save(target);
+    EXPECT_EQ(slurp(target.string()), h + "P = POINT / 1., 2., 3.\n" + e);
+
+    file->create<vdaPoint>("BAD", giPoint3(INFINITY, 0, 0));
+    EXPECT_THROW(file->save(target), vdaWriteError);
+    EXPECT_EQ(slurp(target.string()), h + "P = POINT / 1., 2., 3.\n" + e);
+    EXPECT_THROW(file->save(dir / "missing" / "part.vda"), vdaWriteError);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+    fs::remove_all(dir);
+}
+
+}  // namespace

@@ -1,0 +1,40 @@
+#include <vdacheck/entities/vdc_curve_check.h>
+
+#include <vdacheck/model/vda_curve.h>
+
+vdcCurveCheck::~vdcCurveCheck() = default;
+
+void vdcCurveCheck::check(vdcLog& log, vdcFileCheck& checker) const
+{
+    check_num_segments(log, checker);
+    check_segment_parameters(log, checker);
+    check_adjacent_parameters(log, checker);
+    check_segment_orders(log, checker);
+    check_segment_coeffs(log, checker);
+}
+
+void vdcCurveCheck::check_num_segments(vdcLog& log, vdcFileCheck&) const
+{
+    if (entity.num_segments() == 0)
+        log_problem(log, entity, ut_lit("Curve has no segments"));
+}
+
+void vdcCurveCheck::check_segment_parameters(vdcLog& log, vdcFileCheck&) const
+{
+    log_non_increasing_segments(log, entity, ut_lit("Curve segment has non increasing parameters"));
+}
+
+void vdcCurveCheck::check_adjacent_parameters(vdcLog& log, vdcFileCheck&) const
+{
+    log_unjoined_segments(log, entity, ut_lit("Adjacent curve segment parameters dont match"));
+}
+
+void vdcCurveCheck::check_segment_orders(vdcLog& log, vdcFileCheck&) const
+{
+    log_segments_of_invalid_order(log, entity, ut_lit("Curve segment had invalid order"));
+}
+
+void vdcCurveCheck::check_segment_coeffs(vdcLog& log, vdcFileCheck&) const
+{
+    log_invalid_segment_coeffs(log, entity, ut_lit("Curve segment has invalid coefficient"));
+}

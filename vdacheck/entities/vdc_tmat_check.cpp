@@ -1,0 +1,23 @@
+#include <vdacheck/entities/vdc_tmat_check.h>
+
+#include <vdacheck/model/vda_tmat.h>
+
+vdcTmatCheck::~vdcTmatCheck() = default;
+
+void vdcTmatCheck::check(vdcLog& log, vdcFileCheck& checker) const
+{
+    check_tmat_invertible(log, checker);
+    check_tmat_rigid(log, checker);
+}
+
+void vdcTmatCheck::check_tmat_invertible(vdcLog& log, vdcFileCheck&) const
+{
+    if (utMath::abs(entity.matrix().magnification()) <= tolerance)
+        log_problem(log, entity, ut_lit("Tmat entity has tmat which is not invertible"));
+}
+
+void vdcTmatCheck::check_tmat_rigid(vdcLog& log, vdcFileCheck&) const
+{
+    if (utMath::abs(entity.matrix().magnification() - 1.0) > tolerance)
+        log_problem(log, entity, ut_lit("Tmat entity has tmat which is not rigid"));
+}

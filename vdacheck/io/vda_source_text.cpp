@@ -1,0 +1,51 @@
+// Memory for source texts. On Linux a large text is mapped with a hint for transparent huge pages:
+// reading a file of hundreds of MB then takes a few hundred page faults instead of tens of thousands.
+#include <new>
+
+#include <vdacheck/model/vda_file.h>
+
+#if defined(__linux__)
+#  include <sys/mman.h>
+#endif
+
+namespace {
+
+#if defined(__linux__)
+constexpr std::size_t map_at_least = 4u << 20;
+#endif
+
+}  // namespace
+
+vdaFile::SourceText::~SourceText() { release(); }
+
+void vdaFile::SourceText::release() noexcept
+{
+#if defined(__linux__)
+    if (mapped_ > 0) {
+        munmap(data_, mapped_);
+        data_ = nullptr;
+        mapped_ = 0;
+        return;
+    }
+#endif
+    delete[] data_;
+    data_ = nullptr;
+}
+
+char* vdaFile::SourceText::allocate(std::size_t size)
+{
+    release();
+#if defined(__linux__)
+    if (size >= map_at_least) {
+        void* p = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (p == MAP_FAILED)
+            throw std::bad_alloc();
+        madvise(p, size, MADV_HUGEPAGE);  // only a hint: without huge pages the mapping works as well
+        data_ = static_cast<char*>(p);
+        mapped_ = size;
+        return data_;
+    }
+#endif
+    data_ = new char[size > 0 ? size : 1];
+    return data_;
+}
