@@ -53,7 +53,7 @@ TEST(coOrderedMap, IteratesInInsertionOrderThroughGrowthAndErasure)
     coOrderedMap<utString, int> map;
     std::vector<std::string> names;
     for (int i = 0; i < 200; ++i) {
-        names.push_back("N" + std::to_string((i * 37) % 200));
+        names.push_back(std::string("N").append(std::to_string((i * 37) % 200)));
         EXPECT_TRUE(map.try_emplace(utString(names.back()), i).second);
     }
     EXPECT_FALSE(map.try_emplace(utString(names[5]), -1).second);
