@@ -104,7 +104,7 @@ protected:
     vdaFace* face = nullptr;
     vdaTop* top = nullptr;
     vdaCons* cons = nullptr;
-    const vdcLog log;
+    const vdcLog log{};
 };
 
 struct TrimCase {
@@ -224,7 +224,7 @@ protected:
     int fix_angles(vdaCircle& c) { return fix_circle_angles(vdaObjectPtr(&c), vdcErrorPacket(), log); }
 
     vdaFile file;
-    const vdcLog log;
+    const vdcLog log{};
     int count = 0;
 };
 

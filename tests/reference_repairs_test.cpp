@@ -109,7 +109,7 @@ TEST_F(ReferenceModel, CleanReferenceRepairsFailOnANullReference)
         {fix_tlist_tmat_ptr, "TLX", {}},           {fix_cons_curve_ptr, "CNX", {}},
         {fix_cons_surface_ptr, "CNX", {}},
     };
-    const vdcLog empty_log;
+    const vdcLog empty_log{};
     for (const auto& c : cases)
         EXPECT_EQ(c.repair(ptr(c.entity), indices(c.ints), empty_log), 0) << c.entity;
 }
@@ -128,7 +128,7 @@ TEST_F(ReferenceModel, IndicesOutsideTheModelOrAnEntityOfAnotherClassFailWithout
         {fix_cons_curve_ptr, "FC1", {}},           {fix_tlist_ptr_type, "TL1", {1}},
         {fix_tlist_entity_ptr, "TL1", {-1}},       {fix_group_entity_ptr_type, "TL1", {0}},
     };
-    const vdcLog empty_log;
+    const vdcLog empty_log{};
     for (const auto& c : cases)
         EXPECT_EQ(c.repair(ptr(c.entity), indices(c.ints), empty_log), 0) << c.entity;
     EXPECT_EQ(static_cast<const vdaTlist&>(*file.find("TL1")).element_name(0), utString("CV1"));
