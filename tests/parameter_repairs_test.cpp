@@ -322,11 +322,4 @@ TEST_F(CircleRepairs, OneRepairServesAllThreeVectorPacketsThroughFix)
     EXPECT_EQ(parallel.plane_w(), giVector3(3, 0, 0));
 }
 
-TEST_F(CircleRepairs, AnEntityOfAnotherClassIsNotRepaired)
-{
-    vdaPoint& point = file.create<vdaPoint>("PT1", giPoint3(0, 0, 0));
-    EXPECT_EQ(fix_circle_vectors(vdaObjectPtr(&point), vdcErrorPacket(), log), 0);
-    EXPECT_EQ(fix_circle_angles(vdaObjectPtr(&point), vdcErrorPacket(), log), 0);
-}
-
 }  // namespace

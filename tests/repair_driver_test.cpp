@@ -95,20 +95,6 @@ TEST(vdcFixNode, WalksAChainFarDeeperThanTheCallStackCouldRecurse)
     EXPECT_EQ(nodes[n - 1].distance(), n);
 }
 
-TEST(vdcFixNode, StartsUnusedWithoutChildrenAndKeepsDuplicateEdges)
-{
-    vdcFixNode face, cons;
-    EXPECT_EQ(face.is_used(), 0);
-    EXPECT_EQ(face.num_children(), 0);
-    EXPECT_EQ(face.distance(), 0);
-    face.depends_on(&cons);
-    face.depends_on(&cons);
-    cons.used();
-    EXPECT_EQ(face.num_children(), 2);
-    EXPECT_EQ(face.child(1), &cons);
-    EXPECT_EQ(cons.is_used(), 1);
-}
-
 // ---------------------------------------------------------------------------------------------------------
 // The graph as check() records it
 
@@ -183,18 +169,6 @@ TEST(FixNodeGraph, RecordsTheSelfEdgeAndTheDuplicateEdge)
     EXPECT_EQ(probe.node("GR1")->is_used(), 1);
     EXPECT_EQ(probe.node("GR1")->child(0), probe.node("GR1"));
     EXPECT_EQ(probe.node("FC1")->num_children(), 2);
-}
-
-TEST(FixNodeGraph, TheRealCheckerRecordsAFaultyEntityWithoutEdges)
-{
-    vdaFile file;
-    file.create<vdaPoint>("PT1", giPoint3(-utMath::max_double(), 0, 0));
-    file.create<vdaPoint>("PT2", giPoint3(1, 2, 3));
-    vdcRepairProbe checker;
-    EXPECT_EQ(checker.check(file), 0);
-    EXPECT_EQ(checker.node_names(), (Names{"PT1"}));
-    EXPECT_EQ(checker.node("PT1")->num_children(), 0);
-    EXPECT_EQ(checker.node("PT1")->is_used(), 0);
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -530,9 +504,11 @@ TEST(vdcFileCheck, ChecksFixesAndCleansAModelOfPoints)
     file.create<vdaPoint>("PT2", giPoint3(1, 2, 3));
     file.create<vdaPset>("PS1", std::vector<giPoint3>{giPoint3(0, 0, utMath::max_double()), giPoint3(0, 0, 0),
                                                       giPoint3(-utMath::max_double(), 0, 0)});
-    vdcFileCheck checker;
+    vdcRepairProbe checker;
     const vdcFileCheckAcc access(&checker);
     EXPECT_EQ(checker.check(file), 0);
+    EXPECT_EQ(checker.node_names(), (Names{"PT1", "PS1"}));  // entities checked on their own: no edges
+    EXPECT_EQ(checker.node("PT1")->num_children() + checker.node("PS1")->num_children(), 0);
     EXPECT_EQ(checker.fix(), 0);  // point problems have no repair
     EXPECT_EQ(access.fixed_log().empty(), 1);
     EXPECT_EQ(messages(access.error_log(), "PS1"),
