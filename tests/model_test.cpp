@@ -183,37 +183,42 @@ TEST(vdaObject, TypeTestsAndCasts)
 
 TEST(vdaObject, ChangesThroughPartsMarkTheirEntity)
 {
-    vdaFile file;
-    vdaFace& face =
-        file.create<vdaFace>("FC", "SF", std::vector<vdaBoundary>{vdaBoundary({vdaTrimmedCurve("CN", 0.0, 1.0)})});
-    vdaTop& top = file.create<vdaTop>(
-        "TP", std::vector<vdaSurfacePair>{
-                  vdaSurfacePair(vdaLinkedSurf("FC", {vdaTrimmedCurve("CN", 0.0, 1.0)}), vdaLinkedSurf("FC", {}), 1)});
-    vdaObject& cons = file.create<vdaCons>("CN", "SF", "CV", 0.0, 1.0);
+    // Entities read from text start unchanged, so every setter below must be what marks them.
+    const char* text = "H = HEADER / 0\n"
+                       "CN = CONS / SF, CV, 0., 1., 0\n"
+                       "FC = FACE / SF, 2, 1, CN, 0., 1., 1, CN, 0., 1.\n"
+                       "TP = TOP / 1, FC, 1, CN, 0., 1., FC, 0, 1\n";
+    const auto read = [&] { return vdaFile::read(text, "parts.vda"); };
+    const auto face_of = [](vdaFile& file) -> vdaFace& { return *vda_cast<vdaFace>(file.find("FC")); };
 
-    face.mark_unchanged();
+    auto file = read();
+    vdaFace& face = face_of(*file);
+    ASSERT_FALSE(face.changed());
     face.boundary(0).curve_segment(0).set_parameters(0.25, 0.5);
     EXPECT_TRUE(face.changed());
     EXPECT_EQ(face.boundary(0).curve_segment(0).start_parameter(), 0.25);
 
-    face.mark_unchanged();
-    face.boundary(0).add_curve_segment(vdaTrimmedCurve("CN", 0.5, 1.0));
-    EXPECT_TRUE(face.changed());
-    EXPECT_EQ(face.boundary(0).curve_segment(1).basis_curve()(), &cons) << "an added piece resolves in the face's file";
+    file = read();
+    vdaFace& grown = face_of(*file);
+    grown.boundary(0).add_curve_segment(vdaTrimmedCurve("CN", 0.5, 1.0));
+    EXPECT_TRUE(grown.changed());
+    EXPECT_EQ(grown.boundary(0).curve_segment(1).basis_curve()(), file->find("CN"))
+        << "an added piece resolves in the face's file";
 
-    face.add_boundary(vdaBoundary({vdaTrimmedCurve("CN", 0.0, 1.0)}));
-    face.mark_unchanged();
-    face.boundary(1).curve_segment(0).set_parameters(0.0, 0.75);
-    EXPECT_TRUE(face.changed());
+    file = read();
+    face_of(*file).boundary(1).curve_segment(0).set_parameters(0.0, 0.75);
+    EXPECT_TRUE(face_of(*file).changed());
 
-    top.mark_unchanged();
+    file = read();
+    vdaTop& top = *vda_cast<vdaTop>(file->find("TP"));
+    ASSERT_FALSE(top.changed());
     top.surface_pair(0).first_linked_surface().trimmed_curve(0).set_parameters(0.0, 0.5);
     EXPECT_TRUE(top.changed());
-    EXPECT_EQ(top.surface_pair(0).second_linked_surface().basis_entity()(), &face);
+    EXPECT_EQ(top.surface_pair(0).second_linked_surface().basis_entity()(), file->find("FC"));
 
     vdaFile other;  // now current: the parts must still resolve in their own file
-    EXPECT_EQ(face.boundary(0).curve_segment(0).basis_curve()(), &cons);
-    EXPECT_EQ(top.surface_pair(0).first_linked_surface().trimmed_curve(0).basis_curve()(), &cons);
+    EXPECT_EQ(face_of(*file).boundary(0).curve_segment(0).basis_curve()(), file->find("CN"));
+    EXPECT_EQ(top.surface_pair(0).first_linked_surface().trimmed_curve(0).basis_curve()(), file->find("CN"));
 }
 
 TEST(vdaObject, ConstructorsRejectMismatchedSizes)

@@ -37,9 +37,6 @@ public:
     // then writes it afresh instead of copying its original records.
     bool changed() const noexcept { return changed_; }
     void mark_changed() noexcept { changed_ = true; }
-    // Declares the entity to be exactly as read, so that the writer may copy its original records; the
-    // reader calls it once it has built the entity.
-    void mark_unchanged() noexcept { changed_ = false; }
 
 protected:
     explicit vdaObject(const utString& name) : name_(name) {}

@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <limits>
 
 #include <vdacheck/entities/vdc_entity_check.h>
 #include <vdacheck/model/vda_circle.h>
@@ -43,12 +42,13 @@ int clamp_or_fail(Trimmed& trimmed, double start, double end)
     return 1;
 }
 
-// x - 360 q(x / 360), q truncating toward zero to a 32-bit integer. Quotients beyond 32 bits have no
-// such integer; their remainder is taken exactly instead, which keeps the result within one turn.
+// x - 360 q(x / 360), q truncating toward zero to a 32-bit integer. A quotient outside the 32-bit
+// range has no such integer; its remainder is taken exactly instead, which keeps the result within one
+// turn (an infinite or NaN angle gives NaN).
 double reduce_angle(double x)
 {
     const double quotient = x / 360.0;
-    if (std::fabs(quotient) < 2147483648.0)
+    if (quotient > -2147483649.0 && quotient < 2147483648.0)
         return x - 360.0 * static_cast<std::int32_t>(quotient);
     return std::fmod(x, 360.0);
 }

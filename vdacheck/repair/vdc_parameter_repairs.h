@@ -2,7 +2,9 @@
 
 // Repairs that recompute numeric data of the faulty entity from the model: trimming ranges clamped into
 // the range of the trimmed curve, circle plane vectors made orthonormal, circle angles brought into one
-// turn. None reads the packet's doubles or the log.
+// turn. None reads the packet's doubles or the log. Each fails, changing nothing, when the entity is not
+// of its class or the packet's indices no longer fit it; the trimming repairs also fail when the trimmed
+// cons or curve cannot be found or has no segments (no range to clamp into).
 
 #include <vdacheck/check/vdc_export.h>
 
@@ -19,7 +21,7 @@ struct vdcClampedTrim {
 };
 VDC_API vdcClampedTrim vdc_clamp_trim(double start, double end, double trim_start, double trim_end) noexcept;
 
-// Face boundary piece: clamped into its cons's range; a collapsed piece takes the whole range. Never fails.
+// Face boundary piece: clamped into its cons's range; a collapsed piece takes the whole range.
 VDC_API int fix_face_cons_parameters(const vdaObjectPtr& entity, const vdcErrorPacket& packet, const vdcLog& log);
 // Topology trimming curve: clamped into its cons's range; fails, changing nothing, when it collapses.
 VDC_API int fix_top_cons_parameters(const vdaObjectPtr& entity, const vdcErrorPacket& packet, const vdcLog& log);
@@ -28,5 +30,5 @@ VDC_API int fix_cons_trimming_params(const vdaObjectPtr& entity, const vdcErrorP
 // Plane vectors: v normalised, w normalised and, where not orthogonal to v, replaced by (w x v) x v.
 // Fails, changing nothing, for a zero vector or parallel vectors (tolerance 1e-15).
 VDC_API int fix_circle_vectors(const vdaObjectPtr& entity, const vdcErrorPacket& packet, const vdcLog& log);
-// Angles reduced into one turn with the end following the start. Never fails.
+// Angles reduced into one turn with the end following the start, even where the arc stays empty.
 VDC_API int fix_circle_angles(const vdaObjectPtr& entity, const vdcErrorPacket& packet, const vdcLog& log);

@@ -3,6 +3,8 @@
 // Repairs of references, attached by the reference checks. Each takes the entity the packet is logged
 // under, the packet (only its ints are read: the indices of the reference) and the error log as it
 // stands during the repair pass, in which "clean" means no packet is logged under an entity's name.
+// A repair handed an entity of another class, or indices that no longer fit the entity, fails and
+// changes nothing.
 
 #include <vdacheck/check/vdc_export.h>
 

@@ -1,0 +1,325 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include <vdacheck/vdacheck.h>
+
+#include "repair_probe.h"
+
+static void PrintTo(const giVector3& v, std::ostream* out)
+{
+    *out << "(" << v.x() << ", " << v.y() << ", " << v.z() << ")";
+}
+
+namespace {
+
+constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+constexpr double inf = std::numeric_limits<double>::infinity();
+
+// Exact equality, with NaN equal to NaN.
+bool same(double a, double b)
+{
+    return (std::isnan(a) && std::isnan(b)) || a == b;
+}
+
+vdcErrorPacket indices(std::initializer_list<int> ints)
+{
+    return make_packet("", ints);
+}
+
+TEST(vdcClampTrim, ClampsFromAboveThenFromBelowWithExactComparisons)
+{
+    struct Case {
+        double a, b, ts, te;  // range and trim
+        double ns, ne;
+        bool collapsed;
+    };
+    const Case cases[] = {
+        {0, 2, 0.5, 1.5, 0.5, 1.5, false},  // inside
+        {0, 2, 0, 2, 0, 2, false},         // on the bounds
+        {0, 2, 0.5, 3, 0.5, 2, false},     // end beyond the range
+        {0, 1, -1, 0.5, 0, 0.5, false},    // start before the range
+        {0, 2, 1.5, 0.5, 1.5, 0.5, false},  // running backwards, inside
+        {0, 2, 3, -1, 2, 0, false},        // running backwards over the whole range
+        {0, 2, 2.5, 3, 2, 2, true},        // wholly beyond the range
+        {0, 2, -2, -1, 0, 0, true},        // wholly before the range
+        {0, 2, 1, 1, 1, 1, true},          // empty already
+        {2, 0, 0.5, 1, 2, 2, true},        // a reversed range clamps both ends to its start
+        {0, 2, nan, 1, nan, 1, false},     // NaN passes every comparison and never collapses
+        {0, 2, nan, nan, nan, nan, false}, {0, nan, 0.5, 3, 0.5, 3, false}, {nan, 2, -1, 3, -1, 2, false},
+    };
+    for (const Case& c : cases) {
+        const vdcClampedTrim t = vdc_clamp_trim(c.a, c.b, c.ts, c.te);
+        EXPECT_TRUE(same(t.start, c.ns) && same(t.end, c.ne) && t.collapsed == c.collapsed)
+            << "[" << c.a << ", " << c.b << "] trim (" << c.ts << ", " << c.te << ") gave (" << t.start << ", " << t.end
+            << ")" << (t.collapsed ? " collapsed" : "");
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Trimming parameters of faces, tops and cons
+
+// A cons over [0, 1] and [1, 2] on a curve over [0, 1] and [1, 7]. The face and the top each have one
+// trimming curve before the one under repair, which must stay as it is.
+class TrimmingRepairs : public ::testing::Test {
+protected:
+    TrimmingRepairs()
+    {
+        add_surface(file, "SF1");
+        add_curve(file, "CV1", {0, 1, 7});
+        add_cons(file, "CN1", "SF1", "CV1", 0, 1, {0, 1, 2});
+        add_cons(file, "CN0", "SF1", "CV1", 0, 1, {});  // no segments: no range
+        add_curve(file, "CV0", {});
+        face = &file.create<vdaFace>(
+            "FC1", "SF1",
+            std::vector<vdaBoundary>{vdaBoundary({vdaTrimmedCurve("CN1", 0, 1)}),
+                                     vdaBoundary({vdaTrimmedCurve("CN1", 0, 1), vdaTrimmedCurve("CN1", 0, 1)})});
+        top = &file.create<vdaTop>(
+            "TP1", std::vector<vdaSurfacePair>{vdaSurfacePair(
+                       vdaLinkedSurf("SF1", {vdaTrimmedCurve("CN1", 0, 1)}),
+                       vdaLinkedSurf("SF1", {vdaTrimmedCurve("CN1", 0, 1), vdaTrimmedCurve("CN1", 0, 1)}), 0)});
+        cons = static_cast<vdaCons*>(file.find("CN1"));
+    }
+
+    vdaTrimmedCurve& face_trim() { return face->boundary(1).curve_segment(1); }
+    vdaTrimmedCurve& top_trim() { return top->surface_pair(0).second_linked_surface().trimmed_curve(1); }
+    int fix_face() { return fix_face_cons_parameters(vdaObjectPtr(face), indices({1, 1}), log); }
+    int fix_top() { return fix_top_cons_parameters(vdaObjectPtr(top), indices({0, 1, 1}), log); }
+    int fix_cons() { return fix_cons_trimming_params(vdaObjectPtr(cons), indices({}), log); }
+    void expect_others_untouched()
+    {
+        for (const vdaTrimmedCurve* t : {&face->boundary(0).curve_segment(0), &face->boundary(1).curve_segment(0),
+                                         &top->surface_pair(0).first_linked_surface().trimmed_curve(0),
+                                         &top->surface_pair(0).second_linked_surface().trimmed_curve(0)}) {
+            EXPECT_EQ(t->start_parameter(), 0.0);
+            EXPECT_EQ(t->end_parameter(), 1.0);
+        }
+    }
+
+    vdaFile file;
+    vdaFace* face = nullptr;
+    vdaTop* top = nullptr;
+    vdaCons* cons = nullptr;
+    const vdcLog log{};
+};
+
+struct TrimCase {
+    double ts, te;
+    double ns, ne;  // where the face and the top repairs put an uncollapsed trim
+    bool collapses;
+};
+
+// Against the cons's range [0, 2].
+const TrimCase trim_cases[] = {
+    {0.5, 3.0, 0.5, 2.0, false},  {-1.0, 0.5, 0.0, 0.5, false}, {1.5, 0.5, 1.5, 0.5, false},
+    {3.0, -1.0, 2.0, 0.0, false}, {2.5, 3.0, 0, 0, true},       {-2.0, -1.0, 0, 0, true},
+};
+
+TEST_F(TrimmingRepairs, AFaceTrimIsClampedOrWhenCollapsedTakesTheWholeCons)
+{
+    for (const TrimCase& c : trim_cases) {
+        face_trim().set_parameters(c.ts, c.te);
+        EXPECT_EQ(fix_face(), 1);
+        EXPECT_EQ(face_trim().start_parameter(), c.collapses ? 0.0 : c.ns) << c.ts << ", " << c.te;
+        EXPECT_EQ(face_trim().end_parameter(), c.collapses ? 2.0 : c.ne) << c.ts << ", " << c.te;
+    }
+    expect_others_untouched();
+}
+
+TEST_F(TrimmingRepairs, ATopTrimIsClampedOrWhenCollapsedLeftAsItIs)
+{
+    for (const TrimCase& c : trim_cases) {
+        top_trim().set_parameters(c.ts, c.te);
+        EXPECT_EQ(fix_top(), c.collapses ? 0 : 1);
+        EXPECT_EQ(top_trim().start_parameter(), c.collapses ? c.ts : c.ns) << c.ts << ", " << c.te;
+        EXPECT_EQ(top_trim().end_parameter(), c.collapses ? c.te : c.ne) << c.ts << ", " << c.te;
+    }
+    expect_others_untouched();
+}
+
+TEST_F(TrimmingRepairs, AConsTrimIsClampedIntoItsCurveOrWhenCollapsedLeftAsItIs)
+{
+    const struct {
+        double ts, te;
+        int result;
+        double ns, ne;
+    } cases[] = {
+        {-1.0, 0.5, 1, 0.0, 0.5}, {-1.0, 5.0, 1, 0.0, 5.0},  // the curve ends where its last segment ends
+        {6.0, 9.0, 1, 6.0, 7.0},  {7.5, 9.0, 0, 7.5, 9.0},  {-3.0, 0.0, 0, -3.0, 0.0},
+    };
+    for (const auto& c : cases) {
+        cons->set_parameters(c.ts, c.te);
+        EXPECT_EQ(fix_cons(), c.result) << c.ts << ", " << c.te;
+        EXPECT_EQ(cons->start_parameter(), c.ns) << c.ts << ", " << c.te;
+        EXPECT_EQ(cons->end_parameter(), c.ne) << c.ts << ", " << c.te;
+    }
+}
+
+TEST_F(TrimmingRepairs, WithoutSegmentsOrWithoutTheTrimmedEntityTheRepairsFailAndChangeNothing)
+{
+    const struct {
+        const char* title;
+        const char* trimmed;  // the cons the face and top trims refer to
+        const char* curve;   // the curve the cons refers to
+    } cases[] = {
+        {"cons and curve without segments", "CN0", "CV0"},
+        {"no such cons, no such curve", "NOCONS", "NOCURVE"},
+        {"the cons is a curve, the curve a cons", "CV1", "CN1"},
+    };
+    for (const auto& c : cases) {
+        face->boundary(1).curve_segment(1) = vdaTrimmedCurve(c.trimmed, 2.5, 3.0);
+        face->boundary(1).curve_segment(1).set_owner(face);
+        top->surface_pair(0).second_linked_surface().trimmed_curve(1) = vdaTrimmedCurve(c.trimmed, 2.5, 3.0);
+        top->surface_pair(0).second_linked_surface().trimmed_curve(1).set_owner(top);
+        cons->set_curve_3d(c.curve);
+        cons->set_parameters(2.5, 3.0);
+        EXPECT_EQ(fix_face(), 0) << c.title;
+        EXPECT_EQ(fix_top(), 0) << c.title;
+        EXPECT_EQ(fix_cons(), 0) << c.title;
+        for (const vdaTrimmedCurve* t : {&face_trim(), &top_trim()}) {
+            EXPECT_EQ(t->start_parameter(), 2.5) << c.title;
+            EXPECT_EQ(t->end_parameter(), 3.0) << c.title;
+        }
+        EXPECT_EQ(cons->start_parameter(), 2.5) << c.title;
+        EXPECT_EQ(cons->end_parameter(), 3.0) << c.title;
+    }
+}
+
+TEST_F(TrimmingRepairs, ACollapsedTopTrimKeepsItsPacketThroughFix)
+{
+    vdcRepairProbe probe;
+    top_trim().set_parameters(2.5, 3.0);
+    face_trim().set_parameters(2.5, 3.0);
+    probe.log("TP1", make_packet("Top entity has invalid cons trimming parameters", {0, 1, 1}, fix_top_cons_parameters,
+                                 {0, 2, 2.5, 3.0}));
+    probe.found("TP1");
+    probe.log("FC1", make_packet("Face entity has invalid cons trimming parameters", {1, 1}, fix_face_cons_parameters,
+                                 {0, 2, 2.5, 3.0}));
+    probe.found("FC1");
+    EXPECT_EQ(probe.fix(), 0);
+    EXPECT_EQ(messages(probe.error_log, "TP1"),
+              std::vector<std::string>{"Top entity has invalid cons trimming parameters"});
+    EXPECT_EQ(messages(probe.fixed_log, "FC1"),
+              std::vector<std::string>{"Face entity has invalid cons trimming parameters"});
+    EXPECT_EQ(top_trim().start_parameter(), 2.5);
+    EXPECT_EQ(face_trim().start_parameter(), 0.0);
+    EXPECT_EQ(face_trim().end_parameter(), 2.0);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Circles
+
+class CircleRepairs : public ::testing::Test {
+protected:
+    vdaCircle& circle(const giVector3& v, const giVector3& w, double start = 0, double end = 90)
+    {
+        const std::string name = "CI" + std::to_string(++count);
+        return file.create<vdaCircle>(utString(name), giPoint3(1, 2, 3), 4.0, v, w, start, end);
+    }
+    int fix_vectors(vdaCircle& c) { return fix_circle_vectors(vdaObjectPtr(&c), vdcErrorPacket(), log); }
+    int fix_angles(vdaCircle& c) { return fix_circle_angles(vdaObjectPtr(&c), vdcErrorPacket(), log); }
+
+    vdaFile file;
+    const vdcLog log{};
+    int count = 0;
+};
+
+TEST_F(CircleRepairs, PlaneVectorsAreNormalisedAndMadeOrthogonal)
+{
+    struct Case {
+        giVector3 v, w;
+        int result;
+        giVector3 new_v, new_w;  // as given when the repair fails
+    };
+    const double s = 0.7071067811865475;  // the components of a unitized (0, 1, 1)
+    const Case cases[] = {
+        {{1, 0, 0}, {0.6, 0.8, 0}, 1, {1, 0, 0}, {0, -1, 0}},  // w replaced by (w x v) x v, pointing away
+        {{1, 0, 0}, {1, 1, 0}, 1, {1, 0, 0}, {0, -1, 0}},
+        {{0, 0, 2}, {0, 1, 1}, 1, {0, 0, 1}, {0, -1, 0}},
+        {{2, 0, 0}, {0, 3, 0}, 1, {1, 0, 0}, {0, 1, 0}},  // only normalised
+        {{3, 4, 0}, {0, 0, 2}, 1, {0.6, 0.8, 0}, {0, 0, 1}},
+        {{0, 2, 0}, {0, s, s}, 1, {0, 1, 0}, {0, 0, -1}},
+        {{1, 0, 0}, {1e-16, 1, 0}, 1, {1, 0, 0}, {1e-16, 1, 0}},  // orthogonal within 1e-15: kept
+        {{1, 0, 0}, {1e-14, 1, 0}, 1, {1, 0, 0}, {0, -1, 0}},    // beyond 1e-15: replaced
+        {{2e-15, 0, 0}, {0, 5, 0}, 1, {1, 0, 0}, {0, 1, 0}},
+        {{1e-15, 0, 0}, {0, 1, 0}, 0, {1e-15, 0, 0}, {0, 1, 0}},  // zero within 1e-15, bound included
+        {{0, 0, 0}, {0, 1, 0}, 0, {0, 0, 0}, {0, 1, 0}},
+        {{1, 0, 0}, {0, 0, 0}, 0, {1, 0, 0}, {0, 0, 0}},
+        {{2, 0, 0}, {3, 0, 0}, 0, {2, 0, 0}, {3, 0, 0}},  // parallel
+        {{1, 0, 0}, {-1, 0, 0}, 0, {1, 0, 0}, {-1, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        vdaCircle& ci = circle(c.v, c.w);
+        EXPECT_EQ(fix_vectors(ci), c.result) << ci.name().c_str();
+        EXPECT_EQ(ci.plane_v(), c.new_v) << ci.name().c_str();
+        EXPECT_EQ(ci.plane_w(), c.new_w) << ci.name().c_str();
+        if (c.result) {  // a second call finds an orthonormal pair and leaves it
+            EXPECT_EQ(fix_vectors(ci), 1);
+            EXPECT_EQ(ci.plane_v(), c.new_v) << ci.name().c_str();
+            EXPECT_EQ(ci.plane_w(), c.new_w) << ci.name().c_str();
+        }
+    }
+}
+
+TEST_F(CircleRepairs, AnglesAreBroughtIntoOneTurn)
+{
+    const struct {
+        double s, e;
+        double new_s, new_e;
+    } cases[] = {
+        {10, 0, 10, 360},
+        {350, 360.5, -10, 0.5},
+        {-100, 300, -100, -60},
+        {400, 500, 40, 140},
+        {-400, -300, -40, 60},
+        {370, 380, 10, 20},
+        {-370, -380, -10, 340},
+        {90, 90, 90, 90},  // an empty arc stays empty
+        {-360, 0, 0, 0},
+        {720, 1080, 0, 0},
+        {773094113000, 773094113030, 80, 110},  // quotients at the ends of the 32-bit range
+        {-773094113380, -773094113350, -100, -70},
+        {1e12, 1e12 + 30, 280, 310},  // beyond it: the exact remainder
+        {nan, 90, nan, 90},
+        {inf, 90, nan, 90},
+        {0, -inf, 0, nan},
+    };
+    for (const auto& c : cases) {
+        vdaCircle& ci = circle({1, 0, 0}, {0, 1, 0}, c.s, c.e);
+        EXPECT_EQ(fix_angles(ci), 1);
+        EXPECT_TRUE(same(ci.start_angle(), c.new_s) && same(ci.end_angle(), c.new_e))
+            << "(" << c.s << ", " << c.e << ") gave (" << ci.start_angle() << ", " << ci.end_angle() << ")";
+    }
+    // A whole number of turns leaves x - 360 q(x / 360) = +0, where a remainder would keep the sign.
+    vdaCircle& turns = circle({1, 0, 0}, {0, 1, 0}, -720, 10);
+    fix_angles(turns);
+    EXPECT_FALSE(std::signbit(turns.start_angle()));
+}
+
+TEST_F(CircleRepairs, OneRepairServesAllThreeVectorPacketsThroughFix)
+{
+    const char* const vector_messages[] = {"Circle entity has non-normalized v vector",
+                                           "Circle entity has non-normalized w vector",
+                                           "Circle entity has non-orthogonal plane vectors"};
+    vdaCircle& good = circle({2, 0, 0}, {0.6, 1.6, 0});
+    vdaCircle& parallel = circle({2, 0, 0}, {3, 0, 0});
+    vdcRepairProbe probe;
+    for (const vdaCircle* ci : {&good, &parallel}) {
+        for (const char* message : vector_messages)
+            probe.log(ci->name(), make_packet(message, {}, fix_circle_vectors));
+        probe.found(ci->name());
+    }
+    EXPECT_EQ(probe.fix(), 0);
+    EXPECT_EQ(probe.fixed_log.num_logged(good.name()), 3);
+    EXPECT_EQ(good.plane_v(), giVector3(1, 0, 0));
+    EXPECT_EQ(good.plane_w(), giVector3(0, -1, 0));
+    EXPECT_EQ(probe.error_log.num_logged(parallel.name()), 3);
+    EXPECT_EQ(parallel.plane_v(), giVector3(2, 0, 0));
+    EXPECT_EQ(parallel.plane_w(), giVector3(3, 0, 0));
+}
+
+}  // namespace

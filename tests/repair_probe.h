@@ -1,0 +1,108 @@
+#pragma once
+
+// Support for the repair tests and the fix benchmark: a checker whose log and fix-node graph are filled
+// in by hand, in the order and shape the entity checks and check() produce them.
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include <vdacheck/check/vdc_file_check.h>
+#include <vdacheck/check/vdc_log.h>
+#include <vdacheck/model/vda_cons.h>
+#include <vdacheck/model/vda_curve.h>
+#include <vdacheck/model/vda_file.h>
+#include <vdacheck/model/vda_surf.h>
+#include <vdacheck/repair/vdc_fix_node.h>
+
+// A packet as a sub-check logs it: a literal message, its ints, its doubles and its repair function.
+inline vdcErrorPacket make_packet(const char* message, std::initializer_list<int> ints = {},
+                                  vdcErrorFunction repair = nullptr, std::initializer_list<double> doubles = {})
+{
+    vdcErrorPacket packet;
+    packet.set_error_message(ut_lit(message));
+    for (int value : ints)
+        packet.add_int(value);
+    for (double value : doubles)
+        packet.add_dbl(value);
+    packet.set_error_function(repair);
+    return packet;
+}
+
+// The messages held under `name`, oldest first.
+inline std::vector<std::string> messages(const vdcLog& log, const utString& name)
+{
+    std::vector<std::string> out;
+    log.for_each_packet(name, [&](const vdcErrorPacket& p) { out.emplace_back(p.error_message().view()); });
+    return out;
+}
+
+// A space curve of straight segments over the breakpoints [t0, t1], [t1, t2], ...
+inline vdaCurve& add_curve(vdaFile& file, const char* name, std::initializer_list<double> breaks)
+{
+    const std::vector<double> t(breaks);
+    std::vector<vdaCurveSegment> segments;
+    for (std::size_t i = 1; i < t.size(); ++i)
+        segments.emplace_back(t[i - 1], t[i],
+                              std::vector<giPoint3>{giPoint3(t[i - 1], 0, 0), giPoint3(t[i] - t[i - 1], 0, 0)});
+    return file.create<vdaCurve>(name, std::move(segments));
+}
+
+// A cons on `surface` over `curve`, trimmed to [start, end] of the curve, with segments over `breaks`.
+inline vdaCons& add_cons(vdaFile& file, const char* name, const char* surface, const char* curve, double start,
+                         double end, std::initializer_list<double> breaks)
+{
+    const std::vector<double> t(breaks);
+    std::vector<vdaConsSegment> segments;
+    for (std::size_t i = 1; i < t.size(); ++i)
+        segments.emplace_back(t[i - 1], t[i], std::vector<giPoint2>{giPoint2(0, 0), giPoint2(1, 0)});
+    return file.create<vdaCons>(name, surface, curve, start, end, std::move(segments));
+}
+
+// A surface of one bilinear patch over [0, 1] x [0, 1].
+inline vdaSurf& add_surface(vdaFile& file, const char* name)
+{
+    return file.create<vdaSurf>(
+        name, 1, 1,
+        std::vector<vdaSurfPatch>{vdaSurfPatch(
+            0, 1, 0, 1, 2, 2, {giPoint3(0, 0, 0), giPoint3(1, 0, 0), giPoint3(0, 1, 0), giPoint3(0, 0, 0)})});
+}
+
+class vdcRepairProbe : public vdcFileCheck {
+public:
+    using vdcFileCheck::create_fix_nodes;
+    using vdcFileCheck::error_log;
+    using vdcFileCheck::fixed_log;
+    using vdcFileCheck::name_stack;
+
+    void log(const utString& name, const vdcErrorPacket& packet) { error_log.save(name, packet); }
+
+    // What check() records once the check of `name`, started by the host or the file walk, has logged
+    // packets: its node, without an edge.
+    void found(const utString& name) { record({name}); }
+    // What check() records once the check of `name`, started by the reference check of `referring`, has
+    // logged packets (or when `name` is reached again with packets logged): both nodes, then the edge.
+    void found(const utString& referring, const utString& name) { record({referring, name}); }
+
+    const vdcFixNode* node(const utString& name) const
+    {
+        const auto* node = fix_nodes.find(name);
+        return node ? node->get() : nullptr;
+    }
+    int distance(const utString& name) const { return node(name)->distance(); }
+    int num_nodes() const { return static_cast<int>(fix_nodes.size()); }
+    std::vector<std::string> node_names() const
+    {
+        std::vector<std::string> out;
+        fix_nodes.for_each([&](const utString& name, const auto&) { out.emplace_back(name.view()); });
+        return out;
+    }
+
+private:
+    void record(std::initializer_list<utString> stack)
+    {
+        name_stack.assign(stack.begin(), stack.end());
+        create_fix_nodes();
+        name_stack.clear();
+    }
+};
