@@ -6,15 +6,18 @@
 #include <cstdlib>
 #include <iostream>
 #include <limits>
+#include <set>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include <synthetic_model.h>
 #include <tool/vdc_big_stack.h>
 #include <tool/vdc_cli_options.h>
 #include <tool/vdc_cli_runner.h>
 #include <tool/vdc_json_report.h>
+#include <tool/vdc_repair_names.h>
 #include <vdacheck/vdacheck.h>
 
 namespace {
@@ -66,17 +69,17 @@ TEST(ToolOptions, AcceptedCommandLines)
 TEST(ToolOptions, RejectedCommandLines)
 {
     const char* lines[] = {
-        "",                              // no command
-        "verify a.vda",                  // unknown command
-        "check",                         // no file
-        "check a.vda -o out.vda",        // check writes nothing
-        "check a.vda --clean",           // --clean belongs to fix
-        "check a.vda --format xml",      // unknown format
-        "check a.vda --format",          // option without its value
-        "check a.vda --verbose",         // unknown option
-        "fix a.vda",                     // no output
-        "fix a.vda b.vda -o out.vda",    // one file only
-        "fix a.vda -o x.vda -o y.vda",   // two outputs
+        "",                             // no command
+        "verify a.vda",                 // unknown command
+        "check",                        // no file
+        "check a.vda -o out.vda",       // check writes nothing
+        "check a.vda --clean",          // --clean belongs to fix
+        "check a.vda --format xml",     // unknown format
+        "check a.vda --format",         // option without its value
+        "check a.vda --verbose",        // unknown option
+        "fix a.vda",                    // no output
+        "fix a.vda b.vda -o out.vda",   // one file only
+        "fix a.vda -o x.vda -o y.vda",  // two outputs
         "repair a.vda -o out.vda --clean",
         "--version a.vda",
     };
@@ -97,8 +100,14 @@ TEST(ToolJson, StringsAreEscapedAndStayValidUtf8)
         {"a \"quoted\" \\ path", "\"a \\\"quoted\\\" \\\\ path\""},
         {"tab\there\nline\r", "\"tab\\there\\nline\\r\""},
         {std::string("nul\0bell\x07", 9), "\"nul\\u0000bell\\u0007\""},
-        {"\xC3\x9C" "BER", "\"\xC3\x9C" "BER\""},                   // valid UTF-8 kept
-        {"\xDC" "BER", "\"\xEF\xBF\xBD" "BER\""},                  // a Latin-1 byte is not UTF-8
+        {"\xC3\x9C"
+         "BER",
+         "\"\xC3\x9C"
+         "BER\""},  // valid UTF-8 kept
+        {"\xDC"
+         "BER",
+         "\"\xEF\xBF\xBD"
+         "BER\""},                                                     // a Latin-1 byte is not UTF-8
         {"\xED\xA0\x80", "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\""},  // an encoded surrogate neither
     };
     for (const Case& c : cases)
@@ -116,6 +125,31 @@ TEST(ToolJson, NumbersReadBackToTheSameBits)
     EXPECT_EQ(vdc_json_number(std::numeric_limits<double>::quiet_NaN()), "\"NaN\"");
     EXPECT_EQ(vdc_json_number(std::numeric_limits<double>::infinity()), "\"Infinity\"");
     EXPECT_EQ(vdc_json_number(-std::numeric_limits<double>::infinity()), "\"-Infinity\"");
+}
+
+// Every repair function the checks attach has a name in the report table: a synthetic model with faults
+// of every kind and the bundled sample between them attach each of them.
+TEST(ToolRepairNames, EveryAttachedRepairIsNamed)
+{
+    std::vector<std::unique_ptr<vdaFile>> files;
+    files.push_back(vdaFile::read(vda_synthetic_model(std::size_t{1} << 20), "synthetic.vda"));
+    files.push_back(vdaFile::load(std::string(VDACHECK_SOURCE_DIR) + "/examples/bracket.vda"));
+    std::set<std::string> named;
+    for (const auto& file : files) {
+        vdcFileCheck checker;
+        const vdcFileCheckAcc access(&checker);
+        checker.check(*file);
+        for (const vdaObject& entity : *file)
+            access.error_log().for_each_packet(entity.name(), [&](const vdcErrorPacket& packet) {
+                if (!packet.error_function())
+                    return;
+                const char* name = vdc_repair_name(packet.error_function());
+                ASSERT_NE(name, nullptr) << packet.error_message().view();
+                named.insert(name);
+            });
+    }
+    EXPECT_GE(named.size(), 10u);
+    EXPECT_EQ(vdc_repair_name(nullptr), nullptr);
 }
 
 utString chain_name(int i)
@@ -151,8 +185,8 @@ TEST(ToolStack, DeepChainFitsTheAllowancePerLevel)
     EXPECT_EQ(report.errors.size(), 1u);
     EXPECT_EQ(report.entities, length);
     const double per_level = static_cast<double>(touched) / length;
-    std::cout << "[ stack    ] " << per_level << " bytes per nesting level (allowance "
-              << vdcBigStack::bytes_per_level << ")\n";
+    std::cout << "[ stack    ] " << per_level << " bytes per nesting level (allowance " << vdcBigStack::bytes_per_level
+              << ")\n";
     EXPECT_LT(per_level, static_cast<double>(vdcBigStack::bytes_per_level));
 }
 

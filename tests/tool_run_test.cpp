@@ -167,7 +167,8 @@ TEST_F(ToolRun, MalformedFileIsAnErrorAndWritesNothing)
     const fs::path out = scratch / "bad.out.vda";
     for (const std::string command : {"check", "fix", "repair"}) {
         SCOPED_TRACE(command);
-        const std::string args = command == "check" ? command + " " + quoted(bad) : command + " " + quoted(bad) + " -o " + quoted(out);
+        const std::string args =
+            command == "check" ? command + " " + quoted(bad) : command + " " + quoted(bad) + " -o " + quoted(out);
         const ToolResult run = tool(args + " --format json");
         EXPECT_EQ(run.status, 2);
         EXPECT_EQ(run.out, "");

@@ -17,7 +17,7 @@
 #include <vdacheck/repair/vdc_file_check_acc.h>
 
 #ifndef VDACHECK_VERSION
-#define VDACHECK_VERSION "unknown"
+#  define VDACHECK_VERSION "unknown"
 #endif
 
 namespace {

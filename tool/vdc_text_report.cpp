@@ -84,8 +84,7 @@ void write_check(std::ostream& out, const vdcCliReport& report)
 
 void write_fix(std::ostream& out, const vdcCliReport& report)
 {
-    out << "fix " << report.file << ": " << plural(static_cast<std::size_t>(report.entities_read), "entity")
-        << '\n';
+    out << "fix " << report.file << ": " << plural(static_cast<std::size_t>(report.entities_read), "entity") << '\n';
     if (!report.fixed.empty()) {
         out << "repaired:\n";
         write_packets(out, report.fixed, 0, "  ");
@@ -114,8 +113,7 @@ void write_fix(std::ostream& out, const vdcCliReport& report)
 
 void write_repair(std::ostream& out, const vdcCliReport& report)
 {
-    out << "repair " << report.file << ": " << plural(static_cast<std::size_t>(report.entities_read), "entity")
-        << '\n';
+    out << "repair " << report.file << ": " << plural(static_cast<std::size_t>(report.entities_read), "entity") << '\n';
     for (std::size_t r = 0; r < report.rounds.size(); ++r) {
         const vdcRepairRound& round = report.rounds[r];
         const int number = static_cast<int>(r + 1);
