@@ -1,0 +1,23 @@
+// vdacheck: checks, repairs and cleans VDA-FS files from the shell.
+
+#include <iostream>
+#include <string_view>
+#include <vector>
+
+#include <tool/vdc_cli_options.h>
+#include <tool/vdc_cli_runner.h>
+
+int main(int argc, char** argv)
+{
+    std::ios::sync_with_stdio(false);
+    const std::vector<std::string_view> args(argv + 1, argv + argc);
+    vdcCliOptions options;
+    try {
+        options = vdcCliOptions::parse(args);
+    } catch (const vdcUsageError& e) {
+        std::cerr << "vdacheck: " << e.what() << "\n\n" << vdc_usage_text();
+        return 2;
+    }
+    vdcCliRunner runner(std::cin, std::cout, std::cerr);
+    return runner.run(options);
+}

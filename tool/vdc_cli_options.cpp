@@ -1,0 +1,112 @@
+#include <tool/vdc_cli_options.h>
+
+namespace {
+
+vdcCliOptions::Format format_named(std::string_view name)
+{
+    if (name == "text")
+        return vdcCliOptions::Format::text;
+    if (name == "json")
+        return vdcCliOptions::Format::json;
+    throw vdcUsageError("unknown format '" + std::string(name) + "' (text or json)");
+}
+
+}  // namespace
+
+vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
+{
+    vdcCliOptions options;
+    if (args.empty())
+        throw vdcUsageError("no command given");
+
+    const std::string_view command = args[0];
+    if (command == "--help" || command == "-h" || command == "help")
+        options.command = Command::help;
+    else if (command == "--version")
+        options.command = Command::version;
+    else if (command == "check")
+        options.command = Command::check;
+    else if (command == "fix")
+        options.command = Command::fix;
+    else if (command == "repair")
+        options.command = Command::repair;
+    else
+        throw vdcUsageError("unknown command '" + std::string(command) + "'");
+
+    bool output_given = false;
+    bool only_files = false;  // after "--" every argument is a file
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        auto value = [&](std::string_view option) -> std::string_view {
+            if (i + 1 >= args.size())
+                throw vdcUsageError(std::string(option) + " needs a value");
+            return args[++i];
+        };
+        if (only_files || arg == "-" || !arg.starts_with('-')) {
+            options.files.emplace_back(arg);
+        } else if (arg == "--") {
+            only_files = true;
+        } else if (arg == "--help" || arg == "-h") {
+            options.command = Command::help;
+            return options;
+        } else if (arg == "--version") {
+            options.command = Command::version;
+            return options;
+        } else if (arg == "--format") {
+            options.format = format_named(value(arg));
+        } else if (arg.starts_with("--format=")) {
+            options.format = format_named(arg.substr(9));
+        } else if (arg == "-o" || arg == "--output") {
+            if (output_given)
+                throw vdcUsageError("more than one output file");
+            options.output = std::string(value(arg));
+            output_given = true;
+        } else if (arg == "--clean") {
+            options.clean = true;
+        } else {
+            throw vdcUsageError("unknown option '" + std::string(arg) + "'");
+        }
+    }
+
+    switch (options.command) {
+    case Command::help:
+    case Command::version:
+        if (!options.files.empty() || output_given || options.clean)
+            throw vdcUsageError("'" + std::string(command) + "' takes no files or options");
+        break;
+    case Command::check:
+        if (options.files.empty())
+            throw vdcUsageError("check needs at least one file");
+        if (output_given)
+            throw vdcUsageError("check writes no file: -o is for fix and repair");
+        if (options.clean)
+            throw vdcUsageError("--clean is for fix");
+        break;
+    case Command::fix:
+    case Command::repair:
+        if (options.files.size() != 1)
+            throw vdcUsageError(std::string(command) + " needs exactly one file");
+        if (!output_given || options.output.empty())
+            throw vdcUsageError(std::string(command) + " needs -o OUT");
+        if (options.clean && options.command == Command::repair)
+            throw vdcUsageError("--clean is for fix (repair always cleans)");
+        break;
+    }
+    return options;
+}
+
+const char* vdc_usage_text() noexcept
+{
+    return "usage: vdacheck check FILE... [--format text|json]\n"
+           "       vdacheck fix FILE -o OUT [--clean] [--format text|json]\n"
+           "       vdacheck repair FILE -o OUT [--format text|json]\n"
+           "       vdacheck --help | --version\n"
+           "\n"
+           "  check   read each FILE (- reads standard input), check it and report every problem\n"
+           "  fix     check FILE, repair what can be repaired and save the model to OUT;\n"
+           "          --clean also deletes the entities that stay faulty\n"
+           "  repair  check, repair and delete in rounds until the model checks clean; save it to OUT\n"
+           "\n"
+           "exit status: 0 nothing left in the error log, 1 problems remain,\n"
+           "             2 usage error or a file that cannot be read or written\n";
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A command line the tool cannot act on; the message says why, for the usage text.
+class vdcUsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// What the command line asks for:
+//   vdacheck check FILE...            vdacheck fix FILE -o OUT [--clean]       vdacheck repair FILE -o OUT
+// with --format text|json anywhere after the command, and --help / --version alone.
+class vdcCliOptions {
+public:
+    enum class Command { check, fix, repair, help, version };
+    enum class Format { text, json };
+
+    // Reads the arguments after the program name; throws vdcUsageError.
+    static vdcCliOptions parse(const std::vector<std::string_view>& args);
+
+    Command command = Command::help;
+    Format format = Format::text;
+    std::vector<std::string> files;  // "-" stands for standard input
+    std::string output;              // -o OUT (fix and repair)
+    bool clean = false;              // fix --clean
+};
+
+// The usage text printed by --help and after a usage error.
+const char* vdc_usage_text() noexcept;

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <vdacheck/io/vda_read_error.h>
+
+class vdaFile;
+class vdcLog;
+
+// One packet as a report shows it: the entity it stands under, the packet's values, the name of its
+// repair function (null when it has none), and for repair the round it belongs to (0 otherwise).
+struct vdcReportPacket {
+    std::string entity;
+    std::string type;  // the VDA-FS command word of the entity
+    int line = 0;      // first record of the entity's statement; 0 for an entity built in code
+    std::string message;
+    std::vector<int> ints;
+    std::vector<double> doubles;
+    const char* repair = nullptr;
+    int round = 0;
+};
+
+// What one round of repair did: packets repaired, and the entities deleted because they stayed faulty.
+struct vdcRepairRound {
+    int found = 0;    // packets of the round's first check
+    int fixed = 0;    // packets the round's fix repaired
+    int deleted = 0;  // entities deleted at its end
+    bool clean = false;
+};
+
+// The outcome of one command on one file, ready to be rendered as text or JSON.
+struct vdcCliReport {
+    enum class Kind { check, fix, repair };
+
+    Kind kind = Kind::check;
+    std::string file;
+    int entities_read = 0;  // entities in the model as read
+    int entities = 0;       // entities in the model after the command
+    bool clean = false;
+    std::vector<vdaReadWarning> warnings;
+    std::vector<vdcReportPacket> errors;
+    std::vector<vdcReportPacket> fixed;
+    std::vector<std::string> deleted;
+    std::vector<vdcRepairRound> rounds;  // repair only
+    bool cleaned = false;                // fix --clean
+    std::string saved_to;                // fix and repair: the output written
+
+    // Appends the packets `log` holds for the entities of `file`, entity by entity in file order (each
+    // name once, at its first entity) and within an entity in log order; each gets `round`.
+    static void collect(const vdaFile& file, const vdcLog& log, int round, std::vector<vdcReportPacket>& out);
+    // The names of the entities of `file` with packets in `log`, in file order, each once.
+    static std::vector<std::string> logged_names(const vdaFile& file, const vdcLog& log);
+    // Number of distinct entities that the packets stand under.
+    static int count_entities(const std::vector<vdcReportPacket>& packets);
+};
