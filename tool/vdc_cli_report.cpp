@@ -1,5 +1,7 @@
 #include <tool/vdc_cli_report.h>
 
+#include <charconv>
+#include <cmath>
 #include <string_view>
 #include <unordered_set>
 
@@ -61,4 +63,15 @@ int vdcCliReport::count_entities(const std::vector<vdcReportPacket>& packets)
         last = &p.entity;
     }
     return count;
+}
+
+std::string vdc_shortest_double(double value, const char* nan, const char* inf, const char* minus_inf)
+{
+    if (std::isnan(value))
+        return nan;
+    if (std::isinf(value))
+        return value > 0 ? inf : minus_inf;
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
 }

@@ -21,6 +21,10 @@ struct vdcReportPacket {
     int round = 0;
 };
 
+// The shortest text that reads back to the same finite double; `nan`, `inf` and `-inf` name the others
+// (each report spells those in its own way).
+std::string vdc_shortest_double(double value, const char* nan, const char* inf, const char* minus_inf);
+
 // What one round of repair did: packets repaired, and the entities deleted because they stayed faulty.
 struct vdcRepairRound {
     int found = 0;    // packets of the round's first check

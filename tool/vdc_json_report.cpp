@@ -1,7 +1,5 @@
 #include <tool/vdc_json_report.h>
 
-#include <charconv>
-#include <cmath>
 #include <ostream>
 
 #include <tool/vdc_cli_report.h>
@@ -101,14 +99,7 @@ std::string vdc_json_string(std::string_view text)
 
 std::string vdc_json_number(double value)
 {
-    if (std::isnan(value))
-        return "\"NaN\"";
-    if (std::isinf(value))
-        return value > 0 ? "\"Infinity\"" : "\"-Infinity\"";
-    // The shortest text that reads back to the same double.
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
+    return vdc_shortest_double(value, "\"NaN\"", "\"Infinity\"", "\"-Infinity\"");
 }
 
 void vdc_write_json(std::ostream& out, const vdcCliReport& report)

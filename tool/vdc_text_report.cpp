@@ -1,7 +1,5 @@
 #include <tool/vdc_text_report.h>
 
-#include <charconv>
-#include <cmath>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -12,13 +10,7 @@ namespace {
 
 std::string number(double value)
 {
-    if (std::isnan(value))
-        return "nan";
-    if (std::isinf(value))
-        return value > 0 ? "inf" : "-inf";
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
+    return vdc_shortest_double(value, "nan", "inf", "-inf");
 }
 
 // "1 entity", "2 entities", "3 problems".
