@@ -68,6 +68,25 @@ TEST(UnchangedWrite, AnEndIsAddedOnlyWhenTheModelChanged)
     expect_regenerated(lines[2], 3);
 }
 
+// A last record without a line end (or ending in a lone CR) is followed by an added END; the result
+// must read back to the same model.
+TEST(UnchangedWrite, WhatFollowsAnUnterminatedLastRecordStartsOnItsOwnLine)
+{
+    const std::string texts[] = {
+        h + "P = POINT / 1., 2., 3.\nQ = POINT / 4., 5., 6.",
+        "H = HEADER / 1\r\n\r\n\r",
+        h + "P = POINT / 1., 2., 3.\nQ = POINT / 4., 5., 6.\n\r",
+        h + "P = POINT / 1., 2., 3.\nQ = POINT / 4., 5., 6.\n$$ last",
+    };
+    for (const std::string& text : texts) {
+        const auto file = read(text);
+        file->create<vdaPoint>("R", giPoint3(7, 8, 9));
+        const std::string out = written(*file);
+        const auto again = read(out);
+        EXPECT_EQ(vda_first_difference(*file, *again), "") << out;
+    }
+}
+
 // --- changed entities are written afresh
 
 TEST(ChangedWrite, CircleWithANewPlaneReadsBackWithAllItsValues)

@@ -127,12 +127,14 @@ void vdaRecordWriter::append(std::string_view bytes)
         flush_buffer();
 }
 
-// A copied range may end without a line end (the last record of a file); what follows needs one.
+// A copied range may end without a line end (the last record of a file); what follows needs one. A
+// range that ends in a lone CR is completed to CR LF: another CR before the line end would turn the
+// record from blank into data.
 void vdaRecordWriter::start_line()
 {
     flush_copy();
     if (last_ != '\n') {
-        append(eol_);
+        append(last_ == '\r' ? std::string_view("\n") : std::string_view(eol_));
         last_ = '\n';
         ++lines_;
     }
