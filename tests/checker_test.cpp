@@ -1,49 +1,7 @@
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <limits>
-#include <string>
-#include <vector>
-
+#include "check_support.h"
 #include "checker_probe.h"
 
 namespace {
-
-const double max_d = utMath::max_double();
-const double nan_d = std::numeric_limits<double>::quiet_NaN();
-
-// A packet as the tests compare it: message and integers (the point checks carry no doubles and no
-// repair function; every packet is checked for that too).
-struct Logged {
-    std::string message;
-    std::vector<int> ints;
-    bool operator==(const Logged&) const = default;
-};
-using Packets = std::vector<Logged>;
-
-std::ostream& operator<<(std::ostream& out, const Logged& p)
-{
-    out << '"' << p.message << '"';
-    for (int i : p.ints)
-        out << ' ' << i;
-    return out;
-}
-
-// Takes every packet logged under `name` out of `log`.
-Packets take_all(vdcLog& log, const utString& name)
-{
-    Packets packets;
-    for (int n = log.num_logged(name); n > 0; --n) {
-        const vdcErrorPacket p = log.packet(name);
-        Logged logged{std::string(p.error_message().view()), {}};
-        for (int i = 0; i < p.num_int(); ++i)
-            logged.ints.push_back(p.get_int(i));
-        EXPECT_EQ(p.num_dbl(), 0) << logged;
-        EXPECT_EQ(p.error_function(), nullptr) << logged;
-        packets.push_back(logged);
-    }
-    return packets;
-}
 
 const char* const point_msg = "Point entity has invalid point";
 const char* const pset_msg = "Pset entity has invalid point";
@@ -58,73 +16,46 @@ vdaObject& valid_point(vdaFile& file, const char* name) { return file.create<vda
 
 }  // namespace
 
+// Only +max in any coordinate, or -max in x, marks an invalid point; NaN passes.
 TEST(PointChecks, PacketsPerEntity)
 {
     using P3 = std::vector<giPoint3>;
     using V3 = std::vector<giVector3>;
-    struct Case {
-        const char* what;
-        std::function<vdaObject&(vdaFile&)> make;
-        Packets expected;
-    };
-    const Case cases[] = {
-        {"header",
-         [](vdaFile& f) -> vdaObject& { return f.create<vdaHeader>("E", std::vector<std::string>{"x"}); },
-         {}},
-        {"valid point", [](vdaFile& f) -> vdaObject& { return f.create<vdaPoint>("E", giPoint3(1, 2, 3)); }, {}},
-        {"point x minus max",
-         [](vdaFile& f) -> vdaObject& { return f.create<vdaPoint>("E", giPoint3(-max_d, 0, 0)); },
-         {{point_msg, {}}}},
-        {"point z plus max",
-         [](vdaFile& f) -> vdaObject& { return f.create<vdaPoint>("E", giPoint3(0, 0, max_d)); },
-         {{point_msg, {}}}},
-        {"point z minus max",
-         [](vdaFile& f) -> vdaObject& { return f.create<vdaPoint>("E", giPoint3(0, 0, -max_d)); },
-         {}},
-        {"point NaN",
-         [](vdaFile& f) -> vdaObject& { return f.create<vdaPoint>("E", giPoint3(nan_d, nan_d, nan_d)); },
-         {}},
-        {"empty pset", [](vdaFile& f) -> vdaObject& { return f.create<vdaPset>("E", P3{}); }, {}},
+    run_cases({
+        {"header", [](Model& m) { m.add<vdaHeader>("E", std::vector<std::string>{"x"}); }, {}},
+        {"valid point", [](Model& m) { m.add<vdaPoint>("E", giPoint3(1, 2, 3)); }, {}},
+        {"point x minus max", [](Model& m) { m.add<vdaPoint>("E", giPoint3(-max_d, 0, 0)); }, {{point_msg}}},
+        {"point z plus max", [](Model& m) { m.add<vdaPoint>("E", giPoint3(0, 0, max_d)); }, {{point_msg}}},
+        {"point z minus max", [](Model& m) { m.add<vdaPoint>("E", giPoint3(0, 0, -max_d)); }, {}},
+        {"point NaN", [](Model& m) { m.add<vdaPoint>("E", giPoint3(nan_d, nan_d, nan_d)); }, {}},
+        {"empty pset", [](Model& m) { m.add<vdaPset>("E", P3{}); }, {}},
         {"pset points 0 and 2 invalid",
-         [](vdaFile& f) -> vdaObject& {
-             return f.create<vdaPset>("E", P3{giPoint3(-max_d, 0, 0), giPoint3(0, -max_d, 0), giPoint3(0, max_d, 0)});
+         [](Model& m) {
+             m.add<vdaPset>("E", P3{giPoint3(-max_d, 0, 0), giPoint3(0, -max_d, 0), giPoint3(0, max_d, 0)});
          },
          {{pset_msg, {0}}, {pset_msg, {2}}}},
-        {"empty mdi", [](vdaFile& f) -> vdaObject& { return f.create<vdaMDI>("E", P3{}, V3{}); }, {}},
+        {"empty mdi", [](Model& m) { m.add<vdaMDI>("E", P3{}, V3{}); }, {}},
         {"mdi points before vectors",
-         [](vdaFile& f) -> vdaObject& {
-             return f.create<vdaMDI>("E", P3{giPoint3(), giPoint3(max_d, 0, 0), giPoint3()},
-                                     V3{giVector3(), giVector3(-max_d, 0, 0), giVector3(-max_d, 1, 1)});
+         [](Model& m) {
+             m.add<vdaMDI>("E", P3{giPoint3(), giPoint3(max_d, 0, 0), giPoint3()},
+                           V3{giVector3(), giVector3(-max_d, 0, 0), giVector3(-max_d, 1, 1)});
          },
          {{mdi_point_msg, {1}}, {mdi_vector_msg, {1}}, {mdi_vector_msg, {2}}}},
         {"mdi sentinels outside x of a vector",
-         [](vdaFile& f) -> vdaObject& {
-             return f.create<vdaMDI>("E", P3{giPoint3(0, -max_d, -max_d)}, V3{giVector3(max_d, -max_d, -max_d)});
-         },
+         [](Model& m) { m.add<vdaMDI>("E", P3{giPoint3(0, -max_d, -max_d)}, V3{giVector3(max_d, -max_d, -max_d)}); },
          {}},
-    };
-    for (const Case& c : cases) {
-        vdaFile file;
-        vdaObject& entity = c.make(file);
-        vdcFileCheck checker;
-        const vdcFileCheckAcc access(&checker);
-        EXPECT_EQ(checker.check(vdaObjectPtr(&entity)), c.expected.empty() ? 1 : 0) << c.what;
-        EXPECT_EQ(take_all(access.error_log(), "E"), c.expected) << c.what;
-        EXPECT_EQ(access.error_log().empty(), 1) << c.what << ": packets under another name";
-    }
+    });
 }
 
-TEST(PointChecks, ACheckClassRunsOnItsOwn)
+TEST(PointChecks, ACheckClassRunsOnItsOwnLog)
 {
-    vdaFile file;
-    auto& pset = file.create<vdaPset>("PS", std::vector<giPoint3>{giPoint3(), giPoint3(0, 0, max_d)});
-    vdcFileCheck checker;
-    const vdcFileCheckAcc access(&checker);
+    Model m;
+    auto& pset = m.add<vdaPset>("PS", std::vector<giPoint3>{giPoint3(), giPoint3(0, 0, max_d)});
     vdcLog log;
-    const vdcPsetCheck check(pset);
-    check.check(log, checker);
-    EXPECT_EQ(take_all(log, "PS"), (Packets{{pset_msg, {1}}}));
-    EXPECT_EQ(access.error_log().empty(), 1);
+    vdcPsetCheck(pset).check(log, m.checker);
+    EXPECT_EQ(log.num_logged("PS"), 1);
+    EXPECT_EQ(log.packet("PS").get_int(0), 1);
+    EXPECT_EQ(m.error_log().empty(), 1);
 }
 
 TEST(vdcFileCheck, EmptyFilePasses)
@@ -170,6 +101,10 @@ TEST(vdcFileCheck, ChecksEachEntityOnceBetweenResets)
     access.reset_logs(1);
     EXPECT_EQ(checker.check(vdaObjectPtr(&p3)), 0);
     EXPECT_EQ(log.num_logged("P1"), 0);
+    EXPECT_EQ(log.num_logged("P3"), 1);
+    // A nested call never resets, even with the flag set.
+    EXPECT_EQ(checker.check_from("R", vdaObjectPtr(file.find("P1"))), 0);
+    EXPECT_EQ(log.num_logged("P1"), 1);
     EXPECT_EQ(log.num_logged("P3"), 1);
     EXPECT_TRUE(checker.idle());
 }
@@ -227,21 +162,6 @@ TEST(vdcFileCheck, OnlyTheFirstEntityOfANameIsChecked)
         EXPECT_EQ(checker.check(vdaObjectPtr(&second)), c.result);
         EXPECT_EQ(access.error_log().num_logged("P"), c.logged);
     }
-}
-
-TEST(vdcFileCheck, NestedCallsNeverReset)
-{
-    vdaFile file;
-    vdaObject& p1 = invalid_point(file, "P1");
-    vdaObject& p2 = invalid_point(file, "P2");
-    CheckerProbe checker;
-    vdcFileCheckAcc access(&checker);
-    EXPECT_EQ(checker.check(vdaObjectPtr(&p1)), 0);
-    EXPECT_EQ(checker.check_from("R", vdaObjectPtr(&p2)), 0);
-    EXPECT_EQ(access.error_log().num_logged("P1"), 1);
-    EXPECT_EQ(access.error_log().num_logged("P2"), 1);
-    EXPECT_EQ(checker.check_from("R", vdaObjectPtr(&p1)), 0) << "checked since the last reset: not again";
-    EXPECT_EQ(access.error_log().num_logged("P1"), 1);
 }
 
 TEST(vdcFileCheck, FaultyEntitiesGetFixNodes)
