@@ -147,23 +147,6 @@ TEST(Cascade, GroupsAndSetsContainingThemselves)
     }
 }
 
-TEST(Cascade, TransformationListOverASingularMatrix)
-{
-    Model m;
-    m.add<vdaTlist>("TL", "TM", std::vector<utString>{"CV"});
-    m.add<vdaTmat>("TM", giXform3({1, 0, 0, 0, 1, 0, 2, 2, 0}, {0, 0, 0}));
-    m.curve("CV");
-    EXPECT_EQ(m.checker.check(m.file), 0);
-    EXPECT_EQ(m.logged("TM"),
-              (Packets{{"Tmat entity has tmat which is not invertible"}, {"Tmat entity has tmat which is not rigid"}}));
-    EXPECT_EQ(m.logged("TL"), (Packets{{"Tlist entity has pointer to invalid tmat", {}, {}, fix_tlist_tmat_ptr}}));
-    EXPECT_EQ(m.checker.fix(), 0);
-    EXPECT_EQ(m.logged("TL").size(), 1u);
-    m.checker.clean();
-    EXPECT_EQ(m.file.size(), 1);
-    EXPECT_NE(m.file.find(utString("CV")), nullptr);
-}
-
 TEST(Cascade, FixAndCleanOverAWholeModel)
 {
     Model m;

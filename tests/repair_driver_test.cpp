@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -17,24 +16,15 @@ using Names = std::vector<std::string>;
 static_assert(!std::is_copy_constructible_v<vdcFileCheckAcc>);
 static_assert(!std::is_copy_assignable_v<vdcFileCheckAcc>);
 
-// What a repair function was offered: the entity, the packet's tag (int 0) and how many packets the log
-// held under the entity's name during the call.
-struct Offer {
-    std::string entity;
-    int tag;
-    int logged;
-    friend bool operator==(const Offer&, const Offer&) = default;
-    friend void PrintTo(const Offer& o, std::ostream* out)
-    {
-        *out << o.entity << "#" << o.tag << "(" << o.logged << ")";
-    }
-};
-std::vector<Offer> offers;
+// What the spy's repair was offered, as "entity#tag(logged)": the packet's int 0 as its tag and how many
+// packets the log held under the entity's name during the call.
+Names offers;
 
 // Records the offer and answers with the packet's int 1.
 int spy_repair(const vdaObjectPtr& entity, const vdcErrorPacket& packet, const vdcLog& log)
 {
-    offers.push_back({std::string(entity->name().view()), packet.get_int(0), log.num_logged(entity->name())});
+    offers.push_back(std::string(entity->name().view()) + "#" + std::to_string(packet.get_int(0)) + "(" +
+                     std::to_string(log.num_logged(entity->name())) + ")");
     return packet.get_int(1);
 }
 
@@ -94,10 +84,7 @@ TEST_F(RepairDriver, OffersDeepestFirstAndInTableOrderWithinADistance)
         probe.log(name, spy_packet(0, 1));
 
     EXPECT_EQ(probe.fix(), 1);
-    Names order;
-    for (const Offer& o : offers)
-        order.push_back(o.entity);
-    EXPECT_EQ(order, (Names{"X", "Y", "A", "B", "C2", "C1"}));
+    EXPECT_EQ(offers, (Names{"X#0(0)", "Y#0(0)", "A#0(0)", "B#0(0)", "C2#0(0)", "C1#0(0)"}));
 }
 
 TEST_F(RepairDriver, EachPacketIsOfferedOnceAndTheFailedOnesStayInOrder)
@@ -114,7 +101,7 @@ TEST_F(RepairDriver, EachPacketIsOfferedOnceAndTheFailedOnesStayInOrder)
     EXPECT_EQ(probe.fix(), 0);
     // During each call the log lacks the packet on offer and the repaired ones before it, and holds the
     // failed ones put back.
-    EXPECT_EQ(offers, (std::vector<Offer>{{"PT1", 1, 3}, {"PT1", 2, 2}, {"PT1", 3, 2}, {"PT1", 4, 1}, {"PT2", 5, 0}}));
+    EXPECT_EQ(offers, (Names{"PT1#1(3)", "PT1#2(2)", "PT1#3(2)", "PT1#4(1)", "PT2#5(0)"}));
     EXPECT_EQ(tags(access.error_log(), "PT1"), (std::vector<int>{2, 4}));
     EXPECT_EQ(tags(access.fixed_log(), "PT1"), (std::vector<int>{1, 3}));
     EXPECT_EQ(tags(access.fixed_log(), "PT2"), (std::vector<int>{5}));
@@ -137,7 +124,7 @@ TEST_F(RepairDriver, PacketsWithoutRepairOrWithoutEntityStayUnoffered)
 
     EXPECT_EQ(probe.fix(), 0);
     // PT3's second packet finds its entity deleted by the first packet's repair.
-    EXPECT_EQ(offers, (std::vector<Offer>{{"PT1", 1, 1}}));
+    EXPECT_EQ(offers, (Names{"PT1#1(1)"}));
     EXPECT_EQ(messages(access.error_log(), "PT1"), (Names{"Point entity has invalid point"}));
     EXPECT_EQ(tags(access.fixed_log(), "PT1"), (std::vector<int>{1}));
     EXPECT_EQ(messages(access.error_log(), "PT2"), (Names{"Spy packet", "Point entity has invalid point"}));
@@ -146,75 +133,45 @@ TEST_F(RepairDriver, PacketsWithoutRepairOrWithoutEntityStayUnoffered)
     EXPECT_EQ(access.error_log().num_logged("GR1") + access.fixed_log().num_logged("GR1"), 0);
 }
 
-TEST_F(RepairDriver, AnEntityFoundBelowAnOldRootAfterTheFirstFixComesLast)
+TEST_F(RepairDriver, ALaterFixOffersWhatIsLeftAndNewFindsAndAppendsToTheFixedLog)
 {
     add_points({"GR1", "PT1", "PT2"});
     probe.found("GR1", "PT1");
     probe.found("GR1");
-    probe.log("PT1", spy_packet(1, 0));
+    probe.log("PT1", spy_packet(1, 1));
     probe.log("GR1", spy_packet(2, 0));
     EXPECT_EQ(probe.fix(), 0);
-    // A later check (logs kept) finds PT2 below GR1: the walk does not descend below GR1 again.
+    // A later check (logs kept) finds PT2 below GR1: the walk does not descend below GR1 again, so PT2
+    // keeps distance 0 and comes after GR1.
     probe.found("GR1", "PT2");
-    probe.log("PT2", spy_packet(3, 0));
+    probe.log("PT2", spy_packet(3, 1));
     offers.clear();
     EXPECT_EQ(probe.fix(), 0);
     EXPECT_EQ(probe.distance("PT2"), 0);
-    EXPECT_EQ(offers, (std::vector<Offer>{{"PT1", 1, 0}, {"GR1", 2, 0}, {"PT2", 3, 0}}));
+    EXPECT_EQ(offers, (Names{"GR1#2(0)", "PT2#3(0)"}));
+    EXPECT_EQ(tags(access.fixed_log(), "PT1"), (std::vector<int>{1}));
+    EXPECT_EQ(tags(access.fixed_log(), "PT2"), (std::vector<int>{3}));
 }
 
-// A repairable circle beside the road of a face whose cons refers to a curve without repair, logged as
-// the checks would log them.
-class FaceRoad : public RepairDriver {
-protected:
-    FaceRoad()
-    {
-        add_surface(file, "SF1");
-        add_curve(file, "CV1", {0, 1, 2});
-        add_cons(file, "CN1", "SF1", "CV1", 0, 1, {0, 1});
-        file.create<vdaFace>("FC1", "SF1", std::vector<vdaBoundary>{vdaBoundary({vdaTrimmedCurve("CN1", 0, 1)})});
-        file.create<vdaCircle>("CI1", giPoint3(0, 0, 0), 1.0, giVector3(1, 0, 0), giVector3(0, 1, 0), 10.0, 0.0);
-        probe.log("CI1", make_packet("Circle entity has invalid angles", {}, fix_circle_angles, {10.0, 0.0}));
-        probe.found("CI1");
-        probe.log("CV1", make_packet("Curve segment had invalid order", {1}));
-        probe.found("CN1", "CV1");
-        probe.log("CN1", make_packet("Cons curve pointer points to invalid curve", {}, fix_cons_curve_ptr));
-        probe.found("FC1", "CN1");
-        probe.log("FC1", make_packet("Face cons pointer points to invalid cons", {0, 0}, fix_face_cons_ptr));
-        probe.found("FC1");
-    }
-};
-
-TEST_F(FaceRoad, TwoFixesInARowOfferOnlyWhatIsLeftAndAppendToTheFixedLog)
+TEST_F(RepairDriver, CleanDeletesWhatIsStillFaultyAndPassesOverNamesThatNoLongerResolve)
 {
+    add_points({"PT1", "PT2", "PT3", "PT4"});
+    probe.found("GR1", "PT2");  // GR1 names no entity and logs nothing
+    probe.found("PT1");
+    probe.found("PT3");
+    probe.log("PT1", spy_packet(1, 1));
+    probe.log("PT2", spy_packet(2, 0));
+    probe.log("PT3", spy_packet(3, 0));
     EXPECT_EQ(probe.fix(), 0);
-    EXPECT_EQ(messages(access.fixed_log(), "CI1"), (Names{"Circle entity has invalid angles"}));
-    EXPECT_EQ(probe.fix(), 0);  // nothing changed in between: the same packets fail again
-    EXPECT_EQ(access.fixed_log().num_logged("CI1"), 1);
-    EXPECT_EQ(access.error_log().num_logged("CN1"), 1);
-
-    access.error_log().remove("CV1");  // the host dealt with the curve itself
-    EXPECT_EQ(probe.fix(), 1);
-    EXPECT_EQ(messages(access.fixed_log(), "CI1"), (Names{"Circle entity has invalid angles"}));
-    EXPECT_EQ(messages(access.fixed_log(), "CN1"), (Names{"Cons curve pointer points to invalid curve"}));
-    EXPECT_EQ(messages(access.fixed_log(), "FC1"), (Names{"Face cons pointer points to invalid cons"}));
-    EXPECT_EQ(probe.distance("CV1"), 3);
-}
-
-TEST_F(FaceRoad, CleanDeletesWhatIsStillFaultyAndPassesOverNamesThatNoLongerResolve)
-{
-    EXPECT_EQ(probe.fix(), 0);
-    delete file.find("CN1");  // the host deleted the cons after the fix
+    delete file.find("PT3");  // the host deleted it after the fix
     probe.clean();
-    EXPECT_EQ(file.find("CV1"), nullptr);
-    EXPECT_EQ(file.find("FC1"), nullptr);
-    EXPECT_NE(file.find("CI1"), nullptr);  // repaired
-    EXPECT_NE(file.find("SF1"), nullptr);  // never faulty
-    EXPECT_EQ(file.size(), 2);
+    EXPECT_EQ(file.find("PT2"), nullptr);
+    EXPECT_NE(file.find("PT1"), nullptr);  // repaired
+    EXPECT_EQ(file.size(), 2);             // and PT4, never faulty
     EXPECT_EQ(access.error_log().empty(), 1);
     EXPECT_EQ(access.fixed_log().empty(), 1);
     EXPECT_EQ(probe.num_nodes(), 4);  // nodes outlive their entities, with their distances
-    EXPECT_EQ(probe.distance("CV1"), 3);
+    EXPECT_EQ(probe.distance("PT2"), 2);
 }
 
 }  // namespace
