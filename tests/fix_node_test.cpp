@@ -38,12 +38,6 @@ struct RecursiveWalk {
     }
 };
 
-void expect_distances(const CheckerProbe& g, const Distances& expected, const std::string& what)
-{
-    for (const auto& [name, distance] : expected)
-        EXPECT_EQ(g.node(name.c_str())->distance(), distance) << what << ": " << name;
-}
-
 }  // namespace
 
 TEST(vdcFixNode, WalkGivesTheDistancesOfTheRecursiveWalk)
@@ -129,6 +123,7 @@ TEST(FixNodeGraph, DistancesAreLongestPathsFromTheRoots)
         Distances distances;
     };
     const Case cases[] = {
+        {"no faulty entity", {}, {}, {}},
         {"single faulty curve", {{"CV"}}, {"CV"}, {{"CV", 1}}},
         {"chain found inside out, each also checked on its own",
          {{"CV"}, {"CN", "CV"}, {"CN"}, {"FC", "CN"}, {"FC"}},
@@ -156,6 +151,7 @@ TEST(FixNodeGraph, DistancesAreLongestPathsFromTheRoots)
             g.record(stack);
         EXPECT_EQ(g.roots(), c.roots) << c.what;
         EXPECT_EQ(g.fix(), 1) << c.what;  // nothing logged: nothing to repair
-        expect_distances(g, c.distances, c.what);
+        for (const auto& [name, distance] : c.distances)
+            EXPECT_EQ(g.node(name.c_str())->distance(), distance) << c.what << ": " << name;
     }
 }

@@ -27,11 +27,6 @@ bool same(double a, double b)
     return (std::isnan(a) && std::isnan(b)) || a == b;
 }
 
-vdcErrorPacket indices(std::initializer_list<int> ints)
-{
-    return make_packet("", ints);
-}
-
 TEST(vdcClampTrim, ClampsFromAboveThenFromBelowWithExactComparisons)
 {
     struct Case {

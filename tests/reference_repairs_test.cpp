@@ -11,15 +11,6 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-// A packet carrying only the indices a repair reads.
-vdcErrorPacket indices(const std::vector<int>& ints)
-{
-    vdcErrorPacket packet;
-    for (int i : ints)
-        packet.add_int(i);
-    return packet;
-}
-
 // A model in which every kind of reference the repairs follow leads somewhere different, so that a
 // repair following the wrong reference gives the wrong answer.
 class ReferenceModel : public ::testing::Test {
@@ -58,30 +49,27 @@ protected:
     vdaFile file;
 };
 
-struct CleanReferenceCase {
-    const char* title;
-    vdcErrorFunction repair;
-    const char* entity;
-    std::vector<int> ints;
-    const char* referenced;
-};
-
-const CleanReferenceCase clean_reference_cases[] = {
-    {"face surface", fix_face_surface_ptr, "FC1", {}, "SF1"},
-    {"face boundary 0 segment 0", fix_face_cons_ptr, "FC1", {0, 0}, "CN1"},
-    {"face boundary 1 segment 1", fix_face_cons_ptr, "FC1", {1, 1}, "CN3"},
-    {"top pair 0 side 0", fix_top_face_surface_ptr, "TP1", {0, 0}, "FC1"},
-    {"top pair 0 side 1", fix_top_face_surface_ptr, "TP1", {0, 1}, "SF2"},
-    {"top side 0 curve 0", fix_top_cons_ptr, "TP1", {0, 0, 0}, "CN1"},
-    {"top side 1 curve 1", fix_top_cons_ptr, "TP1", {0, 1, 1}, "CN3"},
-    {"tlist matrix", fix_tlist_tmat_ptr, "TL1", {}, "TM1"},
-    {"cons curve", fix_cons_curve_ptr, "CN2", {}, "CV2"},
-    {"cons surface", fix_cons_surface_ptr, "CN3", {}, "SF2"},
-};
-
 TEST_F(ReferenceModel, CleanReferenceRepairsAskOnlyAboutTheReferencedEntity)
 {
-    for (const CleanReferenceCase& c : clean_reference_cases) {
+    const struct {
+        const char* title;
+        vdcErrorFunction repair;
+        const char* entity;
+        std::vector<int> ints;
+        const char* referenced;
+    } cases[] = {
+        {"face surface", fix_face_surface_ptr, "FC1", {}, "SF1"},
+        {"face boundary 0 segment 0", fix_face_cons_ptr, "FC1", {0, 0}, "CN1"},
+        {"face boundary 1 segment 1", fix_face_cons_ptr, "FC1", {1, 1}, "CN3"},
+        {"top pair 0 side 0", fix_top_face_surface_ptr, "TP1", {0, 0}, "FC1"},
+        {"top pair 0 side 1", fix_top_face_surface_ptr, "TP1", {0, 1}, "SF2"},
+        {"top side 0 curve 0", fix_top_cons_ptr, "TP1", {0, 0, 0}, "CN1"},
+        {"top side 1 curve 1", fix_top_cons_ptr, "TP1", {0, 1, 1}, "CN3"},
+        {"tlist matrix", fix_tlist_tmat_ptr, "TL1", {}, "TM1"},
+        {"cons curve", fix_cons_curve_ptr, "CN2", {}, "CV2"},
+        {"cons surface", fix_cons_surface_ptr, "CN3", {}, "SF2"},
+    };
+    for (const auto& c : cases) {
         vdcLog log;
         log_all_but(log, c.referenced);
         const vdcErrorPacket packet = indices(c.ints);

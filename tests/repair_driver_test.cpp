@@ -63,12 +63,6 @@ protected:
     const vdcFileCheckAcc access{&probe};
 };
 
-TEST_F(RepairDriver, FixWithoutNodesOrPacketsSucceeds)
-{
-    EXPECT_EQ(probe.fix(), 1);
-    EXPECT_EQ(access.fixed_log().empty(), 1);
-}
-
 TEST_F(RepairDriver, OffersDeepestFirstAndInTableOrderWithinADistance)
 {
     add_points({"A", "B", "X", "Y", "C1", "C2"});
