@@ -32,17 +32,6 @@ public:
         return unchanged;
     }
 
-    // One traveller over every root in table order, as a repair pass walks the graph.
-    void walk()
-    {
-        vdcTraveller traveller;
-        fix_nodes.for_each([&](const utString&, std::unique_ptr<vdcFixNode>& node) {
-            if (!node->is_used())
-                node->accept_traveller(traveller);
-        });
-        travelled_after_walk = traveller.distance_travelled();
-    }
-
     const vdcFixNode* node(const char* name) const
     {
         const auto* node = fix_nodes.find(name);
@@ -60,6 +49,4 @@ public:
     }
     bool idle() const { return name_stack.empty(); }
     int reset_flag() const { return reset_logs; }
-
-    int travelled_after_walk = 0;
 };

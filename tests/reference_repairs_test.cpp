@@ -11,15 +11,6 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-// A packet carrying only the indices a repair reads.
-vdcErrorPacket indices(const std::vector<int>& ints)
-{
-    vdcErrorPacket packet;
-    for (int i : ints)
-        packet.add_int(i);
-    return packet;
-}
-
 // A model in which every kind of reference the repairs follow leads somewhere different, so that a
 // repair following the wrong reference gives the wrong answer.
 class ReferenceModel : public ::testing::Test {
@@ -58,30 +49,27 @@ protected:
     vdaFile file;
 };
 
-struct CleanReferenceCase {
-    const char* title;
-    vdcErrorFunction repair;
-    const char* entity;
-    std::vector<int> ints;
-    const char* referenced;
-};
-
-const CleanReferenceCase clean_reference_cases[] = {
-    {"face surface", fix_face_surface_ptr, "FC1", {}, "SF1"},
-    {"face boundary 0 segment 0", fix_face_cons_ptr, "FC1", {0, 0}, "CN1"},
-    {"face boundary 1 segment 1", fix_face_cons_ptr, "FC1", {1, 1}, "CN3"},
-    {"top pair 0 side 0", fix_top_face_surface_ptr, "TP1", {0, 0}, "FC1"},
-    {"top pair 0 side 1", fix_top_face_surface_ptr, "TP1", {0, 1}, "SF2"},
-    {"top side 0 curve 0", fix_top_cons_ptr, "TP1", {0, 0, 0}, "CN1"},
-    {"top side 1 curve 1", fix_top_cons_ptr, "TP1", {0, 1, 1}, "CN3"},
-    {"tlist matrix", fix_tlist_tmat_ptr, "TL1", {}, "TM1"},
-    {"cons curve", fix_cons_curve_ptr, "CN2", {}, "CV2"},
-    {"cons surface", fix_cons_surface_ptr, "CN3", {}, "SF2"},
-};
-
 TEST_F(ReferenceModel, CleanReferenceRepairsAskOnlyAboutTheReferencedEntity)
 {
-    for (const CleanReferenceCase& c : clean_reference_cases) {
+    const struct {
+        const char* title;
+        vdcErrorFunction repair;
+        const char* entity;
+        std::vector<int> ints;
+        const char* referenced;
+    } cases[] = {
+        {"face surface", fix_face_surface_ptr, "FC1", {}, "SF1"},
+        {"face boundary 0 segment 0", fix_face_cons_ptr, "FC1", {0, 0}, "CN1"},
+        {"face boundary 1 segment 1", fix_face_cons_ptr, "FC1", {1, 1}, "CN3"},
+        {"top pair 0 side 0", fix_top_face_surface_ptr, "TP1", {0, 0}, "FC1"},
+        {"top pair 0 side 1", fix_top_face_surface_ptr, "TP1", {0, 1}, "SF2"},
+        {"top side 0 curve 0", fix_top_cons_ptr, "TP1", {0, 0, 0}, "CN1"},
+        {"top side 1 curve 1", fix_top_cons_ptr, "TP1", {0, 1, 1}, "CN3"},
+        {"tlist matrix", fix_tlist_tmat_ptr, "TL1", {}, "TM1"},
+        {"cons curve", fix_cons_curve_ptr, "CN2", {}, "CV2"},
+        {"cons surface", fix_cons_surface_ptr, "CN3", {}, "SF2"},
+    };
+    for (const auto& c : cases) {
         vdcLog log;
         log_all_but(log, c.referenced);
         const vdcErrorPacket packet = indices(c.ints);
@@ -91,7 +79,7 @@ TEST_F(ReferenceModel, CleanReferenceRepairsAskOnlyAboutTheReferencedEntity)
     }
 }
 
-TEST_F(ReferenceModel, CleanReferenceRepairsFailOnANullReference)
+TEST_F(ReferenceModel, ANullReferenceAnIndexOutsideTheModelOrAnEntityOfAnotherClassFailsWithoutHarm)
 {
     file.create<vdaFace>("FCX", "NOSURF", std::vector<vdaBoundary>{vdaBoundary({vdaTrimmedCurve("NOCONS", 0, 1)})});
     file.create<vdaTop>("TPX", std::vector<vdaSurfacePair>{
@@ -104,23 +92,12 @@ TEST_F(ReferenceModel, CleanReferenceRepairsFailOnANullReference)
         const char* entity;
         std::vector<int> ints;
     } cases[] = {
+        // null references
         {fix_face_surface_ptr, "FCX", {}},         {fix_face_cons_ptr, "FCX", {0, 0}},
         {fix_top_face_surface_ptr, "TPX", {0, 1}}, {fix_top_cons_ptr, "TPX", {0, 0, 0}},
         {fix_tlist_tmat_ptr, "TLX", {}},           {fix_cons_curve_ptr, "CNX", {}},
         {fix_cons_surface_ptr, "CNX", {}},
-    };
-    const vdcLog empty_log{};
-    for (const auto& c : cases)
-        EXPECT_EQ(c.repair(ptr(c.entity), indices(c.ints), empty_log), 0) << c.entity;
-}
-
-TEST_F(ReferenceModel, IndicesOutsideTheModelOrAnEntityOfAnotherClassFailWithoutHarm)
-{
-    const struct {
-        vdcErrorFunction repair;
-        const char* entity;
-        std::vector<int> ints;
-    } cases[] = {
+        // indices outside the model, entities of another class
         {fix_face_cons_ptr, "FC1", {2, 0}},        {fix_face_cons_ptr, "FC1", {0, 1}},
         {fix_face_cons_ptr, "FC1", {-1, 0}},       {fix_face_cons_ptr, "FC1", {}},
         {fix_top_face_surface_ptr, "TP1", {1, 0}}, {fix_top_cons_ptr, "TP1", {0, 0, 1}},
@@ -130,7 +107,8 @@ TEST_F(ReferenceModel, IndicesOutsideTheModelOrAnEntityOfAnotherClassFailWithout
     };
     const vdcLog empty_log{};
     for (const auto& c : cases)
-        EXPECT_EQ(c.repair(ptr(c.entity), indices(c.ints), empty_log), 0) << c.entity;
+        EXPECT_EQ(c.repair(ptr(c.entity), indices(c.ints), empty_log), 0)
+            << c.entity << " with " << ::testing::PrintToString(c.ints);
     EXPECT_EQ(static_cast<const vdaTlist&>(*file.find("TL1")).element_name(0), utString("CV1"));
 }
 
@@ -184,112 +162,24 @@ protected:
     vdcLog log;
 };
 
-TEST_F(ListRepairs, AWrongTypedElementBecomesNull)
+TEST_F(ListRepairs, NullElementsStayFaultyOnesAndWrongTypedOnesBecomeNull)
 {
     for (const ListKind& kind : list_kinds) {
+        SCOPED_TRACE(kind.name);
+        EXPECT_EQ(repair(kind.null_element, kind.name, 3), 1);
+        EXPECT_EQ(list(kind.name).element_name(3), utString("NOSUCH"));
+        EXPECT_EQ(elements(kind.name), (Names{"PT1", "PT2", "TM1", "null"}));
+        for (int i : {1, 2, 3, 0})
+            EXPECT_EQ(repair(kind.faulty_element, kind.name, i), 1) << "element " << i;
+        EXPECT_EQ(elements(kind.name), (Names{"null", "PT2", "TM1", "null"}));
+        EXPECT_EQ(log.num_logged("PT1"), 1);  // the element's entity keeps its packet
         if (!kind.wrong_type)
             continue;
-        EXPECT_EQ(repair(kind.wrong_type, kind.name, 2), 1) << kind.name;
-        EXPECT_EQ(repair(kind.wrong_type, kind.name, 1), 1) << kind.name;  // whatever the element is
-        EXPECT_EQ(elements(kind.name), (Names{"PT1", "null", "null", "null"})) << kind.name;
+        EXPECT_EQ(repair(kind.wrong_type, kind.name, 2), 1);
+        EXPECT_EQ(elements(kind.name), (Names{"null", "PT2", "null", "null"}));
+        EXPECT_EQ(repair(kind.wrong_type, kind.name, 1), 1);  // whatever the element is
+        EXPECT_EQ(elements(kind.name), (Names{"null", "null", "null", "null"}));
     }
-}
-
-TEST_F(ListRepairs, AnElementLeadingToAFaultyEntityBecomesNullAndTheOthersStay)
-{
-    for (const ListKind& kind : list_kinds) {
-        for (int i : {1, 2, 3, 0})
-            EXPECT_EQ(repair(kind.faulty_element, kind.name, i), 1) << kind.name << " element " << i;
-        EXPECT_EQ(elements(kind.name), (Names{"null", "PT2", "TM1", "null"})) << kind.name;
-        EXPECT_EQ(log.num_logged("PT1"), 1);  // the element's entity keeps its packet
-    }
-}
-
-TEST_F(ListRepairs, ANullElementIsAcceptedAsItIs)
-{
-    for (const ListKind& kind : list_kinds) {
-        EXPECT_EQ(repair(kind.null_element, kind.name, 3), 1) << kind.name;
-        EXPECT_EQ(list(kind.name).element_name(3), utString("NOSUCH")) << kind.name;
-        EXPECT_EQ(elements(kind.name), (Names{"PT1", "PT2", "TM1", "null"})) << kind.name;
-    }
-}
-
-// The list repairs as fix() runs them, after the entities the lists lead to.
-class ListRepairPass : public ::testing::Test {
-protected:
-    ListRepairPass()
-    {
-        file.create<vdaPoint>("PT1", giPoint3(0, 0, 0));
-        file.create<vdaTmat>("TM1", giXform3());
-        file.create<vdaGroup>("GR1", std::vector<utString>{"PT1", "PT1", "TM1", "NOSUCH", "CI1"});
-        file.create<vdaBeginSet>("ST1", std::vector<utString>{"NOSUCH", "CI1"});
-    }
-
-    // The group check: element 3 is null, element 2 of a wrong type, element 4 leads to the faulty circle.
-    void check_group_and_set(const giVector3& w)
-    {
-        file.create<vdaCircle>("CI1", giPoint3(0, 0, 0), 1.0, giVector3(1, 0, 0), w, 0.0, 90.0);
-        probe.log("GR1", make_packet("Group entity has null pointer", {3}, fix_group_null_entity_ptr));
-        probe.log("GR1",
-                  make_packet("Group entity has pointer to invalid entity type", {2}, fix_group_entity_ptr_type));
-        probe.log("CI1", make_packet("Circle entity has non-orthogonal plane vectors", {}, fix_circle_vectors));
-        probe.found("GR1", "CI1");
-        probe.log("GR1", make_packet("Group entity has pointer to invalid entity", {4}, fix_group_entity_ptr));
-        probe.found("GR1");
-        probe.log("ST1", make_packet("Set entity has null pointer", {0}, fix_beginset_null_entity_ptr));
-        probe.found("ST1", "CI1");
-        probe.log("ST1", make_packet("Set entity has pointer to invalid entity", {1}, fix_beginset_entity_ptr));
-        probe.found("ST1");
-    }
-
-    const vdaElementList& list(const char* name) { return static_cast<const vdaElementList&>(*file.find(name)); }
-
-    vdaFile file;
-    vdcRepairProbe probe;
-};
-
-TEST_F(ListRepairPass, AnElementWhoseEntityWasRepairedEarlierInThePassStays)
-{
-    check_group_and_set(giVector3(1, 1, 0));
-    EXPECT_EQ(probe.fix(), 1);
-    EXPECT_EQ(messages(probe.fixed_log, "GR1"),
-              (Names{"Group entity has null pointer", "Group entity has pointer to invalid entity type",
-                     "Group entity has pointer to invalid entity"}));
-    EXPECT_EQ(list("GR1").element_name(4), utString("CI1"));
-    EXPECT_EQ(list("GR1").element_name(2), utString());
-    EXPECT_EQ(list("GR1").num_elements(), 5);
-    EXPECT_EQ(list("ST1").element_name(1), utString("CI1"));
-    EXPECT_FALSE(list("ST1").element(0));
-}
-
-TEST_F(ListRepairPass, AnElementWhoseEntityKeepsItsPacketBecomesNull)
-{
-    check_group_and_set(giVector3(2, 0, 0));  // parallel plane vectors: the circle cannot be repaired
-    EXPECT_EQ(probe.fix(), 0);
-    EXPECT_EQ(messages(probe.error_log, "CI1"), (Names{"Circle entity has non-orthogonal plane vectors"}));
-    EXPECT_EQ(probe.error_log.num_logged("GR1"), 0);
-    EXPECT_EQ(probe.error_log.num_logged("ST1"), 0);
-    EXPECT_EQ(list("GR1").element_name(4), utString());
-    EXPECT_EQ(list("ST1").element_name(1), utString());
-    EXPECT_EQ(list("GR1").element_name(0), utString("PT1"));
-}
-
-TEST_F(ListRepairPass, AWrongTypedElementLeadingToAFaultyEntityIsNulledOnce)
-{
-    file.create<vdaTlist>("TL1", "TM1", std::vector<utString>{"PT1", "TM1"});
-    probe.log("TM1", make_packet("Tmat entity has tmat which is not rigid"));
-    probe.found("TL1", "TM1");
-    probe.log("TL1", make_packet("Tlist entity has pointer to invalid tmat", {}, fix_tlist_tmat_ptr));
-    probe.log("TL1", make_packet("Tlist entity has pointer to invalid entity type", {1}, fix_tlist_ptr_type));
-    probe.found("TL1", "TM1");
-    probe.log("TL1", make_packet("Tlist entity has pointer to invalid entity", {1}, fix_tlist_entity_ptr));
-    probe.found("TL1");
-    EXPECT_EQ(probe.fix(), 0);
-    EXPECT_EQ(messages(probe.fixed_log, "TL1"),
-              (Names{"Tlist entity has pointer to invalid entity type", "Tlist entity has pointer to invalid entity"}));
-    EXPECT_EQ(messages(probe.error_log, "TL1"), (Names{"Tlist entity has pointer to invalid tmat"}));
-    EXPECT_EQ(list("TL1").element_name(1), utString());
-    EXPECT_EQ(list("TL1").element_name(0), utString("PT1"));
 }
 
 }  // namespace

@@ -29,6 +29,15 @@ inline vdcErrorPacket make_packet(const char* message, std::initializer_list<int
     return packet;
 }
 
+// A packet carrying only the indices a repair reads.
+inline vdcErrorPacket indices(const std::vector<int>& ints)
+{
+    vdcErrorPacket packet;
+    for (int i : ints)
+        packet.add_int(i);
+    return packet;
+}
+
 // The messages held under `name`, oldest first.
 inline std::vector<std::string> messages(const vdcLog& log, const utString& name)
 {
