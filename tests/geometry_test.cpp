@@ -1,10 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <initializer_list>
 #include <limits>
 
 #include <vdacheck/geometry/gi_length.h>
-#include <vdacheck/geometry/gi_point2.h>
 #include <vdacheck/geometry/gi_point3.h>
 #include <vdacheck/geometry/gi_vector3.h>
 #include <vdacheck/geometry/gi_xform3.h>
@@ -22,22 +23,32 @@ giLength squared(double s)
     return l;
 }
 
+// One row of the invalid / zero tables that lengths and vectors share.
+template <class T>
+struct ZeroCase {
+    const char* what;
+    T value;
+    double tol;
+    int invalid;
+    int zero;
+};
+
+template <class T>
+void expect_zero_tests(std::initializer_list<ZeroCase<T>> cases)
+{
+    for (const ZeroCase<T>& c : cases) {
+        EXPECT_EQ(c.value.invalid(), c.invalid) << c.what;
+        EXPECT_EQ(c.value.is_zero(c.tol), c.zero) << c.what;
+    }
+}
+
 }  // namespace
 
 TEST(giLength, ZeroTestInEveryForm)
 {
-    struct Case {
-        const char* what;
-        giLength length;
-        double tol;
-        int invalid;
-        int zero;
-    };
-    const Case cases[] = {
+    expect_zero_tests<giLength>({
         {"default is invalid", giLength(), max_d, 1, 0},
         {"plus the maximum is invalid", giLength(max_d), 1e300, 1, 0},
-        {"squared 0, tolerance 0", squared(0), 0, 0, 1},
-        {"unsquared 0, tolerance 0", giLength(0), 0, 0, 1},
         {"squared 25 at tolerance 5 (inclusive)", squared(25), 5, 0, 1},
         {"squared 25 just above tolerance", squared(25), 4.999, 0, 0},
         {"unsquared 5 at tolerance 5", giLength(5), 5, 0, 1},
@@ -47,17 +58,12 @@ TEST(giLength, ZeroTestInEveryForm)
         {"unsquared NaN", giLength(nan_d), max_d, 0, 0},
         {"squared infinity", squared(inf_d), 1e100, 0, 0},
         {"NaN tolerance", giLength(1), nan_d, 0, 0},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(c.length.invalid(), c.invalid) << c.what;
-        EXPECT_EQ(c.length.is_zero(c.tol), c.zero) << c.what;
-    }
+    });
 }
 
 TEST(giLength, ValueTakesTheRootOnceAndKeepsIt)
 {
     giLength l = squared(25);
-    EXPECT_EQ(l.stored(), -25.0);
     EXPECT_EQ(l.is_zero(5), 1);
     EXPECT_EQ(l.stored(), -25.0) << "is_zero must not convert the squared form";
     EXPECT_EQ(l.value(), 5.0);
@@ -68,65 +74,39 @@ TEST(giLength, ValueTakesTheRootOnceAndKeepsIt)
     EXPECT_EQ(fixed.value(), 4.0);
     const giLength copy = fixed;
     EXPECT_EQ(copy.stored(), 4.0);
-
     EXPECT_EQ(giLength().value(), max_d);
-    EXPECT_EQ(squared(0).value(), 0.0);
-    EXPECT_EQ(giLength(3).value(), 3.0);
 }
 
-TEST(giVector3, LengthCacheGoesFromInvalidToSquaredToUnsquared)
+TEST(giVector3, LengthCacheGoesFromSquaredToUnsquaredAndIsDroppedOnChange)
 {
-    const giVector3 v(3, 4, 0);
+    giVector3 v(3, 4, 0);
     const giVector3 fresh_copy = v;
     EXPECT_EQ(v.length().stored(), -25.0);
     EXPECT_EQ(v.is_zero(5), 1);
-    EXPECT_EQ(v.is_zero(4.999), 0);
     EXPECT_EQ(v.length().value(), 5.0);
     EXPECT_EQ(v.length().stored(), 5.0) << "length() must not recompute a filled cache";
-    EXPECT_EQ(v.is_zero(5), 1);
     EXPECT_EQ(v.is_zero(4.999), 0);
-
     const giVector3 filled_copy = v;
     EXPECT_EQ(filled_copy.length().stored(), 5.0);
     EXPECT_EQ(fresh_copy.length().stored(), -25.0);
-}
 
-TEST(giVector3, ChangingComponentsDropsTheCachedLength)
-{
-    giVector3 v(3, 4, 0);
-    EXPECT_EQ(v.length().value(), 5.0);
     v.set(6, 8, 0);
     EXPECT_EQ(v.length().stored(), -100.0);
-
     v.unitize();
     EXPECT_NEAR(v.length().value(), 1.0, 1e-15);
-    EXPECT_NEAR(v.x(), 0.6, 1e-15);
-    EXPECT_NEAR(v.y(), 0.8, 1e-15);
 }
 
 TEST(giVector3, ZeroTestRefusesTheSentinelAndNaN)
 {
-    struct Case {
-        const char* what;
-        giVector3 v;
-        double tol;
-        int invalid;
-        int zero;
-    };
-    const Case cases[] = {
+    expect_zero_tests<giVector3>({
         {"zero vector", giVector3(0, 0, 0), 0, 0, 1},
-        {"x is minus the maximum", giVector3(-max_d, 0, 0), max_d, 1, 0},
         {"x is minus the maximum, y and z zero", giVector3(-max_d, 0, 0), inf_d, 1, 0},
         {"y is minus the maximum", giVector3(0, -max_d, 0), 1e100, 0, 0},
         {"x is plus the maximum", giVector3(max_d, 0, 0), 1e100, 0, 0},
         {"x is minus infinity", giVector3(-inf_d, 0, 0), 1e100, 0, 0},
         {"NaN component", giVector3(nan_d, 0, 0), max_d, 0, 0},
         {"tiny vector", giVector3(1e-16, 0, 0), 1e-15, 0, 1},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(c.v.invalid(), c.invalid) << c.what;
-        EXPECT_EQ(c.v.is_zero(c.tol), c.zero) << c.what;
-    }
+    });
 }
 
 TEST(giVector3, DotAndCross)
@@ -136,8 +116,6 @@ TEST(giVector3, DotAndCross)
         double dot;
     };
     const Case cases[] = {
-        {giVector3(1, 0, 0), giVector3(0, 1, 0), giVector3(0, 0, 1), 0},
-        {giVector3(0, 1, 0), giVector3(1, 0, 0), giVector3(0, 0, -1), 0},
         {giVector3(1, 2, 3), giVector3(1, 2, 3), giVector3(0, 0, 0), 14},
         {giVector3(1, 2, 3), giVector3(4, 5, 6), giVector3(-3, 6, -3), 32},
     };
@@ -159,12 +137,10 @@ TEST(giVector3, UnitizeKeepsDirectionWithoutOverflow)
     big.unitize();
     EXPECT_NEAR(big.x(), std::sqrt(0.5), 1e-15);
     EXPECT_NEAR(big.y(), -std::sqrt(0.5), 1e-15);
-
     giVector3 tiny(0, 3e-200, 4e-200);
     tiny.unitize();
     EXPECT_NEAR(tiny.y(), 0.6, 1e-15);
     EXPECT_NEAR(tiny.z(), 0.8, 1e-15);
-
     giVector3 zero(0, 0, 0);
     zero.unitize();
     EXPECT_EQ(zero, giVector3(0, 0, 0));
@@ -185,16 +161,6 @@ TEST(giPoint3, InvalidByTheSentinels)
         EXPECT_EQ(c.p.invalid(), c.invalid) << c.p.x() << ", " << c.p.y() << ", " << c.p.z();
 }
 
-TEST(giPoint, ComponentsAreWritable)
-{
-    giPoint3 p(1, 2, 3);
-    p.z() = -max_d;
-    EXPECT_EQ(p, giPoint3(1, 2, -max_d));
-    giPoint2 uv(0.5, 0.25);
-    uv.y() = 1;
-    EXPECT_EQ(uv, giPoint2(0.5, 1));
-}
-
 TEST(giXform3, MagnificationIsTheSignedCubeRootOfTheDeterminant)
 {
     const double c = std::cos(0.3), s = std::sin(0.3);
@@ -203,12 +169,10 @@ TEST(giXform3, MagnificationIsTheSignedCubeRootOfTheDeterminant)
         std::array<double, 9> a;
         double magnification;
     };
-    const Case cases[] = {
-        {"identity", {1, 0, 0, 0, 1, 0, 0, 0, 1}, 1},     {"rotation", {c, -s, 0, s, c, 0, 0, 0, 1}, 1},
-        {"reflection", {1, 0, 0, 0, 1, 0, 0, 0, -1}, -1}, {"uniform scale 2", {2, 0, 0, 0, 2, 0, 0, 0, 2}, 2},
-        {"scale -2", {-2, 0, 0, 0, -2, 0, 0, 0, -2}, -2}, {"non-uniform, det 8", {1, 0, 0, 0, 2, 0, 0, 0, 4}, 2},
-        {"singular", {1, 2, 3, 2, 4, 6, 0, 0, 1}, 0},
-    };
+    const Case cases[] = {{"rotation", {c, -s, 0, s, c, 0, 0, 0, 1}, 1},
+                          {"scale -2", {-2, 0, 0, 0, -2, 0, 0, 0, -2}, -2},
+                          {"non-uniform, det 8", {1, 0, 0, 0, 2, 0, 0, 0, 4}, 2},
+                          {"singular", {1, 2, 3, 2, 4, 6, 0, 0, 1}, 0}};
     for (const Case& k : cases)
         EXPECT_NEAR(giXform3(k.a, {5, 6, 7}).magnification(), k.magnification, 1e-12) << k.what;
     EXPECT_EQ(giXform3().magnification(), 1.0);
