@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <iterator>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include <vdacheck/check/vdc_error_packet.h>
@@ -26,37 +28,28 @@ vdcErrorPacket make_packet(int id, vdcErrorFunction f = nullptr)
 
 }  // namespace
 
-TEST(vdcErrorPacket, AssignmentReplacesEveryValueAndSurvivesSelfAssignment)
+// A packet is a value: assignment replaces every part of it, and the log holds its own copy and hands it
+// back whole.
+TEST(vdcLog, PacketsAreCopiedWholeOnAssignmentSaveAndTake)
 {
     vdcErrorPacket source = make_packet(7, repair_a);
     source.add_int(8);
     vdcErrorPacket target = make_packet(1, repair_b);
-    target.add_int(2);
-    target.add_int(3);
+    for (int i : {2, 3})
+        target.add_int(i);
     target.add_dbl(4.5);
     target = source;
     const vdcErrorPacket& alias = target;
     target = alias;
-    EXPECT_EQ(target.num_int(), 2);
-    EXPECT_EQ(target.get_int(0), 7);
-    EXPECT_EQ(target.get_int(1), 8);
-    EXPECT_EQ(target.num_dbl(), 1);
-    EXPECT_EQ(target.get_dbl(0), 3.5);
-    EXPECT_EQ(target.error_function(), &repair_a);
     EXPECT_EQ(target.error_message().c_str(), source.error_message().c_str());  // the text is shared
-}
 
-TEST(vdcLog, HoldsItsOwnCopiesAndHandsThemBackWhole)
-{
     vdcLog log;
-    vdcErrorPacket saved = make_packet(4, repair_a);
-    log.save("P", saved);
-    saved.add_int(99);
-    EXPECT_EQ(log.num_logged("P"), 1);
+    log.save("P", target);
+    target.add_int(99);
     const vdcErrorPacket taken = log.packet("P");
-    EXPECT_EQ(taken.num_int(), 1);
-    EXPECT_EQ(taken.get_int(0), 4);
-    EXPECT_EQ(taken.get_dbl(0), 2.0);
+    EXPECT_EQ(std::vector({taken.num_int(), taken.get_int(0), taken.get_int(1), taken.num_dbl()}),
+              std::vector({2, 7, 8, 1}));
+    EXPECT_EQ(taken.get_dbl(0), 3.5);
     EXPECT_EQ(taken.error_function(), &repair_a);
     EXPECT_EQ(taken.error_message(), ut_lit("Pset entity has invalid point"));
     EXPECT_EQ(log.empty(), 1);  // an emptied list counts as nothing logged
@@ -65,22 +58,19 @@ TEST(vdcLog, HoldsItsOwnCopiesAndHandsThemBackWhole)
 TEST(vdcLog, RemoveAndClear)
 {
     vdcLog log;
-    for (int i = 0; i < 3; ++i)
+    for (int i : {0, 1, 2})
         log.save("A", make_packet(i));
     log.save("B", make_packet(10));
     log.packet("A");  // partly taken before the removal
-
     log.remove("NONE");
     log.remove("A");
-    EXPECT_EQ(log.num_logged("A"), 0);
-    EXPECT_EQ(log.num_logged("B"), 1);
+    EXPECT_EQ(std::pair(log.num_logged("A"), log.num_logged("B")), std::pair(0, 1));
     log.packet("B");
     EXPECT_EQ(log.empty(), 1) << "the count of held packets must survive remove() of a partly taken list";
 
     log.save("A", make_packet(1));
     log.clear();
-    EXPECT_EQ(log.empty(), 1);
-    EXPECT_EQ(log.num_logged("A"), 0);
+    EXPECT_EQ(std::pair(log.empty(), log.num_logged("A")), std::pair(1, 0));
     log.save("A", make_packet(3));
     EXPECT_EQ(log.num_logged("A"), 1);
 }
@@ -115,10 +105,8 @@ TEST(vdcLog, TakingAndSavingBackKeepsOrderPerName)
                 expected[n].push_back(p.get_int(0));
             }
         }
-        std::size_t total = 0;
-        for (const auto& q : expected)
-            total += q.size();
-        ASSERT_EQ(log.empty(), total == 0 ? 1 : 0);
+        const bool none = std::all_of(expected.begin(), expected.end(), [](const auto& q) { return q.empty(); });
+        ASSERT_EQ(log.empty(), none ? 1 : 0);
     }
 
     for (std::size_t n = 0; n < expected.size(); ++n) {

@@ -16,8 +16,8 @@
 #include <vdacheck/repair/vdc_fix_node.h>
 
 // A packet as a sub-check logs it: a literal message, its ints, its doubles and its repair function.
-inline vdcErrorPacket make_packet(const char* message, std::initializer_list<int> ints = {},
-                                  vdcErrorFunction repair = nullptr, std::initializer_list<double> doubles = {})
+inline vdcErrorPacket make_packet(const char* message, const std::vector<int>& ints = {},
+                                  vdcErrorFunction repair = nullptr, const std::vector<double>& doubles = {})
 {
     vdcErrorPacket packet;
     packet.set_error_message(ut_lit(message));
@@ -30,21 +30,7 @@ inline vdcErrorPacket make_packet(const char* message, std::initializer_list<int
 }
 
 // A packet carrying only the indices a repair reads.
-inline vdcErrorPacket indices(const std::vector<int>& ints)
-{
-    vdcErrorPacket packet;
-    for (int i : ints)
-        packet.add_int(i);
-    return packet;
-}
-
-// The messages held under `name`, oldest first.
-inline std::vector<std::string> messages(const vdcLog& log, const utString& name)
-{
-    std::vector<std::string> out;
-    log.for_each_packet(name, [&](const vdcErrorPacket& p) { out.emplace_back(p.error_message().view()); });
-    return out;
-}
+inline vdcErrorPacket indices(const std::vector<int>& ints) { return make_packet("", ints); }
 
 // A space curve of straight segments over the breakpoints [t0, t1], [t1, t2], ...
 inline vdaCurve& add_curve(vdaFile& file, const char* name, std::initializer_list<double> breaks)
@@ -79,26 +65,17 @@ inline vdaSurf& add_surface(vdaFile& file, const char* name)
 
 class vdcRepairProbe : public vdcFileCheck {
 public:
-    using vdcFileCheck::create_fix_nodes;
     using vdcFileCheck::error_log;
     using vdcFileCheck::fixed_log;
-    using vdcFileCheck::name_stack;
 
     void log(const utString& name, const vdcErrorPacket& packet) { error_log.save(name, packet); }
 
-    // What check() records once the check of `name`, started by the host or the file walk, has logged
-    // packets: its node, without an edge.
+    // What check() records once the check of `name` has logged packets: its node, and when the check of
+    // `referring` reached it through a reference (or reached it again), that node and the edge too.
     void found(const utString& name) { record({name}); }
-    // What check() records once the check of `name`, started by the reference check of `referring`, has
-    // logged packets (or when `name` is reached again with packets logged): both nodes, then the edge.
     void found(const utString& referring, const utString& name) { record({referring, name}); }
 
-    const vdcFixNode* node(const utString& name) const
-    {
-        const auto* node = fix_nodes.find(name);
-        return node ? node->get() : nullptr;
-    }
-    int distance(const utString& name) const { return node(name)->distance(); }
+    int distance(const utString& name) const { return fix_nodes.find(name)->get()->distance(); }
     int num_nodes() const { return static_cast<int>(fix_nodes.size()); }
     std::vector<std::string> node_names() const
     {
