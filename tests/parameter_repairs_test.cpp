@@ -21,6 +21,13 @@ namespace {
 constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 constexpr double inf = std::numeric_limits<double>::infinity();
 
+// The trimming parameters of a trimmed curve or a cons.
+template <class Trimmed>
+std::pair<double, double> trim_of(const Trimmed& t)
+{
+    return {t.start_parameter(), t.end_parameter()};
+}
+
 // Exact equality down to the sign of zero, with NaN equal to NaN.
 bool same(double a, double b)
 {
@@ -93,49 +100,38 @@ protected:
     const vdcLog log{};
 };
 
-// The face takes the whole cons for a collapsed trim; the top leaves it and fails. How a trim is clamped
-// is vdc_clamp_trim's, tested above.
-TEST_F(TrimmingRepairs, FaceAndTopTrimsAreClampedIntoTheirConsRange)
+// The face takes the whole cons for a collapsed trim; the top and the cons leave it and fail. How a trim
+// is clamped is vdc_clamp_trim's, tested above.
+TEST_F(TrimmingRepairs, TrimsAreClampedIntoTheRangeOfWhatTheyTrim)
 {
     const struct {
-        double ts, te;
-        double ns, ne;  // uncollapsed: where both repairs put the trim
+        double ts, te;  // the trim given to the face, the top and the cons
+        double ns, ne;  // where the face and top repairs put it, uncollapsed in the cons range [0, 2]
         bool collapses;
-    } cases[] = {{0.5, 3.0, 0.5, 2.0, false}, {3.0, -1.0, 2.0, 0.0, false}, {2.5, 3.0, 0, 0, true}};
+        int cons_result;
+        double cs, ce;  // where the cons repair puts it in the curve range [0, 7]
+    } cases[] = {
+        {0.5, 3.0, 0.5, 2.0, false, 1, 0.5, 3.0},
+        {3.0, -1.0, 2.0, 0.0, false, 1, 3.0, 0.0},
+        {6.0, 9.0, 0, 0, true, 1, 6.0, 7.0},  // the curve ends where its last segment ends
+        {7.5, 9.0, 0, 0, true, 0, 7.5, 9.0},
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << "trim (" << c.ts << ", " << c.te << ")");
         face_trim().set_parameters(c.ts, c.te);
         top_trim().set_parameters(c.ts, c.te);
+        cons->set_parameters(c.ts, c.te);
         EXPECT_EQ(fix_face(), 1);
         EXPECT_EQ(fix_top(), c.collapses ? 0 : 1);
-        EXPECT_EQ(std::pair(face_trim().start_parameter(), face_trim().end_parameter()),
-                  c.collapses ? std::pair(0.0, 2.0) : std::pair(c.ns, c.ne));
-        EXPECT_EQ(std::pair(top_trim().start_parameter(), top_trim().end_parameter()),
-                  c.collapses ? std::pair(c.ts, c.te) : std::pair(c.ns, c.ne));
+        EXPECT_EQ(fix_cons(), c.cons_result);
+        EXPECT_EQ(trim_of(face_trim()), c.collapses ? std::pair(0.0, 2.0) : std::pair(c.ns, c.ne));
+        EXPECT_EQ(trim_of(top_trim()), c.collapses ? std::pair(c.ts, c.te) : std::pair(c.ns, c.ne));
+        EXPECT_EQ(trim_of(*cons), std::pair(c.cs, c.ce));
     }
     for (const vdaTrimmedCurve* t : {&face->boundary(0).curve_segment(0), &face->boundary(1).curve_segment(0),
                                      &top->surface_pair(0).first_linked_surface().trimmed_curve(0),
                                      &top->surface_pair(0).second_linked_surface().trimmed_curve(0)})
-        EXPECT_EQ(std::pair(t->start_parameter(), t->end_parameter()), std::pair(0.0, 1.0));
-}
-
-TEST_F(TrimmingRepairs, AConsTrimIsClampedIntoItsCurveOrWhenCollapsedLeftAsItIs)
-{
-    const struct {
-        double ts, te;
-        int result;
-        double ns, ne;
-    } cases[] = {
-        {-1.0, 0.5, 1, 0.0, 0.5},
-        {6.0, 9.0, 1, 6.0, 7.0},  // the curve ends where its last segment ends
-        {7.5, 9.0, 0, 7.5, 9.0},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "trim (" << c.ts << ", " << c.te << ")");
-        cons->set_parameters(c.ts, c.te);
-        EXPECT_EQ(fix_cons(), c.result);
-        EXPECT_EQ(std::pair(cons->start_parameter(), cons->end_parameter()), std::pair(c.ns, c.ne));
-    }
+        EXPECT_EQ(trim_of(*t), std::pair(0.0, 1.0));
 }
 
 TEST_F(TrimmingRepairs, WithoutSegmentsOrWithoutTheTrimmedEntityTheRepairsFailAndChangeNothing)
@@ -151,16 +147,15 @@ TEST_F(TrimmingRepairs, WithoutSegmentsOrWithoutTheTrimmedEntityTheRepairsFailAn
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.title);
-        face->boundary(1).curve_segment(1) = vdaTrimmedCurve(c.trimmed, 2.5, 3.0);
-        face->boundary(1).curve_segment(1).set_owner(face);
-        top->surface_pair(0).second_linked_surface().trimmed_curve(1) = vdaTrimmedCurve(c.trimmed, 2.5, 3.0);
-        top->surface_pair(0).second_linked_surface().trimmed_curve(1).set_owner(top);
+        face_trim() = vdaTrimmedCurve(c.trimmed, 2.5, 3.0);
+        face_trim().set_owner(face);
+        top_trim() = vdaTrimmedCurve(c.trimmed, 2.5, 3.0);
+        top_trim().set_owner(top);
         cons->set_curve_3d(c.curve);
         cons->set_parameters(2.5, 3.0);
         EXPECT_EQ(fix_face() + fix_top() + fix_cons(), 0);
-        EXPECT_EQ(std::pair(face_trim().start_parameter(), face_trim().end_parameter()), std::pair(2.5, 3.0));
-        EXPECT_EQ(std::pair(top_trim().start_parameter(), top_trim().end_parameter()), std::pair(2.5, 3.0));
-        EXPECT_EQ(std::pair(cons->start_parameter(), cons->end_parameter()), std::pair(2.5, 3.0));
+        EXPECT_EQ((std::vector{trim_of(face_trim()), trim_of(top_trim()), trim_of(*cons)}),
+                  std::vector(3, std::pair(2.5, 3.0)));
     }
 }
 

@@ -81,29 +81,19 @@ TEST_F(ReferenceModel, CleanReferenceRepairsAskOnlyAboutTheReferencedEntity)
 
 TEST_F(ReferenceModel, ANullReferenceAnIndexOutsideTheModelOrAnEntityOfAnotherClassFailsWithoutHarm)
 {
-    file.create<vdaFace>("FCX", "NOSURF", std::vector<vdaBoundary>{vdaBoundary({vdaTrimmedCurve("NOCONS", 0, 1)})});
-    file.create<vdaTop>("TPX", std::vector<vdaSurfacePair>{
-                                   vdaSurfacePair(vdaLinkedSurf("NOFACE", {vdaTrimmedCurve("NOCONS", 0, 1)}),
-                                                  vdaLinkedSurf("NOFACE", {vdaTrimmedCurve("NOCONS", 0, 1)}), 0)});
-    file.create<vdaTlist>("TLX", "NOTMAT");
     file.create<vdaCons>("CNX", "NOSURF", "NOCURVE", 0, 1);
     const struct {
         vdcErrorFunction repair;
         const char* entity;
         std::vector<int> ints;
     } cases[] = {
-        // null references
-        {fix_face_surface_ptr, "FCX", {}},         {fix_face_cons_ptr, "FCX", {0, 0}},
-        {fix_top_face_surface_ptr, "TPX", {0, 1}}, {fix_top_cons_ptr, "TPX", {0, 0, 0}},
-        {fix_tlist_tmat_ptr, "TLX", {}},           {fix_cons_curve_ptr, "CNX", {}},
-        {fix_cons_surface_ptr, "CNX", {}},
-        // indices outside the model, entities of another class
+        {fix_cons_curve_ptr, "CNX", {}},  // a null reference, whichever repair meets it
         {fix_face_cons_ptr, "FC1", {2, 0}},        {fix_face_cons_ptr, "FC1", {0, 1}},
-        {fix_face_cons_ptr, "FC1", {-1, 0}},       {fix_face_cons_ptr, "FC1", {}},
+        {fix_face_cons_ptr, "FC1", {-1, 0}},       {fix_face_cons_ptr, "FC1", {}},  // an index the packet lacks
         {fix_top_face_surface_ptr, "TP1", {1, 0}}, {fix_top_cons_ptr, "TP1", {0, 0, 1}},
-        {fix_top_cons_ptr, "TP1", {0, 1}},         {fix_face_surface_ptr, "CN1", {}},
-        {fix_cons_curve_ptr, "FC1", {}},           {fix_tlist_ptr_type, "TL1", {1}},
-        {fix_tlist_entity_ptr, "TL1", {-1}},       {fix_group_entity_ptr_type, "TL1", {0}},
+        {fix_face_surface_ptr, "CN1", {}},         {fix_cons_curve_ptr, "FC1", {}},
+        {fix_tlist_ptr_type, "TL1", {1}},          {fix_tlist_entity_ptr, "TL1", {-1}},
+        {fix_group_entity_ptr_type, "TL1", {0}},
     };
     const vdcLog empty_log{};
     for (const auto& c : cases)
@@ -114,19 +104,6 @@ TEST_F(ReferenceModel, ANullReferenceAnIndexOutsideTheModelOrAnEntityOfAnotherCl
 
 // ---------------------------------------------------------------------------------------------------------
 // Lists: transformation lists, groups and sets
-
-struct ListKind {
-    const char* name;
-    vdcErrorFunction wrong_type;  // null: the list takes every type
-    vdcErrorFunction faulty_element;
-    vdcErrorFunction null_element;
-};
-
-const ListKind list_kinds[] = {
-    {"TL1", fix_tlist_ptr_type, fix_tlist_entity_ptr, fix_tlist_null_entity_ptr},
-    {"GR1", fix_group_entity_ptr_type, fix_group_entity_ptr, fix_group_null_entity_ptr},
-    {"ST1", nullptr, fix_beginset_entity_ptr, fix_beginset_null_entity_ptr},
-};
 
 // Every list holds: 0 a faulty point, 1 a clean point, 2 a transformation matrix, 3 a null element.
 class ListRepairs : public ::testing::Test {
@@ -143,14 +120,13 @@ protected:
         log.save("PT1", make_packet("Point entity has invalid point"));
     }
 
-    vdaElementList& list(const char* name) { return static_cast<vdaElementList&>(*file.find(name)); }
+    // The names of the elements that resolve, "null" for the others.
     Names elements(const char* name)
     {
+        const auto& list = static_cast<const vdaElementList&>(*file.find(name));
         Names out;
-        for (int i = 0; i < list(name).num_elements(); ++i) {
-            const vdaObjectPtr element = list(name).element(i);
-            out.emplace_back(element ? element->name().view() : "null");
-        }
+        for (int i = 0; i < list.num_elements(); ++i)
+            out.emplace_back(list.element(i) ? list.element(i)->name().view() : "null");
         return out;
     }
     int repair(vdcErrorFunction f, const char* name, int i)
@@ -164,10 +140,18 @@ protected:
 
 TEST_F(ListRepairs, NullElementsStayFaultyOnesAndWrongTypedOnesBecomeNull)
 {
-    for (const ListKind& kind : list_kinds) {
+    const struct {
+        const char* name;
+        vdcErrorFunction null_element, faulty_element, wrong_type;  // wrong_type null: the list takes every type
+    } kinds[] = {
+        {"TL1", fix_tlist_null_entity_ptr, fix_tlist_entity_ptr, fix_tlist_ptr_type},
+        {"GR1", fix_group_null_entity_ptr, fix_group_entity_ptr, fix_group_entity_ptr_type},
+        {"ST1", fix_beginset_null_entity_ptr, fix_beginset_entity_ptr, nullptr},
+    };
+    for (const auto& kind : kinds) {
         SCOPED_TRACE(kind.name);
         EXPECT_EQ(repair(kind.null_element, kind.name, 3), 1);
-        EXPECT_EQ(list(kind.name).element_name(3), utString("NOSUCH"));
+        EXPECT_EQ(static_cast<const vdaElementList&>(*file.find(kind.name)).element_name(3), utString("NOSUCH"));
         EXPECT_EQ(elements(kind.name), (Names{"PT1", "PT2", "TM1", "null"}));
         for (int i : {1, 2, 3, 0})
             EXPECT_EQ(repair(kind.faulty_element, kind.name, i), 1) << "element " << i;
