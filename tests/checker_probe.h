@@ -19,19 +19,6 @@ public:
         return result;
     }
 
-    // Calls create_fix_nodes() with `stack` (bottom first, the faulty entity last) on the name stack.
-    // Returns whether the call left the stack as it found it.
-    bool record(const std::vector<const char*>& stack)
-    {
-        for (const char* name : stack)
-            name_stack.emplace_back(name);
-        const std::vector<utString> before = name_stack;
-        create_fix_nodes();
-        const bool unchanged = name_stack == before;
-        name_stack.clear();
-        return unchanged;
-    }
-
     const vdcFixNode* node(const char* name) const
     {
         const auto* node = fix_nodes.find(name);

@@ -71,9 +71,8 @@ class TrimmingRepairs : public ::testing::Test {
 protected:
     TrimmingRepairs()
     {
-        add_surface(file, "SF1");
         add_curve(file, "CV1", {0, 1, 7});
-        add_cons(file, "CN1", "SF1", "CV1", 0, 1, {0, 1, 2});
+        cons = &add_cons(file, "CN1", "SF1", "CV1", 0, 1, {0, 1, 2});
         add_cons(file, "CN0", "SF1", "CV1", 0, 1, {});  // no segments: no range
         add_curve(file, "CV0", {});
         face = &file.create<vdaFace>(
@@ -84,7 +83,6 @@ protected:
             "TP1", std::vector<vdaSurfacePair>{vdaSurfacePair(
                        vdaLinkedSurf("SF1", {vdaTrimmedCurve("CN1", 0, 1)}),
                        vdaLinkedSurf("SF1", {vdaTrimmedCurve("CN1", 0, 1), vdaTrimmedCurve("CN1", 0, 1)}), 0)});
-        cons = static_cast<vdaCons*>(file.find("CN1"));
     }
 
     vdaTrimmedCurve& face_trim() { return face->boundary(1).curve_segment(1); }
@@ -162,19 +160,16 @@ TEST_F(TrimmingRepairs, WithoutSegmentsOrWithoutTheTrimmedEntityTheRepairsFailAn
 // ---------------------------------------------------------------------------------------------------------
 // Circles
 
+// Circles named by their place in the file; the circle repairs read neither packet nor log.
 class CircleRepairs : public ::testing::Test {
 protected:
     vdaCircle& circle(const giVector3& v, const giVector3& w, double start = 0, double end = 90)
     {
-        const std::string name = "CI" + std::to_string(++count);
+        const std::string name = "CI" + std::to_string(file.size());
         return file.create<vdaCircle>(utString(name), giPoint3(1, 2, 3), 4.0, v, w, start, end);
     }
-    int fix_vectors(vdaCircle& c) { return fix_circle_vectors(vdaObjectPtr(&c), vdcErrorPacket(), log); }
-    int fix_angles(vdaCircle& c) { return fix_circle_angles(vdaObjectPtr(&c), vdcErrorPacket(), log); }
 
     vdaFile file;
-    const vdcLog log{};
-    int count = 0;
 };
 
 TEST_F(CircleRepairs, PlaneVectorsAreNormalisedAndMadeOrthogonal)
@@ -199,7 +194,7 @@ TEST_F(CircleRepairs, PlaneVectorsAreNormalisedAndMadeOrthogonal)
         vdaCircle& ci = circle(c.v, c.w);
         SCOPED_TRACE(ci.name().c_str());
         for (int call = 0; call < 1 + c.result; ++call) {  // a repaired pair is left as it is the second time
-            EXPECT_EQ(fix_vectors(ci), c.result);
+            EXPECT_EQ(fix_circle_vectors(vdaObjectPtr(&ci), {}, {}), c.result);
             EXPECT_EQ(ci.plane_v(), c.new_v);
             EXPECT_EQ(ci.plane_w(), c.new_w);
         }
@@ -226,7 +221,7 @@ TEST_F(CircleRepairs, AnglesAreBroughtIntoOneTurn)
     };
     for (const auto& c : cases) {
         vdaCircle& ci = circle({1, 0, 0}, {0, 1, 0}, c.s, c.e);
-        EXPECT_EQ(fix_angles(ci), 1);
+        EXPECT_EQ(fix_circle_angles(vdaObjectPtr(&ci), {}, {}), 1);
         EXPECT_TRUE(same(ci.start_angle(), c.new_s) && same(ci.end_angle(), c.new_e))
             << "(" << c.s << ", " << c.e << ") gave (" << ci.start_angle() << ", " << ci.end_angle() << ")";
     }

@@ -17,8 +17,8 @@ class ReferenceModel : public ::testing::Test {
 protected:
     ReferenceModel()
     {
-        add_surface(file, "SF1");
-        add_surface(file, "SF2");
+        file.create<vdaSurf>("SF1", 0, 0, std::vector<vdaSurfPatch>{});  // faulty or not, as the log says
+        file.create<vdaSurf>("SF2", 0, 0, std::vector<vdaSurfPatch>{});
         add_curve(file, "CV1", {0, 1});
         add_curve(file, "CV2", {0, 1});
         add_cons(file, "CN1", "SF1", "CV1", 0, 1, {0, 1});

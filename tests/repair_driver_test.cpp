@@ -36,22 +36,21 @@ class RepairDriver : public ::testing::Test {
 protected:
     RepairDriver() { offers.clear(); }
 
-    void add_points(std::initializer_list<const char*> names)
-    {
-        for (const char* name : names)
-            file.create<vdaPoint>(name, giPoint3(0, 0, 0));
-    }
     // Each stack is what check() records: the faulty entity, below it the one whose reference reached it.
     void found(std::initializer_list<std::vector<const char*>> stacks)
     {
         for (const auto& s : stacks)
             s.size() == 1 ? probe.found(s[0]) : probe.found(s[0], s[1]);
     }
-    // Spy packets (entity, tag, result); a result of -1 logs a packet without repair function.
+    // Spy packets (entity, tag, result) under points made as needed; a result of -1 logs a packet without
+    // repair function.
     void log(std::initializer_list<std::tuple<const char*, int, int>> packets)
     {
-        for (auto [name, tag, result] : packets)
+        for (auto [name, tag, result] : packets) {
+            if (!file.find(name))
+                file.create<vdaPoint>(name, giPoint3(0, 0, 0));
             probe.log(name, make_packet("Spy packet", {tag, result}, result < 0 ? nullptr : spy_repair));
+        }
     }
     // The tags held under `name`: in the error log, then in the fixed log.
     std::pair<Tags, Tags> held(const char* name) const
@@ -69,7 +68,7 @@ protected:
 
 TEST_F(RepairDriver, OffersDeepestFirstAndInTableOrderWithinADistance)
 {
-    add_points({"A", "B", "X", "Y", "C1", "C2"});
+    EXPECT_EQ(probe.fix(), 1);  // nothing found: nothing to repair
     // Roots A and B with children X and Y; C1 and C2 form a cycle that no root leads into.
     found({{"A", "X"}, {"A"}, {"B", "Y"}, {"B"}, {"C1", "C2"}, {"C2", "C1"}});
     EXPECT_EQ(probe.node_names(), (Names{"X", "A", "Y", "B", "C2", "C1"}));  // the faulty entity's node first
@@ -80,7 +79,6 @@ TEST_F(RepairDriver, OffersDeepestFirstAndInTableOrderWithinADistance)
 
 TEST_F(RepairDriver, EachPacketWithRepairAndEntityIsOfferedOnceAndTheOthersStayInOrder)
 {
-    add_points({"PT1", "PT2", "PT3"});
     found({{"GR1", "PT1"}, {"PT2"}, {"PT3"}});  // GR1 gets a node but logs nothing
     log({{"PT1", 6, -1}, {"PT1", 1, 1}, {"PT1", 2, 0}, {"PT1", 3, 1}, {"PT1", 4, 0}});
     log({{"PT2", 5, 1}, {"PT2", 7, -1}, {"PT3", 8, 2}, {"PT3", 9, 1}});
@@ -98,7 +96,6 @@ TEST_F(RepairDriver, EachPacketWithRepairAndEntityIsOfferedOnceAndTheOthersStayI
 
 TEST_F(RepairDriver, ALaterFixOffersWhatIsLeftAndNewFindsAndAppendsToTheFixedLog)
 {
-    add_points({"GR1", "PT1", "PT2"});
     found({{"GR1", "PT1"}, {"GR1"}});
     log({{"PT1", 1, 1}, {"GR1", 2, 0}});
     EXPECT_EQ(probe.fix(), 0);
@@ -116,7 +113,7 @@ TEST_F(RepairDriver, ALaterFixOffersWhatIsLeftAndNewFindsAndAppendsToTheFixedLog
 
 TEST_F(RepairDriver, CleanDeletesWhatIsStillFaultyAndPassesOverNamesThatNoLongerResolve)
 {
-    add_points({"PT1", "PT2", "PT3", "PT4"});
+    file.create<vdaPoint>("PT4", giPoint3(0, 0, 0));
     found({{"GR1", "PT2"}, {"PT1"}, {"PT3"}});  // GR1 names no entity and logs nothing
     log({{"PT1", 1, 1}, {"PT2", 2, 0}, {"PT3", 3, 0}});
     EXPECT_EQ(probe.fix(), 0);

@@ -12,7 +12,6 @@
 #include <vdacheck/model/vda_cons.h>
 #include <vdacheck/model/vda_curve.h>
 #include <vdacheck/model/vda_file.h>
-#include <vdacheck/model/vda_surf.h>
 #include <vdacheck/repair/vdc_fix_node.h>
 
 // A packet as a sub-check logs it: a literal message, its ints, its doubles and its repair function.
@@ -52,15 +51,6 @@ inline vdaCons& add_cons(vdaFile& file, const char* name, const char* surface, c
     for (std::size_t i = 1; i < t.size(); ++i)
         segments.emplace_back(t[i - 1], t[i], std::vector<giPoint2>{giPoint2(0, 0), giPoint2(1, 0)});
     return file.create<vdaCons>(name, surface, curve, start, end, std::move(segments));
-}
-
-// A surface of one bilinear patch over [0, 1] x [0, 1].
-inline vdaSurf& add_surface(vdaFile& file, const char* name)
-{
-    return file.create<vdaSurf>(
-        name, 1, 1,
-        std::vector<vdaSurfPatch>{vdaSurfPatch(
-            0, 1, 0, 1, 2, 2, {giPoint3(0, 0, 0), giPoint3(1, 0, 0), giPoint3(0, 1, 0), giPoint3(0, 0, 0)})});
 }
 
 class vdcRepairProbe : public vdcFileCheck {
