@@ -36,7 +36,6 @@ TEST(Cascade, FaceConsCurveRoad)
                   (Packets{{"Cons curve pointer points to invalid curve", {}, {}, fix_cons_curve_ptr}}));
         EXPECT_EQ(m.logged("FC"),
                   (Packets{{"Face cons pointer points to invalid cons", {0, 0}, {}, fix_face_cons_ptr}}));
-        EXPECT_EQ(m.logged("SF"), (Packets{}));
 
         const vdcFixNode *face = m.checker.node("FC"), *cons = m.checker.node("CN"), *curve = m.checker.node("CV");
         ASSERT_EQ(m.checker.num_nodes(), 3u);
@@ -90,7 +89,6 @@ TEST(Cascade, AFaceReachesItsFaultySurfaceDirectlyAndThroughEachConsReference)
     m.curve("CV");
     m.cons("CN", "BADSF", "CV");
     EXPECT_EQ(m.checker.check(m.file), 0);
-    EXPECT_EQ(m.logged("BADSF").size(), 1u);
     const vdcFixNode *f1 = m.checker.node("F1"), *sf = m.checker.node("BADSF"), *cn = m.checker.node("CN");
     EXPECT_EQ(children(f1), (std::vector{sf, cn, cn}));
     EXPECT_EQ(children(cn), std::vector{sf});

@@ -14,7 +14,6 @@
 namespace {
 
 int repair_a(const vdaObjectPtr&, const vdcErrorPacket&, const vdcLog&) { return 1; }
-int repair_b(const vdaObjectPtr&, const vdcErrorPacket&, const vdcLog&) { return 0; }
 
 vdcErrorPacket make_packet(int id, vdcErrorFunction f = nullptr)
 {
@@ -34,7 +33,7 @@ TEST(vdcLog, PacketsAreCopiedWholeOnAssignmentSaveAndTake)
 {
     vdcErrorPacket source = make_packet(7, repair_a);
     source.add_int(8);
-    vdcErrorPacket target = make_packet(1, repair_b);
+    vdcErrorPacket target = make_packet(1);
     for (int i : {2, 3})
         target.add_int(i);
     target.add_dbl(4.5);

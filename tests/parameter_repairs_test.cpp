@@ -42,7 +42,6 @@ TEST(vdcClampTrim, ClampsFromAboveThenFromBelowWithExactComparisons)
         bool collapsed;
     };
     const Case cases[] = {
-        {0, 2, 0, 2, 0, 2, false},          // on the bounds
         {0, 2, 0.5, 3, 0.5, 2, false},      // end beyond the range
         {0, 1, -1, 0.5, 0, 0.5, false},     // start before the range
         {0, 2, 1.5, 0.5, 1.5, 0.5, false},  // inside, running backwards
@@ -195,8 +194,7 @@ TEST_F(CircleRepairs, PlaneVectorsAreNormalisedAndMadeOrthogonal)
         SCOPED_TRACE(ci.name().c_str());
         for (int call = 0; call < 1 + c.result; ++call) {  // a repaired pair is left as it is the second time
             EXPECT_EQ(fix_circle_vectors(vdaObjectPtr(&ci), {}, {}), c.result);
-            EXPECT_EQ(ci.plane_v(), c.new_v);
-            EXPECT_EQ(ci.plane_w(), c.new_w);
+            EXPECT_EQ(std::pair(ci.plane_v(), ci.plane_w()), std::pair(c.new_v, c.new_w));
         }
     }
 }

@@ -44,61 +44,55 @@ protected:
                 log.save(entity.name(), make_packet("Curve has no segments"));
     }
 
-    static vdaObjectPtr ptr(const char* name) { return vdaObjectPtr(utString(name)); }
-
     vdaFile file;
 };
 
-TEST_F(ReferenceModel, CleanReferenceRepairsAskOnlyAboutTheReferencedEntity)
-{
-    const struct {
-        const char* title;
-        vdcErrorFunction repair;
-        const char* entity;
-        std::vector<int> ints;
-        const char* referenced;
-    } cases[] = {
-        {"face surface", fix_face_surface_ptr, "FC1", {}, "SF1"},
-        {"face boundary 0 segment 0", fix_face_cons_ptr, "FC1", {0, 0}, "CN1"},
-        {"face boundary 1 segment 1", fix_face_cons_ptr, "FC1", {1, 1}, "CN3"},
-        {"top pair 0 side 0", fix_top_face_surface_ptr, "TP1", {0, 0}, "FC1"},
-        {"top pair 0 side 1", fix_top_face_surface_ptr, "TP1", {0, 1}, "SF2"},
-        {"top side 0 curve 0", fix_top_cons_ptr, "TP1", {0, 0, 0}, "CN1"},
-        {"top side 1 curve 1", fix_top_cons_ptr, "TP1", {0, 1, 1}, "CN3"},
-        {"tlist matrix", fix_tlist_tmat_ptr, "TL1", {}, "TM1"},
-        {"cons curve", fix_cons_curve_ptr, "CN2", {}, "CV2"},
-        {"cons surface", fix_cons_surface_ptr, "CN3", {}, "SF2"},
-    };
-    for (const auto& c : cases) {
-        vdcLog log;
-        log_all_but(log, c.referenced);
-        const vdcErrorPacket packet = indices(c.ints);
-        EXPECT_EQ(c.repair(ptr(c.entity), packet, log), 1) << c.title;
-        log.save(c.referenced, make_packet("Curve has no segments"));
-        EXPECT_EQ(c.repair(ptr(c.entity), packet, log), 0) << c.title;
-    }
-}
-
-TEST_F(ReferenceModel, ANullReferenceAnIndexOutsideTheModelOrAnEntityOfAnotherClassFailsWithoutHarm)
+// A repair accepts a reference once the entity it leads to is clean; a null reference, an index outside
+// the model or an entity of another class (referenced: null) fails without harm.
+TEST_F(ReferenceModel, ReferenceRepairsAskOnlyAboutTheReferencedEntity)
 {
     file.create<vdaCons>("CNX", "NOSURF", "NOCURVE", 0, 1);
     const struct {
         vdcErrorFunction repair;
         const char* entity;
         std::vector<int> ints;
+        const char* referenced;
     } cases[] = {
-        {fix_cons_curve_ptr, "CNX", {}},  // a null reference, whichever repair meets it
-        {fix_face_cons_ptr, "FC1", {2, 0}},        {fix_face_cons_ptr, "FC1", {0, 1}},
-        {fix_face_cons_ptr, "FC1", {-1, 0}},       {fix_face_cons_ptr, "FC1", {}},  // an index the packet lacks
-        {fix_top_face_surface_ptr, "TP1", {1, 0}}, {fix_top_cons_ptr, "TP1", {0, 0, 1}},
-        {fix_face_surface_ptr, "CN1", {}},         {fix_cons_curve_ptr, "FC1", {}},
-        {fix_tlist_ptr_type, "TL1", {1}},          {fix_tlist_entity_ptr, "TL1", {-1}},
-        {fix_group_entity_ptr_type, "TL1", {0}},
+        {fix_face_surface_ptr, "FC1", {}, "SF1"},
+        {fix_face_cons_ptr, "FC1", {1, 0}, "CN2"},
+        {fix_face_cons_ptr, "FC1", {1, 1}, "CN3"},
+        {fix_top_face_surface_ptr, "TP1", {0, 0}, "FC1"},
+        {fix_top_face_surface_ptr, "TP1", {0, 1}, "SF2"},
+        {fix_top_cons_ptr, "TP1", {0, 1, 0}, "CN2"},
+        {fix_top_cons_ptr, "TP1", {0, 1, 1}, "CN3"},
+        {fix_tlist_tmat_ptr, "TL1", {}, "TM1"},
+        {fix_cons_curve_ptr, "CN2", {}, "CV2"},
+        {fix_cons_surface_ptr, "CN3", {}, "SF2"},
+        {fix_cons_curve_ptr, "CNX", {}, nullptr},  // a null reference, whichever repair meets it
+        {fix_face_cons_ptr, "FC1", {2, 0}, nullptr},
+        {fix_face_cons_ptr, "FC1", {0, 1}, nullptr},
+        {fix_face_cons_ptr, "FC1", {-1, 0}, nullptr},
+        {fix_face_cons_ptr, "FC1", {}, nullptr},  // an index the packet lacks
+        {fix_top_face_surface_ptr, "TP1", {1, 0}, nullptr},
+        {fix_top_cons_ptr, "TP1", {0, 0, 1}, nullptr},
+        {fix_face_surface_ptr, "CN1", {}, nullptr},
+        {fix_cons_curve_ptr, "FC1", {}, nullptr},
+        {fix_tlist_ptr_type, "TL1", {1}, nullptr},
+        {fix_tlist_entity_ptr, "TL1", {-1}, nullptr},
+        {fix_group_entity_ptr_type, "TL1", {0}, nullptr},
     };
-    const vdcLog empty_log{};
-    for (const auto& c : cases)
-        EXPECT_EQ(c.repair(ptr(c.entity), indices(c.ints), empty_log), 0)
-            << c.entity << " with " << ::testing::PrintToString(c.ints);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.entity << " with " << ::testing::PrintToString(c.ints));
+        vdcLog log;  // for the failing cases empty, so that only the reference can fail them
+        if (c.referenced)
+            log_all_but(log, c.referenced);
+        const vdcErrorPacket packet = indices(c.ints);
+        EXPECT_EQ(c.repair(vdaObjectPtr(utString(c.entity)), packet, log), c.referenced ? 1 : 0);
+        if (c.referenced) {
+            log.save(c.referenced, make_packet("Curve has no segments"));
+            EXPECT_EQ(c.repair(vdaObjectPtr(utString(c.entity)), packet, log), 0);
+        }
+    }
     EXPECT_EQ(static_cast<const vdaTlist&>(*file.find("TL1")).element_name(0), utString("CV1"));
 }
 

@@ -4,7 +4,6 @@
 // in by hand, in the order and shape the entity checks and check() produce them.
 
 #include <initializer_list>
-#include <string>
 #include <vector>
 
 #include <vdacheck/check/vdc_file_check.h>
@@ -55,7 +54,6 @@ inline vdaCons& add_cons(vdaFile& file, const char* name, const char* surface, c
 
 class vdcRepairProbe : public vdcFileCheck {
 public:
-    using vdcFileCheck::error_log;
     using vdcFileCheck::fixed_log;
 
     void log(const utString& name, const vdcErrorPacket& packet) { error_log.save(name, packet); }
@@ -67,12 +65,6 @@ public:
 
     int distance(const utString& name) const { return fix_nodes.find(name)->get()->distance(); }
     int num_nodes() const { return static_cast<int>(fix_nodes.size()); }
-    std::vector<std::string> node_names() const
-    {
-        std::vector<std::string> out;
-        fix_nodes.for_each([&](const utString& name, const auto&) { out.emplace_back(name.view()); });
-        return out;
-    }
 
 private:
     void record(std::initializer_list<utString> stack)
