@@ -7,23 +7,11 @@
 #include <utility>
 #include <vector>
 
-#include <vdacheck/check/vdc_error_packet.h>
-#include <vdacheck/check/vdc_log.h>
-#include <vdacheck/model/vda_object_ptr.h>
+#include "repair_probe.h"
 
 namespace {
 
 int repair_a(const vdaObjectPtr&, const vdcErrorPacket&, const vdcLog&) { return 1; }
-
-vdcErrorPacket make_packet(int id, vdcErrorFunction f = nullptr)
-{
-    vdcErrorPacket p;
-    p.set_error_message(ut_lit("Pset entity has invalid point"));
-    p.add_int(id);
-    p.add_dbl(id * 0.5);
-    p.set_error_function(f);
-    return p;
-}
 
 }  // namespace
 
@@ -31,12 +19,8 @@ vdcErrorPacket make_packet(int id, vdcErrorFunction f = nullptr)
 // back whole.
 TEST(vdcLog, PacketsAreCopiedWholeOnAssignmentSaveAndTake)
 {
-    vdcErrorPacket source = make_packet(7, repair_a);
-    source.add_int(8);
-    vdcErrorPacket target = make_packet(1);
-    for (int i : {2, 3})
-        target.add_int(i);
-    target.add_dbl(4.5);
+    const vdcErrorPacket source = make_packet("Pset entity has invalid point", {7, 8}, repair_a, {3.5});
+    vdcErrorPacket target = make_packet("", {1, 2, 3}, nullptr, {0.5, 4.5});
     target = source;
     const vdcErrorPacket& alias = target;
     target = alias;
@@ -59,8 +43,8 @@ TEST(vdcLog, RemoveDropsANameEvenWhenItsListIsPartlyTaken)
 {
     vdcLog log;
     for (int i : {0, 1, 2})
-        log.save("A", make_packet(i));
-    log.save("B", make_packet(10));
+        log.save("A", indices({i}));
+    log.save("B", indices({10}));
     log.packet("A");  // partly taken before the removal
     log.remove("NONE");
     log.remove("A");
@@ -81,7 +65,7 @@ TEST(vdcLog, TakingAndSavingBackKeepsOrderPerName)
     for (int round = 0; round < 300; ++round) {
         const std::size_t n = random() % expected.size();
         for (auto adds = random() % 4; adds > 0; --adds) {
-            log.save(names[n], make_packet(next_id));
+            log.save(names[n], indices({next_id}));
             expected[n].push_back(next_id++);
         }
         const int held = log.num_logged(names[n]);
