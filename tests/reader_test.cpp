@@ -37,7 +37,7 @@ std::unique_ptr<vdaFile> load_sample(const char* name, int entities, const char*
     return file;
 }
 
-// The coefficient layout (u index fastest) is checked on BUMP below.
+// A value or two from each part of each file pins what the written-back copies cannot: how it was read.
 TEST(SampleFiles, ReadAsTheFilesHoldThemAndWriteBack)
 {
     const auto sp1 = load_sample("OpenVDAFS__CURVE_SP1.vda", 2, "missing END");
@@ -45,39 +45,28 @@ TEST(SampleFiles, ReadAsTheFilesHoldThemAndWriteBack)
     ASSERT_EQ(header.num_text_lines(), 20);
     EXPECT_EQ(header.text_line(1), "VDAFS VERSION     :  2.0");
     const auto& curve = entity<vdaCurve>(*sp1, "SP1");
-    EXPECT_EQ(curve.line(), 22);
     std::vector<int> orders;
     for (int s = 0; s < curve.num_segments(); ++s)
         orders.push_back(curve.segment(s).order());
     EXPECT_EQ(orders, (std::vector<int>{5, 3, 2, 4}));
-    EXPECT_EQ(curve.segment(2).start_parameter(), 2.0);
     EXPECT_EQ(curve.segment(2).end_parameter(), 2.7);
     EXPECT_EQ(curve.segment(3).coeffs(3), giPoint3(-10.6921616, 49.5470734, 10.0));
 
     const auto flae = load_sample("OpenVDAFS__SURF_FLAE0001.vda", 2, "missing END");
     const auto& surf = entity<vdaSurf>(*flae, "FLAE0001");
-    ASSERT_EQ(surf.num_patches_in_u(), 1);
     ASSERT_EQ(surf.num_patches_in_v(), 2);
     EXPECT_EQ(surf.patch(0, 0).coeffs(0, 1).x(), -435.4880676);
-    const vdaSurfPatch& second = surf.patch(0, 1);
-    EXPECT_EQ(second.v_order(), 3);
-    EXPECT_EQ(second.v_start_parameter(), 1.0);
-    EXPECT_EQ(second.v_end_parameter(), 2.0);
-    EXPECT_EQ(second.coeffs(2, 2).z(), 0.0000153);
+    EXPECT_EQ(surf.patch(0, 1).v_start_parameter(), 1.0);
+    EXPECT_EQ(surf.patch(0, 1).coeffs(2, 2).z(), 0.0000153);
 
     const auto fc267 = load_sample("OpenVDAFS__FC267.vda", 15, nullptr);
     const auto& face = entity<vdaFace>(*fc267, "FC267");
-    EXPECT_EQ(face.line(), 483);
-    EXPECT_EQ(face.basis_surface()(), fc267->find("SR109"));
     ASSERT_EQ(face.num_boundaries(), 2);
-    EXPECT_EQ(face.boundary(0).num_curve_segments(), 4);
     ASSERT_EQ(face.boundary(1).num_curve_segments(), 2);
     EXPECT_EQ(face.boundary(1).curve_segment(0).basis_curve()(), fc267->find("CN264"));
     EXPECT_EQ(face.boundary(1).curve_segment(0).start_parameter(), -7.8539816339744828);
     const auto& cons = entity<vdaCons>(*fc267, "CN264");
-    EXPECT_EQ(cons.curve_3d()(), fc267->find("CV87"));
     EXPECT_GT(cons.start_parameter(), cons.end_parameter());  // reversed, kept as read
-    EXPECT_EQ(cons.num_segments(), 16);
     EXPECT_EQ(entity<vdaCurve>(*fc267, "CV20").segment(0).coeffs(0).x(), 5.1162028183921237E+01);
 }
 
@@ -117,46 +106,49 @@ TL1      = TLIST / TM1, 2, PT1, F1
 EXAMPLE  = END
 )";
 
-TEST(Statements, EveryStatementReadsIntoTheModel)
+// The same model built in code: reading the text must give it, and writing it must read back as it.
+void build_every_statement(vdaFile& f)
+{
+    using P3 = std::vector<giPoint3>;
+    using P2 = std::vector<giPoint2>;
+    f.create<vdaHeader>("EXAMPLE",
+                        std::vector<std::string>{"VDAFS VERSION     : 2.0", "SENDING SYSTEM    : HAND-WRITTEN TEST"});
+    f.create<vdaPoint>("PT1", giPoint3(10, -5.5, 20));
+    f.create<vdaPset>("PS1", P3{{0, 0, 0}, {10, 0, 0}, {10, 5, 0}});
+    f.create<vdaMDI>("MD1", P3{{0, 0, 0}, {10, 0, 0}}, std::vector<giVector3>{{0, 0, 1}, {0, .6, .8}});
+    f.create<vdaCircle>("CI1", giPoint3(0, 0, 0), 10.0, giVector3(1, 0, 0), giVector3(0, 1, 0), 0.0, 90.0);
+    f.create<vdaSurf>("BUMP", 2, 1,
+                      std::vector<vdaSurfPatch>{
+                          vdaSurfPatch(0, 1, 0, 1, 3, 2, P3{{0, 0, 0}, {50, 0, 10}, {0, 0, -10}, {0, 50, 0}, {}, {}}),
+                          vdaSurfPatch(1, 2, 0, 1, 2, 2, P3{{50, 0, 0}, {50, 0, 0}, {0, 50, 0}, {0, 0, 0}})});
+    f.create<vdaCurve>("EDGE",
+                       std::vector<vdaCurveSegment>{vdaCurveSegment(0, 1, {{0, 0, 0}, {50, 0, 10}, {0, 0, -10}}),
+                                                    vdaCurveSegment(1, 2, {{50, 0, 0}, {50, 0, 0}})});
+    f.create<vdaCons>("EDGEUV", "BUMP", "EDGE", 0.0, 2.0,
+                      std::vector<vdaConsSegment>{vdaConsSegment(0, 1, P2{{0, 0}, {1, 0}}),
+                                                  vdaConsSegment(1, 2, P2{{1, 0}, {1, 0}})});
+    f.create<vdaFace>("F1", "BUMP", std::vector<vdaBoundary>{vdaBoundary({vdaTrimmedCurve("EDGEUV", 0.0, 2.0)})});
+    f.create<vdaTop>("T1", std::vector<vdaSurfacePair>{vdaSurfacePair(
+                               vdaLinkedSurf("F1", {vdaTrimmedCurve("EDGEUV", 0, 1)}), vdaLinkedSurf("BUMP", {}), 2)});
+    f.create<vdaBeginSet>("SET1", std::vector<utString>{"PT2"});
+    f.create<vdaPoint>("PT2", giPoint3(0, 0, 100));
+    f.create<vdaGroup>("G1", std::vector<utString>{"PT1", "CI1", "EDGE"});
+    f.create<vdaTmat>("TM1", giXform3({0, -1, 0, 1, 0, 0, 0, 0, 1}, {100, 0, 0}));
+    f.create<vdaTlist>("TL1", "TM1", std::vector<utString>{"PT1", "F1"});
+}
+
+TEST(Statements, EveryStatementReadsIntoTheModelAndWritesBack)
 {
     const auto file = read(every_statement);
     EXPECT_TRUE(file->warnings().empty());
-    EXPECT_EQ(file->size(), 15);
-    EXPECT_EQ(vdaFile::current(), file.get());
+    vdaFile built;
+    build_every_statement(built);
+    EXPECT_EQ(vda_first_difference(*file, built), "");
+    const auto again = read(written(built));
+    EXPECT_TRUE(again->warnings().empty());
+    EXPECT_EQ(vda_first_difference(built, *again), "");
 
-    EXPECT_EQ(entity<vdaPoint>(*file, "PT1").point(), giPoint3(10, -5.5, 20));
-    EXPECT_EQ(entity<vdaPset>(*file, "PS1").point(2), giPoint3(10, 5, 0));
-    const auto& mdi = entity<vdaMDI>(*file, "MD1");
-    ASSERT_EQ(mdi.num_point_vector(), 2);
-    EXPECT_EQ(mdi.vector(1), giVector3(0, .6, .8));
-    const auto& circle = entity<vdaCircle>(*file, "CI1");
-    EXPECT_EQ(circle.radius(), 10.0);
-    EXPECT_EQ(circle.plane_w(), giVector3(0, 1, 0));
-    EXPECT_EQ(circle.end_angle(), 90.0);
-
-    const auto& surf = entity<vdaSurf>(*file, "BUMP");
-    EXPECT_EQ(surf.patch(1, 0).u_start_parameter(), 1.0);
-    EXPECT_EQ(surf.patch(0, 0).coeffs(2, 0).z(), -10.0);
-    EXPECT_EQ(surf.patch(0, 0).coeffs(0, 1).y(), 50.0);
-    const auto& cons = entity<vdaCons>(*file, "EDGEUV");
-    EXPECT_EQ(cons.basis_surface()(), &surf);
-    EXPECT_EQ(cons.segment(1).coeffs(0), giPoint2(1, 0));
-    EXPECT_EQ(cons.line(), 20);  // the line of its first record
-    const auto& pair = entity<vdaTop>(*file, "T1").surface_pair(0);
-    EXPECT_EQ(pair.first_linked_surface().basis_entity()(), file->find("F1"));
-    EXPECT_EQ(pair.second_linked_surface().num_trimmed_curves(), 0);
-    EXPECT_EQ(pair.continuity(), 2);
-
-    const auto& set = entity<vdaBeginSet>(*file, "SET1");
-    ASSERT_EQ(set.num_elements(), 1);
-    EXPECT_EQ(set.element(0)(), file->find("PT2"));
-    EXPECT_EQ(entity<vdaGroup>(*file, "G1").element_name(2), utString("EDGE"));
-    const giXform3& m = entity<vdaTmat>(*file, "TM1").matrix();
-    EXPECT_EQ(m.a(0, 1), -1.0);
-    EXPECT_EQ(m.t(0), 100.0);
-    const auto& tlist = entity<vdaTlist>(*file, "TL1");
-    EXPECT_EQ(tlist.transform()(), file->find("TM1"));
-    EXPECT_EQ(tlist.element(1)(), file->find("F1"));
+    EXPECT_EQ(entity<vdaCons>(*file, "EDGEUV").line(), 20);  // the line of its first record
     for (const vdaObject& entity : *file)
         EXPECT_FALSE(entity.changed()) << entity.name().view();
 }
@@ -180,20 +172,16 @@ TEST(Reader, ContentTheChecksReportReachesTheModelUnchanged)
 
     // Zero counts.
     EXPECT_EQ(entity<vdaCurve>(*file, "C0").num_segments(), 0);
-    EXPECT_EQ(entity<vdaSurf>(*file, "S0").num_patches_in_u(), 0);
     EXPECT_EQ(entity<vdaSurf>(*file, "S0").num_patches_in_v(), 2);
     EXPECT_EQ(entity<vdaPset>(*file, "P0").num_points(), 0);
     EXPECT_EQ(entity<vdaFace>(*file, "F0").boundary(0).num_curve_segments(), 0);
     // Orders outside 2 to 25.
     const auto& co = entity<vdaCurve>(*file, "CO");
-    EXPECT_EQ(co.segment(0).order(), 0);
     EXPECT_EQ(co.segment(1).order(), -2);
     EXPECT_EQ(co.segment(2).coeffs(0), giPoint3(5, 6, 7));
     EXPECT_EQ(entity<vdaSurf>(*file, "SO").patch(0, 0).v_order(), 30);
-    EXPECT_TRUE(entity<vdaSurf>(*file, "SO").patch(0, 0).all_coeffs().empty());
     // Reversed and equal parameters, the sentinel values.
     const auto& cp = entity<vdaCurve>(*file, "CP");
-    EXPECT_EQ(cp.segment(0).start_parameter(), 1.0);
     EXPECT_EQ(cp.segment(0).end_parameter(), 0.0);
     EXPECT_EQ(cp.segment(1).start_parameter(), cp.segment(1).end_parameter());
     EXPECT_EQ(cp.segment(0).coeffs(0).x(), -max_double);
@@ -201,17 +189,19 @@ TEST(Reader, ContentTheChecksReportReachesTheModelUnchanged)
     // A missing and a wrong-type reference, a group that holds itself, a name that resolves to the first.
     const auto& n = entity<vdaCons>(*file, "N");
     EXPECT_FALSE(n.basis_surface());
-    EXPECT_EQ(n.basis_surface_name(), utString("NOSURF"));
     EXPECT_TRUE(n.curve_3d()->is_type(vdaPoint::id));
     const auto& g = entity<vdaGroup>(*file, "G");
     EXPECT_EQ(g.element(0)(), &g);
     EXPECT_FALSE(g.element(1));
     EXPECT_EQ(entity<vdaPoint>(*file, "D").point().x(), 1.0);
+    // Written afresh, the rest reads back as it was (a written group drops the name that has no entity).
+    file->remove(*file->find("G"));
+    change_all(*file);
+    EXPECT_EQ(vda_first_difference(*file, *read(written(*file))), "");
 }
 
 // A piece of input and the position and message the reader reports for it.
 struct Positioned {
-    const char* name;
     std::string text;
     int line;
     int column;
@@ -221,47 +211,41 @@ struct Positioned {
 TEST(Reader, MalformedInputFailsWithPositionAndExpectation)
 {
     const Positioned cases[] = {
-        {"Empty", "", 1, 1, "expected the HEADER statement, found the end of the file"},
-        {"NoHeader", "P = POINT / 1., 2., 3.\n", 1, 5, "expected the HEADER statement first, found 'POINT'"},
-        {"HeaderTextMissing", "H = HEADER / 3\nline one\n", 1, 15, "expected 3 text records after the HEADER, found 1"},
-        {"SecondHeader", h + "H2 = HEADER / 0\n", 2, 6, "HEADER 'H2': the HEADER must be the first"},
-        {"TruncatedStatement", h + "P = POINT / 1., 2.,\n", 2, 20, "POINT 'P': the file ends inside the statement"},
-        {"MissingValue", h + "P = POINT / 1., 2.\n", 2, 19, "POINT 'P': expected 3 coordinates, found 2"},
-        {"NameForANumber", h + "P = POINT / 1., X, 3.\n", 2, 17,
-         "expected a real number for the coordinate, found 'X'"},
-        {"EmptyParameter", h + "P = POINT / 1.,, 3.\n", 2, 16, "found ','"},
-        {"MissingComma", h + "P = POINT / 1. 2., 3.\n", 2, 16,
-         "expected ',' or the end of the record after a value, found '2.'"},
-        {"MalformedNumber", h + "P = POINT / 1.2.3, 2., 3.\n", 2, 13, "found '1.2.3'"},
-        {"TooManyValues", h + "P = POINT / 1., 2., 3., 4.\n", 2, 25, "expected the end of the statement"},
-        {"UnknownCommandWord", h + "P = PUNKT / 1.\n", 2, 5, "unknown command word 'PUNKT'"},
-        {"LowerCaseCommandWord", h + "P = point / 1., 2., 3.\n", 2, 5, "(command words are upper case)"},
-        {"MissingEquals", h + "P POINT / 1., 2., 3.\n", 2, 3, "expected '=' after the name 'P'"},
-        {"MissingSlash", h + "P = POINT 1., 2., 3.\n", 2, 11, "expected '/' after the command word"},
-        {"HugeCountWithoutValues", h + "C = CURVE / 2000000000, 0., 1.\n", 2, 31,
-         "CURVE 'C': expected 2000000001 segment parameters, found 2"},
-        {"HugeSurfaceWithoutPatches", h + "S = SURF / 100000, 100000, 0., 1.\n", 2, 34,
-         "expected 100001 u parameters, found 2"},
-        {"CoefficientsOfASegment", h + "C = CURVE / 2, 0., 1., 2., 2, 1., 2., 3., 4., 5., 6.,\n 3, 1., 2.\n", 3, 11,
+        {"", 1, 1, "expected the HEADER statement, found the end of the file"},
+        {"P = POINT / 1., 2., 3.\n", 1, 5, "expected the HEADER statement first, found 'POINT'"},
+        {"H = HEADER / 3\nline one\n", 1, 15, "expected 3 text records after the HEADER, found 1"},
+        {h + "H2 = HEADER / 0\n", 2, 6, "HEADER 'H2': the HEADER must be the first"},
+        {h + "P = POINT / 1., 2.,\n", 2, 20, "POINT 'P': the file ends inside the statement"},
+        {h + "P = POINT / 1., 2.\n", 2, 19, "POINT 'P': expected 3 coordinates, found 2"},
+        {h + "P = POINT / 1., X, 3.\n", 2, 17, "expected a real number for the coordinate, found 'X'"},
+        {h + "P = POINT / 1.,, 3.\n", 2, 16, "found ','"},
+        {h + "P = POINT / 1. 2., 3.\n", 2, 16, "expected ',' or the end of the record after a value, found '2.'"},
+        {h + "P = POINT / 1.2.3, 2., 3.\n", 2, 13, "found '1.2.3'"},
+        {h + "P = POINT / 1., 2., 3., 4.\n", 2, 25, "expected the end of the statement"},
+        {h + "P = PUNKT / 1.\n", 2, 5, "unknown command word 'PUNKT'"},
+        {h + "P = point / 1., 2., 3.\n", 2, 5, "(command words are upper case)"},
+        {h + "P POINT / 1., 2., 3.\n", 2, 3, "expected '=' after the name 'P'"},
+        {h + "P = POINT 1., 2., 3.\n", 2, 11, "expected '/' after the command word"},
+        {h + "C = CURVE / 2000000000, 0., 1.\n", 2, 31, "CURVE 'C': expected 2000000001 segment parameters, found 2"},
+        {h + "S = SURF / 100000, 100000, 0., 1.\n", 2, 34, "expected 100001 u parameters, found 2"},
+        {h + "C = CURVE / 2, 0., 1., 2., 2, 1., 2., 3., 4., 5., 6.,\n 3, 1., 2.\n", 3, 11,
          "CURVE 'C': expected 9 coefficients for segment 2, found 2"},
-        {"NegativeCount", h + "PS = PSET / -1\n", 2, 15, "the number of points must not be negative, found -1"},
-        {"RealCount", h + "C = CURVE / 1.5\n", 2, 13, "expected an integer for the number of segments, found 1.5"},
-        {"IntegerOutOfRange", h + "PS = PSET / 2147483648\n", 2, 13, "out of range"},
-        {"NumberTooLarge", h + "P = POINT / 1.E999, 0., 0.\n", 2, 13, "too large for a double"},
-        {"DataBeyondColumn72", h + "P = POINT / 1., 2., 3." + std::string(58, ' ') + "1\n", 2, 81,
-         "data beyond column 72"},
-        {"SeparatorInTheSequenceField", h + "P = POINT / 1., 2." + std::string(54, ' ') + ", 3.\n", 2, 73,
+        {h + "PS = PSET / -1\n", 2, 15, "the number of points must not be negative, found -1"},
+        {h + "C = CURVE / 1.5\n", 2, 13, "expected an integer for the number of segments, found 1.5"},
+        {h + "PS = PSET / 2147483648\n", 2, 13, "out of range"},
+        {h + "P = POINT / 1.E999, 0., 0.\n", 2, 13, "too large for a double"},
+        {h + "P = POINT / 1., 2., 3." + std::string(58, ' ') + "1\n", 2, 81, "data beyond column 72"},
+        {h + "P = POINT / 1., 2." + std::string(54, ' ') + ", 3.\n", 2, 73,
          "data beyond column 72: ',' in the sequence field"},
-        {"ContinuationLikeANewStatement", h + "P = POINT / 1., 2.,\nQ = POINT / 1., 2., 3.\n", 3, 1,
-         "continues the statement"},
-        {"UnmatchedEndset", h + "S = ENDSET\n", 2, 1, "ENDSET without a matching BEGINSET"},
-        {"EndsetOfAnotherSet", h + "A = BEGINSET\nB = ENDSET\n", 3, 1, "does not match the open set 'A'"},
-        {"ParametersAfterBeginset", h + "A = BEGINSET / 1\n", 2, 14, "expected nothing after the command word"},
-        {"FaceBoundaryCut", h + "F = FACE / S, 2, 1, C, 0., 1.\n", 2, 30, "expected 2 boundaries, found 1"},
-        {"TopSideCut", h + "T = TOP / 1, F1, 0\n", 2, 19, "expected the second side of surface pair 1"},
+        {h + "P = POINT / 1., 2.,\nQ = POINT / 1., 2., 3.\n", 3, 1, "continues the statement"},
+        {h + "S = ENDSET\n", 2, 1, "ENDSET without a matching BEGINSET"},
+        {h + "A = BEGINSET\nB = ENDSET\n", 3, 1, "does not match the open set 'A'"},
+        {h + "A = BEGINSET / 1\n", 2, 14, "expected nothing after the command word"},
+        {h + "F = FACE / S, 2, 1, C, 0., 1.\n", 2, 30, "expected 2 boundaries, found 1"},
+        {h + "T = TOP / 1, F1, 0\n", 2, 19, "expected the second side of surface pair 1"},
     };
     for (const Positioned& m : cases) {
-        SCOPED_TRACE(m.name);
+        SCOPED_TRACE(m.text);
         try {
             read(m.text);
             ADD_FAILURE() << "read without error";
@@ -279,29 +263,26 @@ TEST(Reader, MalformedInputFailsWithPositionAndExpectation)
 TEST(Reader, ToleratedDeviationsReadWithAWarning)
 {
     const Positioned cases[] = {
-        {"MissingEnd", h, 1, 1, "missing END statement"},
-        {"EndNameDiffers", h + "X = END\n", 2, 1, "END 'X' does not carry the HEADER name 'H'"},
-        {"RecordsAfterEnd", h + e + "garbage, / =\n", 3, 1, "records after END are ignored"},
-        {"CommentBeforeHeader", "$$ written by hand\n" + h + e, 1, 1, "comment before the HEADER"},
-        {"IndentedComment", h + "   $$ note\n" + e, 2, 4, "comment '$$' after leading blanks"},
-        {"BlankRecord", h + "\n" + e, 2, 1, "blank record ignored"},
-        {"Tab", h + "P = POINT /\t1., 2., 3.\n" + e, 2, 12, "TAB read as a blank"},
-        {"LowerCaseName", h + "pt = POINT / 1., 2., 3.\n" + e, 2, 1, "non-standard name 'pt'"},
-        {"LongName", h + "POINTNUMBER1 = POINT / 1., 2., 3.\n" + e, 2, 1, "non-standard name 'POINTNUMBER1'"},
-        {"IntegerForReal", h + "P = POINT / 1, 2., 3.\n" + e, 2, 13,
+        {h, 1, 1, "missing END statement"},
+        {h + "X = END\n", 2, 1, "END 'X' does not carry the HEADER name 'H'"},
+        {h + e + "garbage, / =\n", 3, 1, "records after END are ignored"},
+        {"$$ written by hand\n" + h + e, 1, 1, "comment before the HEADER"},
+        {h + "   $$ note\n" + e, 2, 4, "comment '$$' after leading blanks"},
+        {h + "\n" + e, 2, 1, "blank record ignored"},
+        {h + "P = POINT /\t1., 2., 3.\n" + e, 2, 12, "TAB read as a blank"},
+        {h + "pt = POINT / 1., 2., 3.\n" + e, 2, 1, "non-standard name 'pt'"},
+        {h + "POINTNUMBER1 = POINT / 1., 2., 3.\n" + e, 2, 1, "non-standard name 'POINTNUMBER1'"},
+        {h + "P = POINT / 1, 2., 3.\n" + e, 2, 13,
          "POINT 'P': number 1 without a decimal point where a real number is expected"},
-        {"RealForInteger", h + "PS = PSET / 1., 0., 0., 0.\n" + e, 2, 13, "real 1. where an integer is expected"},
-        {"LowerCaseExponent", h + "P = POINT / 1.e2, 2., 3.\n" + e, 2, 15, "lower-case exponent letter 'e'"},
-        {"Underflow", h + "P = POINT / 1.E-400, 2., 3.\n" + e, 2, 13, "is read as 0"},
-        {"DuplicateName", h + "P = POINT / 1., 2., 3.\nP = POINT / 4., 5., 6.\n" + e, 3, 1,
-         "duplicate name 'P' (first used on line 2)"},
-        {"NestedSet", h + "A = BEGINSET\nB = BEGINSET\nB = ENDSET\nA = ENDSET\n" + e, 3, 1,
-         "set 'B' is nested in set 'A'"},
-        {"UnclosedSet", h + "A = BEGINSET\nP = POINT / 1., 2., 3.\n" + e, 2, 1,
-         "set 'A' is not closed; it ends at END"},
+        {h + "PS = PSET / 1., 0., 0., 0.\n" + e, 2, 13, "real 1. where an integer is expected"},
+        {h + "P = POINT / 1.e2, 2., 3.\n" + e, 2, 15, "lower-case exponent letter 'e'"},
+        {h + "P = POINT / 1.E-400, 2., 3.\n" + e, 2, 13, "is read as 0"},
+        {h + "P = POINT / 1., 2., 3.\nP = POINT / 4., 5., 6.\n" + e, 3, 1, "duplicate name 'P' (first used on line 2)"},
+        {h + "A = BEGINSET\nB = BEGINSET\nB = ENDSET\nA = ENDSET\n" + e, 3, 1, "set 'B' is nested in set 'A'"},
+        {h + "A = BEGINSET\nP = POINT / 1., 2., 3.\n" + e, 2, 1, "set 'A' is not closed; it ends at END"},
     };
     for (const Positioned& d : cases) {
-        SCOPED_TRACE(d.name);
+        SCOPED_TRACE(d.text);
         const auto file = read(d.text);
         ASSERT_FALSE(file->warnings().empty());
         const vdaReadWarning& w = file->warnings().front();
@@ -336,12 +317,11 @@ TEST(Reader, SetsCollectTheEntitiesBetweenTheirRecordsAndNestedSetsTheirOwn)
                            "B = ENDSET\nR = POINT / 1., 2., 3.\nA = ENDSET\nS = POINT / 1., 2., 3.\n" +
                            e);
     const auto& a = entity<vdaBeginSet>(*file, "A");
-    ASSERT_EQ(a.num_elements(), 3);
-    EXPECT_EQ(a.element_name(0), utString("P"));
-    EXPECT_EQ(a.element_name(1), utString("B"));
-    EXPECT_EQ(a.element_name(2), utString("R"));
+    std::string names;
+    for (int i = 0; i < a.num_elements(); ++i)
+        names += a.element_name(i).view();
+    EXPECT_EQ(names, "PBR");
     EXPECT_EQ(entity<vdaBeginSet>(*file, "B").num_elements(), 1);
-    EXPECT_FALSE(a.changed());
 }
 
 // --- hostile input: no crash, no hang, no allocation sized by a count
@@ -381,10 +361,7 @@ TEST(Reader, ReportsProgressUpToTheTotal)
         text += "P = POINT / 1.2345678901234567, 2.2345678901234567, 3.2345678901234567\n";
     std::vector<std::uint64_t> done;
     vdaFile::ReadOptions options;
-    options.progress = [&](std::uint64_t d, std::uint64_t total) {
-        EXPECT_EQ(total, text.size());
-        done.push_back(d);
-    };
+    options.progress = [&](std::uint64_t d, std::uint64_t total) { done.push_back(total == text.size() ? d : 0); };
     vdaFile::read(text, "big.vda", options);
     ASSERT_GE(done.size(), 3u);
     EXPECT_TRUE(std::is_sorted(done.begin(), done.end()));
@@ -397,9 +374,8 @@ TEST(Reader, LoadNamesTheFileItCannotOpen)
         vdaFile::load("/nonexistent/part.vda");
         FAIL();
     } catch (const vdaReadError& error) {
-        EXPECT_EQ(error.source(), "/nonexistent/part.vda");
         EXPECT_EQ(error.line(), 0);
-        EXPECT_NE(std::string(error.what()).find("/nonexistent/part.vda: cannot read the file"), std::string::npos);
+        EXPECT_EQ(std::string(error.what()).find("/nonexistent/part.vda: cannot read the file"), 0u);
     }
 }
 

@@ -88,8 +88,7 @@ TEST(UnchangedWrite, WhatFollowsAnUnterminatedLastRecordStartsOnItsOwnLine)
         const auto file = read(text);
         file->create<vdaPoint>("R", giPoint3(7, 8, 9));
         const std::string out = written(*file);
-        const auto again = read(out);
-        EXPECT_EQ(vda_first_difference(*file, *again), "") << out;
+        EXPECT_EQ(vda_first_difference(*file, *read(out)), "") << out;
     }
 }
 
@@ -103,17 +102,13 @@ TEST(ChangedWrite, CircleWithANewPlaneReadsBackWithAllItsValues)
                            e);
     auto& circle = const_cast<vdaCircle&>(entity<vdaCircle>(*file, "C1"));
     circle.set_plane(giVector3(0.6, 0.8, 0.0), giVector3(-0.8, 0.6, -0.0));
-    EXPECT_TRUE(circle.changed());
     const std::string out = written(*file);
     EXPECT_EQ(
         records_of(out),
         (Names{"H = HEADER / 0", "$$ circles", "C1       = CIRCLE / 0., 0., 0., 10., 0.6, 0.8, 0., -0.8, 0.6, -0., 0.,",
                "           90.", "C2 = CIRCLE / 5., 5., 5., 1., 1., 0., 0., 0., 1., 0., -90., 90.", "H = END"}));
-    expect_regenerated(lines_of(out)[2], 3);
-    expect_regenerated(lines_of(out)[3], 4);
-    const auto again = read(out);
-    EXPECT_EQ(vda_first_difference(*file, *again), "");
-    EXPECT_EQ(entity<vdaCircle>(*again, "C1").line(), 3);
+    expect_regenerated(lines_of(out)[2], 3);  // the output line, not the line it was read from
+    EXPECT_EQ(vda_first_difference(*file, *read(out)), "");
 }
 
 // Shortest round trip, always a decimal point, E exponent only where it is shorter: each text is the
@@ -153,33 +148,7 @@ TEST(ChangedWrite, LongStatementsContinueOnRecordsThatEndWithAComma)
         const std::string data = lines[i].substr(0, 72);
         EXPECT_EQ(data[data.find_last_not_of(' ')] == ',', i + 2 < lines.size()) << data;
     }
-    EXPECT_EQ(lines[0].substr(0, 19), "H        = HEADER /");
-    EXPECT_EQ(lines[1].substr(0, 10), "FIRST LINE");
-    EXPECT_EQ(lines.back().substr(0, 14), "H        = END");
     const auto again = read(out);
-    EXPECT_TRUE(again->warnings().empty());
-    EXPECT_EQ(vda_first_difference(file, *again), "");
-}
-
-TEST(ChangedWrite, AModelBuiltInCodeReadsBackEqual)
-{
-    vdaFile file;
-    file.create<vdaHeader>("DEMO", std::vector<std::string>{"Built in code"});
-    file.create<vdaMDI>("M", std::vector<giPoint3>{{1, 2, 3}}, std::vector<giVector3>{{0, 0, 1}});
-    file.create<vdaCurve>("CV", std::vector<vdaCurveSegment>{vdaCurveSegment(0, 1, 2, {{0, 0, 0}, {1, 0, 0}}),
-                                                             vdaCurveSegment(1, 3, -1, {})});
-    file.create<vdaSurf>("SF", 2, 1,
-                         std::vector<vdaSurfPatch>{vdaSurfPatch(0, 1, 0, 1, 1, 2, {{0, 0, 0}, {0, 1, 0}}),
-                                                   vdaSurfPatch(1, 2, 0, 1, 0, 3, {})});
-    file.create<vdaCons>("CN", "SF", "CV", 1.0, 0.0,
-                         std::vector<vdaConsSegment>{vdaConsSegment(0, 1, {giPoint2(0, 0), giPoint2(1, 0)})});
-    file.create<vdaFace>("FC", "SF", std::vector<vdaBoundary>{vdaBoundary({vdaTrimmedCurve("CN", 0.0, 1.0)})});
-    file.create<vdaTop>("TP", std::vector<vdaSurfacePair>{vdaSurfacePair(
-                                  vdaLinkedSurf("FC", {vdaTrimmedCurve("CN", 0, 1)}), vdaLinkedSurf("SF", {}), 7)});
-    file.create<vdaTmat>("TM", giXform3({1, 0, 0, 0, 1, 0, 0, 0, -1}, {1, 2, 3}));
-    file.create<vdaTlist>("TL", "TM", std::vector<utString>{"CV", "SF"});
-    file.create<vdaGroup>("GR", std::vector<utString>{"GR", "TL"});
-    const auto again = read(written(file));
     EXPECT_TRUE(again->warnings().empty());
     EXPECT_EQ(vda_first_difference(file, *again), "");
 }
@@ -236,59 +205,54 @@ TEST(SetWrite, AnUnclosedSetIsClosedBeforeEntitiesAddedInCode)
 // --- what VDA-FS cannot express: vdaWriteError before anything is written
 
 struct Unwritable {
-    const char* name;
     bool header;  // the model starts with a HEADER 'H' before what build adds
-    std::function<void(vdaFile&)> build;
+    void (*build)(vdaFile&);
     const char* fragment;
 };
 
-class UnwritableModel : public testing::TestWithParam<Unwritable> {};
-
-TEST_P(UnwritableModel, ThrowsNamingTheEntityAndWritesNothing)
+TEST(Writer, WhatVdaFsCannotExpressThrowsNamingTheEntityAndWritesNothing)
 {
-    vdaFile file;
-    if (GetParam().header)
-        file.create<vdaHeader>("H");
-    GetParam().build(file);
-    std::ostringstream out;
-    try {
-        file.write(out);
-        FAIL() << "written";
-    } catch (const vdaWriteError& error) {
-        EXPECT_NE(std::string(error.what()).find(GetParam().fragment), std::string::npos) << error.what();
+    const Unwritable cases[] = {
+        {false, [](vdaFile& f) { f.create<vdaPoint>("P", giPoint3()); }, "without a HEADER"},
+        {true, [](vdaFile& f) { f.create<vdaHeader>("H2"); }, "HEADER 'H2': a VDA-FS file has one HEADER"},
+        {false, [](vdaFile& f) { f.create<vdaHeader>("H", std::vector<std::string>{std::string(73, 'x')}); },
+         "text line 1 is longer than 72 characters"},
+        {true, [](vdaFile& f) { f.create<vdaPoint>("P", giPoint3(0, std::nan(""), 0)); },
+         "POINT 'P' cannot be written: it holds a NaN or infinite value"},
+        {true,
+         [](vdaFile& f) {
+             f.create<vdaCurve>("C", std::vector<vdaCurveSegment>{vdaCurveSegment(0, 1, {giPoint3()}),
+                                                                  vdaCurveSegment(1.5, 2, {giPoint3()})});
+         },
+         "CURVE 'C' cannot be written: segment 2 does not start where segment 1 ends"},
+        {true,
+         [](vdaFile& f) {
+             f.create<vdaSurf>(
+                 "S", 1, 2,
+                 std::vector<vdaSurfPatch>{vdaSurfPatch(0, 1, 0, 1, 0, 0, {}), vdaSurfPatch(0, 2, 1, 2, 0, 0, {})});
+         },
+         "SURF 'S' cannot be written: the parameters of patch (0, 1)"},
+        {true, [](vdaFile& f) { f.create<vdaCons>("N", "", "C", 0.0, 1.0); },
+         "CONS 'N' cannot be written: it has no surface"},
+        {true, [](vdaFile& f) { f.create<vdaPoint>("P 1", giPoint3()); },
+         "POINT 'P 1' cannot be written: its name is not a VDA-FS name"},
+    };
+    for (const Unwritable& c : cases) {
+        SCOPED_TRACE(c.fragment);
+        vdaFile file;
+        if (c.header)
+            file.create<vdaHeader>("H");
+        c.build(file);
+        std::ostringstream out;
+        try {
+            file.write(out);
+            ADD_FAILURE() << "written";
+        } catch (const vdaWriteError& error) {
+            EXPECT_NE(std::string(error.what()).find(c.fragment), std::string::npos) << error.what();
+        }
+        EXPECT_EQ(out.str(), "");
     }
-    EXPECT_EQ(out.str(), "");
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Writer, UnwritableModel,
-    testing::Values(
-        Unwritable{"NoHeader", false, [](vdaFile& f) { f.create<vdaPoint>("P", giPoint3()); }, "without a HEADER"},
-        Unwritable{"TwoHeaders", true, [](vdaFile& f) { f.create<vdaHeader>("H2"); },
-                   "HEADER 'H2': a VDA-FS file has one HEADER"},
-        Unwritable{"HeaderTextTooLong", false,
-                   [](vdaFile& f) { f.create<vdaHeader>("H", std::vector<std::string>{std::string(73, 'x')}); },
-                   "text line 1 is longer than 72 characters"},
-        Unwritable{"NaN", true, [](vdaFile& f) { f.create<vdaPoint>("P", giPoint3(0, std::nan(""), 0)); },
-                   "POINT 'P' cannot be written: it holds a NaN or infinite value"},
-        Unwritable{"SegmentsThatDoNotShareABreakpoint", true,
-                   [](vdaFile& f) {
-                       f.create<vdaCurve>("C", std::vector<vdaCurveSegment>{vdaCurveSegment(0, 1, {giPoint3()}),
-                                                                            vdaCurveSegment(1.5, 2, {giPoint3()})});
-                   },
-                   "CURVE 'C' cannot be written: segment 2 does not start where segment 1 ends"},
-        Unwritable{"PatchesOffTheGrid", true,
-                   [](vdaFile& f) {
-                       f.create<vdaSurf>("S", 1, 2,
-                                         std::vector<vdaSurfPatch>{vdaSurfPatch(0, 1, 0, 1, 0, 0, {}),
-                                                                   vdaSurfPatch(0, 2, 1, 2, 0, 0, {})});
-                   },
-                   "SURF 'S' cannot be written: the parameters of patch (0, 1)"},
-        Unwritable{"NullReference", true, [](vdaFile& f) { f.create<vdaCons>("N", "", "C", 0.0, 1.0); },
-                   "CONS 'N' cannot be written: it has no surface"},
-        Unwritable{"BadName", true, [](vdaFile& f) { f.create<vdaPoint>("P 1", giPoint3()); },
-                   "POINT 'P 1' cannot be written: its name is not a VDA-FS name"}),
-    [](const testing::TestParamInfo<Unwritable>& info) { return std::string(info.param.name); });
 
 // --- save
 
