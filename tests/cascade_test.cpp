@@ -38,7 +38,7 @@ TEST(Cascade, FaceConsCurveRoad)
                   (Packets{{"Face cons pointer points to invalid cons", {0, 0}, {}, fix_face_cons_ptr}}));
 
         const vdcFixNode *face = m.checker.node("FC"), *cons = m.checker.node("CN"), *curve = m.checker.node("CV");
-        ASSERT_EQ(m.checker.num_nodes(), 3u);
+        ASSERT_EQ(m.checker.num_nodes(), 3);
         EXPECT_EQ(children(face), std::vector{cons});
         EXPECT_EQ(children(cons), std::vector{curve});
         EXPECT_EQ((std::vector{face->is_used(), cons->is_used(), curve->is_used()}), (std::vector{0, 1, 1}));
@@ -101,7 +101,7 @@ TEST(Cascade, GroupsAndSetsContainingThemselves)
     Model clean;  // directly, clean otherwise: the nested call finds nothing logged yet
     clean.add<vdaGroup>("G", std::vector<utString>{"G"});
     EXPECT_EQ(clean.checker.check(clean.file), 1);
-    EXPECT_EQ(clean.checker.num_nodes(), 0u);
+    EXPECT_EQ(clean.checker.num_nodes(), 0);
 
     Model self;  // directly, after a null element was logged: a self-edge, so no root
     self.add<vdaGroup>("G", std::vector<utString>{"NONE", "G"});

@@ -14,6 +14,8 @@
 
 #include <vdacheck/vdacheck.h>
 
+#include "checker_probe.h"
+
 constexpr double max_d = std::numeric_limits<double>::max();
 constexpr double nan_d = std::numeric_limits<double>::quiet_NaN();
 
@@ -42,22 +44,10 @@ inline std::ostream& operator<<(std::ostream& out, const Packet& p)
     return out << (p.repair ? " +repair" : "");
 }
 
-// A checker whose fix-node graph the tests can read.
-class ProbeCheck : public vdcFileCheck {
-public:
-    const vdcFixNode* node(const char* name) const
-    {
-        const auto* node = fix_nodes.find(utString(name));
-        return node ? node->get() : nullptr;
-    }
-    std::size_t num_nodes() const { return fix_nodes.size(); }
-    bool idle() const { return name_stack.empty(); }
-};
-
 // A model built in code with a checker over it.
 struct Model {
     vdaFile file;
-    ProbeCheck checker;
+    CheckerProbe checker;
 
     vdcLog& error_log() { return vdcFileCheckAcc(&checker).error_log(); }
     vdcLog& fixed_log() { return vdcFileCheckAcc(&checker).fixed_log(); }

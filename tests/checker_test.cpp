@@ -1,5 +1,4 @@
 #include "check_support.h"
-#include "checker_probe.h"
 
 namespace {
 
