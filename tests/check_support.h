@@ -21,15 +21,14 @@ constexpr double nan_d = std::numeric_limits<double>::quiet_NaN();
 
 // A packet as the tests compare it: message, ints, doubles, repair function.
 struct Packet {
-    Packet(std::string message, std::vector<int> ints = {}, std::vector<double> doubles = {},
-           vdcErrorFunction repair = nullptr)
-        : message(std::move(message)), ints(std::move(ints)), doubles(std::move(doubles)), repair(repair)
+    Packet(std::string m, std::vector<int> i = {}, std::vector<double> d = {}, vdcErrorFunction f = nullptr)
+        : message(std::move(m)), ints(std::move(i)), doubles(std::move(d)), repair(f)
     {
     }
     std::string message;
     std::vector<int> ints;
     std::vector<double> doubles;
-    vdcErrorFunction repair = nullptr;
+    vdcErrorFunction repair;
     friend bool operator==(const Packet&, const Packet&) = default;
 };
 using Packets = std::vector<Packet>;
@@ -69,7 +68,11 @@ struct Model {
         checker.check(vdaObjectPtr(file.find(utString(name))));
         return logged(name);
     }
-    template <class T, class... Args> T& add(Args&&... args) { return file.create<T>(std::forward<Args>(args)...); }
+    template <class T, class... Args>
+    T& add(Args&&... args)
+    {
+        return file.create<T>(std::forward<Args>(args)...);
+    }
 
     // Clean entities: a curve and a cons over [0, 1] (two segments), a one-patch surface.
     vdaCurve& curve(const char* name)
