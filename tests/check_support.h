@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 #include <limits>
 #include <ostream>
@@ -87,19 +86,16 @@ struct Model {
 
     static vdaCurveSegment curve_segment(double t0, double t1, int order = 2)
     {
-        return vdaCurveSegment(t0, t1, order,
-                               std::vector<giPoint3>(std::size_t(std::max(order, 0)), giPoint3(1, 2, 3)));
+        return vdaCurveSegment(t0, t1, order, std::vector<giPoint3>(std::size_t(order), giPoint3(1, 2, 3)));
     }
     static vdaConsSegment cons_segment(double t0, double t1, int order = 2)
     {
-        return vdaConsSegment(t0, t1, order,
-                              std::vector<giPoint2>(std::size_t(std::max(order, 0)), giPoint2(0.5, 0.5)));
+        return vdaConsSegment(t0, t1, order, std::vector<giPoint2>(std::size_t(order), giPoint2(0.5, 0.5)));
     }
     static vdaSurfPatch patch(double u0, double u1, double v0, double v1, int uo = 2, int vo = 2,
                               giPoint3 c = giPoint3(1, 2, 3))
     {
-        return vdaSurfPatch(u0, u1, v0, v1, uo, vo,
-                            std::vector<giPoint3>(std::size_t(std::max(uo, 0) * std::max(vo, 0)), c));
+        return vdaSurfPatch(u0, u1, v0, v1, uo, vo, std::vector<giPoint3>(std::size_t(uo * vo), c));
     }
 };
 

@@ -33,12 +33,8 @@ TEST(CircleCheck, LogsEachFaultOnceInSubCheckOrder)
         {"unit but not orthogonal", Circle{.w = {0.6, 0.8, 0}}.build(), {orthogonal}},
         {"every fault at once",
          Circle{{-max_d, 0, 0}, -2, {2, 0, 0}, {3, 0, 0}, 10, 0}.build(),
-         {{"Circle entity has invalid centre point"},
-          {"Circle entity has 0 or negative radius"},
-          v_length,
-          w_length,
-          orthogonal,
-          angles(10, 0)}},
+         {Packet("Circle entity has invalid centre point"), Packet("Circle entity has 0 or negative radius"), v_length,
+          w_length, orthogonal, angles(10, 0)}},
     });
 }
 

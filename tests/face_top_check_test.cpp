@@ -29,22 +29,11 @@ std::function<void(Model&)> face(const char* surface, std::vector<Pieces> bounda
     };
 }
 
-struct Pair {
-    const char* first;
-    Pieces first_curves;
-    const char* second;
-    Pieces second_curves;
-    int continuity;
-};
-std::function<void(Model&)> top(std::vector<Pair> pairs)
+std::function<void(Model&)> top(std::vector<vdaSurfacePair> pairs)
 {
     return [=](Model& m) {
         referenced_entities(m);
-        std::vector<vdaSurfacePair> p;
-        for (const Pair& s : pairs)
-            p.emplace_back(vdaLinkedSurf(s.first, s.first_curves), vdaLinkedSurf(s.second, s.second_curves),
-                           s.continuity);
-        m.add<vdaTop>("E", p);
+        m.add<vdaTop>("E", pairs);
     };
 }
 
@@ -65,39 +54,38 @@ TEST(FaceCheck, LogsEachFaultWithItsIndicesInSubCheckOrder)
          {{"Face surface pointer points to invalid surface", {}, {}, fix_face_surface_ptr}}},
         // A cons without a surface is not compared; one without segments has no range to trim against.
         {"every piece fault",
-         face("SF", {{{"CN2", 0.5, 0.5}, {"NONE", 0, 1}, {"CV", 0, 1}, {"NULLSF", 0, 1}, {"NOSEG", 0, 5}},
-                     {{"CN", 0, 1}, {"CN", 0, 2}}}),
-         {{"Face cons pointer points to different surface from face", {0, 0}},
-          {"Face has null cons pointer", {0, 1}},
-          {"Face cons pointer points to non cons", {0, 2}},
-          {invalid_cons, {0, 3}, {}, fix_face_cons_ptr},
-          {invalid_cons, {0, 4}, {}, fix_face_cons_ptr},
-          {trim, {0, 0}, {0, 1, 0.5, 0.5}, fix_face_cons_parameters},
-          {trim, {1, 1}, {0, 1, 0, 2}, fix_face_cons_parameters}}},
+         face("SF", {{{"CN", 0, 1}, {"CN2", 0.5, 0.5}, {"CV", 0, 1}, {"NULLSF", 0, 1}, {"NOSEG", 0, 5}},
+                     {{"NONE", 0, 1}, {"CN", 0, 2}}}),
+         {Packet("Face cons pointer points to different surface from face", {0, 1}),
+          Packet("Face has null cons pointer", {1, 0}), Packet("Face cons pointer points to non cons", {0, 2}),
+          Packet(invalid_cons, {0, 3}, {}, fix_face_cons_ptr), Packet(invalid_cons, {0, 4}, {}, fix_face_cons_ptr),
+          Packet(trim, {0, 1}, {0, 1, 0.5, 0.5}, fix_face_cons_parameters),
+          Packet(trim, {1, 1}, {0, 1, 0, 2}, fix_face_cons_parameters)}},
     });
 }
 
 TEST(TopCheck, LogsEachFaultWithItsIndicesInSubCheckOrder)
 {
-    const Pieces none;
     const char* trim = "Top entity has invalid cons trimming parameters";
     const char* continuity = "Top entity has invalid continuity flag";
     run_cases({
         {"clean: a face and a surface joined along two cons",
-         top({{"FC", {{"CN", 0, 1}}, "SF", {{"CN", 0.75, 0.25}}, 0}, {"SF", none, "SF", none, 2}}),
+         top({{{"FC", {{"CN", 0, 1}}}, {"SF", {{"CN", 0.75, 0.25}}}, 0}, {{"SF", {}}, {"SF", {}}, 2}}),
          {}},
         {"every fault",
-         top({{"NONE", {{"CN", 0.5, 0.5}, {"NONE", 0, 1}}, "CN", {{"CV", 0, 1}, {"NOSEG", 0, 1}}, 3},
-              {"BADFC", {{"CN", 0.5, -0.5}}, "SF", {{"CN", 0.75, 0.25}}, -1}}),
-         {{"Top entity has null pointer to face or surface", {0, 0}},
-          {"Top entity pointer to face or surface is not face or surface", {0, 1}},
-          {"Top entity pointer to face or surface points to invalid entity", {1, 0}, {}, fix_top_face_surface_ptr},
-          {"Top entity pointer to cons is pointing at nothing", {0, 0, 1}},
-          {"Top entity pointer to cons is pointing to non cons", {0, 1, 0}},
-          {"Top entity pointer to cons is pointing to invalid cons", {0, 1, 1}, {}, fix_top_cons_ptr},
-          {trim, {0, 0, 0}, {0, 1, 0.5, 0.5}, fix_top_cons_parameters},
-          {trim, {1, 0, 0}, {0, 1, 0.5, -0.5}, fix_top_cons_parameters},
-          {continuity, {0}},
-          {continuity, {1}}}},
+         top({{{"NONE", {{"CN", 0.5, 0.5}, {"NONE", 0, 1}}},
+               {"CN", {{"CV", 0, 1}, {"NOSEG", 0, 1}, {"CN", 0.5, -0.5}}},
+               3},
+              {{"BADFC", {}}, {"SF", {{"CN", 0.75, 0.25}}}, -1}}),
+         {Packet("Top entity has null pointer to face or surface", {0, 0}),
+          Packet("Top entity pointer to face or surface is not face or surface", {0, 1}),
+          Packet("Top entity pointer to face or surface points to invalid entity", {1, 0}, {},
+                 fix_top_face_surface_ptr),
+          Packet("Top entity pointer to cons is pointing at nothing", {0, 0, 1}),
+          Packet("Top entity pointer to cons is pointing to non cons", {0, 1, 0}),
+          Packet("Top entity pointer to cons is pointing to invalid cons", {0, 1, 1}, {}, fix_top_cons_ptr),
+          Packet(trim, {0, 0, 0}, {0, 1, 0.5, 0.5}, fix_top_cons_parameters),
+          Packet(trim, {0, 1, 2}, {0, 1, 0.5, -0.5}, fix_top_cons_parameters), Packet(continuity, {0}),
+          Packet(continuity, {1})}},
     });
 }

@@ -32,12 +32,9 @@ TEST(GroupCheck, ElementsMustBeNonNullOfAGroupTypeAndClean)
         {"a point and a group", list<vdaGroup>({"PT", "GR"}), {}},
         {"every fault; tlist, tmat, set and header are no group elements",
          list<vdaGroup>({"BADCV", "HD", "NONE", "TL", "TM", "ST"}),
-         {{"Group entity has null pointer", {2}, {}, fix_group_null_entity_ptr},
-          wrong_type(1),
-          wrong_type(3),
-          wrong_type(4),
-          wrong_type(5),
-          {"Group entity has pointer to invalid entity", {0}, {}, fix_group_entity_ptr}}},
+         {Packet("Group entity has null pointer", {2}, {}, fix_group_null_entity_ptr), wrong_type(1), wrong_type(3),
+          wrong_type(4), wrong_type(5),
+          Packet("Group entity has pointer to invalid entity", {0}, {}, fix_group_entity_ptr)}},
     });
 }
 

@@ -43,16 +43,12 @@ TEST(SurfCheck, LogsEachFaultWithItsIndicesInSubCheckOrder)
         // patch 2 has no coefficients at all, which counts as degenerate.
         {"every patch fault",
          grid(3, 1, {{1, 0, Model::patch(1.5, 1.5, 1, 0, 1, 2, off)}, {2, 0, Model::patch(2, 3, 0, 1, 0, 2)}}),
-         {{"Invalid adjacent u_parameters", {1, 0}},
-          {"Invalid adjacent u_parameters", {2, 0}},
-          {"Invalid u patch parameters", {1, 0}},
-          {"Invalid v patch parameters", {1, 0}},
-          {"Invalid patch order", {1, 0}},
-          {"Invalid patch order", {2, 0}},
-          {"Surface patch has invalid coefficient", {1, 0, 0, 0}},
-          {"Surface patch has invalid coefficient", {1, 0, 1, 0}},
-          {"Degenerate surface patch", {1, 0}},
-          {"Degenerate surface patch", {2, 0}}}},
+         {Packet("Invalid adjacent u_parameters", {1, 0}), Packet("Invalid adjacent u_parameters", {2, 0}),
+          Packet("Invalid u patch parameters", {1, 0}), Packet("Invalid v patch parameters", {1, 0}),
+          Packet("Invalid patch order", {1, 0}), Packet("Invalid patch order", {2, 0}),
+          Packet("Surface patch has invalid coefficient", {1, 0, 0, 0}),
+          Packet("Surface patch has invalid coefficient", {1, 0, 1, 0}), Packet("Degenerate surface patch", {1, 0}),
+          Packet("Degenerate surface patch", {2, 0})}},
         {"v order 30", grid(1, 1, {{0, 0, Model::patch(0, 1, 0, 1, 2, 30)}}), {{"Invalid patch order", {0, 0}}}},
         {"invalid coefficient: ints i, j, l, k",
          grid(1, 1, {{0, 0, vdaSurfPatch(0, 1, 0, 1, 2, 3, z_invalid)}}),
@@ -60,19 +56,13 @@ TEST(SurfCheck, LogsEachFaultWithItsIndicesInSubCheckOrder)
         {"NaN start: no interval error, but an adjacency error",
          grid(2, 1, {{1, 0, Model::patch(nan_d, 2, 0, 1)}}),
          {{"Invalid adjacent u_parameters", {1, 0}}}},
+        // v joins are compared column by column (u outermost), u joins row by row (v outermost).
+        {"3 by 3 with four gaps",
+         grid(3, 3,
+              {{1, 1, Model::patch(1.25, 2, 1.25, 2)},
+               {0, 2, Model::patch(0, 1, 2.25, 3)},
+               {2, 0, Model::patch(2.25, 3, 0, 1)}}),
+         {Packet("Invalid adjacent v_parameters", {0, 2}), Packet("Invalid adjacent v_parameters", {1, 1}),
+          Packet("Invalid adjacent u_parameters", {2, 0}), Packet("Invalid adjacent u_parameters", {1, 1})}},
     });
-}
-
-// v joins are compared column by column (u outermost), u joins row by row (v outermost).
-TEST(SurfCheck, AdjacencyLoopsRunUOuterForVAndVOuterForU)
-{
-    run_cases({{"3 by 3 with four gaps",
-                grid(3, 3,
-                     {{1, 1, Model::patch(1.25, 2, 1.25, 2)},
-                      {0, 2, Model::patch(0, 1, 2.25, 3)},
-                      {2, 0, Model::patch(2.25, 3, 0, 1)}}),
-                {{"Invalid adjacent v_parameters", {0, 2}},
-                 {"Invalid adjacent v_parameters", {1, 1}},
-                 {"Invalid adjacent u_parameters", {2, 0}},
-                 {"Invalid adjacent u_parameters", {1, 1}}}}});
 }

@@ -50,11 +50,10 @@ TEST(TlistCheck, LogsEachFaultWithItsIndexInSubCheckOrder)
         {"no elements, null tmat", tlist("NONE", {}), {{"Tlist entity has null tmat pointer"}}},
         {"singular tmat; a faulty surface, a null and a faulty element of a wrong type",
          tlist("SING", {"BADSF", "NONE", "SING"}),
-         {{"Tlist entity has pointer to invalid tmat", {}, {}, fix_tlist_tmat_ptr},
-          {"Tlist entity has null pointer", {1}, {}, fix_tlist_null_entity_ptr},
-          {"Tlist entity has pointer to invalid entity type", {2}, {}, fix_tlist_ptr_type},
-          {faulty, {0}, {}, fix_tlist_entity_ptr},
-          {faulty, {2}, {}, fix_tlist_entity_ptr}}},
+         {Packet("Tlist entity has pointer to invalid tmat", {}, {}, fix_tlist_tmat_ptr),
+          Packet("Tlist entity has null pointer", {1}, {}, fix_tlist_null_entity_ptr),
+          Packet("Tlist entity has pointer to invalid entity type", {2}, {}, fix_tlist_ptr_type),
+          Packet(faulty, {0}, {}, fix_tlist_entity_ptr), Packet(faulty, {2}, {}, fix_tlist_entity_ptr)}},
     });
 }
 
