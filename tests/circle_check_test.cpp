@@ -29,7 +29,10 @@ TEST(CircleCheck, LogsEachFaultOnceInSubCheckOrder)
         {"radius 0", Circle{.radius = 0}.build(), {{"Circle entity has 0 or negative radius"}}},
         {"v of length 1.000005 is accepted", Circle{.v = {1.000005, 0, 0}}.build(), {}},
         {"v of length 1.0001", Circle{.v = {1.0001, 0, 0}}.build(), {v_length}},
-        {"lengths 2 and 3 but orthogonal", Circle{.v = {2, 0, 0}, .w = {0, 3, 0}}.build(), {v_length, w_length}},
+        // Orthogonality is judged on the unitized vectors: unscaled, their dot product would exceed the tolerance.
+        {"lengths 2 and 3, orthogonal once unitized",
+         Circle{.v = {2, 0, 0}, .w = {0.000008, 3, 0}}.build(),
+         {v_length, w_length}},
         {"unit but not orthogonal", Circle{.w = {0.6, 0.8, 0}}.build(), {orthogonal}},
         {"every fault at once",
          Circle{{-max_d, 0, 0}, -2, {2, 0, 0}, {3, 0, 0}, 10, 0}.build(),
