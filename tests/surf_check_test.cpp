@@ -36,9 +36,7 @@ TEST(SurfCheck, LogsEachFaultWithItsIndicesInSubCheckOrder)
               {{0, 0, Model::patch(0, 1, 0, 1, 2, 2, {1, 1, 0})},
                {0, 1, vdaSurfPatch(0, 1, 1, 2, 2, 2, {{0, 0, 1}, {0, 0.5, 2}, {0, 0, 3}, {0, 0, 4}})}}),
          {}},
-        {"no patches in u",
-         [](Model& m) { m.add<vdaSurf>("E", 0, 3, std::vector<vdaSurfPatch>{}); },
-         {{"Surf has invalid number of patches"}}},
+        {"no patches in u", grid(0, 3), {{"Surf has invalid number of patches"}}},
         // Patch 1 is empty in u, reversed in v, of u order 1 and on the z axis at minus the maximum;
         // patch 2 has no coefficients at all, which counts as degenerate.
         {"every patch fault",
