@@ -14,7 +14,7 @@ namespace {
 std::string written(const vdaFile& file)
 {
     std::ostringstream out;
-    file.write(out);
+    vdaWriter::write(file, out);
     return out.str();
 }
 
@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     std::unique_ptr<vdaFile> file;
     try {
-        file = vdaFile::read(text, "fuzz.vda");
+        file = vdaReader::read(text, "fuzz.vda");
     } catch (const vdaReadError&) {
         return 0;
     }
@@ -78,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     std::unique_ptr<vdaFile> again;
     try {
-        again = vdaFile::read(fresh, "fresh.vda");
+        again = vdaReader::read(fresh, "fresh.vda");
     } catch (const vdaReadError& e) {
         fail("regenerated text does not read", std::string(e.what()) + "\n" + fresh);
     }

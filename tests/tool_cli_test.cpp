@@ -132,8 +132,8 @@ TEST(ToolJson, NumbersReadBackToTheSameBits)
 TEST(ToolRepairNames, EveryAttachedRepairIsNamed)
 {
     std::vector<std::unique_ptr<vdaFile>> files;
-    files.push_back(vdaFile::read(vda_synthetic_model(std::size_t{1} << 20), "synthetic.vda"));
-    files.push_back(vdaFile::load(std::string(VDACHECK_SOURCE_DIR) + "/examples/bracket.vda"));
+    files.push_back(vdaReader::read(vda_synthetic_model(std::size_t{1} << 20), "synthetic.vda"));
+    files.push_back(vdaReader::load(std::string(VDACHECK_SOURCE_DIR) + "/examples/bracket.vda"));
     std::set<std::string> named;
     for (const auto& file : files) {
         vdcFileCheck checker;

@@ -88,7 +88,7 @@ protected:
     // The model at `path` as the checker sees it: 1 when it checks clean.
     static int checks_clean(const fs::path& path)
     {
-        const auto file = vdaFile::load(path);
+        const auto file = vdaReader::load(path);
         vdcFileCheck checker;
         return checker.check(*file);
     }

@@ -245,7 +245,7 @@ TEST(Writer, WhatVdaFsCannotExpressThrowsNamingTheEntityAndWritesNothing)
         c.build(file);
         std::ostringstream out;
         try {
-            file.write(out);
+            vdaWriter::write(file, out);
             ADD_FAILURE() << "written";
         } catch (const vdaWriteError& error) {
             EXPECT_NE(std::string(error.what()).find(c.fragment), std::string::npos) << error.what();
@@ -264,13 +264,13 @@ TEST(Save, ReplacesTheFileAndLeavesNothingBehindOnFailure)
     fs::create_directories(dir);
     const fs::path target = dir / "part.vda";
     const auto file = read(h + "P = POINT / 1., 2., 3.\n" + e);
-    file->save(target);
+    vdaWriter::save(*file, target);
     EXPECT_EQ(slurp(target.string()), h + "P = POINT / 1., 2., 3.\n" + e);
 
     file->create<vdaPoint>("BAD", giPoint3(INFINITY, 0, 0));
-    EXPECT_THROW(file->save(target), vdaWriteError);
+    EXPECT_THROW(vdaWriter::save(*file, target), vdaWriteError);
     EXPECT_EQ(slurp(target.string()), h + "P = POINT / 1., 2., 3.\n" + e);
-    EXPECT_THROW(file->save(dir / "missing" / "part.vda"), vdaWriteError);
+    EXPECT_THROW(vdaWriter::save(*file, dir / "missing" / "part.vda"), vdaWriteError);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
     fs::remove_all(dir);
 }

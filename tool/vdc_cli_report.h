@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include <vdacheck/io/vda_read_error.h>
+#include <vdacheck/model/vda_read_warning.h>
 
 class vdaFile;
 class vdcLog;

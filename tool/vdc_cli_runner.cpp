@@ -13,6 +13,9 @@
 #include <tool/vdc_text_report.h>
 #include <vdacheck/check/vdc_file_check.h>
 #include <vdacheck/model/vda_element_list.h>
+#include <vdacheck/io/vda_read_error.h>
+#include <vdacheck/io/vda_reader.h>
+#include <vdacheck/io/vda_writer.h>
 #include <vdacheck/model/vda_file.h>
 #include <vdacheck/repair/vdc_file_check_acc.h>
 
@@ -133,15 +136,15 @@ std::unique_ptr<vdaFile> vdcCliRunner::read(const std::string& name, const vdcCl
 {
     const std::string shown = name == "-" ? stdin_name : name;
     vdcProgressLine progress(progress_, shown);
-    vdaFile::ReadOptions read_options;
+    vdaReadOptions read_options;
     read_options.progress = [&](std::uint64_t done, std::uint64_t total) { progress.update(done, total); };
     std::unique_ptr<vdaFile> file;
     try {
         if (name == "-") {
             const std::string text{std::istreambuf_iterator<char>(in_), std::istreambuf_iterator<char>()};
-            file = vdaFile::read(text, stdin_name, read_options);
+            file = vdaReader::read(text, stdin_name, read_options);
         } else {
-            file = vdaFile::load(name, read_options);
+            file = vdaReader::load(name, read_options);
         }
     } catch (const vdaReadError& e) {
         progress.finish();
@@ -179,7 +182,7 @@ int vdcCliRunner::process(const std::string& name, const vdcCliOptions& options)
     });
     if (!options.output.empty()) {
         try {
-            file->save(options.output);
+            vdaWriter::save(*file, options.output);
             report.saved_to = options.output;
         } catch (const std::exception& e) {
             save_error = e.what();

@@ -93,7 +93,7 @@ void vdcConsCheck::check_cons_trimming_params(vdcLog& log, vdcFileCheck&) const
 {
     const vdaCurve* curve = referenced<vdaCurve>(entity.curve_3d());
     TrimValues v;
-    if (!curve || !vdc_parameter_range(*curve, v.start, v.end))
+    if (!curve || !vda_parameter_range(*curve, v.start, v.end))
         return;
     v.trim_start = entity.start_parameter();
     v.trim_end = entity.end_parameter();

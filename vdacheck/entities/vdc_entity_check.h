@@ -16,19 +16,6 @@ class vdaTrimmedCurve;
 class vdcFileCheck;
 class vdcLog;
 
-// The parameter range of a curve or cons: from the start of its first segment to the end of its last.
-// Returns false, leaving `start` and `end` as they were, when it has no segments.
-template <class Segmented>
-bool vdc_parameter_range(const Segmented& curve, double& start, double& end) noexcept
-{
-    const int n = curve.num_segments();
-    if (n <= 0)
-        return false;
-    start = curve.segment(0).start_parameter();
-    end = curve.segment(n - 1).end_parameter();
-    return true;
-}
-
 // The base of the check classes, one per entity type. A check class holds a reference to its entity,
 // and its check() runs the class's sub-checks (const members named check_<what>) in a fixed order, each
 // whatever the others found. A sub-check logs one packet per failing item, under the checked entity's
