@@ -191,6 +191,29 @@ TEST(SetWrite, SetsThatHoldEachOtherAreWrittenOnceAndNested)
                "B        = ENDSET", "P        = POINT / 1., 2., 3.", "A        = ENDSET", "H        = END"}));
 }
 
+// A set holds its members themselves, not their names: a member whose name an earlier entity (or the set
+// itself) also has is written inside the set, and the model reads back with the same entities in the same
+// order.
+TEST(SetWrite, MembersWithNamesOthersShareStayMembers)
+{
+    const auto file = read(h +
+                           "P = POINT / 1., 0., 0.\n"
+                           "A = BEGINSET\nP = POINT / 2., 0., 0.\nA = POINT / 3., 0., 0.\nQ = POINT / 4., 0., 0.\n"
+                           "A = ENDSET\n" +
+                           e);
+    auto& set = const_cast<vdaBeginSet&>(entity<vdaBeginSet>(*file, "A"));
+    ASSERT_EQ(set.num_elements(), 3);
+    EXPECT_EQ(set.element(0)->slot(), 3u);  // the second P (slot 3), not the first
+    delete set.element(2)();                 // Q goes: the set is written afresh
+    set.remove_null_elements();
+    change_all(*file);
+    EXPECT_EQ(records_of(written(*file)),
+              (Names{"H        = HEADER / 0", "P        = POINT / 1., 0., 0.", "A        = BEGINSET",
+                     "P        = POINT / 2., 0., 0.", "A        = POINT / 3., 0., 0.", "A        = ENDSET",
+                     "H = END"}));
+    EXPECT_EQ(vda_first_difference(*file, *read(written(*file))), "");
+}
+
 TEST(SetWrite, AnUnclosedSetIsClosedBeforeEntitiesAddedInCode)
 {
     const std::string text = h + "A = BEGINSET\nP = POINT / 1., 2., 3.\n";

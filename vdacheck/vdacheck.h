@@ -4,6 +4,7 @@
 // reading and writing, the drawable scene) and the checker (checker, logs, entity checks, repair).
 
 #include <vdacheck/util/co_ordered_map.h>
+#include <vdacheck/util/ut_big_stack.h>
 #include <vdacheck/util/ut_math.h>
 #include <vdacheck/util/ut_string.h>
 
@@ -57,6 +58,7 @@
 #include <vdacheck/check/vdc_file_check.h>
 #include <vdacheck/check/vdc_fix_node.h>
 #include <vdacheck/check/vdc_log.h>
+#include <vdacheck/check/vdc_logged_packet.h>
 #include <vdacheck/check/vdc_traveller.h>
 
 #include <vdacheck/entities/vdc_begin_set_check.h>
@@ -78,3 +80,8 @@
 #include <vdacheck/repair/vdc_file_check_acc.h>
 #include <vdacheck/repair/vdc_parameter_repairs.h>
 #include <vdacheck/repair/vdc_reference_repairs.h>
+#include <vdacheck/repair/vdc_repair.h>
+
+#include <vdacheck/rules/vdc_check_rules.h>
+#include <vdacheck/rules/vdc_rule.h>
+#include <vdacheck/rules/vdc_rules.h>

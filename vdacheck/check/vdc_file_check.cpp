@@ -5,12 +5,55 @@
 #include <vdacheck/model/vda_file.h>
 #include <vdacheck/model/vda_file_it.h>
 #include <vdacheck/model/vda_object_ptr.h>
+#include <vdacheck/util/ut_big_stack.h>
+
+#if defined(__SANITIZE_ADDRESS__)
+#  define VDC_SANITIZED 1
+#elif defined(__has_feature)
+#  if __has_feature(address_sanitizer) || __has_feature(undefined_behavior_sanitizer)
+#    define VDC_SANITIZED 1
+#  endif
+#endif
+
+// Measured on a chain of 200,000 groups through check (the stack test prints it): 448 bytes per level in
+// the optimised g++ build, 592 in the unoptimised one, 1,120 under the address and undefined-behaviour
+// sanitizers. Each allowance leaves more than twice that.
+#if defined(VDC_SANITIZED)
+const std::size_t vdcFileCheck::stack_per_level = 3072;
+#elif defined(__OPTIMIZE__)
+const std::size_t vdcFileCheck::stack_per_level = 1024;
+#else
+const std::size_t vdcFileCheck::stack_per_level = 1536;
+#endif
 
 vdcFileCheck::vdcFileCheck() : reset_logs(1) {}
 
 vdcFileCheck::~vdcFileCheck() = default;
 
+std::size_t vdcFileCheck::stack_for(std::size_t entities) noexcept
+{
+    constexpr std::size_t base = std::size_t{16} << 20;  // the caller's frames, the runtime, the repairs
+    return base + (entities + 1) * stack_per_level;
+}
+
+void vdcFileCheck::with_stack_for(std::size_t entities, const std::function<void()>& job)
+{
+    struct Guard {
+        bool& flag;
+        ~Guard() { flag = false; }
+    } guard{on_stack_};
+    on_stack_ = true;
+    utBigStack::run_with(stack_for(entities), job);
+}
+
 int vdcFileCheck::check(const vdaFile& file)
+{
+    int result = 0;
+    with_stack_for(static_cast<std::size_t>(file.size()), [&] { result = walk(file); });
+    return result;
+}
+
+int vdcFileCheck::walk(const vdaFile& file)
 {
     reset();
     reset_logs = 0;
@@ -22,6 +65,16 @@ int vdcFileCheck::check(const vdaFile& file)
 }
 
 int vdcFileCheck::check(const vdaObjectPtr& entity)
+{
+    if (on_stack_ || !name_stack.empty())
+        return check_entity(entity);
+    int result = 0;
+    const vdaFile* file = entity->file();
+    with_stack_for(file ? static_cast<std::size_t>(file->size()) : 1, [&] { result = check_entity(entity); });
+    return result;
+}
+
+int vdcFileCheck::check_entity(const vdaObjectPtr& entity)
 {
     const utString name = entity->name();
     if (name_stack.empty())

@@ -9,17 +9,16 @@ void vdcEntityCheck::check(vdcLog&, vdcFileCheck&) const {}
 
 vdcEntityCheck::~vdcEntityCheck() = default;
 
-void vdcEntityCheck::log_problem(vdcLog& log, const vdaObject& entity, const utString& message,
-                                 std::initializer_list<int> ints, std::initializer_list<double> doubles,
-                                 vdcErrorFunction repair)
+void vdcEntityCheck::log_problem(vdcLog& log, const vdaObject& entity, const vdcRule& rule,
+                                 std::initializer_list<int> ints, std::initializer_list<double> doubles)
 {
     vdcErrorPacket packet;
-    packet.set_error_message(message);
+    packet.set_error_message(ut_lit(rule.message));
     for (int value : ints)
         packet.add_int(value);
     for (double value : doubles)
         packet.add_dbl(value);
-    packet.set_error_function(repair);
+    packet.set_error_function(rule.repair);
     log.save(entity.name(), std::move(packet));
 }
 
@@ -66,33 +65,31 @@ int vdcEntityCheck::trim_outside_cons(const vdaTrimmedCurve& curve, TrimValues& 
     return trim_outside(values.start, values.end, values.trim_start, values.trim_end);
 }
 
-void vdcEntityCheck::log_null_elements(vdcLog& log, const vdaElementList& list, const utString& message,
-                                       vdcErrorFunction repair)
+void vdcEntityCheck::log_null_elements(vdcLog& log, const vdaElementList& list, const vdcRule& rule)
 {
     const int n = list.num_elements();
     for (int i = 0; i < n; ++i)
         if (!list.element(i))
-            log_problem(log, list, message, {i}, {}, repair);
+            log_problem(log, list, rule, {i});
 }
 
-void vdcEntityCheck::log_elements_of_wrong_type(vdcLog& log, const vdaElementList& list, const utString& message,
-                                                vdcErrorFunction repair)
+void vdcEntityCheck::log_elements_of_wrong_type(vdcLog& log, const vdaElementList& list, const vdcRule& rule)
 {
     const int n = list.num_elements();
     for (int i = 0; i < n; ++i) {
         const vdaObjectPtr element = list.element(i);
         if (element && !is_element_type(*element()))
-            log_problem(log, list, message, {i}, {}, repair);
+            log_problem(log, list, rule, {i});
     }
 }
 
 void vdcEntityCheck::log_faulty_elements(vdcLog& log, vdcFileCheck& checker, const vdaElementList& list,
-                                         const utString& message, vdcErrorFunction repair)
+                                         const vdcRule& rule)
 {
     const int n = list.num_elements();
     for (int i = 0; i < n; ++i) {
         const vdaObjectPtr element = list.element(i);
         if (element && refers_to_faulty(element, log, checker))
-            log_problem(log, list, message, {i}, {}, repair);
+            log_problem(log, list, rule, {i});
     }
 }
