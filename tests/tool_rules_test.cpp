@@ -165,7 +165,7 @@ std::set<std::string> rules_reported(vdaFile& file, std::string& text, std::stri
     json = j.str();
     std::set<std::string> rules;
     for (const vdcReportPacket& p : report.errors)
-        rules.insert(std::string(p.rule));
+        rules.insert(std::string(p.rule_id()));
     return rules;
 }
 

@@ -5,42 +5,40 @@
 
 #include <vdacheck/rules/vdc_rules.h>
 
-vdcReportPacket vdcReportPacket::from(const vdcLoggedPacket& logged, int round)
+std::string_view vdcReportPacket::rule_id() const noexcept { return rule ? rule->id : std::string_view(); }
+
+std::string_view vdcReportPacket::repair() const noexcept
 {
-    vdcReportPacket p;
-    const vdcErrorPacket& packet = logged.packet;
-    p.entity = logged.entity.view();
-    p.type = logged.type;
-    p.line = logged.line;
-    const vdcRule* rule = vdc_rule_of(packet);
-    p.rule = rule ? rule->id : std::string_view();
-    p.message = packet.error_message().view();
-    for (int i = 0; i < packet.num_int(); ++i)
-        p.ints.push_back(packet.get_int(i));
-    for (int i = 0; i < packet.num_dbl(); ++i)
-        p.doubles.push_back(packet.get_dbl(i));
-    if (packet.error_function())
-        p.repair = rule ? rule->repair_name : std::string_view("unknown repair");
-    p.round = round;
-    return p;
+    if (!logged.packet.error_function())
+        return {};
+    return rule ? rule->repair_name : std::string_view("unknown repair");
 }
 
-void vdcCliReport::add(const std::vector<vdcLoggedPacket>& packets, int round, std::vector<vdcReportPacket>& out)
+void vdcCliReport::add(std::vector<vdcLoggedPacket> packets, int round, std::vector<vdcReportPacket>& out)
 {
     out.reserve(out.size() + packets.size());
-    for (const vdcLoggedPacket& logged : packets)
-        out.push_back(vdcReportPacket::from(logged, round));
+    for (vdcLoggedPacket& logged : packets) {
+        const vdcRule* rule = vdc_rule_of(logged.packet);
+        out.push_back({std::move(logged), rule, round});
+    }
+}
+
+void vdcCliReport::add(const vdaFile& file, const vdcLog& log, std::vector<vdcReportPacket>& out)
+{
+    vdc_for_each_logged_packet(file, log, [&](const vdaObject& entity, const vdcErrorPacket& packet) {
+        out.push_back({{entity.name(), entity.type().command_word(), entity.line(), packet}, vdc_rule_of(packet), 0});
+    });
 }
 
 int vdcCliReport::count_entities(const std::vector<vdcReportPacket>& packets)
 {
     // Packets of one entity stand together, so counting changes of name counts entities.
     int count = 0;
-    const std::string* last = nullptr;
+    const utString* last = nullptr;
     for (const vdcReportPacket& p : packets) {
-        if (!last || *last != p.entity)
+        if (!last || *last != p.logged.entity)
             ++count;
-        last = &p.entity;
+        last = &p.logged.entity;
     }
     return count;
 }

@@ -7,20 +7,19 @@
 #include <vdacheck/check/vdc_logged_packet.h>
 #include <vdacheck/model/vda_read_warning.h>
 
-// One packet as a report shows it: the entity it stands under, its rule, the packet's values, the name of
-// its repair function (empty when it has none), and for repair the round it belongs to (0 otherwise).
+struct vdcRule;
+
+// One packet as a report shows it: the packet with the entity it stands under, its rule (null for a packet
+// no check logs), and for repair the round it belongs to (0 otherwise).
 struct vdcReportPacket {
-    std::string entity;
-    std::string type;  // the VDA-FS command word of the entity
-    int line = 0;      // first record of the entity's statement; 0 for an entity built in code
-    std::string_view rule;  // the rule's id; empty for a packet no check logs
-    std::string message;
-    std::vector<int> ints;
-    std::vector<double> doubles;
-    std::string_view repair;
+    vdcLoggedPacket logged;
+    const vdcRule* rule = nullptr;
     int round = 0;
 
-    static vdcReportPacket from(const vdcLoggedPacket& logged, int round = 0);
+    std::string_view entity() const noexcept { return logged.entity.view(); }
+    std::string_view rule_id() const noexcept;
+    // The name of the repair function the packet carries; empty when it has none.
+    std::string_view repair() const noexcept;
 };
 
 // The shortest text that reads back to the same finite double; `nan`, `inf` and `-inf` name the others
@@ -53,7 +52,9 @@ struct vdcCliReport {
     std::string saved_to;                // fix and repair: the output written
 
     // Appends `packets` to `out`, each with `round`.
-    static void add(const std::vector<vdcLoggedPacket>& packets, int round, std::vector<vdcReportPacket>& out);
+    static void add(std::vector<vdcLoggedPacket> packets, int round, std::vector<vdcReportPacket>& out);
+    // Appends the packets `log` holds for the entities of `file`, in file order.
+    static void add(const vdaFile& file, const vdcLog& log, std::vector<vdcReportPacket>& out);
     // Number of distinct entities that the packets stand under.
     static int count_entities(const std::vector<vdcReportPacket>& packets);
 };

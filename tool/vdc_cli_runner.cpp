@@ -51,7 +51,7 @@ vdcCliReport vdcCliRunner::check_model(vdaFile& file)
     vdcFileCheck checker;
     const vdcFileCheckAcc access(&checker);
     report.clean = checker.check(file) != 0;
-    vdcCliReport::add(vdc_logged_packets(file, access.error_log()), 0, report.errors);
+    vdcCliReport::add(file, access.error_log(), report.errors);
     report.entities = file.size();
     return report;
 }
@@ -66,8 +66,8 @@ vdcCliReport vdcCliRunner::fix_model(vdaFile& file, bool clean)
     checker.check(file);
     file.make_current();  // repairs and clean resolve names in the current file
     report.clean = checker.fix() != 0;
-    vdcCliReport::add(vdc_logged_packets(file, access.error_log()), 0, report.errors);
-    vdcCliReport::add(vdc_logged_packets(file, access.fixed_log()), 0, report.fixed);
+    vdcCliReport::add(file, access.error_log(), report.errors);
+    vdcCliReport::add(file, access.fixed_log(), report.fixed);
     if (clean) {
         report.cleaned = true;
         for (const utString& name : vdc_logged_names(file, access.error_log()))
@@ -83,15 +83,15 @@ vdcCliReport vdcCliRunner::repair_model(vdaFile& file)
     vdcCliReport report;
     report.kind = vdcCliReport::Kind::repair;
     report.entities_read = file.size();
-    const vdcRepairResult result = vdc_repair(file);
+    vdcRepairResult result = vdc_repair(file);
     for (std::size_t r = 0; r < result.rounds.size(); ++r) {
-        const vdcRepairRound& round = result.rounds[r];
+        vdcRepairRound& round = result.rounds[r];
         const int number = static_cast<int>(r + 1);
         report.rounds.push_back({static_cast<int>(round.found.size()), static_cast<int>(round.repaired.size()),
                                  round.entities_deleted, round.clean});
-        vdcCliReport::add(round.repaired, number, report.fixed);
+        vdcCliReport::add(std::move(round.repaired), number, report.fixed);
         // What each deleted entity still had: its own faults, or references to entities deleted before.
-        vdcCliReport::add(round.deleted, number, report.errors);
+        vdcCliReport::add(std::move(round.deleted), number, report.errors);
         for (const utString& name : round.deleted_entities)
             report.deleted.emplace_back(name.view());
     }

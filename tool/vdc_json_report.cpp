@@ -40,16 +40,19 @@ void write_packets(std::ostream& out, const std::vector<vdcReportPacket>& packet
     out << '[';
     for (std::size_t i = 0; i < packets.size(); ++i) {
         const vdcReportPacket& p = packets[i];
-        out << (i ? ", " : "") << "{\"entity\": " << vdc_json_string(p.entity)
-            << ", \"type\": " << vdc_json_string(p.type) << ", \"line\": " << p.line
-            << ", \"rule\": " << (p.rule.empty() ? std::string("null") : vdc_json_string(p.rule))
-            << ", \"message\": " << vdc_json_string(p.message) << ", \"ints\": [";
-        for (std::size_t k = 0; k < p.ints.size(); ++k)
-            out << (k ? ", " : "") << p.ints[k];
+        const vdcLoggedPacket& logged = p.logged;
+        const vdcErrorPacket& packet = logged.packet;
+        out << (i ? ", " : "") << "{\"entity\": " << vdc_json_string(logged.entity.view())
+            << ", \"type\": " << vdc_json_string(logged.type) << ", \"line\": " << logged.line
+            << ", \"rule\": " << (p.rule ? vdc_json_string(p.rule_id()) : std::string("null"))
+            << ", \"message\": " << vdc_json_string(packet.error_message().view()) << ", \"ints\": [";
+        for (int k = 0; k < packet.num_int(); ++k)
+            out << (k ? ", " : "") << packet.get_int(k);
         out << "], \"doubles\": [";
-        for (std::size_t k = 0; k < p.doubles.size(); ++k)
-            out << (k ? ", " : "") << vdc_json_number(p.doubles[k]);
-        out << "], \"repair\": " << (p.repair.empty() ? std::string("null") : vdc_json_string(p.repair));
+        for (int k = 0; k < packet.num_dbl(); ++k)
+            out << (k ? ", " : "") << vdc_json_number(packet.get_dbl(k));
+        const std::string_view repair = p.repair();
+        out << "], \"repair\": " << (repair.empty() ? std::string("null") : vdc_json_string(repair));
         if (with_round)
             out << ", \"round\": " << p.round;
         out << '}';

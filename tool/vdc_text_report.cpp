@@ -27,33 +27,32 @@ std::string plural(std::size_t n, std::string_view word)
 // The packets of `round` (all of them for round 0), grouped under their entity.
 void write_packets(std::ostream& out, const std::vector<vdcReportPacket>& packets, int round, const char* indent)
 {
-    const std::string* last = nullptr;
+    const utString* last = nullptr;
     for (const vdcReportPacket& p : packets) {
         if (round != 0 && p.round != round)
             continue;
-        if (!last || *last != p.entity) {
-            out << indent << p.type << ' ' << p.entity;
-            if (p.line > 0)
-                out << " (line " << p.line << ')';
+        const vdcLoggedPacket& logged = p.logged;
+        if (!last || *last != logged.entity) {
+            out << indent << logged.type << ' ' << logged.entity.view();
+            if (logged.line > 0)
+                out << " (line " << logged.line << ')';
             out << '\n';
         }
-        last = &p.entity;
-        out << indent << "    " << p.message;
-        if (!p.rule.empty())
-            out << " [" << p.rule << ']';
-        if (!p.ints.empty()) {
-            out << " at ";
-            for (std::size_t i = 0; i < p.ints.size(); ++i)
-                out << (i ? ", " : "") << p.ints[i];
-        }
-        if (!p.doubles.empty()) {
+        last = &logged.entity;
+        const vdcErrorPacket& packet = logged.packet;
+        out << indent << "    " << packet.error_message().view();
+        if (p.rule)
+            out << " [" << p.rule_id() << ']';
+        for (int i = 0; i < packet.num_int(); ++i)
+            out << (i ? ", " : " at ") << packet.get_int(i);
+        if (packet.num_dbl() > 0) {
             out << " (";
-            for (std::size_t i = 0; i < p.doubles.size(); ++i)
-                out << (i ? ", " : "") << number(p.doubles[i]);
+            for (int i = 0; i < packet.num_dbl(); ++i)
+                out << (i ? ", " : "") << number(packet.get_dbl(i));
             out << ')';
         }
-        if (!p.repair.empty())
-            out << " -> " << p.repair;
+        if (const std::string_view repair = p.repair(); !repair.empty())
+            out << " -> " << repair;
         out << '\n';
     }
 }

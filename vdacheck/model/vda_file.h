@@ -60,6 +60,8 @@ public:
     vdaObject* find(const utString& name) const noexcept;
     // Number of live entities.
     int size() const noexcept { return live_; }
+    // True when some name is held by more than one live entity.
+    bool has_duplicate_names() const noexcept { return duplicates_.size() > 0; }
 
     // Position-based access in file order, including the holes that deleted entities leave; used by
     // iterators, which therefore survive deletions during a walk.
