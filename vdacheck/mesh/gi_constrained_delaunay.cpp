@@ -59,7 +59,8 @@ const char* giConstrainedDelaunay::describe(Status status) noexcept
 }
 
 giConstrainedDelaunay::Result giConstrainedDelaunay::triangulate(const std::vector<std::vector<giPoint2>>& loops,
-                                                                 const std::vector<giPoint2>& steiner)
+                                                                 const std::vector<giPoint2>& steiner,
+                                                                 const Refine& refine)
 {
     Result result;
     auto fail = [&](Status status, int loop) {
@@ -171,7 +172,31 @@ giConstrainedDelaunay::Result giConstrainedDelaunay::triangulate(const std::vect
         }
     }
 
-    const std::vector<bool> inside = mesh.inside();
+    std::vector<bool> inside = mesh.inside();
+    for (int round = 0; refine && round < max_refinement_rounds; ++round) {
+        std::vector<giPoint2> wanted;
+        for (std::size_t t = 0; t < inside.size(); ++t)
+            if (inside[t]) {
+                const auto& v = mesh.triangles()[t].v;
+                giPoint2 p;
+                if (refine(lattice.unsnap(mesh.vertex(v[0])), lattice.unsnap(mesh.vertex(v[1])),
+                           lattice.unsnap(mesh.vertex(v[2])), p))
+                    wanted.push_back(lattice.snap(p));
+            }
+        const std::uint32_t before = mesh.num_vertices();
+        for (const giPoint2& q : wanted) {
+            const std::uint32_t v = mesh.insert(q);
+            if (v != giLatticeTriangulation::none && v >= point_of_vertex.size()) {  // new, not one there already
+                point_of_vertex.resize(v + 1, none);
+                point_of_vertex[v] = static_cast<std::uint32_t>(lattice_points.size());
+                lattice_points.push_back(q);
+            }
+        }
+        if (mesh.num_vertices() == before)
+            break;
+        inside = mesh.inside();
+    }
+
     for (std::size_t t = 0; t < inside.size(); ++t)
         if (inside[t]) {
             const auto& v = mesh.triangles()[t].v;

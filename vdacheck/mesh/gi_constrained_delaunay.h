@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include <vdacheck/geometry/gi_point2.h>
@@ -33,15 +34,24 @@ public:
     struct Result {
         Status status = Status::ok;
         int loop = -1;                    // the loop the failure was found in, when it is one loop's
-        std::vector<giPoint2> points;     // the distinct input points (snapped), in order of first use
+        // The distinct input points (snapped), in order of first use, then the points refinement added.
+        std::vector<giPoint2> points;
         // For each input point (the loops' points in order, then the Steiner points): its index in
         // `points`, or none for a Steiner point outside the loops' bounding box or not finite.
         std::vector<std::uint32_t> point_of_input;
         std::vector<std::array<std::uint32_t, 3>> triangles;  // counter-clockwise, indices into points
     };
 
+    // Refinement: called with the corners of each triangle of the region; returns true, with a point inside
+    // the triangle, to have that point inserted.
+    using Refine = std::function<bool(const giPoint2& a, const giPoint2& b, const giPoint2& c, giPoint2& insert)>;
+    static constexpr int max_refinement_rounds = 8;
+
     // Each loop lists its points in order and repeats the first at the end. Steiner points outside the
-    // region are dropped. A failed triangulation has no triangles.
-    static Result triangulate(const std::vector<std::vector<giPoint2>>& loops, const std::vector<giPoint2>& steiner);
+    // region are dropped. A failed triangulation has no triangles. With `refine`, the triangles of the
+    // region are offered to it, the points it asks for are inserted, and the new triangles offered again,
+    // until none asks or max_refinement_rounds have passed.
+    static Result triangulate(const std::vector<std::vector<giPoint2>>& loops, const std::vector<giPoint2>& steiner,
+                              const Refine& refine = {});
     static const char* describe(Status status) noexcept;
 };
