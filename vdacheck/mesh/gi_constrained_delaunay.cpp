@@ -7,7 +7,6 @@
 namespace {
 
 using Status = giConstrainedDelaunay::Status;
-constexpr std::uint32_t none = giConstrainedDelaunay::none;
 
 // Position along a Hilbert curve over a 2^16 grid: inserting points in this order keeps each walk short.
 std::uint64_t hilbert_key(std::uint32_t x, std::uint32_t y) noexcept

@@ -5,6 +5,7 @@
 #include <vdacheck/eval/vda_circle_eval.h>
 #include <vdacheck/eval/vda_cons_eval.h>
 #include <vdacheck/eval/vda_curve_eval.h>
+#include <vdacheck/eval/vda_horner.h>
 #include <vdacheck/eval/vda_surf_eval.h>
 #include <vdacheck/eval/vda_vector_ops.h>
 #include <vdacheck/mesh/vda_cons_sampler.h>
@@ -25,15 +26,9 @@
 
 namespace {
 
-bool usable(const giPoint3& p)
-{
-    return !p.invalid() && std::isfinite(p.x()) && std::isfinite(p.y()) && std::isfinite(p.z());
-}
-
-bool usable(const giVector3& v)
-{
-    return !v.invalid() && std::isfinite(v.x()) && std::isfinite(v.y()) && std::isfinite(v.z());
-}
+// A point or vector with every coordinate finite and none the invalid-value sentinel or unset.
+bool usable(const giPoint3& p) { return vda_usable(p); }
+bool usable(const giVector3& v) { return vda_usable(giPoint3(v.x(), v.y(), v.z())); }
 
 // Appends a path's samples as polylines: a new run starts wherever a piece does not begin within the
 // tolerance of where the previous one ended.
@@ -56,11 +51,6 @@ void add_run(vdaDrawing& out, const std::vector<vdaPathPoint>& piece, double tol
         vda_add_vertex(out, from->point);
 }
 
-bool finite(const std::vector<float>& values)
-{
-    return std::all_of(values.begin(), values.end(), [](float v) { return std::isfinite(v); });
-}
-
 }  // namespace
 
 bool vdaDrawingMaker::draw(const vdaObject& entity, vdaDrawing& out) const
@@ -79,7 +69,7 @@ bool vdaDrawingMaker::draw(const vdaObject& entity, vdaDrawing& out) const
     else if (entity.is_type(vdaPoint::id) || entity.is_type(vdaPset::id) || entity.is_type(vdaMDI::id))
         drawn = draw_points(entity, out);
     // Geometry that overflows a float (or evaluation that overflowed) cannot be drawn.
-    return drawn && out.positions.size() >= 3 && finite(out.positions) && finite(out.vectors);
+    return drawn && out.positions.size() >= 3 && vda_finite(out.positions) && vda_finite(out.vectors);
 }
 
 bool vdaDrawingMaker::draw_surface(const vdaSurf& surf, vdaDrawing& out) const

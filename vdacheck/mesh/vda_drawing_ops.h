@@ -1,6 +1,9 @@
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <vector>
 
 #include <vdacheck/geometry/gi_point3.h>
 #include <vdacheck/mesh/vda_scene.h>
@@ -20,4 +23,10 @@ inline void vda_add_triangle(vdaDrawing& drawing, std::uint32_t a, std::uint32_t
     drawing.indices.push_back(a);
     drawing.indices.push_back(b);
     drawing.indices.push_back(c);
+}
+
+// True when no value overflowed a float (or was not a number to begin with).
+inline bool vda_finite(const std::vector<float>& values)
+{
+    return std::all_of(values.begin(), values.end(), [](float v) { return std::isfinite(v); });
 }

@@ -15,6 +15,7 @@
 #include <vdacheck/eval/vda_surf_eval.h>
 #include <vdacheck/eval/vda_vector_ops.h>
 #include <vdacheck/mesh/vda_bernstein.h>
+#include <vdacheck/mesh/vda_drawing_ops.h>
 #include <vdacheck/mesh/vda_drawing_maker.h>
 #include <vdacheck/mesh/vda_surface_bounds.h>
 #include <vdacheck/mesh/vda_tessellator.h>
@@ -180,7 +181,7 @@ bool map_triples(std::vector<float>& values, const Map& map)
         values[k + 1] = static_cast<float>(r.y());
         values[k + 2] = static_cast<float>(r.z());
     }
-    return std::all_of(values.begin(), values.end(), [](float v) { return std::isfinite(v); });
+    return vda_finite(values);
 }
 
 // A copy of `d` moved by the matrix; false when that overflows. A mirroring matrix reverses the triangles
@@ -198,140 +199,172 @@ bool transformed(const vdaDrawing& d, const vdaTlist& tlist, const giXform3& m, 
     return true;
 }
 
-std::size_t count_triangles(const std::vector<vdaDrawing>& drawings)
-{
-    std::size_t n = 0;
-    for (const vdaDrawing& d : drawings)
-        n += d.indices.size() / 3;
-    return n;
-}
-
 }  // namespace
 
 vdaScene vdaTessellator::tessellate(const vdaFile& file, const vdaTessellationOptions& options)
 {
-    std::vector<const vdaObject*> entities;
-    for (const vdaObject& e : file)
-        entities.push_back(&e);
-    const unsigned threads =
-        options.threads > 0 ? static_cast<unsigned>(options.threads) : std::max(1u, std::thread::hardware_concurrency());
-
-    // What the surfaces need before anything is drawn.
-    std::vector<const vdaSurf*> surfaces;
-    std::unordered_map<const vdaObject*, std::size_t> surface_index;
-    for (const vdaObject* e : entities)
-        if (const auto* surf = vda_cast<vdaSurf>(e)) {
-            surface_index.emplace(e, surfaces.size());
-            surfaces.push_back(surf);
-        }
-    std::vector<std::optional<vdaSurfaceBounds>> bounds(surfaces.size());
-    parallel_for(surfaces.size(), threads, [&](std::size_t i) {
-        if (const auto eval = vdaSurfEval::make(*surfaces[i]))
-            bounds[i].emplace(*eval);
-    });
-    auto bounds_of = [&](const vdaSurf& surf) -> const vdaSurfaceBounds* {
-        const auto it = surface_index.find(&surf);
-        return it == surface_index.end() || !bounds[it->second] ? nullptr : &*bounds[it->second];
-    };
-    std::unordered_set<const vdaObject*> trimmed;
-    std::vector<const vdaSurfaceBounds*> face_bounds;  // one per drawable face
-    for (const vdaObject* e : entities)
-        if (const auto* face = vda_cast<vdaFace>(e))
-            if (const auto* surf = vda_cast<vdaSurf>(face->basis_surface()())) {
-                trimmed.insert(surf);
-                if (const vdaSurfaceBounds* b = bounds_of(*surf))
-                    face_bounds.push_back(b);
-            }
-
-    const double diagonal = model_box(entities, bounds_of).diagonal();
-    double tolerance = options.chordal_tolerance > 0 ? options.chordal_tolerance
-                                                     : options.relative_tolerance * (diagonal > 0 ? diagonal : 1.0);
-    if (!(tolerance > 0) || !std::isfinite(tolerance))
-        tolerance = 1.0;
-
-    // Triangles the surfaces' grids would have: faces are counted as their whole surface.
-    auto estimate = [&](double tol, int stride) {
-        double n = 0;
-        for (std::size_t i = 0; i < surfaces.size(); ++i)
-            if (bounds[i] && !trimmed.count(surfaces[i]))
-                n += bounds[i]->triangles(tol, stride);
-        for (const vdaSurfaceBounds* b : face_bounds)
-            n += b->triangles(tol, stride);
-        return n;
-    };
-    // Coarser: a larger tolerance while the grids can still shrink (their triangles fall about as
-    // 1 / tolerance), then merged patches (a stride), then a larger tolerance for what is left (curves
-    // and face boundaries). False when nothing helps any more.
+    vdaTessellator t(file, options);
+    t.prepare();
     const double budget = static_cast<double>(std::max<std::size_t>(options.triangle_budget, 1));
-    const double target = 0.8 * budget;
-    int stride = 1;
-    auto coarsen = [&](double count, bool grids_only) {
-        if (estimate(tolerance, stride) > estimate(INFINITY, stride)) {
-            tolerance *= std::max(1.25, count / target);
-            return true;
-        }
-        if (estimate(INFINITY, 2 * stride) < estimate(INFINITY, stride)) {
-            stride *= 2;
-            return true;
-        }
-        if (grids_only || !(tolerance < 1e300))
-            return false;
-        tolerance *= std::max(1.25, count / target);
-        return true;
-    };
-    for (int round = 0; round < 64 && estimate(tolerance, stride) > target; ++round)
-        if (!coarsen(estimate(tolerance, stride), true))
+    for (int round = 0; round < 64 && t.estimate(t.tolerance_, t.stride_) > 0.8 * budget; ++round)
+        if (!t.coarsen(t.estimate(t.tolerance_, t.stride_), true))
             break;
-
-    std::vector<vdaDrawing> drawings(entities.size());
-    std::vector<char> drawn(entities.size());
     for (int round = 0;; ++round) {
-        const vdaDrawingMaker maker(bounds_of, [&](const vdaSurf& s) { return trimmed.count(&s) > 0; },
-                                    {tolerance, stride});
-        parallel_for(entities.size(), threads, [&](std::size_t i) {
-            vdaDrawing d;
-            drawn[i] = maker.draw(*entities[i], d);
-            if (drawn[i]) {
-                d.entity = std::string(entities[i]->name().view());
-                d.type = entities[i]->type().command_word();
-                d.line = entities[i]->line();
-            }
-            drawings[i] = std::move(d);
-        });
-        const double count = static_cast<double>(count_triangles(drawings));
-        if (count <= budget || round == 8 || !coarsen(count, false))
+        t.draw();
+        const double count = t.drawn_triangles();
+        if (count <= budget || round == 8 || !t.coarsen(count, false))
             break;
     }
+    return t.assemble();
+}
 
-    // The instances each TLIST makes, then the scene in file order with each TLIST's instances after it.
-    std::unordered_map<const vdaObject*, std::size_t> index_of;
-    std::vector<std::vector<vdaDrawing>> instances(entities.size());
-    std::size_t drawn_count = 0;
-    for (std::size_t i = 0; i < entities.size(); ++i) {
-        drawn_count += drawn[i] ? 1 : 0;
-        const auto* tlist = vda_cast<vdaTlist>(entities[i]);
+vdaTessellator::vdaTessellator(const vdaFile& file, const vdaTessellationOptions& options)
+    : options_(options),
+      threads_(options.threads > 0 ? static_cast<unsigned>(options.threads)
+                                   : std::max(1u, std::thread::hardware_concurrency()))
+{
+    for (const vdaObject& e : file)
+        entities_.push_back(&e);
+}
+
+void vdaTessellator::prepare()
+{
+    std::vector<const vdaSurf*> surfaces;
+    for (const vdaObject* e : entities_)
+        if (const auto* surf = vda_cast<vdaSurf>(e)) {
+            surface_.emplace(e, surfaces.size());
+            surfaces.push_back(surf);
+        }
+    bounds_.resize(surfaces.size());
+    parallel_for(surfaces.size(), threads_, [&](std::size_t i) {
+        if (const auto eval = vdaSurfEval::make(*surfaces[i]))
+            bounds_[i].emplace(*eval);
+    });
+    for (const vdaObject* e : entities_)
+        if (const auto* face = vda_cast<vdaFace>(e))
+            if (const auto* surf = vda_cast<vdaSurf>(face->basis_surface()()))
+                trimmed_.insert(surf);
+
+    copies_.assign(entities_.size(), 1);
+    std::unordered_map<const vdaObject*, std::size_t> position;
+    for (std::size_t i = 0; i < entities_.size(); ++i) {
+        const auto* tlist = vda_cast<vdaTlist>(entities_[i]);
         const auto* tmat = tlist ? vda_cast<vdaTmat>(tlist->transform()()) : nullptr;
         if (!tmat || !usable(tmat->matrix()))
             continue;
-        if (index_of.empty())
-            for (std::size_t k = 0; k < entities.size(); ++k)
-                index_of.emplace(entities[k], k);
-        for (const vdaObject* e : listed(*tlist)) {
-            const auto it = index_of.find(e);
-            vdaDrawing copy;
-            if (it != index_of.end() && drawn[it->second] &&
-                transformed(drawings[it->second], *tlist, tmat->matrix(), copy))
-                instances[i].push_back(std::move(copy));
+        if (position.empty())
+            for (std::size_t k = 0; k < entities_.size(); ++k)
+                position.emplace(entities_[k], k);
+        Instances& list = instances_.emplace_back(Instances{i, {}});
+        for (const vdaObject* e : listed(*tlist))
+            if (const auto it = position.find(e); it != position.end()) {
+                list.members.push_back(it->second);
+                ++copies_[it->second];
+            }
+    }
+
+    // The grids drawn: every SURF no FACE trims, and every FACE's surface.
+    for (std::size_t i = 0; i < entities_.size(); ++i) {
+        const vdaSurf* surf = vda_cast<vdaSurf>(entities_[i]);
+        if (surf && trimmed_.count(surf))
+            continue;
+        if (const auto* face = vda_cast<vdaFace>(entities_[i]))
+            surf = vda_cast<vdaSurf>(face->basis_surface()());
+        if (const vdaSurfaceBounds* b = surf ? bounds_of(*surf) : nullptr)
+            grids_.push_back({b, copies_[i]});
+    }
+
+    tolerance_ = options_.chordal_tolerance > 0 ? options_.chordal_tolerance : default_tolerance();
+    if (!(tolerance_ > 0) || !std::isfinite(tolerance_))
+        tolerance_ = 1.0;
+}
+
+double vdaTessellator::default_tolerance() const
+{
+    const double diagonal = model_box(entities_, [this](const vdaSurf& s) { return bounds_of(s); }).diagonal();
+    return options_.relative_tolerance * (diagonal > 0 ? diagonal : 1.0);
+}
+
+const vdaSurfaceBounds* vdaTessellator::bounds_of(const vdaSurf& surf) const
+{
+    const auto it = surface_.find(&surf);
+    return it == surface_.end() || !bounds_[it->second] ? nullptr : &*bounds_[it->second];
+}
+
+double vdaTessellator::estimate(double tolerance, int stride) const
+{
+    double n = 0;
+    for (const Grid& g : grids_)
+        n += g.copies * g.bounds->triangles(tolerance, stride);
+    return n;
+}
+
+bool vdaTessellator::coarsen(double count, bool grids_only)
+{
+    const double target = 0.8 * static_cast<double>(std::max<std::size_t>(options_.triangle_budget, 1));
+    if (estimate(tolerance_, stride_) > estimate(INFINITY, stride_)) {
+        tolerance_ *= std::max(1.25, count / target);
+        return true;
+    }
+    if (estimate(INFINITY, 2 * stride_) < estimate(INFINITY, stride_)) {
+        stride_ *= 2;
+        return true;
+    }
+    if (grids_only || !(tolerance_ < 1e300))
+        return false;
+    tolerance_ *= std::max(1.25, count / target);
+    return true;
+}
+
+void vdaTessellator::draw()
+{
+    const vdaDrawingMaker maker([this](const vdaSurf& s) { return bounds_of(s); },
+                                [this](const vdaSurf& s) { return trimmed_.count(&s) > 0; }, {tolerance_, stride_});
+    drawings_.assign(entities_.size(), {});
+    drawn_.assign(entities_.size(), 0);
+    parallel_for(entities_.size(), threads_, [&](std::size_t i) {
+        vdaDrawing& d = drawings_[i];
+        drawn_[i] = maker.draw(*entities_[i], d);
+        if (drawn_[i]) {
+            d.entity = std::string(entities_[i]->name().view());
+            d.type = entities_[i]->type().command_word();
+            d.line = entities_[i]->line();
+        } else {
+            d = {};
         }
-        drawn_count += instances[i].size();
+    });
+}
+
+double vdaTessellator::drawn_triangles() const
+{
+    double n = 0;
+    for (std::size_t i = 0; i < entities_.size(); ++i)
+        n += copies_[i] * static_cast<double>(drawings_[i].indices.size() / 3);
+    return n;
+}
+
+vdaScene vdaTessellator::assemble()
+{
+    // The instances each TLIST makes, then the scene in file order with each TLIST's instances after it.
+    std::vector<std::vector<vdaDrawing>> moved(entities_.size());
+    std::size_t count = 0;
+    for (const Instances& list : instances_) {
+        const auto& tlist = static_cast<const vdaTlist&>(*entities_[list.tlist]);
+        const giXform3& matrix = vda_cast<vdaTmat>(tlist.transform()())->matrix();
+        for (const std::size_t m : list.members) {
+            vdaDrawing copy;
+            if (drawn_[m] && transformed(drawings_[m], tlist, matrix, copy))
+                moved[list.tlist].push_back(std::move(copy));
+        }
+        count += moved[list.tlist].size();
     }
     vdaScene scene;
-    scene.chordal_tolerance = tolerance;
-    scene.drawings.reserve(drawn_count);
-    for (std::size_t i = 0; i < entities.size(); ++i) {
-        if (drawn[i])
-            scene.drawings.push_back(std::move(drawings[i]));
-        for (vdaDrawing& d : instances[i])
+    scene.chordal_tolerance = tolerance_;
+    scene.drawings.reserve(count + static_cast<std::size_t>(std::count(drawn_.begin(), drawn_.end(), 1)));
+    for (std::size_t i = 0; i < entities_.size(); ++i) {
+        if (drawn_[i])
+            scene.drawings.push_back(std::move(drawings_[i]));
+        for (vdaDrawing& d : moved[i])
             scene.drawings.push_back(std::move(d));
     }
 
