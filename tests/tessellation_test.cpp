@@ -217,19 +217,24 @@ TEST(vdaTessellator, ChordalToleranceHoldsAtTriangleCentres)
 TEST(vdaTessellator, TriangleBudgetCoarsensTheWholeScene)
 {
     vdaFile file;
+    std::vector<utString> names;
     for (int k = 0; k < 10; ++k) {
         const char name[] = {'S', char('0' + k), 0};
-        graph(file, name, 4, 4, 100, 100, {0.01 * (k + 1), 0.02, 0});
+        names.push_back(graph(file, name, 4, 4, 100, 100, {0.01 * (k + 1), 0.02, 0}).name());
     }
+    // Each surface is drawn twice: instances count against the budget too.
+    file.create<vdaGroup>("G1", names);
+    file.create<vdaTmat>("TM1", giXform3({1, 0, 0, 0, 1, 0, 0, 0, 1}, {0, 0, 50}));
+    file.create<vdaTlist>("TL1", "TM1", std::vector<utString>{"G1"});
     vdaTessellationOptions options;
     options.threads = 2;
     const vdaScene fine = vdaTessellator::tessellate(file, options);
-    for (const std::size_t budget : {std::size_t(2000), std::size_t(500), std::size_t(20)}) {
+    for (const std::size_t budget : {std::size_t(2000), std::size_t(500), std::size_t(40)}) {
         options.triangle_budget = budget;
         const vdaScene coarse = vdaTessellator::tessellate(file, options);
         EXPECT_LE(coarse.triangles, budget);
         EXPECT_GT(coarse.triangles, 0u);
-        EXPECT_EQ(coarse.drawings.size(), 10u) << "coarser, never dropped";
+        EXPECT_EQ(coarse.drawings.size(), 20u) << "coarser, never dropped";
         if (budget < fine.triangles) {
             EXPECT_GT(coarse.chordal_tolerance, fine.chordal_tolerance);
         }
