@@ -72,36 +72,36 @@ bool vdaDrawingMaker::draw(const vdaObject& entity, vdaDrawing& out) const
     return drawn && out.positions.size() >= 3 && vda_finite(out.positions) && vda_finite(out.vectors);
 }
 
+std::optional<vdaDrawingMaker::SurfaceGrid> vdaDrawingMaker::surface_grid(const vdaObject* entity) const
+{
+    const vdaSurf* surf = vda_cast<vdaSurf>(entity);
+    const vdaSurfaceBounds* bounds = surf ? bounds_(*surf) : nullptr;
+    const auto eval = bounds ? vdaSurfEval::make(*surf) : vdaEvalResult<vdaSurfEval>::refused("no surface");
+    if (!eval)
+        return std::nullopt;
+    return SurfaceGrid{*eval, vdaSurfaceGrid(*eval, *bounds, settings_.tolerance, settings_.stride)};
+}
+
 bool vdaDrawingMaker::draw_surface(const vdaSurf& surf, vdaDrawing& out) const
 {
-    if (trimmed_(surf))
-        return false;
-    const vdaSurfaceBounds* bounds = bounds_(surf);
-    const auto eval = vdaSurfEval::make(surf);
-    if (!bounds || !eval)
+    const auto s = trimmed_(surf) ? std::nullopt : surface_grid(&surf);
+    if (!s)
         return false;
     out.shape = vdaDrawing::Shape::triangles;
-    const vdaSurfaceGrid grid(*eval, *bounds, settings_.tolerance, settings_.stride);
-    vdaSurfaceMesher::mesh(*eval, grid, settings_.tolerance, out);
+    vdaSurfaceMesher::mesh(s->eval, s->grid, settings_.tolerance, out);
     return true;
 }
 
 bool vdaDrawingMaker::draw_face(const vdaObject& entity, vdaDrawing& out) const
 {
     const auto& face = static_cast<const vdaFace&>(entity);
-    const vdaSurf* surf = vda_cast<vdaSurf>(face.basis_surface()());
-    const vdaSurfaceBounds* bounds = surf ? bounds_(*surf) : nullptr;
-    if (!bounds)
-        return false;
-    const auto eval = vdaSurfEval::make(*surf);
-    if (!eval)
+    const auto s = surface_grid(face.basis_surface()());
+    if (!s)
         return false;
     out.shape = vdaDrawing::Shape::triangles;
-    const vdaSurfaceGrid grid(*eval, *bounds, settings_.tolerance, settings_.stride);
-    const vdaFaceMesher mesher(*eval, grid, settings_.tolerance);
-    if (mesher.mesh(face, out)) {
+    if (vdaFaceMesher(s->eval, s->grid, settings_.tolerance).mesh(face, out)) {
         out.untrimmed = true;
-        vdaSurfaceMesher::mesh(*eval, grid, settings_.tolerance, out);
+        vdaSurfaceMesher::mesh(s->eval, s->grid, settings_.tolerance, out);
     }
     return true;
 }
@@ -109,17 +109,12 @@ bool vdaDrawingMaker::draw_face(const vdaObject& entity, vdaDrawing& out) const
 bool vdaDrawingMaker::draw_cons(const vdaObject& entity, vdaDrawing& out) const
 {
     const auto& cons = static_cast<const vdaCons&>(entity);
-    const vdaSurf* surf = vda_cast<vdaSurf>(cons.basis_surface()());
-    const vdaSurfaceBounds* bounds = surf ? bounds_(*surf) : nullptr;
-    if (!bounds)
-        return false;
-    const auto surf_eval = vdaSurfEval::make(*surf);
+    const auto s = surface_grid(cons.basis_surface()());
     const auto eval = vdaConsEval::make(cons);
-    if (!surf_eval || !eval)
+    if (!s || !eval)
         return false;
     out.shape = vdaDrawing::Shape::lines;
-    const vdaSurfaceGrid grid(*surf_eval, *bounds, settings_.tolerance, settings_.stride);
-    const vdaConsSampler sampler(*surf_eval, grid, settings_.tolerance);
+    const vdaConsSampler sampler(s->eval, s->grid, settings_.tolerance);
     std::vector<vdaPathPoint> piece;
     for (int i = 0; i < eval->num_segments(); ++i) {
         piece.clear();

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
+#include <vdacheck/eval/vda_surf_eval.h>
+#include <vdacheck/mesh/vda_surface_grid.h>
 #include <vdacheck/model/vda_export.h>
 
 class vdaObject;
@@ -34,6 +37,13 @@ public:
     bool draw(const vdaObject& entity, vdaDrawing& out) const;
 
 private:
+    struct SurfaceGrid {
+        vdaSurfEval eval;
+        vdaSurfaceGrid grid;
+    };
+    // The evaluator and grid of the surface `entity` is, at the maker's tolerance; nothing when it is no
+    // surface or cannot be evaluated.
+    std::optional<SurfaceGrid> surface_grid(const vdaObject* entity) const;
     bool draw_surface(const vdaSurf& surf, vdaDrawing& out) const;
     bool draw_face(const vdaObject& entity, vdaDrawing& out) const;
     bool draw_cons(const vdaObject& entity, vdaDrawing& out) const;
