@@ -5,7 +5,8 @@
 // How finely vdaTessellator draws a model.
 struct vdaTessellationOptions {
     // Largest distance between a drawn triangle or polyline and the geometry it stands for, in model
-    // units; 0: relative_tolerance times the diagonal of the model's bounding box.
+    // units; 0: relative_tolerance times the diagonal of the model's bounding box. Never finer than a
+    // millionth of that diagonal.
     double chordal_tolerance = 0.0;
     double relative_tolerance = 0.001;
     // At most this many triangles in the whole scene: the tolerance is raised until the model fits.

@@ -274,15 +274,13 @@ void vdaTessellator::prepare()
             grids_.push_back({b, copies_[i]});
     }
 
-    tolerance_ = options_.chordal_tolerance > 0 ? options_.chordal_tolerance : default_tolerance();
-    if (!(tolerance_ > 0) || !std::isfinite(tolerance_))
-        tolerance_ = 1.0;
-}
-
-double vdaTessellator::default_tolerance() const
-{
-    const double diagonal = model_box(entities_, [this](const vdaSurf& s) { return bounds_of(s); }).diagonal();
-    return options_.relative_tolerance * (diagonal > 0 ? diagonal : 1.0);
+    // A tolerance finer than a millionth of the model says more than a drawing can show, and would
+    // sample curves (which the triangle budget does not bound) without end.
+    double diagonal = model_box(entities_, [this](const vdaSurf& s) { return bounds_of(s); }).diagonal();
+    diagonal = diagonal > 0 && std::isfinite(diagonal) ? diagonal : 1.0;
+    const double requested = options_.chordal_tolerance > 0 ? options_.chordal_tolerance
+                                                            : options_.relative_tolerance * diagonal;
+    tolerance_ = std::isfinite(requested) ? std::max(requested, 1e-6 * diagonal) : diagonal;
 }
 
 const vdaSurfaceBounds* vdaTessellator::bounds_of(const vdaSurf& surf) const

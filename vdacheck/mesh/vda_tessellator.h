@@ -33,7 +33,6 @@ private:
     vdaTessellator(const vdaFile& file, const vdaTessellationOptions& options);
 
     void prepare();
-    double default_tolerance() const;
     // Triangles the surfaces' grids would have, each as often as it is drawn (faces as their whole surface).
     double estimate(double tolerance, int stride) const;
     // Coarser: a larger tolerance while the grids can still shrink (their triangles fall about as
