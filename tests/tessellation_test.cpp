@@ -174,9 +174,15 @@ TEST(vdaTessellator, SeamsShareTheirVerticesWhereTheSurfaceJoinsAndOpenWhereItDo
             EXPECT_EQ(d.positions.size() / 3, ns * nt) << gap << ": one vertex per grid point";
             EXPECT_EQ(open_edges(d), border) << gap << ": no crack, only the outer border";
         } else {
-            // Patch (1, 0) stands apart along its left, right and upper seams.
-            EXPECT_GT(d.positions.size() / 3, ns * nt) << "seam points of the lifted patch are its own";
-            EXPECT_GT(open_edges(d), border) << "the crack shows";
+            // Patch (1, 0) stands apart: each point of its left, right and upper seams is a vertex of its
+            // own beside the one its neighbours share.
+            std::size_t row0 = 0, column1 = 0;
+            for (std::size_t b = 0; b + 1 < nt; ++b)
+                row0 += grid.row_of_step(int(b)) == 0;
+            for (std::size_t a = 0; a + 1 < ns; ++a)
+                column1 += grid.column_of_step(int(a)) == 1;
+            EXPECT_EQ(d.positions.size() / 3, ns * nt + 2 * (row0 + 1) + (column1 + 1) - 2);
+            EXPECT_EQ(open_edges(d), border + 2 * (2 * row0 + column1)) << "the crack shows on both sides";
         }
         EXPECT_LE(deviation(d, q).vertex, 1e-4 + gap) << "every vertex lies on its patch";
     }
