@@ -17,6 +17,8 @@
 namespace {
 
 using R = vdcQualityRule;
+// A deviation this small (mm) is rounding noise: no digits worth refining.
+constexpr double negligible = 1e-9;
 
 // The largest order of the surface's patches: with the cons's order it sets how densely to sample.
 int max_surface_order(const vdaSurfEval& surf) noexcept
@@ -34,11 +36,11 @@ struct ConsPeak {
     vdcPeak peak;
 };
 template <class F>
-ConsPeak maximise_over_segments(const vdaConsEval& cons, int samples, F&& f)
+ConsPeak maximise_over_segments(const vdaConsEval& cons, int samples, double noise, F&& f)
 {
     ConsPeak best;
     for (int i = 0; i < cons.num_segments(); ++i) {
-        const vdcPeak p = vdc_maximise([&](double u) { return f(i, u); }, 0.0, 1.0, samples);
+        const vdcPeak p = vdc_maximise([&](double u) { return f(i, u); }, 0.0, 1.0, samples, noise);
         if (i == 0 || p.value > best.peak.value)
             best = {i, p};
     }
@@ -78,7 +80,7 @@ void vdcConsQuality::measure(const vdaCons& cons) const
     int cons_order = 2;
     for (int i = 0; i < n; ++i)
         cons_order = std::max(cons_order, c.segment(i).order());
-    const int samples = std::clamp(2 * cons_order * max_surface_order(s), 8, 64);
+    const int samples = std::clamp(cons_order * max_surface_order(s) + 4, 8, 64);
     auto location = [&](int i, double w) {
         const vdaConsSample uv = c.sample(w, 1, inside(c.local_parameter(i, w)));
         return vdcQualityLocation::at({i}, {w, uv.point.x(), uv.point.y()}, s.sample_along(uv, 0).point);
@@ -95,7 +97,7 @@ void vdcConsQuality::measure(const vdaCons& cons) const
     if (out_.on(R::cons_outside_domain)) {
         // How far (s, t) lies beyond the domain, as a fraction of the domain's width; negative inside.
         const double s0 = s.u_start(), s1 = s.u_end(), t0 = s.v_start(), t1 = s.v_end();
-        const ConsPeak beyond = maximise_over_segments(c, 4 * cons_order, [&](int i, double u) {
+        const ConsPeak beyond = maximise_over_segments(c, 4 * cons_order, -1.0, [&](int i, double u) {
             const giPoint2 p = c.segment_point(i, u);
             return std::max(std::max(s0 - p.x(), p.x() - s1) / (s1 - s0), std::max(t0 - p.y(), p.y() - t1) / (t1 - t0));
         });
@@ -122,7 +124,7 @@ void vdcConsQuality::measure(const vdaCons& cons) const
         return;
     }
     const bool forward = c.curve_parameter_rate() > 0.0;
-    const ConsPeak worst = maximise_over_segments(c, samples, [&](int i, double u) {
+    const ConsPeak worst = maximise_over_segments(c, samples, negligible, [&](int i, double u) {
         const vdaConsSample uv = c.segment_sample(i, u, 1);
         const double w = c.global_parameter(i, u);
         // On a breakpoint of the curve, its segment on the same side as the cons's segment.

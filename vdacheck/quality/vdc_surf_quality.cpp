@@ -18,6 +18,8 @@ namespace {
 
 using R = vdcQualityRule;
 constexpr double nan_d = std::numeric_limits<double>::quiet_NaN();
+// Gaps (mm) and angles (degrees) this small are rounding noise: no digits worth refining.
+constexpr double negligible = 1e-9;
 
 // |dS/du x dS/dv|: zero where the normal is undefined.
 double normal_length(const vdaSurfSample& p) noexcept { return vda_norm(p.d_u.cross(p.d_v)); }
@@ -138,7 +140,7 @@ void vdcSurfQuality::measure_seam(const vdaSurfEval& surf, int i, int j, int dir
                 const auto [p, q] = sides(x, 0);
                 return vda_distance(p.point, q.point);
             },
-            0.0, 1.0, samples);
+            0.0, 1.0, samples, negligible);
         out_.measured(R::surf_patch_gap, gap.value, location(gap.x));
     }
     if (out_.on(R::surf_patch_kink)) {
@@ -152,7 +154,7 @@ void vdcSurfQuality::measure_seam(const vdaSurfEval& surf, int i, int j, int dir
                     return nan_d;
                 return vda_angle_deg(np, nq);
             },
-            0.0, 1.0, samples);
+            0.0, 1.0, samples, negligible);
         out_.measured(R::surf_patch_kink, kink.value, location(kink.x));
     }
 }

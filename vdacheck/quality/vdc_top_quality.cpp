@@ -20,6 +20,8 @@ namespace {
 
 using R = vdcQualityRule;
 constexpr double nan_d = std::numeric_limits<double>::quiet_NaN();
+// Distances (mm) and angles (degrees) this small are rounding noise: no digits worth refining.
+constexpr double negligible = 1e-9;
 
 // A point of a chain: its piece and the piece's parameter x.
 struct ChainPoint {
@@ -79,10 +81,13 @@ public:
         const double x0 = vertex(best).x, x1 = vertex(best + 1).x;
         const double lo = bracket(best).first, hi = bracket(best + 1).second;
         const double start = x0 + best_t * (x1 - x0);
-        const vdcPeak closest =
-            vdc_refine_max([&](double x) { return -vda_distance(p, chain_.point(k, x)); }, lo, hi, start,
-                           -vda_distance(p, chain_.point(k, start)));
-        return {{k, closest.x}, -closest.value};
+        // The squared distance is smooth where the distance itself has a kink (at 0): Brent's parabolas fit.
+        auto squared = [&](double x) {
+            const giVector3 d = p - chain_.point(k, x);
+            return -d.dot(d);
+        };
+        const vdcPeak closest = vdc_refine_max(squared, lo, hi, start, squared(start));
+        return {{k, closest.x}, std::sqrt(-closest.value)};
     }
 
 private:
@@ -114,13 +119,13 @@ double normal_angle(const giVector3& a, const giVector3& b) noexcept
 }
 
 // The largest value of f(piece, x) over a chain: at the polyline's vertices, then refined on the piece
-// between the neighbouring vertices of the best one.
+// between the neighbouring vertices of the best one, unless that is negligible.
 struct ChainPeak {
     ChainPoint at;
     double value = nan_d;
 };
 template <class F>
-ChainPeak maximise_along(const ChainPolyline& line, F&& f)
+ChainPeak maximise_along(const ChainPolyline& line, double noise, F&& f)
 {
     int best = -1;
     double best_value = -std::numeric_limits<double>::infinity();
@@ -133,6 +138,8 @@ ChainPeak maximise_along(const ChainPolyline& line, F&& f)
     }
     if (best < 0)
         return {};
+    if (best_value <= noise)
+        return {line.vertex(best), best_value};
     const int k = line.vertex(best).piece;
     const auto [lo, hi] = line.bracket(best);
     const vdcPeak p = vdc_refine_max([&](double x) { return f(k, x); }, lo, hi, line.vertex(best).x, best_value);
@@ -209,7 +216,7 @@ void vdcTopQuality::measure_pair(int pair, const vdcPieceChain& first, const vdc
             const ChainPolyline& from = lines[side];
             const ChainPolyline& to = lines[1 - side];
             const ChainPeak p = maximise_along(
-                from, [&](int k, double x) { return to.nearest(from.chain().point(k, x)).second; });
+                from, negligible, [&](int k, double x) { return to.nearest(from.chain().point(k, x)).second; });
             if (side == 0 || p.value > worst.value) {
                 worst = p;
                 worst_side = side;
@@ -219,7 +226,7 @@ void vdcTopQuality::measure_pair(int pair, const vdcPieceChain& first, const vdc
     }
 
     if (tangent && out_.on(R::top_continuity)) {
-        const ChainPeak kink = maximise_along(lines[0], [&](int k, double x) {
+        const ChainPeak kink = maximise_along(lines[0], negligible, [&](int k, double x) {
             const ChainPoint other = lines[1].nearest(first.point(k, x)).first;
             return normal_angle(first.normal(k, x), second.normal(other.piece, other.x));
         });
