@@ -1,7 +1,7 @@
 #pragma once
 
-// Everything a host needs: the model library (utilities, geometry, entities) and the checker
-// (checker, logs, entity checks, repair).
+// Everything a host needs: the model library (utilities, geometry, entities, evaluation) and the checker
+// (checker, logs, entity checks, repair, geometric quality).
 
 #include <vdacheck/util/co_ordered_map.h>
 #include <vdacheck/util/ut_math.h>
@@ -16,6 +16,11 @@
 #include <vdacheck/geometry/gi_xform3.h>
 
 #include <vdacheck/io/vda_read_error.h>
+
+#include <vdacheck/eval/vda_circle_eval.h>
+#include <vdacheck/eval/vda_cons_eval.h>
+#include <vdacheck/eval/vda_curve_eval.h>
+#include <vdacheck/eval/vda_surf_eval.h>
 
 #include <vdacheck/model/type_info.h>
 #include <vdacheck/model/vda_begin_set.h>
@@ -72,3 +77,5 @@
 #include <vdacheck/repair/vdc_parameter_repairs.h>
 #include <vdacheck/repair/vdc_reference_repairs.h>
 #include <vdacheck/repair/vdc_traveller.h>
+
+#include <vdacheck/quality/vdc_quality_check.h>
