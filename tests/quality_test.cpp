@@ -6,6 +6,7 @@
 #include <vdacheck/quality/vdc_quality_numerics.h>
 
 #include "vda_test_support.h"
+#include <synthetic_model.h>
 
 #include "quality_support.h"
 
@@ -383,6 +384,40 @@ TEST(QualityRun, SkipsWhatCannotBeEvaluatedWithTheReason)
     // The good cons N is measured whole; NC still gets its domain and joints measured.
     EXPECT_EQ(report.rule(R::cons_curve_deviation).items, 1u);
     EXPECT_EQ(report.rule(R::cons_outside_domain).items, 2u);
+}
+
+// The synthetic model's geometry holds together where it is meant to, and its geometric faults are
+// measured at the size they were made.
+TEST(QualitySynthetic, CoherentPartsWithTheirPlantedFaults)
+{
+    const auto file = vdaFile::read(vda_synthetic_model(std::size_t{4} << 20), "synthetic.vda");
+    const vdcQualityReport report = qt::run(*file, {}, 0);
+    for (R clean : {R::curve_segment_gap, R::curve_segment_kink, R::surf_patch_kink, R::top_edge_gap,
+                    R::cons_outside_domain, R::face_loop_self_intersection}) {
+        EXPECT_GT(report.rule(clean).items, 0u) << vdc_quality_rule_info(clean).id;
+        EXPECT_EQ(report.rule(clean).findings, 0u) << vdc_quality_rule_info(clean).id;
+        EXPECT_LT(report.rule(clean).worst->value, 1e-6) << vdc_quality_rule_info(clean).id;
+    }
+    std::set<R> found;
+    for (const vdcQualityFinding& f : report.findings) {
+        found.insert(f.rule);
+        SCOPED_TRACE(std::string(f.entity.view()) + " " + f.id());
+        switch (f.rule) {
+        case R::cons_curve_deviation:  // a space curve 0.1 off, or a cons through a patch lifted 0.05
+            EXPECT_TRUE(std::fabs(f.value - 0.1) < 1e-9 || std::fabs(f.value - 0.05) < 1e-9) << f.value;
+            break;
+        case R::surf_patch_gap: EXPECT_NEAR(f.value, 0.05, 1e-9); break;
+        case R::top_continuity: EXPECT_NEAR(f.value, 0.5, 0.1); break;
+        case R::face_loop_gap: EXPECT_GE(f.value, 0.1); break;
+        case R::curve_tiny_segment:
+        case R::surf_degenerate_edge:
+        case R::surf_undefined_normal: EXPECT_LT(f.value, 1e-9); break;  // the collapsed top edges
+        default: ADD_FAILURE() << "unplanted"; break;
+        }
+    }
+    EXPECT_EQ(found.size(), 7u);
+    for (R rule : found)
+        EXPECT_LT(report.rule(rule).findings, report.rule(rule).items / 5) << vdc_quality_rule_info(rule).id;
 }
 
 TEST(QualityRules, IdsAreUniqueAndFoundAgain)
