@@ -18,6 +18,11 @@ using qt::deg;
 using qt::Expected;
 using qt::line;
 
+std::unique_ptr<vdaFile> load_sample(const char* name)
+{
+    return vdatest::read(vdatest::slurp(vdatest::sample_path(name)));
+}
+
 // Three segments: a 0.05 gap and a 5 degree kink after the first; the third is 0.01 long, eased in and out
 // (its speed varies, its tangent vanishes at both ends). Its twin joins straight on.
 TEST(CurveQuality, GapKinkAndTinySegmentWhereTheyAre)
@@ -214,7 +219,7 @@ TEST(TopQuality, EdgeGapAndContinuityWhereTheyAre)
 // The DIN surface example as transcribed lost eight minus signs: its seam opens by 8.87 mm at the end t = 1.
 TEST(QualitySamples, SurfaceSeamThatOpens)
 {
-    const auto file = vdaFile::load(vdatest::sample_path("OpenVDAFS__SURF_FLAE0001.vda"));
+    const auto file = load_sample("OpenVDAFS__SURF_FLAE0001.vda");
     const vdcQualityReport report = qt::run(*file);
     const std::vector<vdcQualityFinding> gaps = qt::findings(report, R::surf_patch_gap);
     ASSERT_EQ(gaps.size(), 1u);
@@ -233,7 +238,7 @@ TEST(QualitySamples, SurfaceSeamThatOpens)
 // worst value shows how close they came.
 TEST(QualitySamples, ExportedConsStayOnTheirSurface)
 {
-    const auto file = vdaFile::load(vdatest::sample_path("OpenVDAFS__FC267.vda"));
+    const auto file = load_sample("OpenVDAFS__FC267.vda");
     const vdcQualityReport report = qt::run(*file);
     EXPECT_TRUE(report.findings.empty());
     EXPECT_TRUE(report.skipped.empty());
@@ -298,7 +303,7 @@ TEST(QualityRun, SameReportWhateverTheThreads)
 // Findings in file order, then rule order, then location order; the model read is left as it was.
 TEST(QualityRun, OrderOfFindingsAndAModelLeftAlone)
 {
-    const auto file = vdaFile::load(vdatest::sample_path("OpenVDAFS__CURVE_SP1.vda"));
+    const auto file = load_sample("OpenVDAFS__CURVE_SP1.vda");
     const std::string before = vdatest::written(*file);
     const vdcQualityReport report = qt::run(*file);
     EXPECT_EQ(vdatest::written(*file), before);
@@ -325,7 +330,7 @@ TEST(QualityRun, OrderOfFindingsAndAModelLeftAlone)
 // A profile turns rules off and moves tolerances; the worst value is measured whatever the tolerance.
 TEST(QualityRun, ProfileRulesAndTolerances)
 {
-    const auto file = vdaFile::load(vdatest::sample_path("OpenVDAFS__SURF_FLAE0001.vda"));
+    const auto file = load_sample("OpenVDAFS__SURF_FLAE0001.vda");
     vdcQualityProfile profile;
     profile.set_tolerance(R::surf_patch_gap, 10.0);
     profile.set_enabled(R::surf_patch_kink, false);
@@ -390,7 +395,7 @@ TEST(QualityRun, SkipsWhatCannotBeEvaluatedWithTheReason)
 // measured at the size they were made.
 TEST(QualitySynthetic, CoherentPartsWithTheirPlantedFaults)
 {
-    const auto file = vdaFile::read(vda_synthetic_model(std::size_t{4} << 20), "synthetic.vda");
+    const auto file = vdatest::read(vda_synthetic_model(std::size_t{4} << 20));
     const vdcQualityReport report = qt::run(*file, {}, 0);
     for (R clean : {R::curve_segment_gap, R::curve_segment_kink, R::surf_patch_kink, R::top_edge_gap,
                     R::cons_outside_domain, R::face_loop_self_intersection}) {
