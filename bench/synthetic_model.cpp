@@ -99,20 +99,6 @@ Poly1 power(double c0, double c1, int p)
     return out;
 }
 
-// f(a0 + a1 u, b0 + b1 u): f restricted to a straight line of its plane. f has total degree at most 3.
-Poly1 along(const Poly2& f, double a0, double a1, double b0, double b1)
-{
-    Poly1 out{};
-    for (int p = 0; p < 4; ++p)
-        for (int q = 0; p + q < 4; ++q) {
-            const Poly1 pa = power(a0, a1, p), pb = power(b0, b1, q);
-            for (int i = 0; i <= p; ++i)
-                for (int j = 0; j <= q; ++j)
-                    out[i + j] += f[p][q] * pa[i] * pb[j];
-        }
-    return out;
-}
-
 // f(alpha + beta u, gamma + delta v) as a polynomial in u and v.
 Poly2 substitute(const Poly2& f, double alpha, double beta, double gamma, double delta)
 {
@@ -124,6 +110,18 @@ Poly2 substitute(const Poly2& f, double alpha, double beta, double gamma, double
                 for (int l = 0; l <= q; ++l)
                     out[k][l] += f[p][q] * pa[k] * pb[l];
         }
+    return out;
+}
+
+// f(a0 + a1 u, b0 + b1 u): f restricted to a straight line of its plane (total degree at most 3), the
+// terms u^k v^l of the substitution gathered where v = u.
+Poly1 along(const Poly2& f, double a0, double a1, double b0, double b1)
+{
+    const Poly2 g = substitute(f, a0, a1, b0, b1);
+    Poly1 out{};
+    for (int k = 0; k < 4; ++k)
+        for (int l = 0; k + l < 4; ++l)
+            out[k + l] += g[k][l];
     return out;
 }
 

@@ -64,14 +64,10 @@ void vdcConsQuality::measure(const vdaCons& cons) const
         return;
     }
     std::string why;
-    const vdaSurf* surf = vdc_referenced<vdaSurf>(cons.basis_surface(), cons.basis_surface_name(), "surface", why);
-    if (!surf) {
-        out_.skipped(vdc_join({"not evaluated: ", why}));
-        return;
-    }
-    const auto surface = vdaSurfEval::make(*surf);
+    const auto surface =
+        vdc_evaluator_of<vdaSurf, vdaSurfEval>(cons.basis_surface(), cons.basis_surface_name(), "surface", why);
     if (!surface) {
-        out_.skipped(vdc_join({"not evaluated: ", vdc_not_evaluable("surface", surf->name(), surface.why_not())}));
+        out_.skipped(vdc_join({"not evaluated: ", why}));
         return;
     }
     const vdaConsEval& c = *eval;
@@ -106,21 +102,14 @@ void vdcConsQuality::measure(const vdaCons& cons) const
 
     if (!deviation)
         return;
-    const vdaCurve* curve = vdc_referenced<vdaCurve>(cons.curve_3d(), cons.curve_3d_name(), "curve", why);
-    if (!curve) {
-        out_.skipped(vdc_join({"deviation from its curve not measured: ", why}));
-        return;
-    }
-    const auto space = vdaCurveEval::make(*curve);
-    if (!space) {
-        out_.skipped(vdc_join({"deviation from its curve not measured: ",
-                               vdc_not_evaluable("curve", curve->name(), space.why_not())}));
-        return;
-    }
+    auto space = vdc_evaluator_of<vdaCurve, vdaCurveEval>(cons.curve_3d(), cons.curve_3d_name(), "curve", why);
     const auto within = [&](double x) { return x >= space->start() && x <= space->end(); };
-    if (!within(c.curve_start()) || !within(c.curve_end())) {
-        out_.skipped(vdc_join({"deviation from its curve not measured: the range of curve ", curve->name().view(),
-                               " used lies beyond the curve"}));
+    if (space && (!within(c.curve_start()) || !within(c.curve_end()))) {
+        why = vdc_join({"the range of curve ", cons.curve_3d_name().view(), " used lies beyond the curve"});
+        space.reset();
+    }
+    if (!space) {
+        out_.skipped(vdc_join({"deviation from its curve not measured: ", why}));
         return;
     }
     const bool forward = c.curve_parameter_rate() > 0.0;

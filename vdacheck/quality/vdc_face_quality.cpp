@@ -128,14 +128,10 @@ void vdcFaceQuality::measure(const vdaFace& face) const
     if (!out_.on(R::face_loop_gap) && !out_.on(R::face_loop_orientation) && !out_.on(R::face_loop_self_intersection))
         return;
     std::string why;
-    const vdaSurf* surf = vdc_referenced<vdaSurf>(face.basis_surface(), face.basis_surface_name(), "surface", why);
-    if (!surf) {
-        out_.skipped(vdc_join({"not evaluated: ", why}));
-        return;
-    }
-    const auto surface = vdaSurfEval::make(*surf);
+    const auto surface =
+        vdc_evaluator_of<vdaSurf, vdaSurfEval>(face.basis_surface(), face.basis_surface_name(), "surface", why);
     if (!surface) {
-        out_.skipped(vdc_join({"not evaluated: ", vdc_not_evaluable("surface", surf->name(), surface.why_not())}));
+        out_.skipped(vdc_join({"not evaluated: ", why}));
         return;
     }
     std::vector<vdcPieceChain> loops;

@@ -9,19 +9,15 @@
 
 bool vdcPieceChain::add(const vdaTrimmedCurve& piece, std::string& why)
 {
-    const vdaCons* cons = vdc_referenced<vdaCons>(piece.basis_curve(), piece.basis_curve_name(), "cons", why);
-    if (!cons)
+    const auto eval =
+        vdc_evaluator_of<vdaCons, vdaConsEval>(piece.basis_curve(), piece.basis_curve_name(), "cons", why);
+    if (!eval)
         return false;
-    const auto eval = vdaConsEval::make(*cons);
-    if (!eval) {
-        why = vdc_not_evaluable("cons", cons->name(), eval.why_not());
-        return false;
-    }
     const double w1 = piece.start_parameter();
     const double w2 = piece.end_parameter();
     const auto inside = [&](double w) { return std::isfinite(w) && w >= eval->start() && w <= eval->end(); };
     if (!inside(w1) || !inside(w2) || w1 == w2) {
-        why = vdc_join({"the range of cons ", cons->name().view(), " used is empty or beyond the cons"});
+        why = vdc_join({"the range of cons ", piece.basis_curve_name().view(), " used is empty or beyond the cons"});
         return false;
     }
     pieces_.push_back({*eval, w1, w2});

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -36,4 +37,21 @@ const T* vdc_referenced(const vdaObjectPtr& reference, const utString& name, con
 inline std::string vdc_not_evaluable(const char* role, const utString& name, const char* why)
 {
     return vdc_join({role, " ", name.view(), " cannot be evaluated: ", why});
+}
+
+// The evaluator (Eval, made by Eval::make) of the T a reference names; empty, with `why`, when the entity
+// is missing, of another type or cannot be evaluated.
+template <class T, class Eval>
+std::optional<Eval> vdc_evaluator_of(const vdaObjectPtr& reference, const utString& name, const char* role,
+                                     std::string& why)
+{
+    const T* entity = vdc_referenced<T>(reference, name, role, why);
+    if (!entity)
+        return std::nullopt;
+    auto made = Eval::make(*entity);
+    if (!made) {
+        why = vdc_not_evaluable(role, entity->name(), made.why_not());
+        return std::nullopt;
+    }
+    return *made;
 }

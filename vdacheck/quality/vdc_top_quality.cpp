@@ -151,23 +151,19 @@ ChainPeak maximise_along(const ChainPolyline& line, double noise, F&& f)
 std::optional<vdcPieceChain> side_chain(const vdaLinkedSurf& side, std::string& why)
 {
     const vdaObjectPtr basis = side.basis_entity();
-    const vdaSurf* surf = nullptr;
+    std::optional<vdaSurfEval> surface;
     if (basis && basis->is_type(vdaFace::id)) {
         const auto* face = static_cast<const vdaFace*>(basis());
-        surf = vdc_referenced<vdaSurf>(face->basis_surface(), face->basis_surface_name(), "surface", why);
+        surface = vdc_evaluator_of<vdaSurf, vdaSurfEval>(face->basis_surface(), face->basis_surface_name(), "surface",
+                                                         why);
     } else if (basis && basis->is_type(vdaSurf::id)) {
-        surf = static_cast<const vdaSurf*>(basis());
+        surface = vdc_evaluator_of<vdaSurf, vdaSurfEval>(basis, side.basis_entity_name(), "surface", why);
     } else {
         why = basis ? vdc_join({side.basis_entity_name().view(), " is neither a FACE nor a SURF"})
                     : vdc_join({"side ", side.basis_entity_name().view(), " is missing"});
     }
-    if (!surf)
+    if (!surface)
         return std::nullopt;
-    const auto surface = vdaSurfEval::make(*surf);
-    if (!surface) {
-        why = vdc_not_evaluable("surface", surf->name(), surface.why_not());
-        return std::nullopt;
-    }
     vdcPieceChain chain(*surface);
     for (int j = 0; j < side.num_trimmed_curves(); ++j)
         if (!chain.add(side.trimmed_curve(j), why))
