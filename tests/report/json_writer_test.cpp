@@ -1,8 +1,10 @@
 #include <bit>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <ostream>
 #include <sstream>
 #include <string>
 
@@ -17,6 +19,8 @@ struct QuoteCase {
     std::string text;
     std::string quoted;
 };
+
+void PrintTo(const QuoteCase& c, std::ostream* out) { *out << c.what; }
 
 class JsonQuote : public testing::TestWithParam<QuoteCase> {};
 

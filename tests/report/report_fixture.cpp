@@ -145,13 +145,13 @@ void write_fixture(const std::string& dir)
     finish(scene);
 
     vdcReport report;
-    report.file = "bracket \xE2\x80\x94 r\xF8hre.vda";  // an em dash, then a Latin-1 byte that is not UTF-8
+    report.file = "bracket \xE2\x80\x94 r\xC3\xB6hre.vda";  // an em dash and an o umlaut
     report.command = "vdacheck report bracket.vda -o bracket.html --quality";
     report.version = "0.1.0";
     report.entity_counts = {{"SURF", 2}, {"FACE", 2}, {"CURVE", 1}, {"CONS", 1}, {"CIRCLE", 1},
                             {"POINT", 2}, {"PSET", 1}, {"MDI", 1}, {"GROUP", 1}, {"TLIST", 1}};
     report.warnings = {{3, 1, "header line 3 is shorter than 80 columns"},
-                       {17, 9, "comment holds </script><script>window.pwned=1</script> and <!-- this"}};
+                       {17, 9, "comment holds </script><script>window.pwned=1</script>, <!-- and r\xF8hre"}};  // Latin-1
 
     vdcReportProblem p = problem(Kind::error, "face.cons-ptr", "F1", "FACE", 20, "Face cons pointer points to invalid cons");
     p.ints = {0, 2};
@@ -212,8 +212,8 @@ void write_fixture(const std::string& dir)
             .key("kind").string(row.kind == Kind::error ? "error" : row.kind == Kind::quality ? "quality" : "warning")
             .end_object();
     json.end_array();
-    json.key("file").string("bracket \xE2\x80\x94 r\xEF\xBF\xBDhre.vda");
-    json.key("warning").string(report.warnings[1].message);
+    json.key("file").string(report.file);
+    json.key("warning").string("comment holds </script><script>window.pwned=1</script>, <!-- and r\xEF\xBF\xBDhre");
     json.key("drawnTypes").begin_array();
     for (const char* type : {"SURF", "FACE", "CURVE", "CONS", "CIRCLE", "POINT", "PSET", "MDI"})
         json.string(type);

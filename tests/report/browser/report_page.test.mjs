@@ -208,7 +208,8 @@ test('the header shows the file, counts, notes and hostile text as text', async 
     assert.deepEqual(rules.find(([rule]) => rule === 'face.cons-ptr'), ['face.cons-ptr', '2']);
 
     await page.click('#vdc-warnings summary');
-    assert.ok((await page.textContent('#vdc-warnings ul')).includes(expected.warning), 'the warning reads as written');
+    assert.ok((await page.textContent('#vdc-warnings ul')).includes(expected.warning),
+      'the warning reads as written, with U+FFFD for the byte that is not UTF-8');
     assert.equal(await page.evaluate(() => window.pwned), undefined, 'no text of the data ran as script');
     await page.click('#vdc-skipped summary');
     assert.ok((await page.textContent('#vdc-skipped ul')).includes(expected.skipped));
