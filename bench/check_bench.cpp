@@ -33,7 +33,7 @@ void read_model(benchmark::State& state)
 {
     int entities = 0;
     for (auto _ : state) {
-        auto file = vdaFile::read(model_text(), "synthetic.vda");
+        auto file = vdaReader::read(model_text(), "synthetic.vda");
         entities = file->size();
         state.PauseTiming();
         file.reset();  // freeing the model is not part of reading it
@@ -46,7 +46,7 @@ void read_model(benchmark::State& state)
 // entity once and logs the model's faults again.
 void check_model(benchmark::State& state)
 {
-    const std::unique_ptr<vdaFile> file = vdaFile::read(model_text(), "synthetic.vda");
+    const std::unique_ptr<vdaFile> file = vdaReader::read(model_text(), "synthetic.vda");
     vdcFileCheck checker;
     for (auto _ : state)
         benchmark::DoNotOptimize(checker.check(*file));

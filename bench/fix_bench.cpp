@@ -1,5 +1,5 @@
-// The repair pass on large models. Only fix() is timed; each run builds its model and its checker's log
-// and fix-node graph beforehand, in the order and shape the group and face checks record them.
+// The repair pass on large models. Only fix() is timed; each run builds its model and checks it beforehand,
+// so that the checker holds the log and fix-node graph the pass walks.
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -7,8 +7,6 @@
 #include <vector>
 
 #include <vdacheck/vdacheck.h>
-
-#include "../tests/repair_probe.h"
 
 namespace {
 
@@ -21,61 +19,52 @@ utString numbered(const char* prefix, long i) { return utString(std::string(pref
 struct Chain {
     explicit Chain(long n)
     {
-        const utString point("PT");
-        file.create<vdaPoint>(point, giPoint3(-utMath::max_double(), 0, 0));
-        probe.log(point, make_packet("Point entity has invalid point"));
-        utString held = point;
-        for (long i = n - 1; i >= 0; --i) {
-            const utString group = numbered("GR", i);
-            file.create<vdaGroup>(group, std::vector<utString>{held});
-            probe.found(group, held);
-            probe.log(group, make_packet("Group entity has pointer to invalid entity", {0}, fix_group_entity_ptr));
-            held = group;
-        }
-        probe.found(held);
+        for (long i = 0; i < n; ++i)
+            file.create<vdaGroup>(numbered("GR", i), std::vector<utString>{numbered("GR", i + 1)});
+        file.create<vdaPoint>(numbered("GR", n), giPoint3(-utMath::max_double(), 0, 0));
+        checker.check(file);
     }
 
     vdaFile file;
-    vdcRepairProbe probe;
+    vdcFileCheck checker;
 };
 
-// n faces over a few faulty surfaces (one without patches each) and a few clean cons. Each face has two
-// packets: its surface reference, which fails because the surface keeps its packet, and a trimming curve
-// beyond its cons's range, which is clamped.
+// n faces over a few faulty surfaces (without patches) and a few clean cons. Each face has two packets:
+// its surface reference, which fails because the surface keeps its packet, and a trimming curve beyond its
+// cons's range, which is clamped.
 struct Wide {
     static constexpr long surfaces = 4;
 
     explicit Wide(long n)
     {
-        add_curve(file, "CV", {0, 1, 2});
+        const std::vector<giPoint3> line{giPoint3(0, 0, 0), giPoint3(1, 0, 0)};
+        file.create<vdaCurve>("CV", std::vector<vdaCurveSegment>{{0, 1, line}, {1, 2, line}});
+        file.create<vdaSurf>("SF", 1, 1,
+                             std::vector<vdaSurfPatch>{{0, 1, 0, 1, 2, 2,
+                                                        {giPoint3(0, 0, 1), giPoint3(1, 0, 1), giPoint3(0, 1, 1),
+                                                         giPoint3(1, 1, 1)}}});
+        const std::vector<giPoint2> uv{giPoint2(0, 0), giPoint2(1, 0)};
         for (long k = 0; k < surfaces; ++k) {
             file.create<vdaSurf>(numbered("SF", k), 0, 0, std::vector<vdaSurfPatch>{});
-            add_cons(file, numbered("CN", k).c_str(), "SF0", "CV", 0, 2, {0, 1, 2});
+            file.create<vdaCons>(numbered("CN", k), "SF", "CV", 0, 2, std::vector<vdaConsSegment>{{0, 1, uv}, {1, 2, uv}});
         }
-        for (long i = 0; i < n; ++i) {
-            const utString face = numbered("FC", i), surface = numbered("SF", i % surfaces);
-            file.create<vdaFace>(face, surface,
+        for (long i = 0; i < n; ++i)
+            file.create<vdaFace>(numbered("FC", i), numbered("SF", i % surfaces),
                                  std::vector<vdaBoundary>{
                                      vdaBoundary({vdaTrimmedCurve(numbered("CN", i % surfaces), 0.5, 3.0)})});
-            if (i < surfaces)
-                probe.log(surface, make_packet("Surf has invalid number of patches"));
-            probe.found(face, surface);
-            probe.log(face, make_packet("Face surface pointer points to invalid surface", {}, fix_face_surface_ptr));
-            probe.log(face, make_packet("Face entity has invalid cons trimming parameters", {0, 0},
-                                        fix_face_cons_parameters, {0, 2, 0.5, 3.0}));
-            probe.found(face);
-        }
+        checker.check(file);
     }
 
     vdaFile file;
-    vdcRepairProbe probe;
+    vdcFileCheck checker;
 };
 
 // The pass leaves the point's or the surfaces' packets, so fix() gives 0, and repairs exactly one packet
 // of the first group or face.
-bool repaired_as_expected(vdcRepairProbe& probe, int result)
+template <class Model>
+bool repaired_as_expected(Model& model, int result)
 {
-    const vdcLog& fixed = probe.fixed_log;
+    const vdcLog& fixed = vdcFileCheckAcc(&model.checker).fixed_log();
     return result == 0 && fixed.num_logged(numbered("GR", 0)) + fixed.num_logged(numbered("FC", 0)) == 1;
 }
 
@@ -86,10 +75,11 @@ void fix_model(benchmark::State& state)
     for (auto _ : state) {
         state.PauseTiming();
         auto model = std::make_unique<Model>(n);
+        model->file.make_current();
         state.ResumeTiming();
-        const int result = model->probe.fix();
+        const int result = model->checker.fix();
         state.PauseTiming();
-        if (!repaired_as_expected(model->probe, result))
+        if (!repaired_as_expected(*model, result))
             state.SkipWithError("the pass did not repair what it should");
         model.reset();
         state.ResumeTiming();

@@ -75,7 +75,7 @@ void read_model(benchmark::State& state)
 {
     const std::string& text = model_text();
     for (auto _ : state) {
-        auto file = vdaFile::read(text, "synthetic.vda");
+        auto file = vdaReader::read(text, "synthetic.vda");
         benchmark::DoNotOptimize(file->size());
         state.PauseTiming();
         file.reset();
@@ -87,14 +87,14 @@ void read_model(benchmark::State& state)
 void write_model(benchmark::State& state, bool regenerate)
 {
     const std::string& text = model_text();
-    auto file = vdaFile::read(text, "synthetic.vda");
+    auto file = vdaReader::read(text, "synthetic.vda");
     if (regenerate)
         for (vdaObject& e : *file)
             e.mark_changed();
     NullBuffer sink;
     std::ostream out(&sink);
     for (auto _ : state)
-        file->write(out);
+        vdaWriter::write(*file, out);
     state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(text.size()));
 }
 

@@ -40,13 +40,13 @@ int make(const char* path, long mb)
 int run(const char* in, const char* out, bool regenerate)
 {
     const auto t0 = std::chrono::steady_clock::now();
-    const auto file = vdaFile::load(in);
+    const auto file = vdaReader::load(in);
     const double read_s = seconds_since(t0);
     if (regenerate)
         for (vdaObject& e : *file)
             e.mark_changed();
     const auto t1 = std::chrono::steady_clock::now();
-    file->save(out);
+    vdaWriter::save(*file, out);
     const double write_s = seconds_since(t1);
     std::ifstream size_of(in, std::ios::binary | std::ios::ate);
     const double mb = double(size_of.tellg()) / (1 << 20);

@@ -1,14 +1,21 @@
 #!/bin/sh
-# Runs the built fuzzer (build it with the "fuzz" preset first) for SECONDS on a copy of the seed corpus.
-# Usage: fuzz/run.sh SECONDS        FUZZER=path/to/vdacheck_fuzz_reader overrides the binary;
-# FUZZ_SEED=N fixes the random seed, so that a run walks the same inputs again (CI uses a fixed seed:
-# a landing must not fail on a finding unrelated to it; long runs with fresh seeds are done by hand).
+# Runs a built fuzz target (build them with the "fuzz" preset first) for SECONDS on a copy of the seed corpus.
+# Usage: fuzz/run.sh SECONDS [reader|repair]     (default: reader)
+#   reader: read, write, read again, compare        repair: read, repair, write, read again, check clean
+# FUZZER=path overrides the binary; FUZZ_SEED=N fixes the random seed, so that a run walks the same inputs
+# again (CI uses a fixed seed: a landing must not fail on a finding unrelated to it; long runs with fresh
+# seeds are done by hand).
 set -eu
-seconds=${1:?usage: fuzz/run.sh SECONDS}
+seconds=${1:?usage: fuzz/run.sh SECONDS [reader|repair]}
+target=${2:-reader}
+case "$target" in
+  reader|repair) ;;
+  *) echo "unknown fuzz target '$target' (reader or repair)" >&2; exit 2 ;;
+esac
 here=$(cd "$(dirname "$0")" && pwd)
-fuzzer=${FUZZER:-$here/../build/fuzz/fuzz/vdacheck_fuzz_reader}
+fuzzer=${FUZZER:-$here/../build/fuzz/fuzz/vdacheck_fuzz_$target}
 if [ ! -x "$fuzzer" ]; then
-  echo "no fuzzer at $fuzzer: build it with: cmake --preset fuzz && cmake --build build/fuzz" >&2
+  echo "no fuzzer at $fuzzer: build it with: cmake --preset fuzz && cmake --build --preset fuzz" >&2
   exit 2
 fi
 work=$(mktemp -d)

@@ -162,12 +162,12 @@ TEST(vdaObject, ChangesThroughPartsMarkTheirEntity)
                        "FC = FACE / SF, 2, 1, CN, 0., 1., 1, CN, 0., 1.\n"
                        "TP = TOP / 1, FC, 1, CN, 0., 1., FC, 0, 1\n";
     for (int b = 0; b < 2; ++b) {
-        const auto file = vdaFile::read(text, "parts.vda");
+        const auto file = vdaReader::read(text, "parts.vda");
         vdaFace& face = *vda_cast<vdaFace>(file->find("FC"));
         face.boundary(b).curve_segment(0).set_parameters(0.0, 0.75);
         EXPECT_TRUE(face.changed()) << "boundary " << b;
     }
-    const auto file = vdaFile::read(text, "parts.vda");
+    const auto file = vdaReader::read(text, "parts.vda");
     vdaFace& face = *vda_cast<vdaFace>(file->find("FC"));
     face.boundary(0).add_curve_segment(vdaTrimmedCurve("CN", 0.5, 1.0));
     EXPECT_TRUE(face.changed());

@@ -23,13 +23,13 @@ const std::string e = "H = END\n";
 std::unique_ptr<vdaFile> load_sample(const char* name, int entities, const char* warning)
 {
     SCOPED_TRACE(name);
-    auto file = vdaFile::load(sample_path(name));
+    auto file = vdaReader::load(sample_path(name));
     EXPECT_EQ(file->size(), entities);
     EXPECT_EQ(file->warnings().size(), warning ? 1u : 0u);
     for (const vdaReadWarning& w : file->warnings())
         EXPECT_NE(w.message.find(warning ? warning : "no warning"), std::string::npos) << w.message;
     EXPECT_EQ(written(*file), slurp(sample_path(name)));
-    const auto fresh = vdaFile::load(sample_path(name));
+    const auto fresh = vdaReader::load(sample_path(name));
     change_all(*fresh);
     const auto again = read(written(*fresh));
     EXPECT_EQ(vda_first_difference(*fresh, *again), "");
@@ -157,7 +157,8 @@ TEST(Statements, EveryStatementReadsIntoTheModelAndWritesBack)
 TEST(Reader, ContentTheChecksReportReachesTheModelUnchanged)
 {
     const auto file = read(h +
-                           "C0 = CURVE / 0\nS0 = SURF / 0, 2\nP0 = PSET / 0\nF0 = FACE / S0, 1, 0\n"
+                           "C0 = CURVE / 0\nS0 = SURF / 0, 2, 0., 1., 2.\nP0 = PSET / 0\nF0 = FACE / S0, 1, 0\n"
+                           "S1 = SURF / 3, 0, 0., 1., 2., 3.\n"
                            "CO = CURVE / 3, 0., 1., 2., 3., 0, -2, 1, 5., 6., 7.\n"
                            "SO = SURF / 1, 1, 0., 1., 0., 1., 0, 30\n"
                            "CP = CURVE / 2, 1., 0., 0., 1, -1.7976931348623157E+308, 0., 0.,\n"
@@ -168,11 +169,16 @@ TEST(Reader, ContentTheChecksReportReachesTheModelUnchanged)
                            e);
     ASSERT_EQ(file->warnings().size(), 1u);
     EXPECT_NE(file->warnings()[0].message.find("duplicate name 'D'"), std::string::npos);
-    EXPECT_EQ(file->size(), 13);  // both D
+    EXPECT_EQ(file->size(), 14);  // both D
 
     // Zero counts.
     EXPECT_EQ(entity<vdaCurve>(*file, "C0").num_segments(), 0);
+    // A count of 0 reads no values for its own breakpoint list only.
     EXPECT_EQ(entity<vdaSurf>(*file, "S0").num_patches_in_v(), 2);
+    EXPECT_TRUE(entity<vdaSurf>(*file, "S0").u_parameters().empty());
+    EXPECT_EQ(entity<vdaSurf>(*file, "S0").v_parameters(), (std::vector<double>{0, 1, 2}));
+    EXPECT_EQ(entity<vdaSurf>(*file, "S1").u_parameters(), (std::vector<double>{0, 1, 2, 3}));
+    EXPECT_TRUE(entity<vdaSurf>(*file, "S1").v_parameters().empty());
     EXPECT_EQ(entity<vdaPset>(*file, "P0").num_points(), 0);
     EXPECT_EQ(entity<vdaFace>(*file, "F0").boundary(0).num_curve_segments(), 0);
     // Orders outside 2 to 25.
@@ -360,9 +366,9 @@ TEST(Reader, ReportsProgressUpToTheTotal)
     while (text.size() < (9u << 20))
         text += "P = POINT / 1.2345678901234567, 2.2345678901234567, 3.2345678901234567\n";
     std::vector<std::uint64_t> done;
-    vdaFile::ReadOptions options;
+    vdaReadOptions options;
     options.progress = [&](std::uint64_t d, std::uint64_t total) { done.push_back(total == text.size() ? d : 0); };
-    vdaFile::read(text, "big.vda", options);
+    vdaReader::read(text, "big.vda", options);
     ASSERT_GE(done.size(), 3u);
     EXPECT_TRUE(std::is_sorted(done.begin(), done.end()));
     EXPECT_EQ(done.back(), text.size());
@@ -371,7 +377,7 @@ TEST(Reader, ReportsProgressUpToTheTotal)
 TEST(Reader, LoadNamesTheFileItCannotOpen)
 {
     try {
-        vdaFile::load("/nonexistent/part.vda");
+        vdaReader::load("/nonexistent/part.vda");
         FAIL();
     } catch (const vdaReadError& error) {
         EXPECT_EQ(error.line(), 0);

@@ -88,7 +88,7 @@ protected:
     // The model at `path` as the checker sees it: 1 when it checks clean.
     static int checks_clean(const fs::path& path)
     {
-        const auto file = vdaFile::load(path);
+        const auto file = vdaReader::load(path);
         vdcFileCheck checker;
         return checker.check(*file);
     }
@@ -186,12 +186,15 @@ TEST_F(ToolRun, WarningsGoToStandardErrorOrTheJsonReport)
     const std::string sample = "tests/data/samples/OpenVDAFS__CURVE_SP1.vda";  // has no END statement
     const ToolResult text = tool("check " + sample);
     EXPECT_EQ(text.status, 0);
-    EXPECT_NE(text.err.find(sample + ":38:1: warning: missing END statement"), std::string::npos) << text.err;
+    EXPECT_NE(text.err.find(sample + ":38:1: warning: missing END statement at the end of the file [read-missing-end]"),
+              std::string::npos)
+        << text.err;
 
     const ToolResult json = tool("check " + sample + " --format json");
     EXPECT_EQ(json.status, 0);
     EXPECT_EQ(json.err, "");
-    EXPECT_NE(json.out.find("\"warnings\": [{\"line\": 38, \"column\": 1, \"message\": \"missing END statement"),
+    EXPECT_NE(json.out.find("\"warnings\": [{\"rule\": \"read-missing-end\", \"line\": 38, \"column\": 1, "
+                            "\"message\": \"missing END statement"),
               std::string::npos)
         << json.out;
 }

@@ -11,12 +11,12 @@
 // Reading, writing and sample access shared by the reader and writer tests.
 namespace vdatest {
 
-inline std::unique_ptr<vdaFile> read(std::string_view text) { return vdaFile::read(text, "test.vda"); }
+inline std::unique_ptr<vdaFile> read(std::string_view text) { return vdaReader::read(text, "test.vda"); }
 
 inline std::string written(const vdaFile& file)
 {
     std::ostringstream out;
-    file.write(out);
+    vdaWriter::write(file, out);
     return out.str();
 }
 

@@ -30,6 +30,8 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
         options.command = Command::fix;
     else if (command == "repair")
         options.command = Command::repair;
+    else if (command == "rules")
+        options.command = Command::rules;
     else
         throw vdcUsageError("unknown command '" + std::string(command) + "'");
 
@@ -74,6 +76,10 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
         if (!options.files.empty() || output_given || options.clean)
             throw vdcUsageError("'" + std::string(command) + "' takes no files or options");
         break;
+    case Command::rules:
+        if (!options.files.empty() || output_given || options.clean)
+            throw vdcUsageError("rules takes no files; only --format");
+        break;
     case Command::check:
         if (options.files.empty())
             throw vdcUsageError("check needs at least one file");
@@ -100,12 +106,14 @@ const char* vdc_usage_text() noexcept
     return "usage: vdacheck check FILE... [--format text|json]\n"
            "       vdacheck fix FILE -o OUT [--clean] [--format text|json]\n"
            "       vdacheck repair FILE -o OUT [--format text|json]\n"
+           "       vdacheck rules [--format text|json]\n"
            "       vdacheck --help | --version\n"
            "\n"
            "  check   read each FILE (- reads standard input), check it and report every problem\n"
            "  fix     check FILE, repair what can be repaired and save the model to OUT;\n"
            "          --clean also deletes the entities that stay faulty\n"
            "  repair  check, repair and delete in rounds until the model checks clean; save it to OUT\n"
+           "  rules   list every rule: its id, what it finds and what its repair does\n"
            "\n"
            "exit status: 0 nothing left in the error log, 1 problems remain,\n"
            "             2 usage error or a file that cannot be read or written\n";

@@ -13,10 +13,11 @@ public:
 
 // What the command line asks for:
 //   vdacheck check FILE...            vdacheck fix FILE -o OUT [--clean]       vdacheck repair FILE -o OUT
+//   vdacheck rules
 // with --format text|json anywhere after the command, and --help / --version alone.
 class vdcCliOptions {
 public:
-    enum class Command { check, fix, repair, help, version };
+    enum class Command { check, fix, repair, rules, help, version };
     enum class Format { text, json };
 
     // Reads the arguments after the program name; throws vdcUsageError.

@@ -2,54 +2,34 @@
 
 #include <charconv>
 #include <cmath>
-#include <string_view>
-#include <unordered_set>
 
-#include <tool/vdc_repair_names.h>
-#include <vdacheck/check/vdc_log.h>
-#include <vdacheck/model/vda_file.h>
+#include <vdacheck/rules/vdc_rules.h>
 
-namespace {
-
-// Calls f(entity) for the first live entity of every name that has packets in `log`, in file order.
-template <class F>
-void for_each_logged(const vdaFile& file, const vdcLog& log, F&& f)
+vdcReportPacket vdcReportPacket::from(const vdcLoggedPacket& logged, int round)
 {
-    std::unordered_set<std::string_view> seen;
-    for (const vdaObject& entity : file) {
-        const utString& name = entity.name();
-        if (log.num_logged(name) == 0 || !seen.insert(name.view()).second)
-            continue;
-        f(entity);
-    }
+    vdcReportPacket p;
+    const vdcErrorPacket& packet = logged.packet;
+    p.entity = logged.entity.view();
+    p.type = logged.type;
+    p.line = logged.line;
+    const vdcRule* rule = vdc_rule_of(packet);
+    p.rule = rule ? rule->id : std::string_view();
+    p.message = packet.error_message().view();
+    for (int i = 0; i < packet.num_int(); ++i)
+        p.ints.push_back(packet.get_int(i));
+    for (int i = 0; i < packet.num_dbl(); ++i)
+        p.doubles.push_back(packet.get_dbl(i));
+    if (packet.error_function())
+        p.repair = rule ? rule->repair_name : std::string_view("unknown repair");
+    p.round = round;
+    return p;
 }
 
-}  // namespace
-
-void vdcCliReport::collect(const vdaFile& file, const vdcLog& log, int round, std::vector<vdcReportPacket>& out)
+void vdcCliReport::add(const std::vector<vdcLoggedPacket>& packets, int round, std::vector<vdcReportPacket>& out)
 {
-    for_each_logged(file, log, [&](const vdaObject& entity) {
-        log.for_each_packet(entity.name(), [&](const vdcErrorPacket& packet) {
-            vdcReportPacket& p = out.emplace_back();
-            p.entity = entity.name().view();
-            p.type = entity.type().command_word();
-            p.line = entity.line();
-            p.message = packet.error_message().view();
-            for (int i = 0; i < packet.num_int(); ++i)
-                p.ints.push_back(packet.get_int(i));
-            for (int i = 0; i < packet.num_dbl(); ++i)
-                p.doubles.push_back(packet.get_dbl(i));
-            p.repair = vdc_repair_name(packet.error_function());
-            p.round = round;
-        });
-    });
-}
-
-std::vector<std::string> vdcCliReport::logged_names(const vdaFile& file, const vdcLog& log)
-{
-    std::vector<std::string> names;
-    for_each_logged(file, log, [&](const vdaObject& entity) { names.emplace_back(entity.name().view()); });
-    return names;
+    out.reserve(out.size() + packets.size());
+    for (const vdcLoggedPacket& logged : packets)
+        out.push_back(vdcReportPacket::from(logged, round));
 }
 
 int vdcCliReport::count_entities(const std::vector<vdcReportPacket>& packets)

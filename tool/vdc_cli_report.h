@@ -1,32 +1,34 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include <vdacheck/io/vda_read_error.h>
+#include <vdacheck/check/vdc_logged_packet.h>
+#include <vdacheck/model/vda_read_warning.h>
 
-class vdaFile;
-class vdcLog;
-
-// One packet as a report shows it: the entity it stands under, the packet's values, the name of its
-// repair function (null when it has none), and for repair the round it belongs to (0 otherwise).
+// One packet as a report shows it: the entity it stands under, its rule, the packet's values, the name of
+// its repair function (empty when it has none), and for repair the round it belongs to (0 otherwise).
 struct vdcReportPacket {
     std::string entity;
     std::string type;  // the VDA-FS command word of the entity
     int line = 0;      // first record of the entity's statement; 0 for an entity built in code
+    std::string_view rule;  // the rule's id; empty for a packet no check logs
     std::string message;
     std::vector<int> ints;
     std::vector<double> doubles;
-    const char* repair = nullptr;
+    std::string_view repair;
     int round = 0;
+
+    static vdcReportPacket from(const vdcLoggedPacket& logged, int round = 0);
 };
 
 // The shortest text that reads back to the same finite double; `nan`, `inf` and `-inf` name the others
 // (each report spells those in its own way).
 std::string vdc_shortest_double(double value, const char* nan, const char* inf, const char* minus_inf);
 
-// What one round of repair did: packets repaired, and the entities deleted because they stayed faulty.
-struct vdcRepairRound {
+// What one round of repair did, in numbers.
+struct vdcReportRound {
     int found = 0;    // packets of the round's first check
     int fixed = 0;    // packets the round's fix repaired
     int deleted = 0;  // entities deleted at its end
@@ -46,15 +48,12 @@ struct vdcCliReport {
     std::vector<vdcReportPacket> errors;
     std::vector<vdcReportPacket> fixed;
     std::vector<std::string> deleted;
-    std::vector<vdcRepairRound> rounds;  // repair only
+    std::vector<vdcReportRound> rounds;  // repair only
     bool cleaned = false;                // fix --clean
     std::string saved_to;                // fix and repair: the output written
 
-    // Appends the packets `log` holds for the entities of `file`, entity by entity in file order (each
-    // name once, at its first entity) and within an entity in log order; each gets `round`.
-    static void collect(const vdaFile& file, const vdcLog& log, int round, std::vector<vdcReportPacket>& out);
-    // The names of the entities of `file` with packets in `log`, in file order, each once.
-    static std::vector<std::string> logged_names(const vdaFile& file, const vdcLog& log);
+    // Appends `packets` to `out`, each with `round`.
+    static void add(const std::vector<vdcLoggedPacket>& packets, int round, std::vector<vdcReportPacket>& out);
     // Number of distinct entities that the packets stand under.
     static int count_entities(const std::vector<vdcReportPacket>& packets);
 };

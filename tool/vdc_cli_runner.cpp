@@ -7,14 +7,18 @@
 #include <ostream>
 #include <string>
 
-#include <tool/vdc_big_stack.h>
 #include <tool/vdc_json_report.h>
 #include <tool/vdc_progress_line.h>
+#include <tool/vdc_rules_report.h>
 #include <tool/vdc_text_report.h>
 #include <vdacheck/check/vdc_file_check.h>
-#include <vdacheck/model/vda_element_list.h>
+#include <vdacheck/io/vda_read_error.h>
+#include <vdacheck/io/vda_reader.h>
+#include <vdacheck/io/vda_writer.h>
 #include <vdacheck/model/vda_file.h>
 #include <vdacheck/repair/vdc_file_check_acc.h>
+#include <vdacheck/repair/vdc_repair.h>
+#include <vdacheck/rules/vdc_rules.h>
 
 #ifndef VDACHECK_VERSION
 #  define VDACHECK_VERSION "unknown"
@@ -37,14 +41,6 @@ std::string located(const std::string& file, int line, int column, const char* k
     return s + ": " + kind + ": " + message;
 }
 
-// VDA-FS cannot write a null element, and fix accepted the packets that reported them.
-void remove_null_elements(vdaFile& file)
-{
-    for (vdaObject& entity : file)
-        if (auto* list = vda_cast<vdaElementList>(&entity))
-            list->remove_null_elements();
-}
-
 }  // namespace
 
 vdcCliReport vdcCliRunner::check_model(vdaFile& file)
@@ -55,7 +51,7 @@ vdcCliReport vdcCliRunner::check_model(vdaFile& file)
     vdcFileCheck checker;
     const vdcFileCheckAcc access(&checker);
     report.clean = checker.check(file) != 0;
-    vdcCliReport::collect(file, access.error_log(), 0, report.errors);
+    vdcCliReport::add(vdc_logged_packets(file, access.error_log()), 0, report.errors);
     report.entities = file.size();
     return report;
 }
@@ -70,11 +66,12 @@ vdcCliReport vdcCliRunner::fix_model(vdaFile& file, bool clean)
     checker.check(file);
     file.make_current();  // repairs and clean resolve names in the current file
     report.clean = checker.fix() != 0;
-    vdcCliReport::collect(file, access.error_log(), 0, report.errors);
-    vdcCliReport::collect(file, access.fixed_log(), 0, report.fixed);
+    vdcCliReport::add(vdc_logged_packets(file, access.error_log()), 0, report.errors);
+    vdcCliReport::add(vdc_logged_packets(file, access.fixed_log()), 0, report.fixed);
     if (clean) {
         report.cleaned = true;
-        report.deleted = vdcCliReport::logged_names(file, access.error_log());
+        for (const utString& name : vdc_logged_names(file, access.error_log()))
+            report.deleted.emplace_back(name.view());
         checker.clean();
     }
     report.entities = file.size();
@@ -86,45 +83,19 @@ vdcCliReport vdcCliRunner::repair_model(vdaFile& file)
     vdcCliReport report;
     report.kind = vdcCliReport::Kind::repair;
     report.entities_read = file.size();
-    file.make_current();
-    for (int round = 1;; ++round) {
-        vdcRepairRound& outcome = report.rounds.emplace_back();
-        {
-            vdcFileCheck checker;
-            const vdcFileCheckAcc access(&checker);
-            if (checker.check(file)) {
-                outcome.clean = true;
-                break;
-            }
-            std::vector<vdcReportPacket> found;
-            vdcCliReport::collect(file, access.error_log(), round, found);
-            outcome.found = static_cast<int>(found.size());
-            checker.fix();
-            const std::size_t before = report.fixed.size();
-            vdcCliReport::collect(file, access.fixed_log(), round, report.fixed);
-            outcome.fixed = static_cast<int>(report.fixed.size() - before);
-        }
-        remove_null_elements(file);
-
-        vdcFileCheck again;
-        const vdcFileCheckAcc access(&again);
-        if (again.check(file)) {
-            outcome.clean = true;
-            break;
-        }
-        // What each entity about to be deleted still has: its own faults, or references to entities
-        // deleted in an earlier round.
-        vdcCliReport::collect(file, access.error_log(), round, report.errors);
-        std::vector<std::string> names = vdcCliReport::logged_names(file, access.error_log());
-        const int size = file.size();
-        again.clean();
-        outcome.deleted = size - file.size();
-        report.deleted.insert(report.deleted.end(), std::make_move_iterator(names.begin()),
-                              std::make_move_iterator(names.end()));
-        if (outcome.deleted == 0)
-            break;  // nothing left to delete: stop rather than loop (reported as not clean)
+    const vdcRepairResult result = vdc_repair(file);
+    for (std::size_t r = 0; r < result.rounds.size(); ++r) {
+        const vdcRepairRound& round = result.rounds[r];
+        const int number = static_cast<int>(r + 1);
+        report.rounds.push_back({static_cast<int>(round.found.size()), static_cast<int>(round.repaired.size()),
+                                 round.entities_deleted, round.clean});
+        vdcCliReport::add(round.repaired, number, report.fixed);
+        // What each deleted entity still had: its own faults, or references to entities deleted before.
+        vdcCliReport::add(round.deleted, number, report.errors);
+        for (const utString& name : round.deleted_entities)
+            report.deleted.emplace_back(name.view());
     }
-    report.clean = report.rounds.back().clean;
+    report.clean = result.clean;
     report.entities = file.size();
     return report;
 }
@@ -133,15 +104,15 @@ std::unique_ptr<vdaFile> vdcCliRunner::read(const std::string& name, const vdcCl
 {
     const std::string shown = name == "-" ? stdin_name : name;
     vdcProgressLine progress(progress_, shown);
-    vdaFile::ReadOptions read_options;
+    vdaReadOptions read_options;
     read_options.progress = [&](std::uint64_t done, std::uint64_t total) { progress.update(done, total); };
     std::unique_ptr<vdaFile> file;
     try {
         if (name == "-") {
             const std::string text{std::istreambuf_iterator<char>(in_), std::istreambuf_iterator<char>()};
-            file = vdaFile::read(text, stdin_name, read_options);
+            file = vdaReader::read(text, stdin_name, read_options);
         } else {
-            file = vdaFile::load(name, read_options);
+            file = vdaReader::load(name, read_options);
         }
     } catch (const vdaReadError& e) {
         progress.finish();
@@ -151,7 +122,7 @@ std::unique_ptr<vdaFile> vdcCliRunner::read(const std::string& name, const vdcCl
     progress.finish();
     if (options.format == vdcCliOptions::Format::text)
         for (const vdaReadWarning& w : file->warnings())
-            err_ << located(shown, w.line, w.column, "warning", w.message) << '\n';
+            err_ << located(shown, w.line, w.column, "warning", w.message) << " [" << vdc_rule_of(w.kind).id << "]\n";
     return file;
 }
 
@@ -163,23 +134,20 @@ int vdcCliRunner::process(const std::string& name, const vdcCliOptions& options)
 
     vdcCliReport report;
     std::string save_error;
-    vdcBigStack::run(vdcBigStack::size_for(static_cast<std::size_t>(file->size())), [&] {
-        file->make_current();  // the worker thread resolves names in this file
-        switch (options.command) {
-        case vdcCliOptions::Command::fix:
-            report = fix_model(*file, options.clean);
-            break;
-        case vdcCliOptions::Command::repair:
-            report = repair_model(*file);
-            break;
-        default:
-            report = check_model(*file);
-            break;
-        }
-    });
+    switch (options.command) {
+    case vdcCliOptions::Command::fix:
+        report = fix_model(*file, options.clean);
+        break;
+    case vdcCliOptions::Command::repair:
+        report = repair_model(*file);
+        break;
+    default:
+        report = check_model(*file);
+        break;
+    }
     if (!options.output.empty()) {
         try {
-            file->save(options.output);
+            vdaWriter::save(*file, options.output);
             report.saved_to = options.output;
         } catch (const std::exception& e) {
             save_error = e.what();
@@ -208,6 +176,12 @@ int vdcCliRunner::run(const vdcCliOptions& options)
         return status_clean;
     case vdcCliOptions::Command::version:
         out_ << "vdacheck " << VDACHECK_VERSION << '\n';
+        return status_clean;
+    case vdcCliOptions::Command::rules:
+        if (options.format == vdcCliOptions::Format::json)
+            vdc_write_rules_json(out_);
+        else
+            vdc_write_rules_text(out_);
         return status_clean;
     default:
         break;

@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include <tool/vdc_cli_report.h>
+#include <vdacheck/rules/vdc_rules.h>
 
 namespace {
 
@@ -41,13 +42,14 @@ void write_packets(std::ostream& out, const std::vector<vdcReportPacket>& packet
         const vdcReportPacket& p = packets[i];
         out << (i ? ", " : "") << "{\"entity\": " << vdc_json_string(p.entity)
             << ", \"type\": " << vdc_json_string(p.type) << ", \"line\": " << p.line
+            << ", \"rule\": " << (p.rule.empty() ? std::string("null") : vdc_json_string(p.rule))
             << ", \"message\": " << vdc_json_string(p.message) << ", \"ints\": [";
         for (std::size_t k = 0; k < p.ints.size(); ++k)
             out << (k ? ", " : "") << p.ints[k];
         out << "], \"doubles\": [";
         for (std::size_t k = 0; k < p.doubles.size(); ++k)
             out << (k ? ", " : "") << vdc_json_number(p.doubles[k]);
-        out << "], \"repair\": " << (p.repair ? vdc_json_string(p.repair) : std::string("null"));
+        out << "], \"repair\": " << (p.repair.empty() ? std::string("null") : vdc_json_string(p.repair));
         if (with_round)
             out << ", \"round\": " << p.round;
         out << '}';
@@ -112,7 +114,8 @@ void vdc_write_json(std::ostream& out, const vdcCliReport& report)
     out << ", \"warnings\": [";
     for (std::size_t i = 0; i < report.warnings.size(); ++i) {
         const vdaReadWarning& w = report.warnings[i];
-        out << (i ? ", " : "") << "{\"line\": " << w.line << ", \"column\": " << w.column
+        out << (i ? ", " : "") << "{\"rule\": " << vdc_json_string(vdc_rule_of(w.kind).id)
+            << ", \"line\": " << w.line << ", \"column\": " << w.column
             << ", \"message\": " << vdc_json_string(w.message) << '}';
     }
     out << "], \"errors\": ";

@@ -39,11 +39,12 @@ void write_packets(std::ostream& out, const std::vector<vdcReportPacket>& packet
         }
         last = &p.entity;
         out << indent << "    " << p.message;
+        if (!p.rule.empty())
+            out << " [" << p.rule << ']';
         if (!p.ints.empty()) {
-            out << " [";
+            out << " at ";
             for (std::size_t i = 0; i < p.ints.size(); ++i)
                 out << (i ? ", " : "") << p.ints[i];
-            out << ']';
         }
         if (!p.doubles.empty()) {
             out << " (";
@@ -51,7 +52,7 @@ void write_packets(std::ostream& out, const std::vector<vdcReportPacket>& packet
                 out << (i ? ", " : "") << number(p.doubles[i]);
             out << ')';
         }
-        if (p.repair)
+        if (!p.repair.empty())
             out << " -> " << p.repair;
         out << '\n';
     }
@@ -107,7 +108,7 @@ void write_repair(std::ostream& out, const vdcCliReport& report)
 {
     out << "repair " << report.file << ": " << plural(static_cast<std::size_t>(report.entities_read), "entity") << '\n';
     for (std::size_t r = 0; r < report.rounds.size(); ++r) {
-        const vdcRepairRound& round = report.rounds[r];
+        const vdcReportRound& round = report.rounds[r];
         const int number = static_cast<int>(r + 1);
         out << "round " << number << ": ";
         if (round.found == 0) {

@@ -1,21 +1,18 @@
 #pragma once
 
-// Everything a host needs: the model library (utilities, geometry, entities) and the checker
-// (checker, logs, entity checks, repair).
+// Everything a host needs, each public header once: the model library (utilities, geometry, entities,
+// reading and writing, the drawable scene) and the checker (checker, logs, entity checks, repair).
 
 #include <vdacheck/util/co_ordered_map.h>
+#include <vdacheck/util/ut_big_stack.h>
 #include <vdacheck/util/ut_math.h>
 #include <vdacheck/util/ut_string.h>
-
-#include <vdacheck/io/vda_read_error.h>
 
 #include <vdacheck/geometry/gi_length.h>
 #include <vdacheck/geometry/gi_point2.h>
 #include <vdacheck/geometry/gi_point3.h>
 #include <vdacheck/geometry/gi_vector3.h>
 #include <vdacheck/geometry/gi_xform3.h>
-
-#include <vdacheck/io/vda_read_error.h>
 
 #include <vdacheck/model/type_info.h>
 #include <vdacheck/model/vda_begin_set.h>
@@ -38,7 +35,9 @@
 #include <vdacheck/model/vda_object_ptr.h>
 #include <vdacheck/model/vda_point.h>
 #include <vdacheck/model/vda_pset.h>
+#include <vdacheck/model/vda_read_warning.h>
 #include <vdacheck/model/vda_segment.h>
+#include <vdacheck/model/vda_source.h>
 #include <vdacheck/model/vda_surf.h>
 #include <vdacheck/model/vda_surf_patch.h>
 #include <vdacheck/model/vda_surface_pair.h>
@@ -46,10 +45,21 @@
 #include <vdacheck/model/vda_tmat.h>
 #include <vdacheck/model/vda_top.h>
 #include <vdacheck/model/vda_trimmed_curve.h>
+#include <vdacheck/model/vda_types.h>
+
+#include <vdacheck/io/vda_read_error.h>
+#include <vdacheck/io/vda_reader.h>
+#include <vdacheck/io/vda_write_error.h>
+#include <vdacheck/io/vda_writer.h>
+
+#include <vdacheck/mesh/vda_scene.h>
 
 #include <vdacheck/check/vdc_error_packet.h>
 #include <vdacheck/check/vdc_file_check.h>
+#include <vdacheck/check/vdc_fix_node.h>
 #include <vdacheck/check/vdc_log.h>
+#include <vdacheck/check/vdc_logged_packet.h>
+#include <vdacheck/check/vdc_traveller.h>
 
 #include <vdacheck/entities/vdc_begin_set_check.h>
 #include <vdacheck/entities/vdc_circle_check.h>
@@ -68,7 +78,10 @@
 #include <vdacheck/entities/vdc_top_check.h>
 
 #include <vdacheck/repair/vdc_file_check_acc.h>
-#include <vdacheck/repair/vdc_fix_node.h>
 #include <vdacheck/repair/vdc_parameter_repairs.h>
 #include <vdacheck/repair/vdc_reference_repairs.h>
-#include <vdacheck/repair/vdc_traveller.h>
+#include <vdacheck/repair/vdc_repair.h>
+
+#include <vdacheck/rules/vdc_check_rules.h>
+#include <vdacheck/rules/vdc_rule.h>
+#include <vdacheck/rules/vdc_rules.h>

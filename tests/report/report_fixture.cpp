@@ -150,49 +150,49 @@ void write_fixture(const std::string& dir)
     report.version = "0.1.0";
     report.entity_counts = {{"SURF", 2}, {"FACE", 2}, {"CURVE", 1}, {"CONS", 1}, {"CIRCLE", 1},
                             {"POINT", 2}, {"PSET", 1}, {"MDI", 1}, {"GROUP", 1}, {"TLIST", 1}};
-    report.warnings = {{3, 1, "header line 3 is shorter than 80 columns"},
-                       {17, 9, "comment holds </script><script>window.pwned=1</script>, <!-- and r\xF8hre"}};  // Latin-1
+    report.warnings = {{"read-blank-record", 3, 1, "header line 3 is shorter than 80 columns"},
+                       {"read-indented-comment", 17, 9, "comment holds </script><script>window.pwned=1</script>, <!-- and r\xF8hre"}};  // Latin-1
 
-    vdcReportProblem p = problem(Kind::error, "face.cons-ptr", "F1", "FACE", 20, "Face cons pointer points to invalid cons");
+    vdcReportProblem p = problem(Kind::error, "face-cons-ptr", "F1", "FACE", 20, "Face cons pointer points to invalid cons");
     p.ints = {0, 2};
     p.repair = "fix_face_cons_ptr";
     report.problems.push_back(p);
-    p = problem(Kind::error, "face.trim-params", "F1", "FACE", 20, "Face entity has invalid cons trimming parameters");
+    p = problem(Kind::error, "face-cons-parameters", "F1", "FACE", 20, "Face entity has invalid cons trimming parameters");
     p.ints = {0, 0};
     p.doubles = {0, 1, 0.1 + 0.2, 1e-300, std::nan(""), -HUGE_VAL};
     p.repair = "fix_face_cons_parameters";
     report.problems.push_back(p);
-    p = problem(Kind::error, "face.cons-ptr", "F2", "FACE", 21, "Face cons pointer points to invalid cons");
+    p = problem(Kind::error, "face-cons-ptr", "F2", "FACE", 21, "Face cons pointer points to invalid cons");
     p.ints = {0, 1};
     p.repair = "fix_face_cons_ptr";
     report.problems.push_back(p);
-    p = problem(Kind::error, "cons.curve-ptr", "K1", "CONS", 31, "Cons curve pointer points to invalid curve </script>");
+    p = problem(Kind::error, "cons-curve-ptr", "K1", "CONS", 31, "Cons curve pointer points to invalid curve </script>");
     report.problems.push_back(p);
-    p = problem(Kind::error, "circle.angles", "CI1", "CIRCLE", 32, "Circle entity has invalid angles");
+    p = problem(Kind::error, "circle-angles", "CI1", "CIRCLE", 32, "Circle entity has invalid angles");
     p.doubles = {450, 540};
     p.repair = "fix_circle_angles";
     report.problems.push_back(p);
-    report.problems.push_back(problem(Kind::error, "point.invalid", "P2", "POINT", 41, "Point entity has invalid point"));
-    p = problem(Kind::error, "mdi.vector", "M1", "MDI", 43, "Mdi entity has a tangent vector of length zero");
+    report.problems.push_back(problem(Kind::error, "point-validity", "P2", "POINT", 41, "Point entity has invalid point"));
+    p = problem(Kind::error, "mdi-vector", "M1", "MDI", 43, "Mdi entity has a tangent vector of length zero");
     p.ints = {1};
     report.problems.push_back(p);
-    p = problem(Kind::error, "group.entity-ptr", "G1", "GROUP", 60, "Group entity has pointer to invalid entity");
+    p = problem(Kind::error, "group-entity-ptr", "G1", "GROUP", 60, "Group entity has pointer to invalid entity");
     p.ints = {1};
     p.repair = "fix_group_entity_ptr";
     report.problems.push_back(p);
-    p = problem(Kind::quality, "surf.gap", "S1", "SURF", 10, "Gap between patches \xC3\x98 larger than tolerance");
+    p = problem(Kind::quality, "surf-patch-gap", "S1", "SURF", 10, "Gap between patches \xC3\x98 larger than tolerance");
     p.value = 0.125;
     p.tolerance = 0.05;
     p.unit = "mm";
     p.point = Point{50, 50, 0};
     report.problems.push_back(p);
-    p = problem(Kind::quality, "curve.kink", "C1", "CURVE", 30, "Tangent kink between segments");
+    p = problem(Kind::quality, "curve-tangent-kink", "C1", "CURVE", 30, "Tangent kink between segments");
     p.value = 3.5;
     p.tolerance = 1;
     p.unit = "deg";
     p.point = Point{50, 90, 12};
     report.problems.push_back(p);
-    p = problem(Kind::warning, "circle.small-radius", "CI1", "CIRCLE", 32, "Circle radius is close to the tolerance");
+    p = problem(Kind::warning, "circle-radius", "CI1", "CIRCLE", 32, "Circle radius is close to the tolerance");
     p.value = 20;
     report.problems.push_back(p);
     report.faulty = {"F1", "K1", "P2", "M1", "G1"};
@@ -232,7 +232,7 @@ void write_fixture(const std::string& dir)
     for (int i = 0; i < 1200; ++i) {
         const std::string name = numbered("P", i);
         row_of_points.drawings.push_back(points(name, "POINT", i + 1, {{double(i), 0, 0}}));
-        many.problems.insert(many.problems.begin(), problem(Kind::error, "point.invalid", name, "POINT", i + 1, "Point entity has invalid point"));
+        many.problems.insert(many.problems.begin(), problem(Kind::error, "point-validity", name, "POINT", i + 1, "Point entity has invalid point"));
         many.faulty.push_back(name);
     }
     finish(row_of_points);
@@ -270,7 +270,7 @@ void write_large(const std::string& file, long triangles, long per_surface)
         scene.drawings.push_back(polylines(numbered("C", s + 1), "CURVE", static_cast<int>(s + 1), 40,
                                            {[&](double t) { return Point{x0 + 100 * t, y0 - 2, 0}; }}));
         if (s % 50 == 0) {
-            vdcReportProblem p = problem(Kind::quality, "surf.gap", name, "SURF", static_cast<int>(s + 1), "Gap between patches");
+            vdcReportProblem p = problem(Kind::quality, "surf-patch-gap", name, "SURF", static_cast<int>(s + 1), "Gap between patches");
             p.value = 0.2;
             p.tolerance = 0.05;
             p.unit = "mm";

@@ -107,7 +107,7 @@ TEST(ReportWriter, NoTextEndsAScriptElementOrBreaksUtf8)
     vdcReport report;
     report.file = report.command = report.version = hostile;
     report.entity_counts = {{hostile, 1}};
-    report.warnings = {{1, 2, hostile}};
+    report.warnings = {{hostile, 1, 2, hostile}};
     vdcReportProblem p;
     p.rule = p.entity = p.type = p.message = p.unit = p.repair = hostile;
     report.problems = {p};

@@ -1,7 +1,10 @@
 #pragma once
 
-// Symbol export for the checker library. Built with hidden visibility; the interface carries VDC_API.
-#if defined(_WIN32)
+// Symbol export for the checker library. A shared build uses hidden visibility, and only what carries
+// VDC_API is part of the library's interface; a static build (VDACHECK_STATIC) exports nothing.
+#if defined(VDACHECK_STATIC)
+#  define VDC_API
+#elif defined(_WIN32)
 #  if defined(VDC_BUILDING_CHECKER)
 #    define VDC_API __declspec(dllexport)
 #  else

@@ -1,81 +1,59 @@
 #include <vdacheck/check/vdc_file_check.h>
 
-#include <vdacheck/entities/vdc_begin_set_check.h>
-#include <vdacheck/entities/vdc_circle_check.h>
-#include <vdacheck/entities/vdc_cons_check.h>
-#include <vdacheck/entities/vdc_curve_check.h>
-#include <vdacheck/entities/vdc_face_check.h>
-#include <vdacheck/entities/vdc_group_check.h>
-#include <vdacheck/entities/vdc_header_check.h>
-#include <vdacheck/entities/vdc_mdi_check.h>
-#include <vdacheck/entities/vdc_point_check.h>
-#include <vdacheck/entities/vdc_pset_check.h>
-#include <vdacheck/entities/vdc_surf_check.h>
-#include <vdacheck/entities/vdc_tlist_check.h>
-#include <vdacheck/entities/vdc_tmat_check.h>
-#include <vdacheck/entities/vdc_top_check.h>
-#include <vdacheck/model/vda_begin_set.h>
-#include <vdacheck/model/vda_circle.h>
-#include <vdacheck/model/vda_cons.h>
-#include <vdacheck/model/vda_curve.h>
-#include <vdacheck/model/vda_face.h>
+#include <vdacheck/check/vdc_fix_node.h>
+#include <vdacheck/check/vdc_check_dispatch.h>
 #include <vdacheck/model/vda_file.h>
 #include <vdacheck/model/vda_file_it.h>
-#include <vdacheck/model/vda_group.h>
-#include <vdacheck/model/vda_header.h>
-#include <vdacheck/model/vda_mdi.h>
 #include <vdacheck/model/vda_object_ptr.h>
-#include <vdacheck/model/vda_point.h>
-#include <vdacheck/model/vda_pset.h>
-#include <vdacheck/model/vda_surf.h>
-#include <vdacheck/model/vda_tlist.h>
-#include <vdacheck/model/vda_tmat.h>
-#include <vdacheck/model/vda_top.h>
-#include <vdacheck/repair/vdc_fix_node.h>
+#include <vdacheck/util/ut_big_stack.h>
 
-namespace {
+#if defined(__SANITIZE_ADDRESS__)
+#  define VDC_SANITIZED 1
+#elif defined(__has_feature)
+#  if __has_feature(address_sanitizer) || __has_feature(undefined_behavior_sanitizer)
+#    define VDC_SANITIZED 1
+#  endif
+#endif
 
-// Creates the check object of class Check on the entity, runs it and lets it go. An entity that claims
-// the type but cannot be cast to it is skipped: no check may run on a null entity.
-template <class Check, class Model>
-void run_check(vdaObject& entity, vdcLog& log, vdcFileCheck& checker)
-{
-    if (Model* model = vda_cast<Model>(&entity)) {
-        const Check check_object(*model);
-        check_object.check(log, checker);
-    }
-}
-
-struct DispatchRow {
-    const TypeInfo* type;
-    void (*run)(vdaObject&, vdcLog&, vdcFileCheck&);
-};
-
-// Tested in this order; the first type the entity has wins.
-const DispatchRow dispatch_table[] = {
-    {&vdaBeginSet::id, run_check<vdcBeginSetCheck, vdaBeginSet>},
-    {&vdaCircle::id, run_check<vdcCircleCheck, vdaCircle>},
-    {&vdaCons::id, run_check<vdcConsCheck, vdaCons>},
-    {&vdaCurve::id, run_check<vdcCurveCheck, vdaCurve>},
-    {&vdaFace::id, run_check<vdcFaceCheck, vdaFace>},
-    {&vdaGroup::id, run_check<vdcGroupCheck, vdaGroup>},
-    {&vdaHeader::id, run_check<vdcHeaderCheck, vdaHeader>},
-    {&vdaMDI::id, run_check<vdcMDICheck, vdaMDI>},
-    {&vdaPoint::id, run_check<vdcPointCheck, vdaPoint>},
-    {&vdaPset::id, run_check<vdcPsetCheck, vdaPset>},
-    {&vdaSurf::id, run_check<vdcSurfCheck, vdaSurf>},
-    {&vdaTlist::id, run_check<vdcTlistCheck, vdaTlist>},
-    {&vdaTmat::id, run_check<vdcTmatCheck, vdaTmat>},
-    {&vdaTop::id, run_check<vdcTopCheck, vdaTop>},
-};
-
-}  // namespace
+// Measured on a chain of 200,000 groups through check (the stack test prints it): 448 bytes per level in
+// the optimised g++ build, 592 in the unoptimised one, 1,120 under the address and undefined-behaviour
+// sanitizers. Each allowance leaves more than twice that.
+#if defined(VDC_SANITIZED)
+const std::size_t vdcFileCheck::stack_per_level = 3072;
+#elif defined(__OPTIMIZE__)
+const std::size_t vdcFileCheck::stack_per_level = 1024;
+#else
+const std::size_t vdcFileCheck::stack_per_level = 1536;
+#endif
 
 vdcFileCheck::vdcFileCheck() : reset_logs(1) {}
 
 vdcFileCheck::~vdcFileCheck() = default;
 
+std::size_t vdcFileCheck::stack_for(std::size_t entities) noexcept
+{
+    constexpr std::size_t base = std::size_t{16} << 20;  // the caller's frames, the runtime, the repairs
+    return base + (entities + 1) * stack_per_level;
+}
+
+void vdcFileCheck::with_stack_for(std::size_t entities, const std::function<void()>& job)
+{
+    struct Guard {
+        bool& flag;
+        ~Guard() { flag = false; }
+    } guard{on_stack_};
+    on_stack_ = true;
+    utBigStack::run_with(stack_for(entities), job);
+}
+
 int vdcFileCheck::check(const vdaFile& file)
+{
+    int result = 0;
+    with_stack_for(static_cast<std::size_t>(file.size()), [&] { result = walk(file); });
+    return result;
+}
+
+int vdcFileCheck::walk(const vdaFile& file)
 {
     reset();
     reset_logs = 0;
@@ -87,6 +65,16 @@ int vdcFileCheck::check(const vdaFile& file)
 }
 
 int vdcFileCheck::check(const vdaObjectPtr& entity)
+{
+    if (on_stack_ || !name_stack.empty())
+        return check_entity(entity);
+    int result = 0;
+    const vdaFile* file = entity->file();
+    with_stack_for(file ? static_cast<std::size_t>(file->size()) : 1, [&] { result = check_entity(entity); });
+    return result;
+}
+
+int vdcFileCheck::check_entity(const vdaObjectPtr& entity)
 {
     const utString name = entity->name();
     if (name_stack.empty())
@@ -101,14 +89,7 @@ int vdcFileCheck::check(const vdaObjectPtr& entity)
     return logged == 0 ? 1 : 0;
 }
 
-void vdcFileCheck::do_check(const vdaObjectPtr& entity)
-{
-    for (const DispatchRow& row : dispatch_table)
-        if (entity->is_type(*row.type)) {
-            row.run(*entity(), error_log, *this);
-            return;
-        }
-}
+void vdcFileCheck::do_check(const vdaObjectPtr& entity) { vdc_dispatch_check(*entity(), error_log, *this); }
 
 void vdcFileCheck::reset()
 {
@@ -117,4 +98,30 @@ void vdcFileCheck::reset()
     error_log.clear();
     fixed_log.clear();
     checked_names.clear();
+}
+
+vdcFixNode& vdcFileCheck::node_of(const utString& name)
+{
+    auto [node, created] = fix_nodes.try_emplace(name);
+    if (created)
+        *node = std::make_unique<vdcFixNode>();
+    return **node;
+}
+
+void vdcFileCheck::create_fix_nodes()
+{
+    // The faulty entity's name is on top of the stack and, when a reference check led to it, the
+    // referring entity's name lies right below. Only these two are looked at; the stack is left as it
+    // was found.
+    const std::size_t depth = name_stack.size();
+    const utString& faulty = name_stack[depth - 1];
+    if (depth == 1) {
+        node_of(faulty);
+        return;
+    }
+    const utString& referring = name_stack[depth - 2];
+    vdcFixNode& faulty_node = node_of(faulty);
+    vdcFixNode& referring_node = node_of(referring);
+    referring_node.depends_on(&faulty_node);
+    faulty_node.used();
 }

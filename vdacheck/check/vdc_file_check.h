@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -22,8 +24,10 @@ class vdcFixNode;
 // refer to them; clean() deletes what is still faulty.
 //
 // Recursion: the nesting depth of check() is the length of the longest chain of references followed,
-// so a host that checks models with very long chains (groups nested thousands deep) runs the checker on
-// a thread with a correspondingly large stack.
+// at most one level per entity of the model. An outermost check() runs on the calling thread when its
+// stack has room for that many levels, and otherwise on a thread of its own with a stack sized from the
+// model's entity count; the caller waits for it. So a model whose groups nest a million deep is checked
+// from any thread without overflowing its stack.
 //
 // A checker keeps no reference to the model between calls, only names. It must not be used from two
 // threads at once.
@@ -45,6 +49,11 @@ public:
     // Deletes from the model every entity that still has packets, then clears both logs.
     void clean();
 
+    // The stack an outermost check() needs on a model of `entities` entities: one nesting level per entity
+    // at most, at the measured bytes per level (with room to spare), plus a base for everything else.
+    static std::size_t stack_for(std::size_t entities) noexcept;
+    static const std::size_t stack_per_level;
+
 protected:
     void do_check(const vdaObjectPtr& entity);
     void reset();
@@ -60,4 +69,10 @@ protected:
 private:
     friend class vdcFileCheckAcc;
     vdcFixNode& node_of(const utString& name);
+    int walk(const vdaFile& file);
+    int check_entity(const vdaObjectPtr& entity);
+    // Runs `job` (an outermost check) where the stack has room for `entities` nesting levels.
+    void with_stack_for(std::size_t entities, const std::function<void()>& job);
+
+    bool on_stack_ = false;  // an outermost check runs with the stack it needs; nested calls need no guard
 };

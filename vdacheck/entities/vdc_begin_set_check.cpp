@@ -1,7 +1,7 @@
 #include <vdacheck/entities/vdc_begin_set_check.h>
 
+#include <vdacheck/rules/vdc_check_rules.h>
 #include <vdacheck/model/vda_begin_set.h>
-#include <vdacheck/repair/vdc_reference_repairs.h>
 
 vdcBeginSetCheck::~vdcBeginSetCheck() = default;
 
@@ -13,11 +13,10 @@ void vdcBeginSetCheck::check(vdcLog& log, vdcFileCheck& checker) const
 
 void vdcBeginSetCheck::check_null_entity_ptr(vdcLog& log, vdcFileCheck&) const
 {
-    log_null_elements(log, entity, ut_lit("Set entity has null pointer"), fix_beginset_null_entity_ptr);
+    log_null_elements(log, entity, vdc_check_rule("beginset-null-entity-ptr"));
 }
 
 void vdcBeginSetCheck::check_entity_ptr(vdcLog& log, vdcFileCheck& checker) const
 {
-    log_faulty_elements(log, checker, entity, ut_lit("Set entity has pointer to invalid entity"),
-                        fix_beginset_entity_ptr);
+    log_faulty_elements(log, checker, entity, vdc_check_rule("beginset-entity-ptr"));
 }

@@ -9,6 +9,7 @@ class vdaBeginSet;
 // checked through the checker. A set may hold entities of any type.
 class VDC_API vdcBeginSetCheck : public vdcEntityCheck {
 public:
+    using model_type = vdaBeginSet;
     explicit vdcBeginSetCheck(vdaBeginSet& entity) : entity(entity) {}
     ~vdcBeginSetCheck() override;
     void check(vdcLog& log, vdcFileCheck& checker) const override;

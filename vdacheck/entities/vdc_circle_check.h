@@ -9,6 +9,7 @@ class vdaCircle;
 // copies of the vectors, so the circle's own length caches stay as they are.
 class VDC_API vdcCircleCheck : public vdcEntityCheck {
 public:
+    using model_type = vdaCircle;
     explicit vdcCircleCheck(vdaCircle& entity) : entity(entity) {}
     ~vdcCircleCheck() override;
     void check(vdcLog& log, vdcFileCheck& checker) const override;

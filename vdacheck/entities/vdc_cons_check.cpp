@@ -1,10 +1,9 @@
 #include <vdacheck/entities/vdc_cons_check.h>
 
+#include <vdacheck/rules/vdc_check_rules.h>
 #include <vdacheck/model/vda_cons.h>
 #include <vdacheck/model/vda_curve.h>
 #include <vdacheck/model/vda_surf.h>
-#include <vdacheck/repair/vdc_parameter_repairs.h>
-#include <vdacheck/repair/vdc_reference_repairs.h>
 
 vdcConsCheck::~vdcConsCheck() = default;
 
@@ -27,64 +26,63 @@ void vdcConsCheck::check(vdcLog& log, vdcFileCheck& checker) const
 void vdcConsCheck::check_num_segments(vdcLog& log, vdcFileCheck&) const
 {
     if (entity.num_segments() == 0)
-        log_problem(log, entity, ut_lit("Cons has no segments"));
+        log_problem(log, entity, vdc_check_rule("cons-num-segments"));
 }
 
 void vdcConsCheck::check_segment_parameters(vdcLog& log, vdcFileCheck&) const
 {
-    log_non_increasing_segments(log, entity, ut_lit("Cons segment has non increasing parameters"));
+    log_non_increasing_segments(log, entity, vdc_check_rule("cons-segment-parameters"));
 }
 
 void vdcConsCheck::check_adjacent_parameters(vdcLog& log, vdcFileCheck&) const
 {
-    log_unjoined_segments(log, entity, ut_lit("Adjacent cons segment parameters dont match"));
+    log_unjoined_segments(log, entity, vdc_check_rule("cons-adjacent-parameters"));
 }
 
 void vdcConsCheck::check_segment_orders(vdcLog& log, vdcFileCheck&) const
 {
-    log_segments_of_invalid_order(log, entity, ut_lit("Cons segment had invalid order"));
+    log_segments_of_invalid_order(log, entity, vdc_check_rule("cons-segment-orders"));
 }
 
 void vdcConsCheck::check_segment_coeffs(vdcLog& log, vdcFileCheck&) const
 {
-    log_invalid_segment_coeffs(log, entity, ut_lit("Cons segment has invalid coefficient"));
+    log_invalid_segment_coeffs(log, entity, vdc_check_rule("cons-segment-coeffs"));
 }
 
 void vdcConsCheck::check_null_curve_ptr(vdcLog& log, vdcFileCheck&) const
 {
     if (!entity.curve_3d())
-        log_problem(log, entity, ut_lit("Cons has null curve pointer"));
+        log_problem(log, entity, vdc_check_rule("cons-null-curve-ptr"));
 }
 
 void vdcConsCheck::check_curve_ptr_is_curve(vdcLog& log, vdcFileCheck&) const
 {
     if (refers_to_other_type(entity.curve_3d(), vdaCurve::id))
-        log_problem(log, entity, ut_lit("Cons curve pointer points to non curve"));
+        log_problem(log, entity, vdc_check_rule("cons-curve-ptr-is-curve"));
 }
 
 void vdcConsCheck::check_curve_ptr(vdcLog& log, vdcFileCheck& checker) const
 {
     if (refers_to_faulty(entity.curve_3d(), vdaCurve::id, log, checker))
-        log_problem(log, entity, ut_lit("Cons curve pointer points to invalid curve"), {}, {}, fix_cons_curve_ptr);
+        log_problem(log, entity, vdc_check_rule("cons-curve-ptr"));
 }
 
 void vdcConsCheck::check_null_surface_ptr(vdcLog& log, vdcFileCheck&) const
 {
     if (!entity.basis_surface())
-        log_problem(log, entity, ut_lit("Cons has null surface pointer"));
+        log_problem(log, entity, vdc_check_rule("cons-null-surface-ptr"));
 }
 
 void vdcConsCheck::check_surface_ptr_is_surface(vdcLog& log, vdcFileCheck&) const
 {
     if (refers_to_other_type(entity.basis_surface(), vdaSurf::id))
-        log_problem(log, entity, ut_lit("Cons surface pointer points to non surface"));
+        log_problem(log, entity, vdc_check_rule("cons-surface-ptr-is-surface"));
 }
 
 void vdcConsCheck::check_surface_ptr(vdcLog& log, vdcFileCheck& checker) const
 {
     if (refers_to_faulty(entity.basis_surface(), vdaSurf::id, log, checker))
-        log_problem(log, entity, ut_lit("Cons surface pointer points to invalid surface"), {}, {},
-                    fix_cons_surface_ptr);
+        log_problem(log, entity, vdc_check_rule("cons-surface-ptr"));
 }
 
 // The trim is compared with the range of the space curve's segments; a curve without segments has no
@@ -93,11 +91,11 @@ void vdcConsCheck::check_cons_trimming_params(vdcLog& log, vdcFileCheck&) const
 {
     const vdaCurve* curve = referenced<vdaCurve>(entity.curve_3d());
     TrimValues v;
-    if (!curve || !vdc_parameter_range(*curve, v.start, v.end))
+    if (!curve || !vda_parameter_range(*curve, v.start, v.end))
         return;
     v.trim_start = entity.start_parameter();
     v.trim_end = entity.end_parameter();
     if (trim_outside(v.start, v.end, v.trim_start, v.trim_end))
-        log_problem(log, entity, ut_lit("Cons has invalid trim parameters"), {},
-                    {v.start, v.end, v.trim_start, v.trim_end}, fix_cons_trimming_params);
+        log_problem(log, entity, vdc_check_rule("cons-trimming-params"), {},
+                    {v.start, v.end, v.trim_start, v.trim_end});
 }

@@ -10,6 +10,7 @@ class vdaCons;
 // range of its space curve.
 class VDC_API vdcConsCheck : public vdcEntityCheck {
 public:
+    using model_type = vdaCons;
     explicit vdcConsCheck(vdaCons& entity) : entity(entity) {}
     ~vdcConsCheck() override;
     void check(vdcLog& log, vdcFileCheck& checker) const override;

@@ -1,5 +1,6 @@
 #include <vdacheck/entities/vdc_curve_check.h>
 
+#include <vdacheck/rules/vdc_check_rules.h>
 #include <vdacheck/model/vda_curve.h>
 
 vdcCurveCheck::~vdcCurveCheck() = default;
@@ -16,25 +17,25 @@ void vdcCurveCheck::check(vdcLog& log, vdcFileCheck& checker) const
 void vdcCurveCheck::check_num_segments(vdcLog& log, vdcFileCheck&) const
 {
     if (entity.num_segments() == 0)
-        log_problem(log, entity, ut_lit("Curve has no segments"));
+        log_problem(log, entity, vdc_check_rule("curve-num-segments"));
 }
 
 void vdcCurveCheck::check_segment_parameters(vdcLog& log, vdcFileCheck&) const
 {
-    log_non_increasing_segments(log, entity, ut_lit("Curve segment has non increasing parameters"));
+    log_non_increasing_segments(log, entity, vdc_check_rule("curve-segment-parameters"));
 }
 
 void vdcCurveCheck::check_adjacent_parameters(vdcLog& log, vdcFileCheck&) const
 {
-    log_unjoined_segments(log, entity, ut_lit("Adjacent curve segment parameters dont match"));
+    log_unjoined_segments(log, entity, vdc_check_rule("curve-adjacent-parameters"));
 }
 
 void vdcCurveCheck::check_segment_orders(vdcLog& log, vdcFileCheck&) const
 {
-    log_segments_of_invalid_order(log, entity, ut_lit("Curve segment had invalid order"));
+    log_segments_of_invalid_order(log, entity, vdc_check_rule("curve-segment-orders"));
 }
 
 void vdcCurveCheck::check_segment_coeffs(vdcLog& log, vdcFileCheck&) const
 {
-    log_invalid_segment_coeffs(log, entity, ut_lit("Curve segment has invalid coefficient"));
+    log_invalid_segment_coeffs(log, entity, vdc_check_rule("curve-segment-coeffs"));
 }

@@ -9,6 +9,7 @@ class vdaCurve;
 // attaches no repair function.
 class VDC_API vdcCurveCheck : public vdcEntityCheck {
 public:
+    using model_type = vdaCurve;
     explicit vdcCurveCheck(vdaCurve& entity) : entity(entity) {}
     ~vdcCurveCheck() override;
     void check(vdcLog& log, vdcFileCheck& checker) const override;

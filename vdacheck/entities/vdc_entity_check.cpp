@@ -2,35 +2,23 @@
 
 #include <vdacheck/check/vdc_file_check.h>
 #include <vdacheck/check/vdc_log.h>
-#include <vdacheck/model/vda_circle.h>
-#include <vdacheck/model/vda_cons.h>
-#include <vdacheck/model/vda_curve.h>
-#include <vdacheck/model/vda_element_list.h>
-#include <vdacheck/model/vda_face.h>
-#include <vdacheck/model/vda_group.h>
-#include <vdacheck/model/vda_mdi.h>
-#include <vdacheck/model/vda_object_ptr.h>
-#include <vdacheck/model/vda_point.h>
-#include <vdacheck/model/vda_pset.h>
-#include <vdacheck/model/vda_surf.h>
-#include <vdacheck/model/vda_top.h>
+#include <vdacheck/model/vda_types.h>
 #include <vdacheck/model/vda_trimmed_curve.h>
 
 void vdcEntityCheck::check(vdcLog&, vdcFileCheck&) const {}
 
 vdcEntityCheck::~vdcEntityCheck() = default;
 
-void vdcEntityCheck::log_problem(vdcLog& log, const vdaObject& entity, const utString& message,
-                                 std::initializer_list<int> ints, std::initializer_list<double> doubles,
-                                 vdcErrorFunction repair)
+void vdcEntityCheck::log_problem(vdcLog& log, const vdaObject& entity, const vdcRule& rule,
+                                 std::initializer_list<int> ints, std::initializer_list<double> doubles)
 {
     vdcErrorPacket packet;
-    packet.set_error_message(message);
+    packet.set_error_message(ut_lit(rule.message));
     for (int value : ints)
         packet.add_int(value);
     for (double value : doubles)
         packet.add_dbl(value);
-    packet.set_error_function(repair);
+    packet.set_error_function(rule.repair);
     log.save(entity.name(), std::move(packet));
 }
 
@@ -53,13 +41,10 @@ int vdcEntityCheck::refers_to_faulty(const vdaObjectPtr& reference, const TypeIn
 
 int vdcEntityCheck::is_element_type(const vdaObject& entity)
 {
-    static const TypeInfo* const allowed[] = {&vdaPoint::id, &vdaPset::id,  &vdaMDI::id,  &vdaCircle::id,
-                                              &vdaCurve::id, &vdaSurf::id,  &vdaCons::id, &vdaFace::id,
-                                              &vdaTop::id,   &vdaGroup::id};
-    for (const TypeInfo* type : allowed)
-        if (entity.is_type(*type))
-            return 1;
-    return 0;
+    // The types a group or transformation list may hold, in the order they are tested.
+    using Allowed =
+        vdaTypeList<vdaPoint, vdaPset, vdaMDI, vdaCircle, vdaCurve, vdaSurf, vdaCons, vdaFace, vdaTop, vdaGroup>;
+    return vda_is_one_of<Allowed>(entity) ? 1 : 0;
 }
 
 int vdcEntityCheck::trim_outside(double start, double end, double trim_start, double trim_end) noexcept
@@ -73,40 +58,38 @@ int vdcEntityCheck::trim_outside_cons(const vdaTrimmedCurve& curve, TrimValues& 
 {
     const vdaCons* cons = referenced<vdaCons>(curve.basis_curve());
     // Without segments a cons has no range to compare with; its own check reports it.
-    if (!cons || !vdc_parameter_range(*cons, values.start, values.end))
+    if (!cons || !vda_parameter_range(*cons, values.start, values.end))
         return 0;
     values.trim_start = curve.start_parameter();
     values.trim_end = curve.end_parameter();
     return trim_outside(values.start, values.end, values.trim_start, values.trim_end);
 }
 
-void vdcEntityCheck::log_null_elements(vdcLog& log, const vdaElementList& list, const utString& message,
-                                       vdcErrorFunction repair)
+void vdcEntityCheck::log_null_elements(vdcLog& log, const vdaElementList& list, const vdcRule& rule)
 {
     const int n = list.num_elements();
     for (int i = 0; i < n; ++i)
         if (!list.element(i))
-            log_problem(log, list, message, {i}, {}, repair);
+            log_problem(log, list, rule, {i});
 }
 
-void vdcEntityCheck::log_elements_of_wrong_type(vdcLog& log, const vdaElementList& list, const utString& message,
-                                                vdcErrorFunction repair)
+void vdcEntityCheck::log_elements_of_wrong_type(vdcLog& log, const vdaElementList& list, const vdcRule& rule)
 {
     const int n = list.num_elements();
     for (int i = 0; i < n; ++i) {
         const vdaObjectPtr element = list.element(i);
         if (element && !is_element_type(*element()))
-            log_problem(log, list, message, {i}, {}, repair);
+            log_problem(log, list, rule, {i});
     }
 }
 
 void vdcEntityCheck::log_faulty_elements(vdcLog& log, vdcFileCheck& checker, const vdaElementList& list,
-                                         const utString& message, vdcErrorFunction repair)
+                                         const vdcRule& rule)
 {
     const int n = list.num_elements();
     for (int i = 0; i < n; ++i) {
         const vdaObjectPtr element = list.element(i);
         if (element && refers_to_faulty(element, log, checker))
-            log_problem(log, list, message, {i}, {}, repair);
+            log_problem(log, list, rule, {i});
     }
 }

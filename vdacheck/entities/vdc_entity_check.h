@@ -8,6 +8,7 @@
 #include <vdacheck/geometry/gi_point3.h>
 #include <vdacheck/model/vda_object_ptr.h>
 #include <vdacheck/util/ut_math.h>
+#include <vdacheck/rules/vdc_rule.h>
 #include <vdacheck/util/ut_string.h>
 
 class TypeInfo;
@@ -15,19 +16,6 @@ class vdaElementList;
 class vdaTrimmedCurve;
 class vdcFileCheck;
 class vdcLog;
-
-// The parameter range of a curve or cons: from the start of its first segment to the end of its last.
-// Returns false, leaving `start` and `end` as they were, when it has no segments.
-template <class Segmented>
-bool vdc_parameter_range(const Segmented& curve, double& start, double& end) noexcept
-{
-    const int n = curve.num_segments();
-    if (n <= 0)
-        return false;
-    start = curve.segment(0).start_parameter();
-    end = curve.segment(n - 1).end_parameter();
-    return true;
-}
 
 // The base of the check classes, one per entity type. A check class holds a reference to its entity,
 // and its check() runs the class's sub-checks (const members named check_<what>) in a fixed order, each
@@ -56,11 +44,10 @@ protected:
         double trim_end = 0.0;
     };
 
-    // Builds a packet with `message`, then `ints` and `doubles` in the given order and the repair
-    // function `repair` (may be null), and saves it under the name of `entity`.
-    static void log_problem(vdcLog& log, const vdaObject& entity, const utString& message,
-                            std::initializer_list<int> ints = {}, std::initializer_list<double> doubles = {},
-                            vdcErrorFunction repair = nullptr);
+    // Builds a packet of `rule` (its message and repair function) with `ints` and `doubles` in the given
+    // order, and saves it under the name of `entity`.
+    static void log_problem(vdcLog& log, const vdaObject& entity, const vdcRule& rule,
+                            std::initializer_list<int> ints = {}, std::initializer_list<double> doubles = {});
 
     // 1 when the reference is not null and its entity is of another type than `type`.
     static int refers_to_other_type(const vdaObjectPtr& reference, const TypeInfo& type) noexcept;
@@ -106,39 +93,39 @@ protected:
     // Orders 2 to 25 are valid for segments and patches.
     static int invalid_order(int order) noexcept { return (order < 2 || order > 25) ? 1 : 0; }
 
-    // Segment rules shared by curves and cons (`curve` is a vdaCurve or vdaCons). Each logs `message`
-    // once per failing segment, in index order, without doubles or repair function.
+    // Segment rules shared by curves and cons (`curve` is a vdaCurve or vdaCons). Each logs `rule` once per
+    // failing segment, in index order, without doubles.
     // Segment i whose start parameter is not below its end parameter: ints i.
     template <class Segmented>
-    static void log_non_increasing_segments(vdcLog& log, const Segmented& curve, const utString& message)
+    static void log_non_increasing_segments(vdcLog& log, const Segmented& curve, const vdcRule& rule)
     {
         const int n = curve.num_segments();
         for (int i = 0; i < n; ++i)
             if (curve.segment(i).start_parameter() >= curve.segment(i).end_parameter())
-                log_problem(log, curve, message, {i});
+                log_problem(log, curve, rule, {i});
     }
     // Segment i, from 1, whose start parameter is not exactly the end parameter of segment i - 1: ints i.
     template <class Segmented>
-    static void log_unjoined_segments(vdcLog& log, const Segmented& curve, const utString& message)
+    static void log_unjoined_segments(vdcLog& log, const Segmented& curve, const vdcRule& rule)
     {
         const int n = curve.num_segments();
         for (int i = 1; i < n; ++i)
             if (curve.segment(i).start_parameter() != curve.segment(i - 1).end_parameter())
-                log_problem(log, curve, message, {i});
+                log_problem(log, curve, rule, {i});
     }
     // Segment i whose order lies outside 2 to 25: ints i.
     template <class Segmented>
-    static void log_segments_of_invalid_order(vdcLog& log, const Segmented& curve, const utString& message)
+    static void log_segments_of_invalid_order(vdcLog& log, const Segmented& curve, const vdcRule& rule)
     {
         const int n = curve.num_segments();
         for (int i = 0; i < n; ++i)
             if (invalid_order(curve.segment(i).order()))
-                log_problem(log, curve, message, {i});
+                log_problem(log, curve, rule, {i});
     }
     // Coefficient k of segment i failing the coefficient test: ints i, k. The segment's own order bounds
     // the loop, whatever it is: an order above 25 still has its coefficients examined.
     template <class Segmented>
-    static void log_invalid_segment_coeffs(vdcLog& log, const Segmented& curve, const utString& message)
+    static void log_invalid_segment_coeffs(vdcLog& log, const Segmented& curve, const vdcRule& rule)
     {
         const int n = curve.num_segments();
         for (int i = 0; i < n; ++i) {
@@ -146,19 +133,17 @@ protected:
             const int order = segment.order();
             for (int k = 0; k < order; ++k)
                 if (invalid_coefficient(segment.coeffs(k)))
-                    log_problem(log, curve, message, {i, k});
+                    log_problem(log, curve, rule, {i, k});
         }
     }
 
-    // Element rules shared by groups, sets and transformation lists. Each logs `message` with the ints i
-    // and the repair function `repair`, once per failing element, in index order.
+    // Element rules shared by groups, sets and transformation lists. Each logs `rule` with the int i, once
+    // per failing element, in index order.
     // Element i is null.
-    static void log_null_elements(vdcLog& log, const vdaElementList& list, const utString& message,
-                                  vdcErrorFunction repair);
+    static void log_null_elements(vdcLog& log, const vdaElementList& list, const vdcRule& rule);
     // Element i is not null and of none of the ten element types (is_element_type).
-    static void log_elements_of_wrong_type(vdcLog& log, const vdaElementList& list, const utString& message,
-                                           vdcErrorFunction repair);
+    static void log_elements_of_wrong_type(vdcLog& log, const vdaElementList& list, const vdcRule& rule);
     // Element i is not null and, whatever its type, refers to an entity with packets (refers_to_faulty).
     static void log_faulty_elements(vdcLog& log, vdcFileCheck& checker, const vdaElementList& list,
-                                    const utString& message, vdcErrorFunction repair);
+                                    const vdcRule& rule);
 };

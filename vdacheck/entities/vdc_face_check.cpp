@@ -1,10 +1,9 @@
 #include <vdacheck/entities/vdc_face_check.h>
 
+#include <vdacheck/rules/vdc_check_rules.h>
 #include <vdacheck/model/vda_cons.h>
 #include <vdacheck/model/vda_face.h>
 #include <vdacheck/model/vda_surf.h>
-#include <vdacheck/repair/vdc_parameter_repairs.h>
-#include <vdacheck/repair/vdc_reference_repairs.h>
 
 namespace {
 
@@ -40,20 +39,19 @@ void vdcFaceCheck::check(vdcLog& log, vdcFileCheck& checker) const
 void vdcFaceCheck::check_null_surface_ptr(vdcLog& log, vdcFileCheck&) const
 {
     if (!entity.basis_surface())
-        log_problem(log, entity, ut_lit("Face has null surface pointer"));
+        log_problem(log, entity, vdc_check_rule("face-null-surface-ptr"));
 }
 
 void vdcFaceCheck::check_surface_ptr_is_surface(vdcLog& log, vdcFileCheck&) const
 {
     if (refers_to_other_type(entity.basis_surface(), vdaSurf::id))
-        log_problem(log, entity, ut_lit("Face surface pointer points to non surface"));
+        log_problem(log, entity, vdc_check_rule("face-surface-ptr-is-surface"));
 }
 
 void vdcFaceCheck::check_surface_ptr(vdcLog& log, vdcFileCheck& checker) const
 {
     if (refers_to_faulty(entity.basis_surface(), vdaSurf::id, log, checker))
-        log_problem(log, entity, ut_lit("Face surface pointer points to invalid surface"), {}, {},
-                    fix_face_surface_ptr);
+        log_problem(log, entity, vdc_check_rule("face-surface-ptr"));
 }
 
 // Surfaces are compared by name, so two references resolving to different entities of one name agree.
@@ -67,7 +65,7 @@ void vdcFaceCheck::check_surface_ptr_is_cons_surface_ptr(vdcLog& log, vdcFileChe
         const vdaCons* cons = referenced<vdaCons>(piece.basis_curve());
         const vdaSurf* cons_surface = cons ? referenced<vdaSurf>(cons->basis_surface()) : nullptr;
         if (cons_surface && cons_surface->name() != face_surface->name())
-            log_problem(log, entity, ut_lit("Face cons pointer points to different surface from face"), {b, s});
+            log_problem(log, entity, vdc_check_rule("face-surface-ptr-is-cons-surface-ptr"), {b, s});
     });
 }
 
@@ -75,7 +73,7 @@ void vdcFaceCheck::check_null_cons_ptr(vdcLog& log, vdcFileCheck&) const
 {
     for_each_piece(entity, [&](int b, int s, const vdaTrimmedCurve& piece) {
         if (!piece.basis_curve())
-            log_problem(log, entity, ut_lit("Face has null cons pointer"), {b, s});
+            log_problem(log, entity, vdc_check_rule("face-null-cons-ptr"), {b, s});
     });
 }
 
@@ -83,7 +81,7 @@ void vdcFaceCheck::check_cons_ptr_is_cons(vdcLog& log, vdcFileCheck&) const
 {
     for_each_piece(entity, [&](int b, int s, const vdaTrimmedCurve& piece) {
         if (refers_to_other_type(piece.basis_curve(), vdaCons::id))
-            log_problem(log, entity, ut_lit("Face cons pointer points to non cons"), {b, s});
+            log_problem(log, entity, vdc_check_rule("face-cons-ptr-is-cons"), {b, s});
     });
 }
 
@@ -91,8 +89,7 @@ void vdcFaceCheck::check_cons_ptr(vdcLog& log, vdcFileCheck& checker) const
 {
     for_each_piece(entity, [&](int b, int s, const vdaTrimmedCurve& piece) {
         if (refers_to_faulty(piece.basis_curve(), vdaCons::id, log, checker))
-            log_problem(log, entity, ut_lit("Face cons pointer points to invalid cons"), {b, s}, {},
-                        fix_face_cons_ptr);
+            log_problem(log, entity, vdc_check_rule("face-cons-ptr"), {b, s});
     });
 }
 
@@ -101,7 +98,7 @@ void vdcFaceCheck::check_cons_parameters(vdcLog& log, vdcFileCheck&) const
     for_each_piece(entity, [&](int b, int s, const vdaTrimmedCurve& piece) {
         TrimValues v;
         if (trim_outside_cons(piece, v))
-            log_problem(log, entity, ut_lit("Face entity has invalid cons trimming parameters"), {b, s},
-                        {v.start, v.end, v.trim_start, v.trim_end}, fix_face_cons_parameters);
+            log_problem(log, entity, vdc_check_rule("face-cons-parameters"), {b, s},
+                        {v.start, v.end, v.trim_start, v.trim_end});
     });
 }

@@ -10,6 +10,7 @@ class vdaFace;
 // each piece against the range of its cons. Indices are boundary b, then piece s within it.
 class VDC_API vdcFaceCheck : public vdcEntityCheck {
 public:
+    using model_type = vdaFace;
     explicit vdcFaceCheck(vdaFace& entity) : entity(entity) {}
     ~vdcFaceCheck() override;
     void check(vdcLog& log, vdcFileCheck& checker) const override;

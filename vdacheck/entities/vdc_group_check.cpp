@@ -1,7 +1,7 @@
 #include <vdacheck/entities/vdc_group_check.h>
 
+#include <vdacheck/rules/vdc_check_rules.h>
 #include <vdacheck/model/vda_group.h>
-#include <vdacheck/repair/vdc_reference_repairs.h>
 
 vdcGroupCheck::~vdcGroupCheck() = default;
 
@@ -14,17 +14,15 @@ void vdcGroupCheck::check(vdcLog& log, vdcFileCheck& checker) const
 
 void vdcGroupCheck::check_null_entity_ptr(vdcLog& log, vdcFileCheck&) const
 {
-    log_null_elements(log, entity, ut_lit("Group entity has null pointer"), fix_group_null_entity_ptr);
+    log_null_elements(log, entity, vdc_check_rule("group-null-entity-ptr"));
 }
 
 void vdcGroupCheck::check_entity_ptr_type(vdcLog& log, vdcFileCheck&) const
 {
-    log_elements_of_wrong_type(log, entity, ut_lit("Group entity has pointer to invalid entity type"),
-                               fix_group_entity_ptr_type);
+    log_elements_of_wrong_type(log, entity, vdc_check_rule("group-entity-ptr-type"));
 }
 
 void vdcGroupCheck::check_entity_ptr(vdcLog& log, vdcFileCheck& checker) const
 {
-    log_faulty_elements(log, checker, entity, ut_lit("Group entity has pointer to invalid entity"),
-                        fix_group_entity_ptr);
+    log_faulty_elements(log, checker, entity, vdc_check_rule("group-entity-ptr"));
 }

@@ -9,6 +9,7 @@ class vdaGroup;
 // an entity without packets once that entity is checked through the checker.
 class VDC_API vdcGroupCheck : public vdcEntityCheck {
 public:
+    using model_type = vdaGroup;
     explicit vdcGroupCheck(vdaGroup& entity) : entity(entity) {}
     ~vdcGroupCheck() override;
     void check(vdcLog& log, vdcFileCheck& checker) const override;

@@ -1,5 +1,6 @@
 #include <vdacheck/entities/vdc_mdi_check.h>
 
+#include <vdacheck/rules/vdc_check_rules.h>
 #include <vdacheck/model/vda_mdi.h>
 
 vdcMDICheck::~vdcMDICheck() = default;
@@ -15,7 +16,7 @@ void vdcMDICheck::check_mdi_point(vdcLog& log, vdcFileCheck&) const
     const int n = entity.num_point_vector();
     for (int i = 0; i < n; ++i)
         if (entity.point(i).invalid())
-            log_problem(log, entity, ut_lit("Mdi entity has invalid point"), {i});
+            log_problem(log, entity, vdc_check_rule("mdi-point"), {i});
 }
 
 void vdcMDICheck::check_mdi_vector(vdcLog& log, vdcFileCheck&) const
@@ -23,5 +24,5 @@ void vdcMDICheck::check_mdi_vector(vdcLog& log, vdcFileCheck&) const
     const int n = entity.num_point_vector();
     for (int i = 0; i < n; ++i)
         if (entity.vector(i).invalid())
-            log_problem(log, entity, ut_lit("Mdi entity has invalid vector"), {i});
+            log_problem(log, entity, vdc_check_rule("mdi-vector"), {i});
 }

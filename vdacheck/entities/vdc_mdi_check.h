@@ -7,6 +7,7 @@ class vdaMDI;
 
 class VDC_API vdcMDICheck : public vdcEntityCheck {
 public:
+    using model_type = vdaMDI;
     explicit vdcMDICheck(vdaMDI& entity) : entity(entity) {}
     ~vdcMDICheck() override;
     void check(vdcLog& log, vdcFileCheck& checker) const override;

@@ -1,5 +1,6 @@
 #include <vdacheck/entities/vdc_point_check.h>
 
+#include <vdacheck/rules/vdc_check_rules.h>
 #include <vdacheck/model/vda_point.h>
 
 vdcPointCheck::~vdcPointCheck() = default;
@@ -9,5 +10,5 @@ void vdcPointCheck::check(vdcLog& log, vdcFileCheck& checker) const { check_poin
 void vdcPointCheck::check_point_validity(vdcLog& log, vdcFileCheck&) const
 {
     if (entity.point().invalid())
-        log_problem(log, entity, ut_lit("Point entity has invalid point"));
+        log_problem(log, entity, vdc_check_rule("point-validity"));
 }

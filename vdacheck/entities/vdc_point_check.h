@@ -7,6 +7,7 @@ class vdaPoint;
 
 class VDC_API vdcPointCheck : public vdcEntityCheck {
 public:
+    using model_type = vdaPoint;
     explicit vdcPointCheck(vdaPoint& entity) : entity(entity) {}
     ~vdcPointCheck() override;
     void check(vdcLog& log, vdcFileCheck& checker) const override;

@@ -1,5 +1,6 @@
 #include <vdacheck/entities/vdc_pset_check.h>
 
+#include <vdacheck/rules/vdc_check_rules.h>
 #include <vdacheck/model/vda_pset.h>
 
 vdcPsetCheck::~vdcPsetCheck() = default;
@@ -11,5 +12,5 @@ void vdcPsetCheck::check_point_validity(vdcLog& log, vdcFileCheck&) const
     const int n = entity.num_points();
     for (int i = 0; i < n; ++i)
         if (entity.point(i).invalid())
-            log_problem(log, entity, ut_lit("Pset entity has invalid point"), {i});
+            log_problem(log, entity, vdc_check_rule("pset-point-validity"), {i});
 }

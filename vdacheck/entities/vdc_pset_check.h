@@ -7,6 +7,7 @@ class vdaPset;
 
 class VDC_API vdcPsetCheck : public vdcEntityCheck {
 public:
+    using model_type = vdaPset;
     explicit vdcPsetCheck(vdaPset& entity) : entity(entity) {}
     ~vdcPsetCheck() override;
     void check(vdcLog& log, vdcFileCheck& checker) const override;

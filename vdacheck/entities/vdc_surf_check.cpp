@@ -1,5 +1,6 @@
 #include <vdacheck/entities/vdc_surf_check.h>
 
+#include <vdacheck/rules/vdc_check_rules.h>
 #include <vdacheck/model/vda_surf.h>
 
 namespace {
@@ -47,7 +48,7 @@ void vdcSurfCheck::check(vdcLog& log, vdcFileCheck& checker) const
 void vdcSurfCheck::check_num_patches(vdcLog& log, vdcFileCheck&) const
 {
     if (entity.num_patches_in_u() <= 0 || entity.num_patches_in_v() <= 0)
-        log_problem(log, entity, ut_lit("Surf has invalid number of patches"));
+        log_problem(log, entity, vdc_check_rule("surf-num-patches"));
 }
 
 // Along v within each column of patches, the u index outermost.
@@ -58,7 +59,7 @@ void vdcSurfCheck::check_adjacent_v_parameters(vdcLog& log, vdcFileCheck&) const
     for (int i = 0; i < nu; ++i)
         for (int j = 1; j < nv; ++j)
             if (entity.patch(i, j).v_start_parameter() != entity.patch(i, j - 1).v_end_parameter())
-                log_problem(log, entity, ut_lit("Invalid adjacent v_parameters"), {i, j});
+                log_problem(log, entity, vdc_check_rule("surf-adjacent-v-parameters"), {i, j});
 }
 
 // Along u within each row of patches, the v index outermost.
@@ -69,14 +70,14 @@ void vdcSurfCheck::check_adjacent_u_parameters(vdcLog& log, vdcFileCheck&) const
     for (int j = 0; j < nv; ++j)
         for (int i = 1; i < nu; ++i)
             if (entity.patch(i, j).u_start_parameter() != entity.patch(i - 1, j).u_end_parameter())
-                log_problem(log, entity, ut_lit("Invalid adjacent u_parameters"), {i, j});
+                log_problem(log, entity, vdc_check_rule("surf-adjacent-u-parameters"), {i, j});
 }
 
 void vdcSurfCheck::check_u_patch_parameters(vdcLog& log, vdcFileCheck&) const
 {
     for_each_patch(entity, [&](int i, int j, const vdaSurfPatch& patch) {
         if (patch.u_end_parameter() <= patch.u_start_parameter())
-            log_problem(log, entity, ut_lit("Invalid u patch parameters"), {i, j});
+            log_problem(log, entity, vdc_check_rule("surf-u-patch-parameters"), {i, j});
     });
 }
 
@@ -84,7 +85,7 @@ void vdcSurfCheck::check_v_patch_parameters(vdcLog& log, vdcFileCheck&) const
 {
     for_each_patch(entity, [&](int i, int j, const vdaSurfPatch& patch) {
         if (patch.v_end_parameter() <= patch.v_start_parameter())
-            log_problem(log, entity, ut_lit("Invalid v patch parameters"), {i, j});
+            log_problem(log, entity, vdc_check_rule("surf-v-patch-parameters"), {i, j});
     });
 }
 
@@ -92,7 +93,7 @@ void vdcSurfCheck::check_patch_order(vdcLog& log, vdcFileCheck&) const
 {
     for_each_patch(entity, [&](int i, int j, const vdaSurfPatch& patch) {
         if (invalid_order(patch.u_order()) || invalid_order(patch.v_order()))
-            log_problem(log, entity, ut_lit("Invalid patch order"), {i, j});
+            log_problem(log, entity, vdc_check_rule("surf-patch-order"), {i, j});
     });
 }
 
@@ -106,8 +107,8 @@ void vdcSurfCheck::check_patch_coeffs(vdcLog& log, vdcFileCheck&) const
         for (int l = 0; l < v_order; ++l)
             for (int k = 0; k < u_order; ++k)
                 if (invalid_coefficient(patch.coeffs(k, l)))
-                    log_problem(log, entity, ut_lit("Surface patch has invalid coefficient"), {i, j, l, k});
+                    log_problem(log, entity, vdc_check_rule("surf-patch-coeffs"), {i, j, l, k});
         if (all_zero_in_two_coordinates(patch))
-            log_problem(log, entity, ut_lit("Degenerate surface patch"), {i, j});
+            log_problem(log, entity, vdc_check_rule("surf-patch-coeffs-degenerate"), {i, j});
     });
 }

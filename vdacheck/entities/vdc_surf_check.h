@@ -10,6 +10,7 @@ class vdaSurf;
 // no repair function.
 class VDC_API vdcSurfCheck : public vdcEntityCheck {
 public:
+    using model_type = vdaSurf;
     explicit vdcSurfCheck(vdaSurf& entity) : entity(entity) {}
     ~vdcSurfCheck() override;
     void check(vdcLog& log, vdcFileCheck& checker) const override;

@@ -9,6 +9,7 @@ class vdaTlist;
 // type a list may not hold, or leading to a faulty entity). Both kinds are followed through the checker.
 class VDC_API vdcTlistCheck : public vdcEntityCheck {
 public:
+    using model_type = vdaTlist;
     explicit vdcTlistCheck(vdaTlist& entity) : entity(entity) {}
     ~vdcTlistCheck() override;
     void check(vdcLog& log, vdcFileCheck& checker) const override;

@@ -1,5 +1,6 @@
 #include <vdacheck/entities/vdc_tmat_check.h>
 
+#include <vdacheck/rules/vdc_check_rules.h>
 #include <vdacheck/model/vda_tmat.h>
 
 vdcTmatCheck::~vdcTmatCheck() = default;
@@ -13,11 +14,11 @@ void vdcTmatCheck::check(vdcLog& log, vdcFileCheck& checker) const
 void vdcTmatCheck::check_tmat_invertible(vdcLog& log, vdcFileCheck&) const
 {
     if (utMath::abs(entity.matrix().magnification()) <= tolerance)
-        log_problem(log, entity, ut_lit("Tmat entity has tmat which is not invertible"));
+        log_problem(log, entity, vdc_check_rule("tmat-invertible"));
 }
 
 void vdcTmatCheck::check_tmat_rigid(vdcLog& log, vdcFileCheck&) const
 {
     if (utMath::abs(entity.matrix().magnification() - 1.0) > tolerance)
-        log_problem(log, entity, ut_lit("Tmat entity has tmat which is not rigid"));
+        log_problem(log, entity, vdc_check_rule("tmat-rigid"));
 }

@@ -8,6 +8,7 @@ class vdaTmat;
 // A transformation matrix: it must be invertible and rigid, judged by its magnification.
 class VDC_API vdcTmatCheck : public vdcEntityCheck {
 public:
+    using model_type = vdaTmat;
     explicit vdcTmatCheck(vdaTmat& entity) : entity(entity) {}
     ~vdcTmatCheck() override;
     void check(vdcLog& log, vdcFileCheck& checker) const override;

@@ -1,11 +1,10 @@
 #include <vdacheck/entities/vdc_top_check.h>
 
+#include <vdacheck/rules/vdc_check_rules.h>
 #include <vdacheck/model/vda_cons.h>
 #include <vdacheck/model/vda_face.h>
 #include <vdacheck/model/vda_surf.h>
 #include <vdacheck/model/vda_top.h>
-#include <vdacheck/repair/vdc_parameter_repairs.h>
-#include <vdacheck/repair/vdc_reference_repairs.h>
 
 namespace {
 
@@ -58,7 +57,7 @@ void vdcTopCheck::check_null_face_surf_ptr(vdcLog& log, vdcFileCheck&) const
 {
     for_each_side(entity, [&](int i, int k, const vdaLinkedSurf& side) {
         if (!side.basis_entity())
-            log_problem(log, entity, ut_lit("Top entity has null pointer to face or surface"), {i, k});
+            log_problem(log, entity, vdc_check_rule("top-null-face-surf-ptr"), {i, k});
     });
 }
 
@@ -67,7 +66,7 @@ void vdcTopCheck::check_face_surface_ptr_type(vdcLog& log, vdcFileCheck&) const
     for_each_side(entity, [&](int i, int k, const vdaLinkedSurf& side) {
         const vdaObjectPtr basis = side.basis_entity();
         if (basis && !is_face_or_surface(*basis()))
-            log_problem(log, entity, ut_lit("Top entity pointer to face or surface is not face or surface"), {i, k});
+            log_problem(log, entity, vdc_check_rule("top-face-surface-ptr-type"), {i, k});
     });
 }
 
@@ -76,8 +75,7 @@ void vdcTopCheck::check_face_surface_ptr(vdcLog& log, vdcFileCheck& checker) con
     for_each_side(entity, [&](int i, int k, const vdaLinkedSurf& side) {
         const vdaObjectPtr basis = side.basis_entity();
         if (basis && is_face_or_surface(*basis()) && refers_to_faulty(basis, log, checker))
-            log_problem(log, entity, ut_lit("Top entity pointer to face or surface points to invalid entity"), {i, k},
-                        {}, fix_top_face_surface_ptr);
+            log_problem(log, entity, vdc_check_rule("top-face-surface-ptr"), {i, k});
     });
 }
 
@@ -85,7 +83,7 @@ void vdcTopCheck::check_null_cons_ptr(vdcLog& log, vdcFileCheck&) const
 {
     for_each_trimming_curve(entity, [&](int i, int k, int j, const vdaTrimmedCurve& curve) {
         if (!curve.basis_curve())
-            log_problem(log, entity, ut_lit("Top entity pointer to cons is pointing at nothing"), {i, k, j});
+            log_problem(log, entity, vdc_check_rule("top-null-cons-ptr"), {i, k, j});
     });
 }
 
@@ -93,7 +91,7 @@ void vdcTopCheck::check_cons_ptr_is_cons(vdcLog& log, vdcFileCheck&) const
 {
     for_each_trimming_curve(entity, [&](int i, int k, int j, const vdaTrimmedCurve& curve) {
         if (refers_to_other_type(curve.basis_curve(), vdaCons::id))
-            log_problem(log, entity, ut_lit("Top entity pointer to cons is pointing to non cons"), {i, k, j});
+            log_problem(log, entity, vdc_check_rule("top-cons-ptr-is-cons"), {i, k, j});
     });
 }
 
@@ -101,8 +99,7 @@ void vdcTopCheck::check_cons_ptr(vdcLog& log, vdcFileCheck& checker) const
 {
     for_each_trimming_curve(entity, [&](int i, int k, int j, const vdaTrimmedCurve& curve) {
         if (refers_to_faulty(curve.basis_curve(), vdaCons::id, log, checker))
-            log_problem(log, entity, ut_lit("Top entity pointer to cons is pointing to invalid cons"), {i, k, j}, {},
-                        fix_top_cons_ptr);
+            log_problem(log, entity, vdc_check_rule("top-cons-ptr"), {i, k, j});
     });
 }
 
@@ -111,8 +108,8 @@ void vdcTopCheck::check_cons_parameters(vdcLog& log, vdcFileCheck&) const
     for_each_trimming_curve(entity, [&](int i, int k, int j, const vdaTrimmedCurve& curve) {
         TrimValues v;
         if (trim_outside_cons(curve, v))
-            log_problem(log, entity, ut_lit("Top entity has invalid cons trimming parameters"), {i, k, j},
-                        {v.start, v.end, v.trim_start, v.trim_end}, fix_top_cons_parameters);
+            log_problem(log, entity, vdc_check_rule("top-cons-parameters"), {i, k, j},
+                        {v.start, v.end, v.trim_start, v.trim_end});
     });
 }
 
@@ -123,6 +120,6 @@ void vdcTopCheck::check_continuity_class(vdcLog& log, vdcFileCheck&) const
     for (int i = 0; i < num_pairs; ++i) {
         const int continuity = entity.surface_pair(i).continuity();
         if (continuity < 0 || continuity > 2)
-            log_problem(log, entity, ut_lit("Top entity has invalid continuity flag"), {i});
+            log_problem(log, entity, vdc_check_rule("top-continuity-class"), {i});
     }
 }

@@ -11,6 +11,7 @@ class vdaTop;
 // (0: first, 1: second) and trimming curve j within the side.
 class VDC_API vdcTopCheck : public vdcEntityCheck {
 public:
+    using model_type = vdaTop;
     explicit vdcTopCheck(vdaTop& entity) : entity(entity) {}
     ~vdcTopCheck() override;
     void check(vdcLog& log, vdcFileCheck& checker) const override;

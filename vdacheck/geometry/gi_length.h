@@ -1,6 +1,6 @@
 #pragma once
 
-#include <vdacheck/model/vda_export.h>
+#include <vdacheck/util/ut_export.h>
 #include <vdacheck/util/ut_math.h>
 
 // Tag that selects the squared form in giLength::become.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <vdacheck/model/vda_export.h>
+#include <vdacheck/util/ut_export.h>
 
 // A point in a surface's parameter plane: x is the u parameter, y the v parameter.
 class VDA_API giPoint2 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <vdacheck/model/vda_export.h>
+#include <vdacheck/util/ut_export.h>
 
 // A point in space.
 class VDA_API giPoint3 {

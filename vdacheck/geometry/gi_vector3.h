@@ -1,7 +1,7 @@
 #pragma once
 
 #include <vdacheck/geometry/gi_length.h>
-#include <vdacheck/model/vda_export.h>
+#include <vdacheck/util/ut_export.h>
 
 // A vector in space with a cached length. The cache starts invalid and is filled in (squared form)
 // by the first length(), l_check() or is_zero(); giLength::value() then converts it to the length

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include <vdacheck/model/vda_export.h>
+#include <vdacheck/util/ut_export.h>
 
 // An affine transformation x' = A x + t: a 3x3 matrix A (row by row) and a translation t.
 class VDA_API giXform3 {

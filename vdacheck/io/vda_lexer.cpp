@@ -96,9 +96,10 @@ void vdaDiagnostics::finish(int line)
     static_assert(std::size(names) == static_cast<std::size_t>(vdaWarningKind::count_));
     for (std::size_t k = 0; k < counts_.size(); ++k)
         if (counts_[k] > per_kind_limit)
-            warn(line, 1,
-                 std::to_string(counts_[k] - per_kind_limit) + " more warnings of this kind are not listed: " +
-                     names[k]);
+            warnings_.push_back({static_cast<vdaWarningKind>(k), line, 1,
+                                 std::to_string(counts_[k] - per_kind_limit) +
+                                     " more warnings of this kind are not listed: " + names[k],
+                                 true});
 }
 
 void vdaDiagnostics::fail(int line, int column, std::string message) const
@@ -132,13 +133,13 @@ vdaLexer::Record vdaLexer::classify()
     skip_blanks();
     if (p_ + 1 < data_end_ && p_[0] == '$' && p_[1] == '$') {
         if (p_ != record_ && diag_.listed(vdaWarningKind::indented_comment))
-            diag_.warn(line_, column(p_), "comment '$$' after leading blanks; comments start in column 1");
+            diag_.warn(vdaWarningKind::indented_comment, line_, column(p_), "comment '$$' after leading blanks; comments start in column 1");
         return Record::comment;
     }
     check_data_record();
     if (p_ == data_end_) {
         if (diag_.listed(vdaWarningKind::blank_record))
-            diag_.warn(line_, 1, "blank record ignored");
+            diag_.warn(vdaWarningKind::blank_record, line_, 1, "blank record ignored");
         return Record::blank;
     }
     return Record::data;
@@ -170,7 +171,7 @@ void vdaLexer::skip_tabs()
     if (tab_line_ != line_) {
         tab_line_ = line_;
         if (diag_.listed(vdaWarningKind::tab))
-            diag_.warn(line_, column(p_), "TAB read as a blank");
+            diag_.warn(vdaWarningKind::tab, line_, column(p_), "TAB read as a blank");
     }
     while (p_ < data_end_ && (*p_ == ' ' || *p_ == '\t'))
         ++p_;
@@ -317,7 +318,7 @@ double vdaLexer::to_double(const Number& number)
         const char* letter = number.exponent_letter;
         if (*letter == 'e' || *letter == 'd') {
             if (diag_.listed(vdaWarningKind::lower_case_exponent))
-                diag_.warn(line_, column(letter), prefixed("lower-case exponent letter '" + std::string(1, *letter) +
+                diag_.warn(vdaWarningKind::lower_case_exponent, line_, column(letter), prefixed("lower-case exponent letter '" + std::string(1, *letter) +
                                                            "'; VDA-FS writes E or D"));
         }
         if (*letter == 'D' || *letter == 'd') {  // from_chars knows only E
@@ -335,7 +336,7 @@ double vdaLexer::to_double(const Number& number)
             fail_at(line_, column(number.begin),
                     "the number " + std::string(number.begin, number.end) + " is too large for a double");
         if (diag_.listed(vdaWarningKind::underflow))
-            diag_.warn(line_, column(number.begin),
+            diag_.warn(vdaWarningKind::underflow, line_, column(number.begin),
                        prefixed("the number " + std::string(number.begin, number.end) +
                                 " is too small for a double and is read as 0"));
         value = *begin == '-' ? -0.0 : 0.0;
@@ -367,7 +368,7 @@ double vdaLexer::real(const char* what)
             while (letter > digits && (is_digit(*letter) || *letter == '+' || *letter == '-'))
                 --letter;
             if (*letter == 'e' && diag_.listed(vdaWarningKind::lower_case_exponent))
-                diag_.warn(line_, column(letter), prefixed("lower-case exponent letter 'e'; VDA-FS writes E or D"));
+                diag_.warn(vdaWarningKind::lower_case_exponent, line_, column(letter), prefixed("lower-case exponent letter 'e'; VDA-FS writes E or D"));
             if (!point)
                 warn_no_point(token, end);
             return value;
@@ -392,7 +393,7 @@ std::uint64_t vdaLexer::reals(std::vector<double>& out, std::uint64_t n, const c
 void vdaLexer::warn_no_point(const char* begin, const char* end)
 {
     if (diag_.listed(vdaWarningKind::integer_for_real))
-        diag_.warn(line_, column(begin),
+        diag_.warn(vdaWarningKind::integer_for_real, line_, column(begin),
                    prefixed("number " + std::string(begin, end) + " without a decimal point where a real number is expected"));
 }
 
@@ -405,7 +406,7 @@ std::int32_t vdaLexer::integer(const char* what)
         if (value != std::trunc(value) || std::fabs(value) >= static_cast<double>(integer_limit))
             fail_at(line_, column(number.begin), "expected an integer for the " + std::string(what) + ", found " + text());
         if (diag_.listed(vdaWarningKind::real_for_integer))
-            diag_.warn(line_, column(number.begin), prefixed("real " + text() + " where an integer is expected"));
+            diag_.warn(vdaWarningKind::real_for_integer, line_, column(number.begin), prefixed("real " + text() + " where an integer is expected"));
         return static_cast<std::int32_t>(value);
     }
     const char* p = number.begin;
@@ -441,7 +442,7 @@ std::string_view vdaLexer::name(const char* what)
 void vdaLexer::check_name_style(std::string_view name, const char* at)
 {
     if (!standard_name(name) && diag_.listed(vdaWarningKind::nonstandard_name))
-        diag_.warn(line_, column(at),
+        diag_.warn(vdaWarningKind::nonstandard_name, line_, column(at),
                    prefixed("non-standard name '" + std::string(name) +
                             "'; VDA-FS names have 1 to 8 characters A-Z, 0-9 and start with a letter"));
 }

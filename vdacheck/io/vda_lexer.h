@@ -10,29 +10,11 @@
 #include <vector>
 
 #include <vdacheck/io/vda_read_error.h>
+#include <vdacheck/model/vda_read_warning.h>
 
-// The deviations the reader tolerates. Each kind is listed at most `per_kind_limit` times; the rest are
-// counted and summed up in one closing warning, so that a file with a million TABs stays readable.
-enum class vdaWarningKind : unsigned char {
-    comment_before_header,
-    indented_comment,
-    blank_record,
-    tab,
-    nonstandard_name,
-    integer_for_real,
-    real_for_integer,
-    lower_case_exponent,
-    underflow,
-    duplicate_name,
-    nested_set,
-    unclosed_set,
-    end_name,
-    missing_end,
-    records_after_end,
-    count_
-};
-
-// Collects warnings and raises errors, both with source, line and column.
+// Collects warnings and raises errors, both with source, line and column. Each kind of warning is listed at
+// most `per_kind_limit` times; the rest are counted and summed up in one closing warning of that kind, so
+// that a file with a million TABs stays readable.
 class vdaDiagnostics {
 public:
     static constexpr int per_kind_limit = 100;
@@ -44,7 +26,10 @@ public:
 
     // True when a warning of this kind would still be listed: callers build the message only then.
     bool listed(vdaWarningKind kind) noexcept { return counts_[index(kind)]++ < per_kind_limit; }
-    void warn(int line, int column, std::string message) { warnings_.push_back({line, column, std::move(message)}); }
+    void warn(vdaWarningKind kind, int line, int column, std::string message)
+    {
+        warnings_.push_back({kind, line, column, std::move(message)});
+    }
     // Appends one summary for every kind that met more warnings than it listed.
     void finish(int line);
 

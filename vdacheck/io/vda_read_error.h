@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <string>
 
-#include <vdacheck/model/vda_export.h>
+#include <vdacheck/util/ut_export.h>
 
 // A file that cannot be read as VDA-FS statements. what() is "source:line:column: message", or "source: message"
 // when no position applies (line 0, e.g. a file that cannot be opened). The message names the statement (name
@@ -23,17 +23,4 @@ private:
     int line_;
     int column_;
     std::string message_;
-};
-
-// A deviation from DIN 66301 that real writers produce: reported, never fatal.
-struct vdaReadWarning {
-    int line;
-    int column;
-    std::string message;
-};
-
-// A model that cannot be written (a value VDA-FS cannot express, or the output failed).
-class VDA_API vdaWriteError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
 };

@@ -1,5 +1,7 @@
 // Reading VDA-FS text into a vdaFile: statements become entities in file order; the text itself stays
 // with the file so that the writer can copy unchanged entities byte for byte.
+#include <vdacheck/io/vda_reader.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -10,45 +12,30 @@
 #include <vector>
 
 #include <vdacheck/io/vda_lexer.h>
-#include <vdacheck/model/vda_begin_set.h>
-#include <vdacheck/model/vda_circle.h>
-#include <vdacheck/model/vda_cons.h>
-#include <vdacheck/model/vda_curve.h>
-#include <vdacheck/model/vda_face.h>
 #include <vdacheck/model/vda_file.h>
-#include <vdacheck/model/vda_group.h>
-#include <vdacheck/model/vda_header.h>
-#include <vdacheck/model/vda_mdi.h>
-#include <vdacheck/model/vda_point.h>
-#include <vdacheck/model/vda_pset.h>
-#include <vdacheck/model/vda_surf.h>
-#include <vdacheck/model/vda_tlist.h>
-#include <vdacheck/model/vda_tmat.h>
-#include <vdacheck/model/vda_top.h>
+#include <vdacheck/model/vda_types.h>
 
 namespace {
 
-enum class Command { header, end, beginset, endset, point, pset, mdi, circle, curve, surf, cons, face, top, group,
-                     tmat, tlist, unknown };
+// What a command word starts: the frame statements, or one of the entity statements.
+enum class Command { end, endset, header, beginset, entity, unknown };
 
 Command command_of(std::string_view word) noexcept
 {
-    struct Entry {
-        std::string_view word;
-        Command command;
-    };
-    static constexpr Entry table[] = {
-        {"CURVE", Command::curve}, {"SURF", Command::surf},   {"CONS", Command::cons},
-        {"FACE", Command::face},   {"POINT", Command::point}, {"PSET", Command::pset},
-        {"MDI", Command::mdi},     {"CIRCLE", Command::circle}, {"TOP", Command::top},
-        {"GROUP", Command::group}, {"TMAT", Command::tmat},   {"TLIST", Command::tlist},
-        {"BEGINSET", Command::beginset}, {"ENDSET", Command::endset}, {"HEADER", Command::header},
-        {"END", Command::end}};
-    for (const Entry& e : table)
-        if (e.word == word)
-            return e.command;
-    return Command::unknown;
+    if (word == "END")
+        return Command::end;
+    if (word == "ENDSET")
+        return Command::endset;
+    if (word == vdaHeader::id.command_word())
+        return Command::header;
+    if (word == vdaBeginSet::id.command_word())
+        return Command::beginset;
+    const bool entity = vdaEntityTypes::any([&]<class T>() { return word == T::id.command_word(); });
+    return entity ? Command::entity : Command::unknown;
 }
+
+template <class T>
+struct Tag {};
 
 std::string upper(std::string_view word)
 {
@@ -63,14 +50,12 @@ std::string quoted(std::string_view name) { return "'" + std::string(name) + "'"
 
 constexpr std::uint64_t progress_step = 4u << 20;
 
-}  // namespace
-
 // Reads the statements of one source text into `file`, which must be empty and hold the text.
-class vdaFileReader {
+class FileReader {
 public:
-    vdaFileReader(vdaFile& file, const vdaFile::ReadOptions& options)
-        : file_(file), options_(options), text_(file.source_text_.get(), file.source_size_),
-          diag_(file.source_name_, file.warnings_), lex_(text_, diag_)
+    FileReader(vdaFile& file, const vdaReadOptions& options)
+        : file_(file), source_(file.source()), options_(options), text_(source_.text()),
+          diag_(source_.name, source_.warnings), lex_(text_, diag_)
     {
     }
 
@@ -84,15 +69,15 @@ public:
             if (!read_statement())
                 break;
         }
-        if (!file_.has_end_) {
+        if (!source_.has_end) {
             if (diag_.listed(vdaWarningKind::missing_end))
-                diag_.warn(lex_.line(), 1, "missing END statement at the end of the file");
+                diag_.warn(vdaWarningKind::missing_end, lex_.line(), 1, "missing END statement at the end of the file");
             close_open_sets("at the end of the file");
-            file_.end_span_ = {item_start_, text_.size(), text_.size()};
+            source_.end_span = {item_start_, text_.size(), text_.size()};
         }
         diag_.finish(lex_.line());
-        for (vdaObject* entity : file_.slots_)
-            vdaFile::mark_unchanged(*entity);  // sets were filled in after they were added
+        for (vdaObject& entity : file_)
+            entity.mark_unchanged();  // sets were filled in after they were added
         if (options_.progress)
             options_.progress(text_.size(), text_.size());
     }
@@ -121,7 +106,7 @@ private:
             if (kind == vdaLexer::Record::comment && !warned) {
                 warned = true;
                 if (diag_.listed(vdaWarningKind::comment_before_header))
-                    diag_.warn(lex_.line(), 1, "comment before the HEADER statement");
+                    diag_.warn(vdaWarningKind::comment_before_header, lex_.line(), 1, "comment before the HEADER statement");
             }
             if (kind != vdaLexer::Record::data)
                 continue;
@@ -142,7 +127,7 @@ private:
                                          std::to_string(i));
                 text.emplace_back(lex_.header_text());
             }
-            file_.source_eol_ = text_.size() > 0 && crlf_at_first_line() ? "\r\n" : "\n";
+            source_.eol = text_.size() > 0 && crlf_at_first_line() ? "\r\n" : "\n";
             header_name_ = utString(head.name);
             add(std::make_unique<vdaHeader>(header_name_, std::move(text)), line, body);
             return;
@@ -174,6 +159,8 @@ private:
         switch (command) {
         case Command::header:
             lex_.fail_at(line, head.word_column, "the HEADER must be the first statement of the file");
+        case Command::unknown:
+            break;  // reported above
         case Command::end:
             lex_.expect_no_parameters();
             read_end(name, line, body);
@@ -186,11 +173,11 @@ private:
             lex_.expect_no_parameters();
             end_set(name, line, body);
             return true;
-        default:
+        case Command::entity:
             break;
         }
         lex_.expect_parameters();
-        std::unique_ptr<vdaObject> entity = read_entity(command, name);
+        std::unique_ptr<vdaObject> entity = read_entity(head.word, name);
         lex_.expect_end();
         add(std::move(entity), line, body);
         return true;
@@ -199,22 +186,22 @@ private:
     void read_end(const utString& name, int line, std::size_t body)
     {
         if (name != header_name_ && diag_.listed(vdaWarningKind::end_name))
-            diag_.warn(line, 1, "END " + quoted(name.view()) + " does not carry the HEADER name " +
+            diag_.warn(vdaWarningKind::end_name, line, 1, "END " + quoted(name.view()) + " does not carry the HEADER name " +
                                     quoted(header_name_.view()));
         close_open_sets("at END");
-        file_.has_end_ = true;
-        file_.end_span_ = {item_start_, body, text_.size()};
+        source_.has_end = true;
+        source_.end_span = {item_start_, body, text_.size()};
         if (lex_.next_record() && diag_.listed(vdaWarningKind::records_after_end))
-            diag_.warn(lex_.line(), 1, "records after END are ignored");
+            diag_.warn(vdaWarningKind::records_after_end, lex_.line(), 1, "records after END are ignored");
     }
 
     void begin_set(const utString& name, int line, std::size_t body)
     {
         if (!open_.empty() && diag_.listed(vdaWarningKind::nested_set))
-            diag_.warn(line, 1, "set " + quoted(name.view()) + " is nested in set " +
+            diag_.warn(vdaWarningKind::nested_set, line, 1, "set " + quoted(name.view()) + " is nested in set " +
                                     quoted(open_.back().set->name().view()) + "; VDA-FS sets do not nest");
         auto& set = static_cast<vdaBeginSet&>(add(std::make_unique<vdaBeginSet>(name), line, body));
-        open_.push_back({&set, static_cast<std::uint32_t>(file_.slots_.size() - 1)});
+        open_.push_back({&set, set.slot()});
     }
 
     void end_set(const utString& name, int line, std::size_t body)
@@ -223,8 +210,7 @@ private:
             lex_.fail_at(line, 1, "ENDSET without a matching BEGINSET");
         if (open_.back().set->name() != name)
             lex_.fail_at(line, 1, "ENDSET does not match the open set " + quoted(open_.back().set->name().view()));
-        file_.endsets_.push_back({static_cast<std::uint32_t>(file_.slots_.size()), open_.back().slot,
-                                  {item_start_, body, lex_.next_offset()}});
+        source_.endsets.push_back({file_.num_slots(), open_.back().slot, {item_start_, body, lex_.next_offset()}});
         item_start_ = lex_.next_offset();
         open_.pop_back();
     }
@@ -235,9 +221,8 @@ private:
         while (!open_.empty()) {
             const OpenSet& open = open_.back();
             if (diag_.listed(vdaWarningKind::unclosed_set))
-                diag_.warn(open.set->line(), 1, "set " + quoted(open.set->name().view()) + " is not closed; it ends " + where);
-            file_.endsets_.push_back({static_cast<std::uint32_t>(file_.slots_.size()), open.slot,
-                                      {item_start_, item_start_, item_start_}});
+                diag_.warn(vdaWarningKind::unclosed_set, open.set->line(), 1, "set " + quoted(open.set->name().view()) + " is not closed; it ends " + where);
+            source_.endsets.push_back({file_.num_slots(), open.slot, {item_start_, item_start_, item_start_}});
             open_.pop_back();
         }
     }
@@ -245,49 +230,49 @@ private:
     vdaObject& add(std::unique_ptr<vdaObject> entity, int line, std::size_t body)
     {
         if (const vdaObject* first = file_.find(entity->name()); first && diag_.listed(vdaWarningKind::duplicate_name))
-            diag_.warn(line, 1, "duplicate name " + quoted(entity->name().view()) + " (first used on line " +
+            diag_.warn(vdaWarningKind::duplicate_name, line, 1, "duplicate name " + quoted(entity->name().view()) + " (first used on line " +
                                     std::to_string(first->line()) + "); references resolve to the first");
         vdaObject& added = file_.adopt(std::move(entity), line);
-        file_.spans_.push_back({item_start_, body, lex_.next_offset()});
+        source_.spans.push_back({item_start_, body, lex_.next_offset()});
         item_start_ = lex_.next_offset();
         if (!open_.empty() && open_.back().set != &added)
-            open_.back().set->add_element(added.name());
+            open_.back().set->add_element(added);
         return added;
     }
 
     // --- entities
 
-    std::unique_ptr<vdaObject> read_entity(Command command, const utString& name)
+    // The parameters of an entity statement, read by the overload for its class.
+    std::unique_ptr<vdaObject> read_entity(std::string_view word, const utString& name)
     {
-        switch (command) {
-        case Command::point:
-            return read_point(name);
-        case Command::pset:
-            return read_pset(name);
-        case Command::mdi:
-            return read_mdi(name);
-        case Command::circle:
-            return read_circle(name);
-        case Command::curve:
-            return read_curve(name);
-        case Command::surf:
-            return read_surf(name);
-        case Command::cons:
-            return read_cons(name);
-        case Command::face:
-            return read_face(name);
-        case Command::top:
-            return read_top(name);
-        case Command::group:
-            return std::make_unique<vdaGroup>(name, read_names("element"));
-        case Command::tmat:
-            return read_tmat(name);
-        case Command::tlist:
-            return read_tlist(name);
-        default:
-            return nullptr;  // the frame statements are read by read_statement
-        }
+        std::unique_ptr<vdaObject> entity;
+        vdaEntityTypes::any([&]<class T>() {
+            if (word != T::id.command_word())
+                return false;
+            entity = read(Tag<T>(), name);
+            return true;
+        });
+        return entity;
     }
+
+    // HEADER and BEGINSET are read as the frame of the file, never as entity statements.
+    std::unique_ptr<vdaObject> read(Tag<vdaHeader>, const utString&) { return nullptr; }
+    std::unique_ptr<vdaObject> read(Tag<vdaBeginSet>, const utString&) { return nullptr; }
+    std::unique_ptr<vdaObject> read(Tag<vdaPoint>, const utString& name) { return read_point(name); }
+    std::unique_ptr<vdaObject> read(Tag<vdaPset>, const utString& name) { return read_pset(name); }
+    std::unique_ptr<vdaObject> read(Tag<vdaMDI>, const utString& name) { return read_mdi(name); }
+    std::unique_ptr<vdaObject> read(Tag<vdaCircle>, const utString& name) { return read_circle(name); }
+    std::unique_ptr<vdaObject> read(Tag<vdaCurve>, const utString& name) { return read_curve(name); }
+    std::unique_ptr<vdaObject> read(Tag<vdaSurf>, const utString& name) { return read_surf(name); }
+    std::unique_ptr<vdaObject> read(Tag<vdaCons>, const utString& name) { return read_cons(name); }
+    std::unique_ptr<vdaObject> read(Tag<vdaFace>, const utString& name) { return read_face(name); }
+    std::unique_ptr<vdaObject> read(Tag<vdaTop>, const utString& name) { return read_top(name); }
+    std::unique_ptr<vdaObject> read(Tag<vdaGroup>, const utString& name)
+    {
+        return std::make_unique<vdaGroup>(name, read_names("element"));
+    }
+    std::unique_ptr<vdaObject> read(Tag<vdaTmat>, const utString& name) { return read_tmat(name); }
+    std::unique_ptr<vdaObject> read(Tag<vdaTlist>, const utString& name) { return read_tlist(name); }
 
     std::unique_ptr<vdaObject> read_point(const utString& name)
     {
@@ -371,10 +356,13 @@ private:
     {
         const std::int32_t nu = count("number of patches in u");
         const std::int32_t nv = count("number of patches in v");
+        // A count of 0 reads no values for its own breakpoint list only; patches need both counts.
+        breakpoints(nu, breaks_, "u parameters");
+        breakpoints(nv, v_breaks_, "v parameters");
+        if (nu == 0 || nv == 0)
+            return std::make_unique<vdaSurf>(name, nu, nv, breaks_, v_breaks_);
         std::vector<vdaSurfPatch> patches;
-        if (nu > 0 && nv > 0) {
-            breakpoints(nu, breaks_, "u parameters");
-            breakpoints(nv, v_breaks_, "v parameters");
+        {
             const std::uint64_t total = std::uint64_t(nu) * std::uint64_t(nv);
             for (std::uint64_t p = 0; p < total; ++p) {
                 need([&] { return expected(total, "patches", p); });
@@ -569,7 +557,8 @@ private:
     }
 
     vdaFile& file_;
-    const vdaFile::ReadOptions& options_;
+    vdaSource& source_;
+    const vdaReadOptions& options_;
     std::string_view text_;
     vdaDiagnostics diag_;
     vdaLexer lex_;
@@ -580,25 +569,28 @@ private:
     std::size_t next_progress_ = progress_step;
 };
 
-std::unique_ptr<vdaFile> vdaFile::read(std::string_view text, std::string_view source_name, const ReadOptions& options)
+}  // namespace
+
+std::unique_ptr<vdaFile> vdaReader::read(std::string_view text, std::string_view source_name,
+                                         const vdaReadOptions& options)
 {
     auto file = std::make_unique<vdaFile>();
-    file->source_name_.assign(source_name);
-    char* copy = file->source_text_.allocate(text.size());
+    vdaSource& source = file->source();
+    source.name.assign(source_name);
+    char* copy = source.allocate(text.size());
     if (!text.empty())
         std::memcpy(copy, text.data(), text.size());
-    file->source_size_ = text.size();
-    vdaFileReader(*file, options).read();
+    FileReader(*file, options).read();
     return file;
 }
 
-std::unique_ptr<vdaFile> vdaFile::load(const std::filesystem::path& path, const ReadOptions& options)
+std::unique_ptr<vdaFile> vdaReader::load(const std::filesystem::path& path, const vdaReadOptions& options)
 {
-    const std::string source = path.string();
-    const auto fail = [&source](const std::string& why) -> vdaReadError {
-        return vdaReadError(source, 0, 0, "cannot read the file: " + why);
+    const std::string name = path.string();
+    const auto fail = [&name](const std::string& why) -> vdaReadError {
+        return vdaReadError(name, 0, 0, "cannot read the file: " + why);
     };
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(source.c_str(), "rb"), &std::fclose);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(name.c_str(), "rb"), &std::fclose);
     if (!in)
         throw fail(std::strerror(errno));
     std::error_code ec;
@@ -606,11 +598,11 @@ std::unique_ptr<vdaFile> vdaFile::load(const std::filesystem::path& path, const 
     if (ec)
         throw fail(ec.message());
     auto file = std::make_unique<vdaFile>();
-    file->source_name_ = source;
-    char* bytes = file->source_text_.allocate(size);
+    vdaSource& source = file->source();
+    source.name = name;
+    char* bytes = source.allocate(size);
     if (std::fread(bytes, 1, size, in.get()) != size)
         throw fail("it ended early or a read failed");
-    file->source_size_ = size;
-    vdaFileReader(*file, options).read();
+    FileReader(*file, options).read();
     return file;
 }

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <ostream>
 
-#include <vdacheck/io/vda_read_error.h>
+#include <vdacheck/io/vda_write_error.h>
 
 namespace {
 

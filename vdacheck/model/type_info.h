@@ -1,6 +1,6 @@
 #pragma once
 
-#include <vdacheck/model/vda_export.h>
+#include <vdacheck/util/ut_export.h>
 
 // The type descriptor of one entity class (vdaCons::id, ...). Descriptors are compared by identity;
 // each names the class's VDA-FS command word and its base class's descriptor.

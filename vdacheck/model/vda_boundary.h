@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include <vdacheck/model/vda_export.h>
+#include <vdacheck/util/ut_export.h>
 #include <vdacheck/model/vda_trimmed_curve.h>
 
 // One closed boundary loop of a face: its trimming curves in order.

@@ -2,7 +2,7 @@
 
 #include <vdacheck/geometry/gi_point3.h>
 #include <vdacheck/geometry/gi_vector3.h>
-#include <vdacheck/model/vda_export.h>
+#include <vdacheck/util/ut_export.h>
 #include <vdacheck/model/vda_object.h>
 
 // The CIRCLE statement: an arc around `centre` of `radius` in the plane spanned by v and w (which

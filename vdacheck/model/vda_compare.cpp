@@ -4,21 +4,11 @@
 #include <cstring>
 #include <sstream>
 
-#include <vdacheck/model/vda_begin_set.h>
-#include <vdacheck/model/vda_circle.h>
-#include <vdacheck/model/vda_cons.h>
-#include <vdacheck/model/vda_curve.h>
-#include <vdacheck/model/vda_face.h>
+#include <string>
+#include <vector>
+
 #include <vdacheck/model/vda_file.h>
-#include <vdacheck/model/vda_group.h>
-#include <vdacheck/model/vda_header.h>
-#include <vdacheck/model/vda_mdi.h>
-#include <vdacheck/model/vda_point.h>
-#include <vdacheck/model/vda_pset.h>
-#include <vdacheck/model/vda_surf.h>
-#include <vdacheck/model/vda_tlist.h>
-#include <vdacheck/model/vda_tmat.h>
-#include <vdacheck/model/vda_top.h>
+#include <vdacheck/model/vda_types.h>
 
 namespace {
 
@@ -72,9 +62,27 @@ public:
     }
     void at(std::string where) { where_ = std::move(where); }
 
+    // The place of `entity` among the live entities of its model (first or second), -1 for a null one.
+    long position(const vdaObjectPtr& entity, bool first)
+    {
+        if (!entity)
+            return -1;
+        std::vector<long>& places = first ? first_places_ : second_places_;
+        const vdaFile& file = *entity->file();
+        if (places.empty()) {
+            places.assign(file.num_slots(), -1);
+            long k = 0;
+            for (const vdaObject& e : file)
+                places[e.slot()] = k++;
+        }
+        return places[entity->slot()];
+    }
+
 private:
     std::string where_;
     std::string difference_;
+    std::vector<long> first_places_;
+    std::vector<long> second_places_;
 };
 
 template <class Segmented>
@@ -109,113 +117,155 @@ void linked(Comparison& c, const std::string& at, const vdaLinkedSurf& a, const 
         trimmed(c, at + " curve " + std::to_string(t), a.trimmed_curve(t), b.trimmed_curve(t));
 }
 
-void entity(Comparison& c, const vdaObject& a, const vdaObject& b)
-{
-    const TypeInfo& type = a.type();
-    if (&type == &vdaHeader::id) {
-        const auto& x = static_cast<const vdaHeader&>(a);
-        const auto& y = static_cast<const vdaHeader&>(b);
-        c.value("text lines", x.num_text_lines(), y.num_text_lines());
-        for (int i = 0; i < x.num_text_lines() && !c.differs(); ++i)
-            c.value("text line " + std::to_string(i), std::string(x.text_line(i)), std::string(y.text_line(i)));
-    } else if (&type == &vdaPoint::id) {
-        c.value("point", static_cast<const vdaPoint&>(a).point(), static_cast<const vdaPoint&>(b).point());
-    } else if (&type == &vdaPset::id) {
-        const auto& x = static_cast<const vdaPset&>(a);
-        const auto& y = static_cast<const vdaPset&>(b);
-        c.value("points", x.num_points(), y.num_points());
-        for (int i = 0; i < x.num_points() && !c.differs(); ++i)
-            c.value("point " + std::to_string(i), x.point(i), y.point(i));
-    } else if (&type == &vdaMDI::id) {
-        const auto& x = static_cast<const vdaMDI&>(a);
-        const auto& y = static_cast<const vdaMDI&>(b);
-        c.value("points", x.num_point_vector(), y.num_point_vector());
-        for (int i = 0; i < x.num_point_vector() && !c.differs(); ++i) {
-            c.value("point " + std::to_string(i), x.point(i), y.point(i));
-            c.value("vector " + std::to_string(i), x.vector(i), y.vector(i));
+// The values of one entity class; `b` is of the same class as `a`.
+class EntityComparison {
+public:
+    EntityComparison(Comparison& c, const vdaObject& b) noexcept : c_(c), b_(b) {}
+
+    void operator()(const vdaHeader& x) const
+    {
+        const auto& y = other(x);
+        c_.value("text lines", x.num_text_lines(), y.num_text_lines());
+        for (int i = 0; i < x.num_text_lines() && !c_.differs(); ++i)
+            c_.value("text line " + std::to_string(i), std::string(x.text_line(i)), std::string(y.text_line(i)));
+    }
+    void operator()(const vdaPoint& x) const { c_.value("point", x.point(), other(x).point()); }
+    void operator()(const vdaPset& x) const
+    {
+        const auto& y = other(x);
+        c_.value("points", x.num_points(), y.num_points());
+        for (int i = 0; i < x.num_points() && !c_.differs(); ++i)
+            c_.value("point " + std::to_string(i), x.point(i), y.point(i));
+    }
+    void operator()(const vdaMDI& x) const
+    {
+        const auto& y = other(x);
+        c_.value("points", x.num_point_vector(), y.num_point_vector());
+        for (int i = 0; i < x.num_point_vector() && !c_.differs(); ++i) {
+            c_.value("point " + std::to_string(i), x.point(i), y.point(i));
+            c_.value("vector " + std::to_string(i), x.vector(i), y.vector(i));
         }
-    } else if (&type == &vdaCircle::id) {
-        const auto& x = static_cast<const vdaCircle&>(a);
-        const auto& y = static_cast<const vdaCircle&>(b);
-        c.value("centre", x.centre(), y.centre());
-        c.value("radius", x.radius(), y.radius());
-        c.value("v", x.plane_v(), y.plane_v());
-        c.value("w", x.plane_w(), y.plane_w());
-        c.value("start angle", x.start_angle(), y.start_angle());
-        c.value("end angle", x.end_angle(), y.end_angle());
-    } else if (&type == &vdaCurve::id) {
-        segments(c, static_cast<const vdaCurve&>(a), static_cast<const vdaCurve&>(b));
-    } else if (&type == &vdaCons::id) {
-        const auto& x = static_cast<const vdaCons&>(a);
-        const auto& y = static_cast<const vdaCons&>(b);
-        c.value("surface", x.basis_surface_name(), y.basis_surface_name());
-        c.value("curve", x.curve_3d_name(), y.curve_3d_name());
-        c.value("start", x.start_parameter(), y.start_parameter());
-        c.value("end", x.end_parameter(), y.end_parameter());
-        segments(c, x, y);
-    } else if (&type == &vdaSurf::id) {
-        const auto& x = static_cast<const vdaSurf&>(a);
-        const auto& y = static_cast<const vdaSurf&>(b);
-        c.value("patches in u", x.num_patches_in_u(), y.num_patches_in_u());
-        c.value("patches in v", x.num_patches_in_v(), y.num_patches_in_v());
-        if (x.num_patches_in_u() <= 0 || x.num_patches_in_v() <= 0)
+    }
+    void operator()(const vdaCircle& x) const
+    {
+        const auto& y = other(x);
+        c_.value("centre", x.centre(), y.centre());
+        c_.value("radius", x.radius(), y.radius());
+        c_.value("v", x.plane_v(), y.plane_v());
+        c_.value("w", x.plane_w(), y.plane_w());
+        c_.value("start angle", x.start_angle(), y.start_angle());
+        c_.value("end angle", x.end_angle(), y.end_angle());
+    }
+    void operator()(const vdaCurve& x) const { segments(c_, x, other(x)); }
+    void operator()(const vdaCons& x) const
+    {
+        const auto& y = other(x);
+        c_.value("surface", x.basis_surface_name(), y.basis_surface_name());
+        c_.value("curve", x.curve_3d_name(), y.curve_3d_name());
+        c_.value("start", x.start_parameter(), y.start_parameter());
+        c_.value("end", x.end_parameter(), y.end_parameter());
+        segments(c_, x, y);
+    }
+    void operator()(const vdaSurf& x) const
+    {
+        const auto& y = other(x);
+        c_.value("patches in u", x.num_patches_in_u(), y.num_patches_in_u());
+        c_.value("patches in v", x.num_patches_in_v(), y.num_patches_in_v());
+        values(c_, "u parameter", x.u_parameters(), y.u_parameters());
+        values(c_, "v parameter", x.v_parameters(), y.v_parameters());
+        if (c_.differs() || x.num_patches_in_u() <= 0 || x.num_patches_in_v() <= 0)
             return;
         for (int j = 0; j < x.num_patches_in_v(); ++j)
-            for (int i = 0; i < x.num_patches_in_u() && !c.differs(); ++i) {
+            for (int i = 0; i < x.num_patches_in_u() && !c_.differs(); ++i) {
                 const std::string at = "patch (" + std::to_string(i) + ", " + std::to_string(j) + ") ";
                 const vdaSurfPatch& p = x.patch(i, j);
                 const vdaSurfPatch& q = y.patch(i, j);
-                c.value(at + "u order", p.u_order(), q.u_order());
-                c.value(at + "v order", p.v_order(), q.v_order());
-                c.value(at + "u start", p.u_start_parameter(), q.u_start_parameter());
-                c.value(at + "u end", p.u_end_parameter(), q.u_end_parameter());
-                c.value(at + "v start", p.v_start_parameter(), q.v_start_parameter());
-                c.value(at + "v end", p.v_end_parameter(), q.v_end_parameter());
-                c.value(at + "coefficients", p.all_coeffs().size(), q.all_coeffs().size());
-                for (std::size_t k = 0; k < p.all_coeffs().size() && !c.differs(); ++k)
-                    c.value(at + "coefficient " + std::to_string(k), p.all_coeffs()[k], q.all_coeffs()[k]);
+                c_.value(at + "u order", p.u_order(), q.u_order());
+                c_.value(at + "v order", p.v_order(), q.v_order());
+                c_.value(at + "u start", p.u_start_parameter(), q.u_start_parameter());
+                c_.value(at + "u end", p.u_end_parameter(), q.u_end_parameter());
+                c_.value(at + "v start", p.v_start_parameter(), q.v_start_parameter());
+                c_.value(at + "v end", p.v_end_parameter(), q.v_end_parameter());
+                c_.value(at + "coefficients", p.all_coeffs().size(), q.all_coeffs().size());
+                for (std::size_t k = 0; k < p.all_coeffs().size() && !c_.differs(); ++k)
+                    c_.value(at + "coefficient " + std::to_string(k), p.all_coeffs()[k], q.all_coeffs()[k]);
             }
-    } else if (&type == &vdaFace::id) {
-        const auto& x = static_cast<const vdaFace&>(a);
-        const auto& y = static_cast<const vdaFace&>(b);
-        c.value("surface", x.basis_surface_name(), y.basis_surface_name());
-        c.value("boundaries", x.num_boundaries(), y.num_boundaries());
-        for (int i = 0; i < x.num_boundaries() && !c.differs(); ++i) {
+    }
+    void operator()(const vdaFace& x) const
+    {
+        const auto& y = other(x);
+        c_.value("surface", x.basis_surface_name(), y.basis_surface_name());
+        c_.value("boundaries", x.num_boundaries(), y.num_boundaries());
+        for (int i = 0; i < x.num_boundaries() && !c_.differs(); ++i) {
             const std::string at = "boundary " + std::to_string(i);
-            c.value(at + " curves", x.boundary(i).num_curve_segments(), y.boundary(i).num_curve_segments());
-            for (int t = 0; t < x.boundary(i).num_curve_segments() && !c.differs(); ++t)
-                trimmed(c, at + " curve " + std::to_string(t), x.boundary(i).curve_segment(t),
+            c_.value(at + " curves", x.boundary(i).num_curve_segments(), y.boundary(i).num_curve_segments());
+            for (int t = 0; t < x.boundary(i).num_curve_segments() && !c_.differs(); ++t)
+                trimmed(c_, at + " curve " + std::to_string(t), x.boundary(i).curve_segment(t),
                         y.boundary(i).curve_segment(t));
         }
-    } else if (&type == &vdaTop::id) {
-        const auto& x = static_cast<const vdaTop&>(a);
-        const auto& y = static_cast<const vdaTop&>(b);
-        c.value("pairs", x.num_surface_pairs(), y.num_surface_pairs());
-        for (int i = 0; i < x.num_surface_pairs() && !c.differs(); ++i) {
+    }
+    void operator()(const vdaTop& x) const
+    {
+        const auto& y = other(x);
+        c_.value("pairs", x.num_surface_pairs(), y.num_surface_pairs());
+        for (int i = 0; i < x.num_surface_pairs() && !c_.differs(); ++i) {
             const std::string at = "pair " + std::to_string(i);
-            linked(c, at + " first", x.surface_pair(i).first_linked_surface(), y.surface_pair(i).first_linked_surface());
-            linked(c, at + " second", x.surface_pair(i).second_linked_surface(),
+            linked(c_, at + " first", x.surface_pair(i).first_linked_surface(),
+                   y.surface_pair(i).first_linked_surface());
+            linked(c_, at + " second", x.surface_pair(i).second_linked_surface(),
                    y.surface_pair(i).second_linked_surface());
-            c.value(at + " continuity", x.surface_pair(i).continuity(), y.surface_pair(i).continuity());
+            c_.value(at + " continuity", x.surface_pair(i).continuity(), y.surface_pair(i).continuity());
         }
-    } else if (&type == &vdaTmat::id) {
-        const giXform3& x = static_cast<const vdaTmat&>(a).matrix();
-        const giXform3& y = static_cast<const vdaTmat&>(b).matrix();
+    }
+    void operator()(const vdaGroup& x) const { elements(x, other(x)); }
+    // A set's members are entities: the same names, and the same entities by their place in the file.
+    void operator()(const vdaBeginSet& x) const
+    {
+        const auto& y = other(x);
+        elements(x, y);
+        for (int i = 0; i < x.num_elements() && !c_.differs(); ++i)
+            c_.value("member " + std::to_string(i) + " position", c_.position(x.element(i), true),
+                     c_.position(y.element(i), false));
+    }
+    void operator()(const vdaTmat& x) const
+    {
+        const giXform3& a = x.matrix();
+        const giXform3& b = other(x).matrix();
         for (std::size_t i = 0; i < 9; ++i)
-            c.value("matrix " + std::to_string(i), x.matrix()[i], y.matrix()[i]);
+            c_.value("matrix " + std::to_string(i), a.matrix()[i], b.matrix()[i]);
         for (std::size_t i = 0; i < 3; ++i)
-            c.value("translation " + std::to_string(i), x.translation()[i], y.translation()[i]);
+            c_.value("translation " + std::to_string(i), a.translation()[i], b.translation()[i]);
     }
-    if (const auto* x = vda_cast<vdaElementList>(&a)) {
-        const auto& y = static_cast<const vdaElementList&>(b);
-        if (&type == &vdaTlist::id)
-            c.value("matrix", static_cast<const vdaTlist&>(a).transform_name(),
-                    static_cast<const vdaTlist&>(b).transform_name());
-        c.value("elements", x->num_elements(), y.num_elements());
-        for (int i = 0; i < x->num_elements() && !c.differs(); ++i)
-            c.value("element " + std::to_string(i), x->element_name(i), y.element_name(i));
+    void operator()(const vdaTlist& x) const
+    {
+        const auto& y = other(x);
+        c_.value("matrix", x.transform_name(), y.transform_name());
+        elements(x, y);
     }
-}
+
+private:
+    template <class T>
+    const T& other(const T&) const noexcept
+    {
+        return static_cast<const T&>(b_);
+    }
+    void elements(const vdaElementList& x, const vdaElementList& y) const
+    {
+        c_.value("elements", x.num_elements(), y.num_elements());
+        for (int i = 0; i < x.num_elements() && !c_.differs(); ++i)
+            c_.value("element " + std::to_string(i), x.element_name(i), y.element_name(i));
+    }
+    static void values(Comparison& c, const std::string& what, const std::vector<double>& x,
+                       const std::vector<double>& y)
+    {
+        c.value(what + "s", x.size(), y.size());
+        for (std::size_t k = 0; k < x.size() && !c.differs(); ++k)
+            c.value(what + " " + std::to_string(k), x[k], y[k]);
+    }
+
+    Comparison& c_;
+    const vdaObject& b_;
+};
 
 }  // namespace
 
@@ -229,7 +279,7 @@ std::string vda_first_difference(const vdaFile& a, const vdaFile& b)
         c.value("command word", std::string(x->type().command_word()), std::string(y->type().command_word()));
         c.value("name", x->name(), y->name());
         if (!c.differs())
-            entity(c, *x, *y);
+            vda_visit(*x, EntityComparison(c, *y), [] {});
         if (c.differs())
             return c.difference();
     }

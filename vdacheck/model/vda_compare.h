@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include <vdacheck/model/vda_export.h>
+#include <vdacheck/util/ut_export.h>
 
 class vdaFile;
 

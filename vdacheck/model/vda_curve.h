@@ -3,7 +3,7 @@
 #include <vector>
 
 #include <vdacheck/model/vda_curve_segment.h>
-#include <vdacheck/model/vda_export.h>
+#include <vdacheck/util/ut_export.h>
 #include <vdacheck/model/vda_object.h>
 
 // The CURVE statement: a piecewise polynomial space curve.

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include <vdacheck/model/vda_boundary.h>
-#include <vdacheck/model/vda_export.h>
+#include <vdacheck/util/ut_export.h>
 #include <vdacheck/model/vda_object.h>
 #include <vdacheck/model/vda_object_ptr.h>
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include <vdacheck/model/vda_object_ptr.h>
 
 namespace {
 
@@ -15,26 +14,6 @@ struct FileRegistry {
 thread_local FileRegistry registry;
 
 }  // namespace
-
-const TypeInfo vdaObject::id{"", nullptr};
-
-vdaObject::~vdaObject()
-{
-    if (file_)
-        file_->forget(*this);
-}
-
-vdaObjectPtr vdaObject::resolve(const utString& reference) const noexcept { return vda_resolve(this, reference); }
-
-vdaObjectPtr vda_resolve(const vdaObject* context, const utString& name) noexcept
-{
-    if (name.empty())
-        return {};
-    const vdaFile* file = context && context->file() ? context->file() : vdaFile::current();
-    return file ? vdaObjectPtr(file->find(name)) : vdaObjectPtr();
-}
-
-vdaObjectPtr::vdaObjectPtr(const utString& name) noexcept : object_(vda_resolve(nullptr, name)()) {}
 
 vdaFile::vdaFile()
 {
@@ -131,10 +110,4 @@ vdaObject& vdaFile::adopt(std::unique_ptr<vdaObject> entity, int line)
     return added;
 }
 
-void vdaFile::mark_unchanged(vdaObject& entity) noexcept { entity.changed_ = false; }
 
-std::uint32_t vdaFile::slot_of(const vdaObject& entity) noexcept { return entity.slot_; }
-
-const std::vector<vdaReadWarning>& vdaFile::warnings() const noexcept { return warnings_; }
-
-const std::string& vdaFile::source_name() const noexcept { return source_name_; }

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include <vdacheck/model/vda_export.h>
+#include <vdacheck/util/ut_export.h>
 #include <vdacheck/model/vda_file.h>
 
 // Walks the live entities of a file in file order:

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include <vdacheck/model/vda_export.h>
+#include <vdacheck/util/ut_export.h>
 #include <vdacheck/model/vda_object.h>
 
 // The HEADER statement: the file's name and its free-text records, kept verbatim.

@@ -4,7 +4,7 @@
 
 #include <vdacheck/geometry/gi_point3.h>
 #include <vdacheck/geometry/gi_vector3.h>
-#include <vdacheck/model/vda_export.h>
+#include <vdacheck/util/ut_export.h>
 #include <vdacheck/model/vda_object.h>
 
 // The MDI statement: a sequence of points, each with a vector (not necessarily of unit length).

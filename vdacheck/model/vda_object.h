@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include <vdacheck/model/type_info.h>
-#include <vdacheck/model/vda_export.h>
+#include <vdacheck/util/ut_export.h>
 #include <vdacheck/util/ut_string.h>
 
 class vdaFile;
@@ -37,6 +37,11 @@ public:
     // then writes it afresh instead of copying its original records.
     bool changed() const noexcept { return changed_; }
     void mark_changed() noexcept { changed_ = true; }
+    // Declares the entity equal to its source records again: for a reader that fills in an entity (a set's
+    // elements) after adding it.
+    void mark_unchanged() noexcept { changed_ = false; }
+    // The entity's position in its file's order (slots of deleted entities are not reused).
+    std::uint32_t slot() const noexcept { return slot_; }
 
 protected:
     explicit vdaObject(const utString& name) : name_(name) {}

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <vdacheck/model/vda_export.h>
+#include <vdacheck/util/ut_export.h>
 #include <vdacheck/model/vda_object.h>
 #include <vdacheck/util/ut_string.h>
 

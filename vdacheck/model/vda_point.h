@@ -1,7 +1,7 @@
 #pragma once
 
 #include <vdacheck/geometry/gi_point3.h>
-#include <vdacheck/model/vda_export.h>
+#include <vdacheck/util/ut_export.h>
 #include <vdacheck/model/vda_object.h>
 
 // The POINT statement: one point in space.

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include <vdacheck/geometry/gi_point3.h>
-#include <vdacheck/model/vda_export.h>
+#include <vdacheck/util/ut_export.h>
 #include <vdacheck/model/vda_object.h>
 
 // The PSET statement: a sequence of points.

@@ -38,3 +38,17 @@ private:
     int order_;
     std::vector<Point> coeffs_;
 };
+
+// The parameter range of a curve or cons (anything with num_segments() and segment(i)): from the start of
+// its first segment to the end of its last. False, leaving `start` and `end` as they were, when it has no
+// segments.
+template <class Segmented>
+bool vda_parameter_range(const Segmented& curve, double& start, double& end) noexcept
+{
+    const int n = curve.num_segments();
+    if (n <= 0)
+        return false;
+    start = curve.segment(0).start_parameter();
+    end = curve.segment(n - 1).end_parameter();
+    return true;
+}

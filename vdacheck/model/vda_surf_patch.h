@@ -4,7 +4,7 @@
 #include <vector>
 
 #include <vdacheck/geometry/gi_point3.h>
-#include <vdacheck/model/vda_export.h>
+#include <vdacheck/util/ut_export.h>
 
 // One tensor-product polynomial patch of a surface: a u and a v parameter interval, a u and a v order
 // and u_order() * v_order() coefficients. coeffs(k, l) is the coefficient of u^k v^l, stored with the u

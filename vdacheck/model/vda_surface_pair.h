@@ -1,6 +1,6 @@
 #pragma once
 
-#include <vdacheck/model/vda_export.h>
+#include <vdacheck/util/ut_export.h>
 #include <vdacheck/model/vda_linked_surf.h>
 
 // Two adjacent faces or surfaces of a topology entity and the continuity class of their junction

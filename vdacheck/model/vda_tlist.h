@@ -1,7 +1,7 @@
 #pragma once
 
 #include <vdacheck/model/vda_element_list.h>
-#include <vdacheck/model/vda_export.h>
+#include <vdacheck/util/ut_export.h>
 #include <vdacheck/model/vda_object_ptr.h>
 
 // The TLIST statement: one transformation matrix applied to a list of entities.
@@ -9,7 +9,7 @@ class VDA_API vdaTlist : public vdaElementList {
 public:
     static const TypeInfo id;
     vdaTlist(const utString& name, const utString& transform, std::vector<utString> elements = {})
-        : vdaElementList(name, std::move(elements)), transform_(transform)
+        : vdaElementList(name, std::move(elements), false), transform_(transform)
     {
     }
     const TypeInfo& type() const noexcept override { return id; }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <vdacheck/geometry/gi_xform3.h>
-#include <vdacheck/model/vda_export.h>
+#include <vdacheck/util/ut_export.h>
 #include <vdacheck/model/vda_object.h>
 
 // The TMAT statement: a transformation matrix.

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include <vdacheck/model/vda_export.h>
+#include <vdacheck/util/ut_export.h>
 #include <vdacheck/model/vda_object.h>
 #include <vdacheck/model/vda_surface_pair.h>
 

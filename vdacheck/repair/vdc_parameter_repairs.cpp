@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdint>
 
-#include <vdacheck/entities/vdc_entity_check.h>
 #include <vdacheck/model/vda_circle.h>
 #include <vdacheck/model/vda_cons.h>
 #include <vdacheck/model/vda_curve.h>
@@ -66,7 +65,7 @@ int fix_face_cons_parameters(const vdaObjectPtr& entity, const vdcErrorPacket& p
     vdaTrimmedCurve& trimmed = face->boundary(b).curve_segment(s);
     const vdaCons* cons = cons_of(trimmed);
     double start = 0, end = 0;
-    if (!cons || !vdc_parameter_range(*cons, start, end))
+    if (!cons || !vda_parameter_range(*cons, start, end))
         return 0;
     const vdcClampedTrim t = vdc_clamp_trim(start, end, trimmed.start_parameter(), trimmed.end_parameter());
     if (t.collapsed)
@@ -86,7 +85,7 @@ int fix_top_cons_parameters(const vdaObjectPtr& entity, const vdcErrorPacket& pa
     vdaTrimmedCurve& trimmed = side->trimmed_curve(j);
     const vdaCons* cons = cons_of(trimmed);
     double start = 0, end = 0;
-    if (!cons || !vdc_parameter_range(*cons, start, end))
+    if (!cons || !vda_parameter_range(*cons, start, end))
         return 0;
     return clamp_or_fail(trimmed, start, end);
 }
@@ -96,7 +95,7 @@ int fix_cons_trimming_params(const vdaObjectPtr& entity, const vdcErrorPacket&, 
     vdaCons* cons = vda_cast<vdaCons>(entity());
     const vdaCurve* curve = cons ? vda_cast<vdaCurve>(cons->curve_3d()()) : nullptr;
     double start = 0, end = 0;
-    if (!curve || !vdc_parameter_range(*curve, start, end))
+    if (!curve || !vda_parameter_range(*curve, start, end))
         return 0;
     return clamp_or_fail(*cons, start, end);
 }

@@ -1,38 +1,12 @@
-// The checker's repair side: recording the dependency graph while checking, the repair pass, and
+// The checker's repair side: the repair pass over the dependency graph that checking recorded, and
 // deleting what is still faulty.
 #include <algorithm>
 #include <vector>
 
 #include <vdacheck/check/vdc_file_check.h>
 #include <vdacheck/model/vda_object_ptr.h>
-#include <vdacheck/repair/vdc_fix_node.h>
-#include <vdacheck/repair/vdc_traveller.h>
-
-vdcFixNode& vdcFileCheck::node_of(const utString& name)
-{
-    auto [node, created] = fix_nodes.try_emplace(name);
-    if (created)
-        *node = std::make_unique<vdcFixNode>();
-    return **node;
-}
-
-void vdcFileCheck::create_fix_nodes()
-{
-    // The faulty entity's name is on top of the stack and, when a reference check led to it, the
-    // referring entity's name lies right below. Only these two are looked at; the stack is left as it
-    // was found.
-    const std::size_t depth = name_stack.size();
-    const utString& faulty = name_stack[depth - 1];
-    if (depth == 1) {
-        node_of(faulty);
-        return;
-    }
-    const utString& referring = name_stack[depth - 2];
-    vdcFixNode& faulty_node = node_of(faulty);
-    vdcFixNode& referring_node = node_of(referring);
-    referring_node.depends_on(&faulty_node);
-    faulty_node.used();
-}
+#include <vdacheck/check/vdc_fix_node.h>
+#include <vdacheck/check/vdc_traveller.h>
 
 int vdcFileCheck::fix()
 {

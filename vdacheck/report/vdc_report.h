@@ -10,6 +10,7 @@
 // make faulty, as plain data.
 struct vdcReport {
     struct Warning {  // a reader warning
+        std::string rule;  // rule id
         int line = 0;
         int column = 0;
         std::string message;

@@ -1,7 +1,10 @@
 #pragma once
 
-// Symbol export for the report library. Built with hidden visibility; the interface carries VDC_REPORT_API.
-#if defined(_WIN32)
+// Symbol export for the report library. A shared build uses hidden visibility, and only what carries
+// VDC_REPORT_API is part of the library's interface; a static build (VDACHECK_STATIC) exports nothing.
+#if defined(VDACHECK_STATIC)
+#  define VDC_REPORT_API
+#elif defined(_WIN32)
 #  if defined(VDC_BUILDING_REPORT)
 #    define VDC_REPORT_API __declspec(dllexport)
 #  else

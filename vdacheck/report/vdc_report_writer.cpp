@@ -120,6 +120,7 @@ void write_header(vdcJsonWriter& json, const vdcReport& report)
     json.key("warnings").begin_array();
     for (const vdcReport::Warning& w : report.warnings)
         json.begin_object()
+            .key("rule").string(w.rule)
             .key("line").integer(w.line)
             .key("column").integer(w.column)
             .key("message").string(w.message)

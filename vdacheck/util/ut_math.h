@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include <vdacheck/model/vda_export.h>
+#include <vdacheck/util/ut_export.h>
 
 // Maths statics shared by the geometry types and the checks.
 class VDA_API utMath {

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string_view>
 
-#include <vdacheck/model/vda_export.h>
+#include <vdacheck/util/ut_export.h>
 
 // Mode argument of the literal constructor. The only mode is 0: the text has static storage and is
 // neither copied nor counted.

@@ -84,8 +84,8 @@ test('filters by rule, type and kind, also from the header', async () => {
     const only = (filter) => expected.rows.filter((r) => Object.entries(filter).every(([k, v]) => r[k] === v)).map((r) => r.entity);
     const visible = async () => (await rows(page)).map((r) => r.entity);
 
-    await page.selectOption('#vdc-filter-rule', 'face.cons-ptr');
-    assert.deepEqual(await visible(), only({ rule: 'face.cons-ptr' }));
+    await page.selectOption('#vdc-filter-rule', 'face-cons-ptr');
+    assert.deepEqual(await visible(), only({ rule: 'face-cons-ptr' }));
     await page.selectOption('#vdc-filter-type', 'CIRCLE');
     assert.deepEqual(await visible(), []);
     assert.ok(await page.isVisible('#vdc-no-rows'), 'an empty result says so');
@@ -96,10 +96,10 @@ test('filters by rule, type and kind, also from the header', async () => {
     await page.selectOption('#vdc-filter-type', '');
     await page.selectOption('#vdc-filter-kind', '');
 
-    await page.click('#vdc-rule-counts button[data-rule="surf.gap"]');
-    assert.deepEqual(await visible(), only({ rule: 'surf.gap' }));
-    assert.equal(await page.$eval('#vdc-filter-rule', (s) => s.value), 'surf.gap');
-    await page.click('#vdc-rule-counts button[data-rule="surf.gap"]');
+    await page.click('#vdc-rule-counts button[data-rule="surf-patch-gap"]');
+    assert.deepEqual(await visible(), only({ rule: 'surf-patch-gap' }));
+    assert.equal(await page.$eval('#vdc-filter-rule', (s) => s.value), 'surf-patch-gap');
+    await page.click('#vdc-rule-counts button[data-rule="surf-patch-gap"]');
     assert.equal((await visible()).length, expected.rows.length, 'a second click on the chip clears the filter');
   });
 });
@@ -205,7 +205,7 @@ test('the header shows the file, counts, notes and hostile text as text', async 
     const chips = await page.$$eval('#vdc-entity-counts li', (lis) => lis.map((li) => li.textContent));
     assert.ok(chips.includes('SURF2') && chips.includes('TLIST1'), chips.join(' '));
     const rules = await page.$$eval('#vdc-rule-counts button', (bs) => bs.map((b) => [b.dataset.rule, b.querySelector('b').textContent]));
-    assert.deepEqual(rules.find(([rule]) => rule === 'face.cons-ptr'), ['face.cons-ptr', '2']);
+    assert.deepEqual(rules.find(([rule]) => rule === 'face-cons-ptr'), ['face-cons-ptr', '2']);
 
     await page.click('#vdc-warnings summary');
     assert.ok((await page.textContent('#vdc-warnings ul')).includes(expected.warning),

@@ -95,7 +95,8 @@
     if (problems.length === 0) ruleCounts.append(make('li', { text: '—' }));
 
     fillNotes($('vdc-warnings'), data.warnings.length, plural(data.warnings.length, 'reader warning'),
-      data.warnings.map((w) => make('li', null, [make('code', { text: `${w.line}:${w.column}` }), ' ', w.message])));
+      data.warnings.map((w) => make('li', null, [make('code', { text: `${w.line}:${w.column}` }), ' ',
+        ...(w.rule ? [make('code', { class: 'vdc-note-rule', text: w.rule }), ' '] : []), w.message])));
     fillNotes($('vdc-skipped'), data.skipped.length, `${plural(data.skipped.length, 'drawing')} left out of the view`,
       data.skipped.map((s) => make('li', null, [make('code', { text: entityLabel(s.entity) }), ': ', s.reason])));
   }

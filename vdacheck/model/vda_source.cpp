@@ -1,8 +1,8 @@
 // Memory for source texts. On Linux a large text is mapped with a hint for transparent huge pages:
 // reading a file of hundreds of MB then takes a few hundred page faults instead of tens of thousands.
-#include <new>
+#include <vdacheck/model/vda_source.h>
 
-#include <vdacheck/model/vda_file.h>
+#include <new>
 
 #if defined(__linux__)
 #  include <sys/mman.h>
@@ -16,23 +16,25 @@ constexpr std::size_t map_at_least = 4u << 20;
 
 }  // namespace
 
-vdaFile::SourceText::~SourceText() { release(); }
+vdaSource::~vdaSource() { release(); }
 
-void vdaFile::SourceText::release() noexcept
+void vdaSource::release() noexcept
 {
 #if defined(__linux__)
     if (mapped_ > 0) {
         munmap(data_, mapped_);
         data_ = nullptr;
         mapped_ = 0;
+        size_ = 0;
         return;
     }
 #endif
     delete[] data_;
     data_ = nullptr;
+    size_ = 0;
 }
 
-char* vdaFile::SourceText::allocate(std::size_t size)
+char* vdaSource::allocate(std::size_t size)
 {
     release();
 #if defined(__linux__)
@@ -43,9 +45,11 @@ char* vdaFile::SourceText::allocate(std::size_t size)
         madvise(p, size, MADV_HUGEPAGE);  // only a hint: without huge pages the mapping works as well
         data_ = static_cast<char*>(p);
         mapped_ = size;
+        size_ = size;
         return data_;
     }
 #endif
     data_ = new char[size > 0 ? size : 1];
+    size_ = size;
     return data_;
 }

@@ -1,4 +1,4 @@
-#include <tool/vdc_big_stack.h>
+#include <vdacheck/util/ut_big_stack.h>
 
 #include <pthread.h>
 #include <sys/mman.h>
@@ -9,25 +9,6 @@
 #include <string>
 #include <system_error>
 #include <vector>
-
-#if defined(__SANITIZE_ADDRESS__)
-#  define VDC_SANITIZED 1
-#elif defined(__has_feature)
-#  if __has_feature(address_sanitizer) || __has_feature(undefined_behavior_sanitizer)
-#    define VDC_SANITIZED 1
-#  endif
-#endif
-
-// Measured on a chain of 200,000 groups through check and fix (the stack test prints it): 448 bytes per
-// level in the optimised g++ build, 592 in the unoptimised one, 1,120 under the address and
-// undefined-behaviour sanitizers. Each allowance leaves more than twice that.
-#if defined(VDC_SANITIZED)
-const std::size_t vdcBigStack::bytes_per_level = 3072;
-#elif defined(__OPTIMIZE__)
-const std::size_t vdcBigStack::bytes_per_level = 1024;
-#else
-const std::size_t vdcBigStack::bytes_per_level = 1536;
-#endif
 
 namespace {
 
@@ -94,16 +75,36 @@ void check(int error, const char* what)
 
 }  // namespace
 
-std::size_t vdcBigStack::size_for(std::size_t entities) noexcept
+std::size_t utBigStack::room() noexcept
 {
-    const std::size_t page = 1u << 16;
-    const std::size_t bytes = base_bytes + entities * bytes_per_level;
-    return (bytes + page - 1) / page * page;
+    // The lowest address of this thread's stack does not change while the thread lives: asked once per
+    // thread (for the main thread the system reads its memory map, which is slow).
+    thread_local const char* lowest = [] {
+        pthread_attr_t attributes;
+        if (pthread_getattr_np(pthread_self(), &attributes) != 0)
+            return static_cast<const char*>(nullptr);
+        void* address = nullptr;
+        std::size_t size = 0;
+        const int error = pthread_attr_getstack(&attributes, &address, &size);
+        pthread_attr_destroy(&attributes);
+        return error == 0 ? static_cast<const char*>(address) : nullptr;
+    }();
+    const char* frame = static_cast<const char*>(__builtin_frame_address(0));
+    return lowest && frame > lowest ? static_cast<std::size_t>(frame - lowest) : 0;
 }
 
-std::size_t vdcBigStack::run(std::size_t stack_bytes, const std::function<void()>& job)
+void utBigStack::run_with(std::size_t needed, const std::function<void()>& job)
 {
-    Mapping stack(stack_bytes);
+    if (room() >= needed)
+        job();
+    else
+        run(needed, job);
+}
+
+std::size_t utBigStack::run(std::size_t stack_bytes, const std::function<void()>& job)
+{
+    const std::size_t page = std::size_t{1} << 16;
+    Mapping stack((stack_bytes + page - 1) / page * page);
     pthread_attr_t attributes;
     check(pthread_attr_init(&attributes), "pthread_attr_init");
     struct Destroy {

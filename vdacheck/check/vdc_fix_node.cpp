@@ -1,8 +1,8 @@
-#include <vdacheck/repair/vdc_fix_node.h>
+#include <vdacheck/check/vdc_fix_node.h>
 
 #include <cstddef>
 
-#include <vdacheck/repair/vdc_traveller.h>
+#include <vdacheck/check/vdc_traveller.h>
 
 void vdcFixNode::accept_traveller(vdcTraveller& traveller)
 {

@@ -1,0 +1,3 @@
+#include <vdacheck/model/vda_begin_set.h>
+
+const TypeInfo vdaBeginSet::id{"BEGINSET", &vdaElementList::id};

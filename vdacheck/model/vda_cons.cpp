@@ -1,0 +1,3 @@
+#include <vdacheck/model/vda_cons.h>
+
+const TypeInfo vdaCons::id{"CONS", &vdaObject::id};

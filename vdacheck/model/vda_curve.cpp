@@ -1,0 +1,3 @@
+#include <vdacheck/model/vda_curve.h>
+
+const TypeInfo vdaCurve::id{"CURVE", &vdaObject::id};

@@ -1,0 +1,3 @@
+#include <vdacheck/model/vda_pset.h>
+
+const TypeInfo vdaPset::id{"PSET", &vdaObject::id};

@@ -1,0 +1,3 @@
+#include <vdacheck/model/vda_tlist.h>
+
+const TypeInfo vdaTlist::id{"TLIST", &vdaElementList::id};

@@ -1,0 +1,3 @@
+#include <vdacheck/model/vda_tmat.h>
+
+const TypeInfo vdaTmat::id{"TMAT", &vdaObject::id};

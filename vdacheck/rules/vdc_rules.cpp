@@ -1,0 +1,100 @@
+#include <vdacheck/rules/vdc_rules.h>
+
+#include <array>
+#include <cstring>
+
+#include <vdacheck/rules/vdc_check_rules.h>
+
+namespace {
+
+// The reader's rules, one per kind of warning, in the order of vdaWarningKind.
+constexpr vdcRule read_rule(std::string_view id, const char* message, std::string_view help)
+{
+    return {id, vdcRuleKind::read, vdcSeverity::warning, "", "", message, nullptr, "", help, 0.0, ""};
+}
+constexpr vdcRule read_rules[] = {
+    read_rule("read-comment-before-header", "comment before the HEADER",
+              "A comment stands before the HEADER statement, which should open the file; it is kept as read."),
+    read_rule("read-indented-comment", "comment after leading blanks",
+              "A comment record starts its '$$' after blanks instead of in column 1; it is read as a comment."),
+    read_rule("read-blank-record", "blank record", "A record holds nothing but blanks; it is ignored."),
+    read_rule("read-tab", "TAB used as a blank", "A TAB character stands where VDA-FS has blanks; it is read as one."),
+    read_rule("read-nonstandard-name", "non-standard name",
+              "A name is not 1 to 8 upper-case letters and digits starting with a letter; it is read as written."),
+    read_rule("read-integer-for-real", "integer where a real is expected",
+              "A number without a decimal point stands where a real is expected; it is read as that real."),
+    read_rule("read-real-for-integer", "real where an integer is expected",
+              "A number with a decimal point but an integral value stands where an integer is expected; it is read "
+              "as that integer."),
+    read_rule("read-lower-case-exponent", "lower-case exponent letter",
+              "A real writes its exponent letter in lower case; it is read as the upper-case letter."),
+    read_rule("read-underflow", "value too small for a double, read as 0",
+              "A real is too small to be told from zero in double precision; it is read as 0."),
+    read_rule("read-duplicate-name", "duplicate name",
+              "Two statements carry the same name; both are kept, and references resolve to the first."),
+    read_rule("read-nested-set", "nested set",
+              "A BEGINSET stands inside another set, which VDA-FS does not allow; it becomes a member of the outer "
+              "set."),
+    read_rule("read-unclosed-set", "set not closed",
+              "A set has no ENDSET; it ends at END or at the end of the file."),
+    read_rule("read-end-name", "END name differs from the HEADER name",
+              "The END statement carries another name than the HEADER; it is read all the same."),
+    read_rule("read-missing-end", "missing END", "The file ends without an END statement; it is read to its end."),
+    read_rule("read-records-after-end", "records after END", "Records follow the END statement; they are ignored."),
+};
+static_assert(std::size(read_rules) == static_cast<std::size_t>(vdaWarningKind::count_));
+
+constexpr std::size_t check_count = std::size(vdc_check_rules);
+constexpr std::size_t read_count = std::size(read_rules);
+
+constexpr std::array<vdcRule, check_count + read_count> all_rules = [] {
+    std::array<vdcRule, check_count + read_count> all{};
+    std::size_t k = 0;
+    for (const vdcRule& r : vdc_check_rules)
+        all[k++] = r;
+    for (const vdcRule& r : read_rules)
+        all[k++] = r;
+    return all;
+}();
+
+// Every id once.
+constexpr bool unique_ids()
+{
+    for (std::size_t i = 0; i < all_rules.size(); ++i)
+        for (std::size_t j = i + 1; j < all_rules.size(); ++j)
+            if (all_rules[i].id == all_rules[j].id)
+                return false;
+    return true;
+}
+static_assert(unique_ids(), "two rules share an id");
+
+}  // namespace
+
+std::span<const vdcRule> vdc_rules() noexcept { return all_rules; }
+
+const vdcRule* vdc_find_rule(std::string_view id) noexcept
+{
+    for (const vdcRule& rule : all_rules)
+        if (rule.id == id)
+            return &rule;
+    return nullptr;
+}
+
+const vdcRule* vdc_rule_of(const vdcErrorPacket& packet) noexcept
+{
+    // Packets logged by the checks share the rule's own text, so the address decides at once.
+    const utString& message = packet.error_message();
+    const std::span<const vdcRule> checks(all_rules.data(), check_count);
+    for (const vdcRule& rule : checks)
+        if (message.c_str() == rule.message)
+            return &rule;
+    for (const vdcRule& rule : checks)
+        if (message == rule.message)
+            return &rule;
+    return nullptr;
+}
+
+const vdcRule& vdc_rule_of(vdaWarningKind kind) noexcept
+{
+    return all_rules[check_count + static_cast<std::size_t>(kind)];
+}
