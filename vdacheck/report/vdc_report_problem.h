@@ -25,4 +25,5 @@ struct vdcReportProblem {
     std::string unit;
     std::string repair;                          // name of the repair function; empty when there is none
     std::optional<std::array<double, 3>> point;  // where in the model the problem is, when it has a place
+                                                 // (marked in 3-D when finite)
 };

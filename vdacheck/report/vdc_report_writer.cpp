@@ -1,5 +1,7 @@
 #include <vdacheck/report/vdc_report_writer.h>
 
+#include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <ostream>
 #include <random>
@@ -222,7 +224,8 @@ void write_problems(vdcJsonWriter& json, const vdcReport& report, EntityTable& e
             json.null();
         else
             json.string(p.repair);
-        if (p.point)
+        // A place that is not finite cannot be marked; the row is shown all the same.
+        if (p.point && std::all_of(p.point->begin(), p.point->end(), [](double c) { return std::isfinite(c); }))
             json.key("point").begin_array().number((*p.point)[0]).number((*p.point)[1]).number((*p.point)[2]).end_array();
         json.end_object();
     }

@@ -828,6 +828,7 @@
     if (statuses.has(2)) legend.append(item(COLOURS.referring, 'refers to faulty'));
     legend.append(item(COLOURS.selected, 'selected'));
     if (view.markerProblems.length) legend.append(item(COLOURS.finding, 'finding', true));
+    legend.hidden = data.drawings.entity.length === 0 && view.markerProblems.length === 0;
 
     $('vdc-fit-all').addEventListener('click', () => view.fitAll());
     $('vdc-fit-selected').addEventListener('click', () => { if (selected >= 0) view.frameEntity(selected); });
