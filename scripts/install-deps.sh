@@ -8,12 +8,13 @@ cd "$(dirname "$0")/.."
 
 # Compilers and build tools; GoogleTest, Google Benchmark and the sanitizer runtimes; headless Chromium
 # and a font for the report page's browser tests; Python headers, pybind11, pytest and numpy for the
-# Python module.
+# Python module; a JSON parser for the tool's quality profiles.
 packages=(
     cmake ninja-build g++ clang
     libgtest-dev libgmock-dev libbenchmark-dev libclang-rt-14-dev
     chromium fonts-dejavu-core
     python3-dev pybind11-dev python3-pytest python3-numpy
+    nlohmann-json3-dev
 )
 # Node and npm run the browser tests; the machine usually has them already, from any source.
 if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then

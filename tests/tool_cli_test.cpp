@@ -49,6 +49,8 @@ TEST(ToolOptions, AcceptedCommandLines)
         {"check a.vda --help", C::help, F::text, {"a.vda"}, "", false},
         {"--version", C::version, F::text, {}, "", false},
         {"rules --format json", C::rules, F::json, {}, "", false},
+        {"check a.vda --quality --threads 2", C::check, F::text, {"a.vda"}, "", false},
+        {"check a.vda --quality=p.json", C::check, F::text, {"a.vda"}, "", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
@@ -70,6 +72,9 @@ TEST(ToolOptions, RejectedCommandLines)
         "check a.vda -o out.vda",       // check writes nothing
         "check a.vda --clean",          // --clean belongs to fix
         "rules a.vda",                  // rules reads no file
+        "fix a.vda -o b.vda --quality", // quality is measured by check
+        "check a.vda --threads x",      // not a number
+        "check a.vda --quality=",       // no profile
         "check a.vda --format xml",     // unknown format
         "check a.vda --format",         // option without its value
         "check a.vda --verbose",        // unknown option

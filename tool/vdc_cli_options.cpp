@@ -11,6 +11,20 @@ vdcCliOptions::Format format_named(std::string_view name)
     throw vdcUsageError("unknown format '" + std::string(name) + "' (text or json)");
 }
 
+// A whole number from 0 to 1024 (a thread count).
+int count_named(std::string_view option, std::string_view text)
+{
+    int n = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9' || n > 1024)
+            throw vdcUsageError(std::string(option) + " takes a number of threads, not '" + std::string(text) + "'");
+        n = n * 10 + (c - '0');
+    }
+    if (text.empty() || n > 1024)
+        throw vdcUsageError(std::string(option) + " takes a number of threads from 0 to 1024");
+    return n;
+}
+
 }  // namespace
 
 vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
@@ -36,6 +50,7 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
         throw vdcUsageError("unknown command '" + std::string(command) + "'");
 
     bool output_given = false;
+    bool threads_given = false;
     bool only_files = false;  // after "--" every argument is a file
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string_view arg = args[i];
@@ -65,6 +80,16 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
             output_given = true;
         } else if (arg == "--clean") {
             options.clean = true;
+        } else if (arg == "--quality") {
+            options.quality = true;
+        } else if (arg.starts_with("--quality=")) {
+            options.quality = true;
+            options.quality_profile = std::string(arg.substr(10));
+            if (options.quality_profile.empty())
+                throw vdcUsageError("--quality= needs a profile file");
+        } else if (arg == "--threads") {
+            options.threads = count_named(arg, value(arg));
+            threads_given = true;
         } else {
             throw vdcUsageError("unknown option '" + std::string(arg) + "'");
         }
@@ -73,11 +98,11 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
     switch (options.command) {
     case Command::help:
     case Command::version:
-        if (!options.files.empty() || output_given || options.clean)
+        if (!options.files.empty() || output_given || options.clean || options.quality || threads_given)
             throw vdcUsageError("'" + std::string(command) + "' takes no files or options");
         break;
     case Command::rules:
-        if (!options.files.empty() || output_given || options.clean)
+        if (!options.files.empty() || output_given || options.clean || options.quality || threads_given)
             throw vdcUsageError("rules takes no files; only --format");
         break;
     case Command::check:
@@ -90,6 +115,8 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
         break;
     case Command::fix:
     case Command::repair:
+        if (options.quality || threads_given)
+            throw vdcUsageError("--quality and --threads are for check");
         if (options.files.size() != 1)
             throw vdcUsageError(std::string(command) + " needs exactly one file");
         if (!output_given || options.output.empty())
@@ -103,13 +130,16 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
 
 const char* vdc_usage_text() noexcept
 {
-    return "usage: vdacheck check FILE... [--format text|json]\n"
+    return "usage: vdacheck check FILE... [--quality[=PROFILE]] [--threads N] [--format text|json]\n"
            "       vdacheck fix FILE -o OUT [--clean] [--format text|json]\n"
            "       vdacheck repair FILE -o OUT [--format text|json]\n"
            "       vdacheck rules [--format text|json]\n"
            "       vdacheck --help | --version\n"
            "\n"
-           "  check   read each FILE (- reads standard input), check it and report every problem\n"
+           "  check   read each FILE (- reads standard input), check it and report every problem;\n"
+           "          --quality also measures the geometric quality (gaps, kinks, tiny and degenerate\n"
+           "          elements, curves off their surface) against the default tolerances or a PROFILE\n"
+           "          file, on N threads (0: all cores)\n"
            "  fix     check FILE, repair what can be repaired and save the model to OUT;\n"
            "          --clean also deletes the entities that stay faulty\n"
            "  repair  check, repair and delete in rounds until the model checks clean; save it to OUT\n"

@@ -12,8 +12,8 @@ public:
 };
 
 // What the command line asks for:
-//   vdacheck check FILE...            vdacheck fix FILE -o OUT [--clean]       vdacheck repair FILE -o OUT
-//   vdacheck rules
+//   vdacheck check FILE... [--quality[=PROFILE]] [--threads N]
+//   vdacheck fix FILE -o OUT [--clean]       vdacheck repair FILE -o OUT       vdacheck rules
 // with --format text|json anywhere after the command, and --help / --version alone.
 class vdcCliOptions {
 public:
@@ -28,6 +28,9 @@ public:
     std::vector<std::string> files;  // "-" stands for standard input
     std::string output;              // -o OUT (fix and repair)
     bool clean = false;              // fix --clean
+    bool quality = false;            // check --quality: measure the geometric quality too
+    std::string quality_profile;     // --quality=PROFILE: the profile file; empty for the default profile
+    int threads = 0;                 // --threads N for the quality run; 0: every hardware thread
 };
 
 // The usage text printed by --help and after a usage error.

@@ -4,10 +4,12 @@
 #include <exception>
 #include <istream>
 #include <iterator>
+#include <optional>
 #include <ostream>
 #include <string>
 
 #include <tool/vdc_json_report.h>
+#include <tool/vdc_profile_file.h>
 #include <tool/vdc_progress_line.h>
 #include <tool/vdc_rules_report.h>
 #include <tool/vdc_text_report.h>
@@ -16,6 +18,7 @@
 #include <vdacheck/io/vda_reader.h>
 #include <vdacheck/io/vda_writer.h>
 #include <vdacheck/model/vda_file.h>
+#include <vdacheck/quality/vdc_quality_check.h>
 #include <vdacheck/repair/vdc_file_check_acc.h>
 #include <vdacheck/repair/vdc_repair.h>
 #include <vdacheck/rules/vdc_rules.h>
@@ -43,7 +46,7 @@ std::string located(const std::string& file, int line, int column, const char* k
 
 }  // namespace
 
-vdcCliReport vdcCliRunner::check_model(vdaFile& file)
+vdcCliReport vdcCliRunner::check_model(vdaFile& file, const vdcQualityProfile* quality, int threads)
 {
     vdcCliReport report;
     report.kind = vdcCliReport::Kind::check;
@@ -52,6 +55,12 @@ vdcCliReport vdcCliRunner::check_model(vdaFile& file)
     const vdcFileCheckAcc access(&checker);
     report.clean = checker.check(file) != 0;
     vdcCliReport::add(file, access.error_log(), report.errors);
+    if (quality) {
+        report.quality_run = true;
+        report.quality_profile = *quality;
+        report.quality = vdcQualityCheck(*quality, threads).run(file);
+        report.clean = report.clean && report.quality.findings.empty();
+    }
     report.entities = file.size();
     return report;
 }
@@ -126,7 +135,7 @@ std::unique_ptr<vdaFile> vdcCliRunner::read(const std::string& name, const vdcCl
     return file;
 }
 
-int vdcCliRunner::process(const std::string& name, const vdcCliOptions& options)
+int vdcCliRunner::process(const std::string& name, const vdcCliOptions& options, const vdcQualityProfile* quality)
 {
     std::unique_ptr<vdaFile> file = read(name, options);
     if (!file)
@@ -142,7 +151,7 @@ int vdcCliRunner::process(const std::string& name, const vdcCliOptions& options)
         report = repair_model(*file);
         break;
     default:
-        report = check_model(*file);
+        report = check_model(*file, quality, options.threads);
         break;
     }
     if (!options.output.empty()) {
@@ -186,11 +195,21 @@ int vdcCliRunner::run(const vdcCliOptions& options)
     default:
         break;
     }
+    // The quality profile is read once, before any model.
+    std::optional<vdcQualityProfile> quality;
+    if (options.quality) {
+        try {
+            quality = options.quality_profile.empty() ? vdcQualityProfile() : vdc_read_profile_file(options.quality_profile);
+        } catch (const vdcProfileError& e) {
+            err_ << "vdacheck: " << e.what() << '\n';
+            return status_failed;
+        }
+    }
     int status = status_clean;
     for (const std::string& name : options.files) {
         int file_status = status_failed;
         try {
-            file_status = process(name, options);
+            file_status = process(name, options, quality ? &*quality : nullptr);
         } catch (const std::exception& e) {
             err_ << "vdacheck: " << (name == "-" ? stdin_name : name) << ": " << e.what() << '\n';
         }

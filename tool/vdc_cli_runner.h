@@ -7,6 +7,7 @@
 
 #include <tool/vdc_cli_options.h>
 #include <tool/vdc_cli_report.h>
+#include <vdacheck/quality/vdc_quality_profile.h>
 
 class vdaFile;
 
@@ -26,7 +27,9 @@ public:
     // The commands on a model already read, on the calling thread (which must have stack enough for the
     // model's reference chains). Each leaves `file` as the command leaves it and returns the report,
     // without the file's name, warnings and output.
-    static vdcCliReport check_model(vdaFile& file);
+    // With a quality profile, the geometric quality is measured too (on `threads` threads) and its findings
+    // count against a clean report.
+    static vdcCliReport check_model(vdaFile& file, const vdcQualityProfile* quality = nullptr, int threads = 0);
     static vdcCliReport fix_model(vdaFile& file, bool clean);
     // Rounds of check, fix, check again and clean, each with a fresh checker, until a check finds
     // nothing. Every round that does not end clean deletes at least one entity.
@@ -36,7 +39,7 @@ private:
     // Reads `name` ("-": standard input); null after reporting why it cannot be read.
     std::unique_ptr<vdaFile> read(const std::string& name, const vdcCliOptions& options);
     // Runs the command on one file; returns the file's exit status.
-    int process(const std::string& name, const vdcCliOptions& options);
+    int process(const std::string& name, const vdcCliOptions& options, const vdcQualityProfile* quality);
 
     std::istream& in_;
     std::ostream& out_;
