@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -14,10 +15,11 @@ public:
 // What the command line asks for:
 //   vdacheck check FILE... [--quality[=PROFILE]] [--threads N]
 //   vdacheck fix FILE -o OUT [--clean]       vdacheck repair FILE -o OUT       vdacheck rules
-// with --format text|json anywhere after the command, and --help / --version alone.
+//   vdacheck report FILE -o OUT.html [--quality[=PROFILE]] [--threads N] [--max-triangles N]
+// with --format text|json anywhere after the command (not for report), and --help / --version alone.
 class vdcCliOptions {
 public:
-    enum class Command { check, fix, repair, rules, help, version };
+    enum class Command { check, fix, repair, rules, report, help, version };
     enum class Format { text, json };
 
     // Reads the arguments after the program name; throws vdcUsageError.
@@ -26,11 +28,13 @@ public:
     Command command = Command::help;
     Format format = Format::text;
     std::vector<std::string> files;  // "-" stands for standard input
-    std::string output;              // -o OUT (fix and repair)
+    std::string output;              // -o OUT (fix, repair and report)
     bool clean = false;              // fix --clean
     bool quality = false;            // check --quality: measure the geometric quality too
     std::string quality_profile;     // --quality=PROFILE: the profile file; empty for the default profile
     int threads = 0;                 // --threads N for the quality run; 0: every hardware thread
+    std::size_t max_triangles = 2'000'000;  // report --max-triangles N: the drawing's triangle budget
+    std::string command_line;        // "vdacheck" and the arguments, as a shell would take them back
 };
 
 // The usage text printed by --help and after a usage error.

@@ -11,6 +11,7 @@
 #include <tool/vdc_json_report.h>
 #include <tool/vdc_profile_file.h>
 #include <tool/vdc_progress_line.h>
+#include <tool/vdc_report_command.h>
 #include <tool/vdc_rules_report.h>
 #include <tool/vdc_text_report.h>
 #include <vdacheck/check/vdc_file_check.h>
@@ -209,7 +210,10 @@ int vdcCliRunner::run(const vdcCliOptions& options)
     for (const std::string& name : options.files) {
         int file_status = status_failed;
         try {
-            file_status = process(name, options, quality ? &*quality : nullptr);
+            const vdcQualityProfile* profile = quality ? &*quality : nullptr;
+            file_status = options.command == vdcCliOptions::Command::report
+                              ? vdcReportCommand(*this, out_, err_).run(name, options, profile)
+                              : process(name, options, profile);
         } catch (const std::exception& e) {
             err_ << "vdacheck: " << (name == "-" ? stdin_name : name) << ": " << e.what() << '\n';
         }

@@ -35,9 +35,11 @@ public:
     // nothing. Every round that does not end clean deletes at least one entity.
     static vdcCliReport repair_model(vdaFile& file);
 
-private:
-    // Reads `name` ("-": standard input); null after reporting why it cannot be read.
+    // Reads `name` ("-": standard input) with a progress line, and reports its warnings (text format);
+    // null after reporting why it cannot be read.
     std::unique_ptr<vdaFile> read(const std::string& name, const vdcCliOptions& options);
+
+private:
     // Runs the command on one file; returns the file's exit status.
     int process(const std::string& name, const vdcCliOptions& options, const vdcQualityProfile* quality);
 
