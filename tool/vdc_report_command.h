@@ -3,7 +3,7 @@
 #include <iosfwd>
 #include <string>
 
-struct vdcCliOptions;
+class vdcCliOptions;
 class vdcCliRunner;
 class vdcQualityProfile;
 
