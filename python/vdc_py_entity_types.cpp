@@ -82,7 +82,9 @@ py::list elements_of(const vdaElementList& list)
 template <class T>
 EntityClass<T> entity_class(py::module_& m, const char* name, const char* doc)
 {
-    return EntityClass<T>(m, name, doc);
+    EntityClass<T> c(m, name, doc);
+    c.attr("__module__") = "vdacheck";  // as the package exports it, in help() and signatures
+    return c;
 }
 
 void bind_points(py::module_& m)
@@ -237,10 +239,11 @@ void bind_topology(py::module_& m)
 
 void vdc_py_bind_entities(py::module_& m)
 {
-    py::class_<vdcPyEntity>(m, "Entity",
+    py::class_<vdcPyEntity> entity(m, "Entity",
         "An entity of a model. It keeps its model alive. Once clean or repair deletes the entity, its values raise "
-        "DeletedEntityError; name and type stay readable.")
-        .def_property_readonly("name", [](const vdcPyEntity& e) { return vdc_py_str(e.name()); }, "The entity's name.")
+        "DeletedEntityError; name and type stay readable.");
+    entity.attr("__module__") = "vdacheck";
+    entity.def_property_readonly("name", [](const vdcPyEntity& e) { return vdc_py_str(e.name()); }, "The entity's name.")
         .def_property_readonly("type", [](const vdcPyEntity& e) { return e.type(); },
                                "The command word of its statement (\"CURVE\", \"BEGINSET\", ...).")
         .def_property_readonly("line", [](const vdcPyEntity& e) {

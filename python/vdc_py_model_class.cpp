@@ -51,13 +51,14 @@ void vdc_py_bind_model(py::module_& m)
         .def("__iter__", [](EntityWalk& w) -> EntityWalk& { return w; })
         .def("__next__", &EntityWalk::step);
 
-    py::class_<vdcPyModel, std::shared_ptr<vdcPyModel>>(m, "Model",
+    py::class_<vdcPyModel, std::shared_ptr<vdcPyModel>> model_class(m, "Model",
         R"(A VDA-FS model, from load() or read(): its entities in file order (iteration, len()) and by name
 (model["NAME"]), and the warnings the reader met. Entities and arrays taken from it keep it alive.
 
 A model serves one thread at a time: a call while another thread's call on the same model runs raises
-ModelBusyError.)")
-        .def("__len__", [](vdcPyModel& model) { return vdcPyModel::Use(model).file().size(); },
+ModelBusyError.)");
+    model_class.attr("__module__") = "vdacheck";  // as the package exports it, in help() and signatures
+    model_class.def("__len__", [](vdcPyModel& model) { return vdcPyModel::Use(model).file().size(); },
              "Number of entities (the HEADER and each set count; END and ENDSET do not).")
         .def("__iter__", [](const std::shared_ptr<vdcPyModel>& model) { return EntityWalk{model}; },
              "The entities in file order; those deleted during the walk are skipped.")

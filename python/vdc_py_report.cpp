@@ -87,6 +87,6 @@ py::object vdc_py_rule(const vdcRule& rule)
 {
     return vdc_py_values_module().attr("Rule")(
         vdc_py_str(rule.id), kind_name(rule.kind), rule.severity == vdcSeverity::error ? "error" : "warning",
-        vdc_py_str(rule.entity), vdc_py_str(rule.check), rule.message ? vdc_py_str(rule.message) : vdc_py_str(""),
+        text_or_none(rule.entity), text_or_none(rule.check), rule.message ? vdc_py_str(rule.message) : vdc_py_str(""),
         text_or_none(rule.repair_name), vdc_py_str(rule.help), rule.tolerance, vdc_py_str(rule.unit));
 }

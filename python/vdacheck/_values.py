@@ -77,8 +77,8 @@ class Rule(NamedTuple):
     id: str  #: e.g. ``"cons-curve-ptr"``: the entity's command word, then what is checked
     kind: str  #: ``"check"`` (a structural check), ``"read"`` (a reader deviation) or ``"quality"``
     severity: str  #: ``"error"`` or ``"warning"``
-    entity: str  #: command word of the entity type it concerns; empty for reader rules
-    check: str  #: check rules: the sub-check that logs it
+    entity: Optional[str]  #: command word of the entity type it concerns; None for reader rules
+    check: Optional[str]  #: check rules: the sub-check that logs it; None for the others
     message: str  #: check rules: the problem's message; reader rules: what was met
     repair: Optional[str]  #: name of the repair function, or None
     help: str  #: one sentence: what is wrong, and what the repair does
