@@ -15,15 +15,6 @@ std::int64_t now_ns() noexcept
 
 }  // namespace
 
-vdcPyModel::~vdcPyModel()
-{
-    // Freeing a model of hundreds of MB takes a while; other Python threads need not wait for it.
-    if (PyGILState_Check()) {
-        const pybind11::gil_scoped_release release;
-        file_.reset();
-    }
-}
-
 vdcPyModel::Use::Use(vdcPyModel& model) : model_(model)
 {
     if (model.busy_.exchange(true, std::memory_order_acquire))

@@ -19,7 +19,7 @@
 class vdcPyModel {
 public:
     explicit vdcPyModel(std::unique_ptr<vdaFile> file) noexcept : file_(std::move(file)) {}
-    ~vdcPyModel();
+    ~vdcPyModel() = default;
     vdcPyModel(const vdcPyModel&) = delete;
     vdcPyModel& operator=(const vdcPyModel&) = delete;
 

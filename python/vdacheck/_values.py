@@ -33,9 +33,16 @@ class Problem(NamedTuple):
     doubles: tuple[float, ...]  #: values that measure it
     repair: Optional[str]  #: the name of the repair function, or None when it cannot be repaired
     round: int = 0  #: repair: the round the problem belongs to (from 1); 0 otherwise
+    # Geometric quality findings (check(model, quality=True)): the value measured, the tolerance it broke, their
+    # unit and where in space; None for the structural problems.
+    value: Optional[float] = None
+    tolerance: Optional[float] = None
+    unit: Optional[str] = None
+    point: Optional[tuple[float, float, float]] = None
 
     def to_dict(self) -> dict[str, Any]:
-        """The problem as the tool's JSON report writes it (``"round"`` only for repair)."""
+        """The problem as the tool's JSON report writes it (``"round"`` only for repair, the quality fields only
+        for quality findings)."""
         d: dict[str, Any] = {
             "entity": self.entity,
             "type": self.type,
@@ -48,6 +55,8 @@ class Problem(NamedTuple):
         }
         if self.round:
             d["round"] = self.round
+        if self.value is not None:
+            d.update(value=self.value, tolerance=self.tolerance, unit=self.unit, point=self.point)
         return d
 
 
