@@ -17,8 +17,12 @@ BRACKET = SOURCE_DIR / "examples" / "bracket.vda"
 SAMPLES = sorted((SOURCE_DIR / "tests" / "data" / "samples").glob("*.vda"))
 
 
+# The sanitizer build preloads the sanitizers' runtime for Python; the tool carries its own.
+TOOL_ENV = {k: v for k, v in os.environ.items() if k != "LD_PRELOAD"}
+
+
 def run_tool(*args: str | os.PathLike[str]) -> subprocess.CompletedProcess[str]:
-    return subprocess.run([TOOL, *map(str, args)], capture_output=True, text=True, check=False)
+    return subprocess.run([TOOL, *map(str, args)], capture_output=True, text=True, check=False, env=TOOL_ENV)
 
 
 def tool_json(*args: str | os.PathLike[str]) -> dict[str, Any]:
