@@ -1,5 +1,8 @@
 #include <tool/vdc_cli_options.h>
 
+#include <algorithm>
+#include <charconv>
+
 namespace {
 
 vdcCliOptions::Format format_named(std::string_view name)
@@ -8,7 +11,18 @@ vdcCliOptions::Format format_named(std::string_view name)
         return vdcCliOptions::Format::text;
     if (name == "json")
         return vdcCliOptions::Format::json;
-    throw vdcUsageError("unknown format '" + std::string(name) + "' (text or json)");
+    if (name == "sarif")
+        return vdcCliOptions::Format::sarif;
+    throw vdcUsageError("unknown format '" + std::string(name) + "' (text, json or sarif)");
+}
+
+int jobs_named(std::string_view text)
+{
+    int jobs = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), jobs);
+    if (error != std::errc() || end != text.data() + text.size() || jobs < 1)
+        throw vdcUsageError("--jobs needs a whole number of at least 1, not '" + std::string(text) + "'");
+    return jobs;
 }
 
 }  // namespace
@@ -36,6 +50,8 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
         throw vdcUsageError("unknown command '" + std::string(command) + "'");
 
     bool output_given = false;
+    bool output_dir_given = false;
+    bool jobs_given = false;
     bool only_files = false;  // after "--" every argument is a file
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string_view arg = args[i];
@@ -63,6 +79,17 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
                 throw vdcUsageError("more than one output file");
             options.output = std::string(value(arg));
             output_given = true;
+        } else if (arg == "--output-dir") {
+            if (output_dir_given)
+                throw vdcUsageError("more than one output folder");
+            options.output_dir = std::string(value(arg));
+            output_dir_given = true;
+        } else if (arg == "--jobs" || arg == "-j") {
+            options.jobs = jobs_named(value(arg));
+            jobs_given = true;
+        } else if (arg.starts_with("--jobs=")) {
+            options.jobs = jobs_named(arg.substr(7));
+            jobs_given = true;
         } else if (arg == "--clean") {
             options.clean = true;
         } else {
@@ -70,30 +97,39 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
         }
     }
 
+    if (std::count(options.files.begin(), options.files.end(), "-") > 1)
+        throw vdcUsageError("standard input (-) can be read only once");
+    const bool any_option = output_given || output_dir_given || options.clean || jobs_given;
     switch (options.command) {
     case Command::help:
     case Command::version:
-        if (!options.files.empty() || output_given || options.clean)
+        if (!options.files.empty() || any_option)
             throw vdcUsageError("'" + std::string(command) + "' takes no files or options");
         break;
     case Command::rules:
-        if (!options.files.empty() || output_given || options.clean)
+        if (!options.files.empty() || any_option)
             throw vdcUsageError("rules takes no files; only --format");
+        if (options.format == Format::sarif)
+            throw vdcUsageError("rules writes text or json; the SARIF log of a check carries the rule table");
         break;
     case Command::check:
         if (options.files.empty())
-            throw vdcUsageError("check needs at least one file");
-        if (output_given)
-            throw vdcUsageError("check writes no file: -o is for fix and repair");
+            throw vdcUsageError("check needs at least one file or folder");
+        if (output_given || output_dir_given)
+            throw vdcUsageError("check writes no file: -o and --output-dir are for fix and repair");
         if (options.clean)
             throw vdcUsageError("--clean is for fix");
         break;
     case Command::fix:
     case Command::repair:
-        if (options.files.size() != 1)
-            throw vdcUsageError(std::string(command) + " needs exactly one file");
-        if (!output_given || options.output.empty())
-            throw vdcUsageError(std::string(command) + " needs -o OUT");
+        if (options.files.empty())
+            throw vdcUsageError(std::string(command) + " needs a file or folder");
+        if (output_given == output_dir_given)
+            throw vdcUsageError(std::string(command) + " needs -o OUT for one file or --output-dir DIR");
+        if ((output_given && options.output.empty()) || (output_dir_given && options.output_dir.empty()))
+            throw vdcUsageError(std::string(command) + ": the output may not be empty");
+        if (output_given && options.files.size() != 1)
+            throw vdcUsageError("-o names one output file; use --output-dir DIR for several inputs");
         if (options.clean && options.command == Command::repair)
             throw vdcUsageError("--clean is for fix (repair always cleans)");
         break;
@@ -103,17 +139,27 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
 
 const char* vdc_usage_text() noexcept
 {
-    return "usage: vdacheck check FILE... [--format text|json]\n"
-           "       vdacheck fix FILE -o OUT [--clean] [--format text|json]\n"
-           "       vdacheck repair FILE -o OUT [--format text|json]\n"
+    return "usage: vdacheck check PATH... [--jobs N] [--format text|json|sarif]\n"
+           "       vdacheck fix FILE -o OUT [--clean] [--format text|json|sarif]\n"
+           "       vdacheck fix PATH... --output-dir DIR [--clean] [--jobs N] [--format text|json|sarif]\n"
+           "       vdacheck repair FILE -o OUT [--format text|json|sarif]\n"
+           "       vdacheck repair PATH... --output-dir DIR [--jobs N] [--format text|json|sarif]\n"
            "       vdacheck rules [--format text|json]\n"
            "       vdacheck --help | --version\n"
            "\n"
-           "  check   read each FILE (- reads standard input), check it and report every problem\n"
-           "  fix     check FILE, repair what can be repaired and save the model to OUT;\n"
+           "  check   read each file (- reads standard input), check it and report every problem\n"
+           "  fix     check, repair what can be repaired and save the model to OUT;\n"
            "          --clean also deletes the entities that stay faulty\n"
            "  repair  check, repair and delete in rounds until the model checks clean; save it to OUT\n"
            "  rules   list every rule: its id, what it finds and what its repair does\n"
+           "\n"
+           "  PATH              a file, or a folder searched through for *.vda and *.vdafs files\n"
+           "  --output-dir DIR  save each model under DIR at its path relative to the folder it was\n"
+           "                    found in (a file given by name: under its own name)\n"
+           "  --jobs N          files worked on at once (default: one per core); the reports come in\n"
+           "                    the order of the inputs all the same\n"
+           "  --format          text for a person, json (one object per file and line, then a summary),\n"
+           "                    or sarif (one SARIF 2.1.0 log for the whole run)\n"
            "\n"
            "exit status: 0 nothing left in the error log, 1 problems remain,\n"
            "             2 usage error or a file that cannot be read or written\n";

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include <vdacheck/check/vdc_logged_packet.h>
@@ -10,11 +11,13 @@
 struct vdcRule;
 
 // One packet as a report shows it: the packet with the entity it stands under, its rule (null for a packet
-// no check logs), and for repair the round it belongs to (0 otherwise).
+// no check logs), for repair the round it belongs to (0 otherwise), and the column where the entity's
+// statement starts (0 until vdcCliReport::locate_columns finds it).
 struct vdcReportPacket {
     vdcLoggedPacket logged;
     const vdcRule* rule = nullptr;
     int round = 0;
+    int column = 0;
 
     std::string_view entity() const noexcept { return logged.entity.view(); }
     std::string_view rule_id() const noexcept;
@@ -57,4 +60,10 @@ struct vdcCliReport {
     static void add(const vdaFile& file, const vdcLog& log, std::vector<vdcReportPacket>& out);
     // Number of distinct entities that the packets stand under.
     static int count_entities(const std::vector<vdcReportPacket>& packets);
+    // Sets each packet's column: that of the first character of its statement in `text`, the source the
+    // model was read from. One pass over the text.
+    void locate_columns(std::string_view text);
+    // The packets reported per rule id (errors and fixed), ordered by id; packets without a rule are not
+    // counted.
+    std::vector<std::pair<std::string_view, int>> problems_per_rule() const;
 };

@@ -1,0 +1,147 @@
+# Run by CTest as `cmake -P`: runs the vdacheck tool (TOOL) in SOURCE_DIR with ARGS and --format sarif,
+# has the SARIF Multitool (VALIDATOR) validate the log against the SARIF 2.1.0 schema and its rules for
+# SARIF and for GitHub's code scanning, then holds the log against the tool's JSON report of the same
+# run: one result per reader warning and packet, in order, with the same rule, line, entity and values.
+# WORK_DIR gets a file the reader rejects, unreadable.vda, for the cases that name it. STATUS is the exit
+# status expected, NOTIFICATIONS the number of files that cannot be read.
+foreach(var TOOL VALIDATOR SOURCE_DIR WORK_DIR ARGS STATUS NOTIFICATIONS)
+  if(NOT DEFINED ${var})
+    message(FATAL_ERROR "validate.cmake needs -D${var}=...")
+  endif()
+endforeach()
+if(NOT EXISTS "${VALIDATOR}")
+  message(FATAL_ERROR "The SARIF validator is missing: ${VALIDATOR}\n"
+                      "Install the npm packages in ${SOURCE_DIR}: npm ci --ignore-scripts && "
+                      "npm rebuild @microsoft/sarif-multitool-linux")
+endif()
+
+file(REMOVE_RECURSE "${WORK_DIR}")
+file(MAKE_DIRECTORY "${WORK_DIR}")
+file(WRITE "${WORK_DIR}/unreadable.vda" "BAD      = HEADER / 0\nP1       = PIONT / 1., 2., 3.\nBAD      = END\n")
+string(REPLACE " " ";" args "${ARGS}")
+
+execute_process(COMMAND "${TOOL}" ${args} --format sarif WORKING_DIRECTORY "${SOURCE_DIR}"
+  OUTPUT_FILE "${WORK_DIR}/run.sarif" ERROR_VARIABLE tool_err RESULT_VARIABLE status)
+if(NOT status EQUAL STATUS)
+  message(FATAL_ERROR "vdacheck ${ARGS} --format sarif: exit status ${status}, not ${STATUS}\n${tool_err}")
+endif()
+
+execute_process(COMMAND "${VALIDATOR}" validate "${WORK_DIR}/run.sarif" --output "${WORK_DIR}/validation.sarif"
+    --log ForceOverwrite --config "${CMAKE_CURRENT_LIST_DIR}/validator.xml" --rule-kind "Sarif;Gh"
+    --level "Error;Warning;Note"
+  OUTPUT_VARIABLE validator_out ERROR_VARIABLE validator_out RESULT_VARIABLE validator_status)
+if(NOT validator_status EQUAL 0 OR NOT EXISTS "${WORK_DIR}/validation.sarif")
+  message(FATAL_ERROR "The SARIF validator failed (${validator_status}):\n${validator_out}")
+endif()
+
+# The validator's findings: errors and warnings fail the test. A log it could read draws at least its note
+# on the missing version-control provenance; none at all means it dropped the log unread, as it does
+# without a word for a value outside one of the schema's enumerations.
+file(READ "${WORK_DIR}/validation.sarif" validation)
+string(JSON findings LENGTH "${validation}" runs 0 results)
+if(findings EQUAL 0)
+  message(FATAL_ERROR "The SARIF validator did not read the log:\n${validator_out}")
+endif()
+set(failures "")
+math(EXPR last "${findings} - 1")
+foreach(i RANGE ${last})
+  string(JSON level GET "${validation}" runs 0 results ${i} level)
+  if(level STREQUAL "error" OR level STREQUAL "warning")
+    string(JSON rule GET "${validation}" runs 0 results ${i} ruleId)
+    string(JSON where GET "${validation}" runs 0 results ${i} message arguments 0)
+    string(APPEND failures "  ${level} ${rule} at ${where}\n")
+  endif()
+endforeach()
+if(failures)
+  message(FATAL_ERROR "The SARIF validator rejects the log:\n${failures}\n${validator_out}")
+endif()
+
+# The log against the JSON report of the same command line.
+execute_process(COMMAND "${TOOL}" ${args} --format json WORKING_DIRECTORY "${SOURCE_DIR}"
+  OUTPUT_VARIABLE json ERROR_QUIET RESULT_VARIABLE json_status)
+if(NOT json_status EQUAL STATUS)
+  message(FATAL_ERROR "vdacheck ${ARGS} --format json: exit status ${json_status}, not ${STATUS}")
+endif()
+file(READ "${WORK_DIR}/run.sarif" log)
+string(JSON run GET "${log}" runs 0)
+string(JSON rules GET "${run}" tool driver rules)
+
+function(fail message)
+  message(FATAL_ERROR "vdacheck ${ARGS}: ${message}")
+endfunction()
+
+# Compares `member` of the result with `expected`; an expected value of NONE stands for a missing member.
+function(expect result member expected)
+  string(JSON actual ERROR_VARIABLE missing GET "${result}" ${member})
+  if(missing)
+    set(actual NONE)
+  endif()
+  if(NOT "${actual}" STREQUAL "${expected}")
+    string(REPLACE ";" "." where "${member}")
+    fail("result ${index} (from 1): ${where} is '${actual}', the JSON report says '${expected}'")
+  endif()
+endfunction()
+
+set(index 0)
+string(REPLACE "\n" ";" lines "${json}")
+foreach(line IN LISTS lines)
+  string(JSON file ERROR_VARIABLE not_a_report GET "${line}" file)
+  if(not_a_report)
+    continue()  # the summary of a batch
+  endif()
+  foreach(list warnings errors fixed)
+    string(JSON count ERROR_VARIABLE absent LENGTH "${line}" ${list})
+    if(absent OR count EQUAL 0)
+      continue()
+    endif()
+    math(EXPR last "${count} - 1")
+    foreach(k RANGE ${last})
+      string(JSON entry GET "${line}" ${list} ${k})
+      string(JSON result ERROR_VARIABLE beyond GET "${run}" results ${index})
+      if(beyond)
+        fail("fewer results than warnings and packets in the JSON report")
+      endif()
+      math(EXPR index "${index} + 1")
+      string(JSON rule GET "${entry}" rule)
+      string(JSON rule_index GET "${result}" ruleIndex)
+      string(JSON indexed_id GET "${rules}" ${rule_index} id)
+      if(NOT indexed_id STREQUAL rule)
+        fail("result ${index} (from 1): ruleIndex ${rule_index} is rule ${indexed_id}, not ${rule}")
+      endif()
+      expect("${result}" ruleId "${rule}")
+      string(JSON line_number GET "${entry}" line)
+      expect("${result}" "locations;0;physicalLocation;region;startLine" "${line_number}")
+      if(list STREQUAL "warnings")
+        string(JSON column GET "${entry}" column)
+        expect("${result}" "locations;0;physicalLocation;region;startColumn" "${column}")
+        expect("${result}" level warning)
+        continue()
+      endif()
+      string(JSON entity GET "${entry}" entity)
+      string(JSON type GET "${entry}" type)
+      expect("${result}" "locations;0;logicalLocations;0;name" "${entity}")
+      expect("${result}" "locations;0;logicalLocations;0;properties;type" "${type}")
+      foreach(member ints doubles repair)
+        string(JSON value GET "${entry}" ${member})
+        expect("${result}" "properties;${member}" "${value}")
+      endforeach()
+      if(list STREQUAL "fixed")
+        expect("${result}" level note)
+        expect("${result}" "properties;outcome" repaired)
+      else()
+        expect("${result}" level error)
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+string(JSON results LENGTH "${run}" results)
+if(NOT results EQUAL index)
+  fail("${results} results, but ${index} warnings and packets in the JSON report")
+endif()
+
+expect("${run}" "invocations;0;exitCode" "${STATUS}")
+string(JSON notifications LENGTH "${run}" invocations 0 toolExecutionNotifications)
+if(NOT notifications EQUAL NOTIFICATIONS)
+  fail("${notifications} notifications of files that cannot be read, not ${NOTIFICATIONS}")
+endif()
+message(STATUS "vdacheck ${ARGS}: ${results} results, ${notifications} notifications, valid SARIF 2.1.0")
