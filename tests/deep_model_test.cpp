@@ -28,7 +28,7 @@ std::unique_ptr<vdaFile> group_chain(int length)
     return file;
 }
 
-constexpr int deep = 200000;  // about 100 MB of stack at the measured use: far beyond a default stack
+constexpr int deep = 100000;  // about 50 MB of stack at the measured use: far beyond a default 8 MiB stack
 
 // check, fix and clean, called on this thread (the test's main thread, with its default stack).
 TEST(DeepModel, CheckFixAndCleanFromTheCallingThread)

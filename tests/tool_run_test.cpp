@@ -235,28 +235,6 @@ TEST_F(ToolRun, RepairReachesAFileThatChecksClean)
     }
 }
 
-// A chain of 200,000 nested groups makes the checker recurse 200,000 deep: far beyond a default stack.
-TEST_F(ToolRun, DeepChainOfGroups)
-{
-    constexpr int length = 200000;
-    const fs::path chain = scratch / "chain.vda";
-    {
-        std::ofstream out(chain, std::ios::binary);
-        out << "CHAIN    = HEADER / 0\n";
-        for (int i = 0; i < length; ++i)
-            out << 'G' << i << " = GROUP / 1, G" << i + 1 << '\n';
-        out << 'G' << length << " = POINT / -1.7976931348623157E+308, 0., 0.\nCHAIN    = END\n";
-    }
-    const ToolResult check = tool("check " + quoted(chain) + " --format json");
-    EXPECT_EQ(check.status, 1);
-    EXPECT_NE(check.out.find("\"entities\": 200002"), std::string::npos);
-
-    const fs::path out = scratch / "chain.out.vda";
-    const ToolResult repair = tool("repair " + quoted(chain) + " -o " + quoted(out));
-    EXPECT_EQ(repair.status, 0) << repair.err;
-    EXPECT_EQ(tool("check " + quoted(out)).status, 0);
-}
-
 // The same summary without what depends on the clock: the run's time and the slowest files.
 std::string without_times(const std::string& report)
 {

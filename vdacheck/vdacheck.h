@@ -1,7 +1,8 @@
 #pragma once
 
 // Everything a host needs, each public header once: the model library (utilities, geometry, entities,
-// reading and writing, the drawable scene) and the checker (checker, logs, entity checks, repair).
+// reading and writing, evaluation, tessellation) and the checker (checker, logs, repair, rules, entity
+// checks).
 
 #include <vdacheck/util/co_ordered_map.h>
 #include <vdacheck/util/ut_big_stack.h>
@@ -52,7 +53,31 @@
 #include <vdacheck/io/vda_write_error.h>
 #include <vdacheck/io/vda_writer.h>
 
+#include <vdacheck/eval/vda_circle_eval.h>
+#include <vdacheck/eval/vda_cons_eval.h>
+#include <vdacheck/eval/vda_curve_eval.h>
+#include <vdacheck/eval/vda_eval_result.h>
+#include <vdacheck/eval/vda_horner.h>
+#include <vdacheck/eval/vda_path_eval.h>
+#include <vdacheck/eval/vda_side.h>
+#include <vdacheck/eval/vda_surf_eval.h>
+#include <vdacheck/eval/vda_vector_ops.h>
+
+#include <vdacheck/mesh/gi_constrained_delaunay.h>
+#include <vdacheck/mesh/gi_exact_predicates.h>
+#include <vdacheck/mesh/gi_lattice_triangulation.h>
+#include <vdacheck/mesh/vda_bernstein.h>
+#include <vdacheck/mesh/vda_cons_sampler.h>
+#include <vdacheck/mesh/vda_drawing_maker.h>
+#include <vdacheck/mesh/vda_drawing_ops.h>
+#include <vdacheck/mesh/vda_face_mesher.h>
+#include <vdacheck/mesh/vda_path_sampler.h>
 #include <vdacheck/mesh/vda_scene.h>
+#include <vdacheck/mesh/vda_surface_bounds.h>
+#include <vdacheck/mesh/vda_surface_grid.h>
+#include <vdacheck/mesh/vda_surface_mesher.h>
+#include <vdacheck/mesh/vda_tessellation_options.h>
+#include <vdacheck/mesh/vda_tessellator.h>
 
 #include <vdacheck/check/vdc_error_packet.h>
 #include <vdacheck/check/vdc_file_check.h>
@@ -60,6 +85,15 @@
 #include <vdacheck/check/vdc_log.h>
 #include <vdacheck/check/vdc_logged_packet.h>
 #include <vdacheck/check/vdc_traveller.h>
+
+#include <vdacheck/repair/vdc_file_check_acc.h>
+#include <vdacheck/repair/vdc_parameter_repairs.h>
+#include <vdacheck/repair/vdc_reference_repairs.h>
+#include <vdacheck/repair/vdc_repair.h>
+
+#include <vdacheck/rules/vdc_check_rules.h>
+#include <vdacheck/rules/vdc_rule.h>
+#include <vdacheck/rules/vdc_rules.h>
 
 #include <vdacheck/entities/vdc_begin_set_check.h>
 #include <vdacheck/entities/vdc_circle_check.h>
@@ -76,12 +110,3 @@
 #include <vdacheck/entities/vdc_tlist_check.h>
 #include <vdacheck/entities/vdc_tmat_check.h>
 #include <vdacheck/entities/vdc_top_check.h>
-
-#include <vdacheck/repair/vdc_file_check_acc.h>
-#include <vdacheck/repair/vdc_parameter_repairs.h>
-#include <vdacheck/repair/vdc_reference_repairs.h>
-#include <vdacheck/repair/vdc_repair.h>
-
-#include <vdacheck/rules/vdc_check_rules.h>
-#include <vdacheck/rules/vdc_rule.h>
-#include <vdacheck/rules/vdc_rules.h>

@@ -1,0 +1,128 @@
+#pragma once
+
+#include <cmath>
+
+#include <vdacheck/eval/vda_horner.h>
+#include <vdacheck/eval/vda_side.h>
+#include <vdacheck/model/vda_segment.h>
+
+// A point of a piecewise polynomial curve (in space or in a parameter plane) with its first and second
+// derivatives with respect to the curve's global parameter. Derivatives not asked for are zero.
+template <class Point, class Vector>
+struct vdaPathSample {
+    Point point;
+    Vector d1;
+    Vector d2;
+};
+
+// Evaluation of a chain of polynomial segments, the common part of vdaCurveEval and vdaConsEval.
+// Segment i runs over [breakpoint(i), breakpoint(i + 1)] of the global parameter; its coefficients
+// are a power basis in the local parameter u = (s - breakpoint(i)) / (breakpoint(i + 1) - breakpoint(i))
+// on [0, 1]. Derivatives are always with respect to the global parameter (the chain rule divides by the
+// segment's length), also when a point is asked for by segment and local parameter.
+//
+// A small value object: it points into the entity's segments, and is valid while the entity lives
+// unchanged. Evaluating allocates nothing and makes no virtual call. Parameters outside the breakpoint
+// range extrapolate the first or last segment.
+template <class Point, class Vector>
+class vdaPathEval {
+public:
+    using Segment = vdaSegment<Point>;
+    using Sample = vdaPathSample<Point, Vector>;
+
+    int num_segments() const noexcept { return n_; }
+    const Segment& segment(int i) const noexcept { return segs_[i]; }
+    // 0 <= i <= num_segments(): the start of segment i, or the end of the last segment.
+    double breakpoint(int i) const noexcept { return i < n_ ? segs_[i].start_parameter() : segs_[n_ - 1].end_parameter(); }
+    double start() const noexcept { return segs_[0].start_parameter(); }
+    double end() const noexcept { return segs_[n_ - 1].end_parameter(); }
+
+    // The segment that holds global parameter s; at a breakpoint, the one ending (before) or starting
+    // (after) there.
+    int segment_at(double s, vdaSide side = vdaSide::after) const noexcept
+    {
+        return vda_locate(n_, s, side, [this](int i) { return segs_[i].start_parameter(); });
+    }
+    double local_parameter(int i, double s) const noexcept
+    {
+        const Segment& g = segs_[i];
+        return (s - g.start_parameter()) / (g.end_parameter() - g.start_parameter());
+    }
+    double global_parameter(int i, double u) const noexcept
+    {
+        const Segment& g = segs_[i];
+        return g.start_parameter() + u * (g.end_parameter() - g.start_parameter());
+    }
+
+    Point point(double s, vdaSide side = vdaSide::after) const noexcept
+    {
+        const int i = segment_at(s, side);
+        return segment_point(i, local_parameter(i, s));
+    }
+    // The point and its derivatives up to `derivatives` (0, 1 or 2).
+    Sample sample(double s, int derivatives, vdaSide side = vdaSide::after) const noexcept
+    {
+        const int i = segment_at(s, side);
+        return segment_sample(i, local_parameter(i, s), derivatives);
+    }
+
+    // Segment i at local parameter u (0 at its start, 1 at its end).
+    Point segment_point(int i, double u) const noexcept
+    {
+        const Segment& g = segs_[i];
+        Coords r[1];
+        vda_horner<0>(g.all_coeffs().data(), g.order(), u, r);
+        return vda_from_coords<Point>(r[0]);
+    }
+    Sample segment_sample(int i, double u, int derivatives) const noexcept
+    {
+        const Segment& g = segs_[i];
+        const Point* c = g.all_coeffs().data();
+        Coords r[3]{};
+        if (derivatives <= 0)
+            vda_horner<0>(c, g.order(), u, r);
+        else if (derivatives == 1)
+            vda_horner<1>(c, g.order(), u, r);
+        else
+            vda_horner<2>(c, g.order(), u, r);
+        const double k = 1.0 / (g.end_parameter() - g.start_parameter());
+        Sample out{vda_from_coords<Point>(r[0]), Vector(), Vector()};
+        if (derivatives >= 1)
+            out.d1 = vda_from_coords<Vector>(r[1], k);
+        if (derivatives >= 2)
+            out.d2 = vda_from_coords<Vector>(r[2], k * k);
+        return out;
+    }
+
+protected:
+    vdaPathEval(const Segment* segments, int n) noexcept : segs_(segments), n_(n) {}
+
+    // Null when segments[0..n) can be evaluated, else why not: at least one segment, orders 2 to 25,
+    // finite parameters strictly increasing within each segment and joined exactly between segments,
+    // finite coefficients other than the invalid-value sentinel.
+    static const char* why_not(const Segment* segments, int n) noexcept
+    {
+        if (n <= 0)
+            return "no segments";
+        for (int i = 0; i < n; ++i) {
+            const Segment& g = segments[i];
+            if (g.order() < 2 || g.order() > 25)
+                return "segment order outside 2..25";
+            if (!std::isfinite(g.start_parameter()) || !std::isfinite(g.end_parameter()) ||
+                !(g.start_parameter() < g.end_parameter()))
+                return "segment parameters not increasing";
+            if (i > 0 && g.start_parameter() != segments[i - 1].end_parameter())
+                return "segments not joined";
+            for (const Point& c : g.all_coeffs())
+                if (!vda_usable(c))
+                    return "invalid coefficient";
+        }
+        return nullptr;
+    }
+
+private:
+    using Coords = vdaCoordsOf<Point>;
+
+    const Segment* segs_;
+    int n_;
+};
