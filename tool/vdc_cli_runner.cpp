@@ -111,10 +111,10 @@ vdcCliReport vdcCliRunner::repair_model(vdaFile& file)
 }
 
 std::unique_ptr<vdaFile> vdcCliRunner::read(const vdcBatchInput& input, const vdcCliOptions& options,
-                                            vdcProgressBar& progress, vdcFileOutcome& outcome) const
+                                            vdcProgressBar& progress, std::atomic<std::uint64_t>& reported,
+                                            vdcFileOutcome& outcome) const
 {
     // The reader reports the bytes read so far; the bar counts each byte once.
-    std::atomic<std::uint64_t> reported{0};
     vdaReadOptions read_options;
     read_options.progress = [&](std::uint64_t done, std::uint64_t) {
         std::uint64_t before = reported.load(std::memory_order_relaxed);
@@ -137,8 +137,6 @@ std::unique_ptr<vdaFile> vdcCliRunner::read(const vdcBatchInput& input, const vd
             outcome.sarif_notification = vdcSarifLog::notification(
                 true, vdcSarifLog::artifact(input.path, working_folder_), e.line(), e.column(), e.message());
     }
-    const std::uint64_t read = reported.load();
-    progress.file_done(input.bytes > read ? input.bytes - read : 0);
     if (file && options.format == vdcCliOptions::Format::text)
         for (const vdaReadWarning& w : file->warnings())
             outcome.err += located(input.shown, w.line, w.column, "warning", w.message) + " [" +
@@ -164,7 +162,7 @@ void vdcCliRunner::run_command(vdaFile& file, const vdcBatchInput& input, const 
     std::string save_error;
     if (!output.empty()) {
         try {
-            if (output.has_parent_path())
+            if (!options.output_dir.empty() && output.has_parent_path())
                 fs::create_directories(output.parent_path());
             vdaWriter::save(file, output);
             report.saved_to = output.string();
@@ -210,6 +208,7 @@ vdcFileOutcome vdcCliRunner::process(const vdcBatchInput& input, const fs::path&
     vdcFileOutcome outcome;
     outcome.file = input.shown;
     outcome.bytes = input.bytes;
+    std::atomic<std::uint64_t> reported{0};  // bytes the progress bar counted while reading
     if (!input.error.empty()) {
         // A folder that gave no file to read.
         outcome.err = "vdacheck: " + input.shown + ": " + input.error + '\n';
@@ -220,7 +219,7 @@ vdcFileOutcome vdcCliRunner::process(const vdcBatchInput& input, const fs::path&
         return outcome;
     }
     try {
-        if (std::unique_ptr<vdaFile> file = read(input, options, progress, outcome))
+        if (std::unique_ptr<vdaFile> file = read(input, options, progress, reported, outcome))
             run_command(*file, input, output, options, outcome);
     } catch (const std::exception& e) {
         // Out of memory, or a file system error: the file fails, the others go on.
@@ -232,6 +231,8 @@ vdcFileOutcome vdcCliRunner::process(const vdcBatchInput& input, const fs::path&
             outcome.sarif_notification =
                 vdcSarifLog::notification(true, vdcSarifLog::artifact(input.path, working_folder_), 0, 0, e.what());
     }
+    const std::uint64_t counted = reported.load();
+    progress.file_done(input.bytes > counted ? input.bytes - counted : 0);
     outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return outcome;
 }
@@ -250,8 +251,10 @@ int vdcCliRunner::run_files(const vdcCliOptions& options)
     for (const vdcBatchInput& input : inputs)
         bytes += input.bytes;
     bool batch = inputs.size() > 1;
-    for (const std::string& path : options.files)
-        batch = batch || (path != "-" && fs::is_directory(path));
+    for (const std::string& path : options.files) {
+        std::error_code error;
+        batch = batch || (path != "-" && fs::is_directory(path, error));
+    }
 
     const bool sarif = options.format == vdcCliOptions::Format::sarif;
     vdcSarifLog log(out_);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <iosfwd>
@@ -42,9 +44,10 @@ public:
 
 private:
     int run_files(const vdcCliOptions& options);
-    // Reads the input; null after putting why it cannot be read into `outcome`.
+    // Reads the input, adding the bytes read to `reported` and the bar; null after putting why it cannot
+    // be read into `outcome`.
     std::unique_ptr<vdaFile> read(const vdcBatchInput& input, const vdcCliOptions& options, vdcProgressBar& progress,
-                                  vdcFileOutcome& outcome) const;
+                                  std::atomic<std::uint64_t>& reported, vdcFileOutcome& outcome) const;
     // Everything the run does with one file, on a worker thread; `output` is empty for check.
     vdcFileOutcome process(const vdcBatchInput& input, const std::filesystem::path& output,
                            const vdcCliOptions& options, vdcProgressBar& progress) const;
