@@ -201,6 +201,7 @@ TEST(BatchSummary, CountsFilesAndRulesAndKeepsTheSlowest)
     EXPECT_EQ(slowest[0].file, "b.vda");
     EXPECT_EQ(slowest[1].file, "a.vda") << "equally slow files stay in input order";
     EXPECT_EQ(slowest[2].file, "d.vda");
+    EXPECT_EQ(slowest[3].file, "e.vda") << "a file that could not be read is not among the slowest";
 
     std::ostringstream json;
     summary.write_json(json);

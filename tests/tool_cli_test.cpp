@@ -55,6 +55,7 @@ TEST(ToolOptions, AcceptedCommandLines)
         {"check archive --jobs 3 --format sarif", C::check, F::sarif, {"archive"}, "", false, "", 3},
         {"repair a b --output-dir out -j 1", C::repair, F::text, {"a", "b"}, "", false, "out", 1},
         {"fix a --clean --output-dir out --jobs=2", C::fix, F::text, {"a"}, "", true, "out", 2},
+        {"check - --stdin-name door.vda", C::check, F::text, {"-"}, "", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
@@ -93,7 +94,9 @@ TEST(ToolOptions, RejectedCommandLines)
         "check a.vda --output-dir out",         // check writes nothing
         "fix a.vda -o x.vda --output-dir out",  // one output or the other
         "repair a b --output-dir out --output-dir again",
-        "rules --format sarif",  // the rule table is part of every SARIF log
+        "rules --format sarif",               // the rule table is part of every SARIF log
+        "check a.vda --stdin-name door.vda",  // no standard input to name
+        "check - --stdin-name",               // no name
     };
     for (const char* line : lines) {
         SCOPED_TRACE(line);

@@ -13,9 +13,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The name reports and messages give standard input.
-constexpr const char* stdin_name = "<stdin>";
-
 std::string lower(std::string text)
 {
     for (char& c : text)
@@ -67,12 +64,14 @@ bool vdcBatchInput::is_model_name(const fs::path& name)
     return (suffix == ".vda" || suffix == ".vdafs") && name.stem() != "";
 }
 
-std::vector<vdcBatchInput> vdcBatchInput::expand(const std::vector<std::string>& paths, const fs::path& skip)
+std::vector<vdcBatchInput> vdcBatchInput::expand(const std::vector<std::string>& paths, const fs::path& skip,
+                                                 const std::string& stdin_name)
 {
     std::vector<vdcBatchInput> inputs;
     for (const std::string& path : paths) {
         if (path == "-") {
-            inputs.push_back({path, stdin_name, stdin_name, 0, {}});
+            const std::string name = stdin_name.empty() ? "<stdin>" : stdin_name;
+            inputs.push_back({path, name, name, 0, {}});
             continue;
         }
         std::error_code error;

@@ -16,8 +16,10 @@ struct vdcBatchInput {
     // The inputs of `paths` in order: a file as given, a folder walked recursively for *.vda and *.vdafs
     // files (the suffix in any case) in sorted order, relative to the folder. `skip`, when not empty, is a
     // folder the walk leaves out (the output folder, so that a run never reads what an earlier one wrote).
+    // Standard input is shown as `stdin_name`, or "<stdin>".
     static std::vector<vdcBatchInput> expand(const std::vector<std::string>& paths,
-                                             const std::filesystem::path& skip = {});
+                                             const std::filesystem::path& skip = {},
+                                             const std::string& stdin_name = {});
     // True for a file name the walk of a folder takes: *.vda or *.vdafs in any case.
     static bool is_model_name(const std::filesystem::path& name);
     // The output of each input under `dir`; throws vdcUsageError when two inputs would go to one output,

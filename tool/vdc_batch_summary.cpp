@@ -58,7 +58,9 @@ void vdcBatchSummary::add(const vdcFileOutcome& outcome)
     for (const auto& [rule, count] : outcome.problems_per_rule)
         per_rule_[rule] += count;
 
-    // Keep the slowest few; a later file only displaces one that was strictly faster.
+    // Keep the slowest few files that were read; a later file only displaces one that was strictly faster.
+    if (outcome.state == vdcFileOutcome::State::unreadable)
+        return;
     const FileTime time{outcome.file, outcome.seconds, outcome.bytes};
     const auto slower = [](const FileTime& a, const FileTime& b) { return a.seconds > b.seconds; };
     slowest_.insert(std::upper_bound(slowest_.begin(), slowest_.end(), time, slower), time);

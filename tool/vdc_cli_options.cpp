@@ -52,6 +52,7 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
     bool output_given = false;
     bool output_dir_given = false;
     bool jobs_given = false;
+    bool stdin_named = false;
     bool only_files = false;  // after "--" every argument is a file
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string_view arg = args[i];
@@ -90,6 +91,9 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
         } else if (arg.starts_with("--jobs=")) {
             options.jobs = jobs_named(arg.substr(7));
             jobs_given = true;
+        } else if (arg == "--stdin-name") {
+            options.stdin_name = std::string(value(arg));
+            stdin_named = true;
         } else if (arg == "--clean") {
             options.clean = true;
         } else {
@@ -99,7 +103,9 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
 
     if (std::count(options.files.begin(), options.files.end(), "-") > 1)
         throw vdcUsageError("standard input (-) can be read only once");
-    const bool any_option = output_given || output_dir_given || options.clean || jobs_given;
+    if (stdin_named && (options.stdin_name.empty() || std::count(options.files.begin(), options.files.end(), "-") == 0))
+        throw vdcUsageError("--stdin-name names standard input (-) in the reports; it needs - and a name");
+    const bool any_option = output_given || output_dir_given || options.clean || jobs_given || stdin_named;
     switch (options.command) {
     case Command::help:
     case Command::version:
@@ -158,6 +164,7 @@ const char* vdc_usage_text() noexcept
            "                    found in (a file given by name: under its own name)\n"
            "  --jobs N          files worked on at once (default: one per core); the reports come in\n"
            "                    the order of the inputs all the same\n"
+           "  --stdin-name NAME what the reports call standard input (-), instead of <stdin>\n"
            "  --format          text for a person, json (one object per file and line, then a summary),\n"
            "                    or sarif (one SARIF 2.1.0 log for the whole run)\n"
            "\n"

@@ -33,6 +33,7 @@ public:
     std::string output_dir;          // --output-dir DIR (fix and repair, any number of files)
     bool clean = false;              // fix --clean
     int jobs = 0;                    // files checked at once; 0: one per hardware thread
+    std::string stdin_name;          // --stdin-name NAME: what reports call standard input
 };
 
 // The usage text printed by --help and after a usage error.

@@ -110,6 +110,12 @@ vdcCliReport vdcCliRunner::repair_model(vdaFile& file)
     return report;
 }
 
+std::string vdcCliRunner::artifact(const vdcBatchInput& input, const vdcCliOptions& options) const
+{
+    const bool named = input.path == "-" && !options.stdin_name.empty();
+    return vdcSarifLog::artifact(named ? options.stdin_name : input.path, working_folder_);
+}
+
 std::unique_ptr<vdaFile> vdcCliRunner::read(const vdcBatchInput& input, const vdcCliOptions& options,
                                             vdcProgressBar& progress, std::atomic<std::uint64_t>& reported,
                                             vdcFileOutcome& outcome) const
@@ -134,8 +140,8 @@ std::unique_ptr<vdaFile> vdcCliRunner::read(const vdcBatchInput& input, const vd
     } catch (const vdaReadError& e) {
         outcome.err += located(e.source(), e.line(), e.column(), "error", e.message()) + '\n';
         if (options.format == vdcCliOptions::Format::sarif)
-            outcome.sarif_notification = vdcSarifLog::notification(
-                true, vdcSarifLog::artifact(input.path, working_folder_), e.line(), e.column(), e.message());
+            outcome.sarif_notification =
+                vdcSarifLog::notification(true, artifact(input, options), e.line(), e.column(), e.message());
     }
     if (file && options.format == vdcCliOptions::Format::text)
         for (const vdaReadWarning& w : file->warnings())
@@ -184,7 +190,7 @@ void vdcCliRunner::run_command(vdaFile& file, const vdcBatchInput& input, const 
         break;
     case vdcCliOptions::Format::sarif:
         report.locate_columns(file.source().text());
-        rendered << vdcSarifLog::results(report, vdcSarifLog::artifact(input.path, working_folder_));
+        rendered << vdcSarifLog::results(report, artifact(input, options));
         break;
     }
     outcome.out = rendered.str();
@@ -213,8 +219,7 @@ vdcFileOutcome vdcCliRunner::process(const vdcBatchInput& input, const fs::path&
         // A folder that gave no file to read.
         outcome.err = "vdacheck: " + input.shown + ": " + input.error + '\n';
         if (options.format == vdcCliOptions::Format::sarif)
-            outcome.sarif_notification =
-                vdcSarifLog::notification(true, vdcSarifLog::artifact(input.path, working_folder_), 0, 0, input.error);
+            outcome.sarif_notification = vdcSarifLog::notification(true, artifact(input, options), 0, 0, input.error);
         progress.file_done(0);
         return outcome;
     }
@@ -228,8 +233,7 @@ vdcFileOutcome vdcCliRunner::process(const vdcBatchInput& input, const fs::path&
         outcome.out.clear();
         outcome.err += "vdacheck: " + input.shown + ": " + e.what() + '\n';
         if (options.format == vdcCliOptions::Format::sarif)
-            outcome.sarif_notification =
-                vdcSarifLog::notification(true, vdcSarifLog::artifact(input.path, working_folder_), 0, 0, e.what());
+            outcome.sarif_notification = vdcSarifLog::notification(true, artifact(input, options), 0, 0, e.what());
     }
     const std::uint64_t counted = reported.load();
     progress.file_done(input.bytes > counted ? input.bytes - counted : 0);
@@ -241,7 +245,7 @@ int vdcCliRunner::run_files(const vdcCliOptions& options)
 {
     const auto start = std::chrono::steady_clock::now();
     const fs::path output_dir = options.output_dir;
-    const std::vector<vdcBatchInput> inputs = vdcBatchInput::expand(options.files, output_dir);
+    const std::vector<vdcBatchInput> inputs = vdcBatchInput::expand(options.files, output_dir, options.stdin_name);
     if (!options.output.empty() && (inputs.size() != 1 || inputs[0].path != options.files[0]))
         throw vdcUsageError("-o names one output file; use --output-dir DIR for a folder");
     const std::vector<fs::path> outputs =

@@ -44,6 +44,8 @@ public:
 
 private:
     int run_files(const vdcCliOptions& options);
+    // The SARIF artifactLocation of an input: standard input under its --stdin-name, if it has one.
+    std::string artifact(const vdcBatchInput& input, const vdcCliOptions& options) const;
     // Reads the input, adding the bytes read to `reported` and the bar; null after putting why it cannot
     // be read into `outcome`.
     std::unique_ptr<vdaFile> read(const vdcBatchInput& input, const vdcCliOptions& options, vdcProgressBar& progress,

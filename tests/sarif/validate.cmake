@@ -3,7 +3,8 @@
 # SARIF and for GitHub's code scanning, then holds the log against the tool's JSON report of the same
 # run: one result per reader warning and packet, in order, with the same rule, line, entity and values.
 # WORK_DIR gets a file the reader rejects, unreadable.vda, for the cases that name it. STATUS is the exit
-# status expected, NOTIFICATIONS the number of files that cannot be read.
+# status expected, NOTIFICATIONS the number of files that cannot be read; INPUT, if given, is read from
+# standard input.
 foreach(var TOOL VALIDATOR SOURCE_DIR WORK_DIR ARGS STATUS NOTIFICATIONS)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "validate.cmake needs -D${var}=...")
@@ -19,8 +20,12 @@ file(REMOVE_RECURSE "${WORK_DIR}")
 file(MAKE_DIRECTORY "${WORK_DIR}")
 file(WRITE "${WORK_DIR}/unreadable.vda" "BAD      = HEADER / 0\nP1       = PIONT / 1., 2., 3.\nBAD      = END\n")
 string(REPLACE " " ";" args "${ARGS}")
+set(input /dev/null)
+if(DEFINED INPUT)
+  set(input "${INPUT}")
+endif()
 
-execute_process(COMMAND "${TOOL}" ${args} --format sarif WORKING_DIRECTORY "${SOURCE_DIR}"
+execute_process(COMMAND "${TOOL}" ${args} --format sarif WORKING_DIRECTORY "${SOURCE_DIR}" INPUT_FILE "${input}"
   OUTPUT_FILE "${WORK_DIR}/run.sarif" ERROR_VARIABLE tool_err RESULT_VARIABLE status)
 if(NOT status EQUAL STATUS)
   message(FATAL_ERROR "vdacheck ${ARGS} --format sarif: exit status ${status}, not ${STATUS}\n${tool_err}")
@@ -57,7 +62,7 @@ if(failures)
 endif()
 
 # The log against the JSON report of the same command line.
-execute_process(COMMAND "${TOOL}" ${args} --format json WORKING_DIRECTORY "${SOURCE_DIR}"
+execute_process(COMMAND "${TOOL}" ${args} --format json WORKING_DIRECTORY "${SOURCE_DIR}" INPUT_FILE "${input}"
   OUTPUT_VARIABLE json ERROR_QUIET RESULT_VARIABLE json_status)
 if(NOT json_status EQUAL STATUS)
   message(FATAL_ERROR "vdacheck ${ARGS} --format json: exit status ${json_status}, not ${STATUS}")
