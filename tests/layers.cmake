@@ -12,6 +12,8 @@ set(uses_check util geometry model check)
 set(uses_repair util geometry model check repair)
 set(uses_rules util geometry model check repair rules)
 set(uses_entities util geometry model check repair rules entities)
+set(uses_quality util geometry model eval check repair rules quality)
+set(uses_report util geometry model mesh report)
 
 file(GLOB layers LIST_DIRECTORIES true RELATIVE ${SOURCE_DIR}/vdacheck ${SOURCE_DIR}/vdacheck/*)
 set(failures "")

@@ -56,6 +56,8 @@ TEST(ToolOptions, AcceptedCommandLines)
         {"repair a b --output-dir out -j 1", C::repair, F::text, {"a", "b"}, "", false, "out", 1},
         {"fix a --clean --output-dir out --jobs=2", C::fix, F::text, {"a"}, "", true, "out", 2},
         {"check - --stdin-name door.vda", C::check, F::text, {"-"}, "", false},
+        {"check a.vda --quality --threads 2", C::check, F::text, {"a.vda"}, "", false},
+        {"check a.vda --quality=p.json", C::check, F::text, {"a.vda"}, "", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
@@ -79,6 +81,9 @@ TEST(ToolOptions, RejectedCommandLines)
         "check a.vda -o out.vda",       // check writes nothing
         "check a.vda --clean",          // --clean belongs to fix
         "rules a.vda",                  // rules reads no file
+        "fix a.vda -o b.vda --quality", // quality is measured by check
+        "check a.vda --threads x",      // not a number
+        "check a.vda --quality=",       // no profile
         "check a.vda --format xml",     // unknown format
         "check a.vda --format",         // option without its value
         "check a.vda --verbose",        // unknown option

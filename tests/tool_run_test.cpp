@@ -235,6 +235,52 @@ TEST_F(ToolRun, RepairReachesAFileThatChecksClean)
     }
 }
 
+// --quality measures the geometry: the sample's open seam is reported with its value and place, counts for
+// the exit status, and a profile can switch rules off or change their tolerance.
+TEST_F(ToolRun, QualityFindingsCountAndProfilesTuneThem)
+{
+    const std::string flae = "tests/data/samples/OpenVDAFS__SURF_FLAE0001.vda";
+    EXPECT_EQ(tool("check " + flae).status, 0);  // structurally clean
+
+    const ToolResult json = tool("check " + flae + " --quality --format json");
+    EXPECT_EQ(json.status, 1);
+    const std::string seam = R"({"rule": "surf-patch-gap", "entity": "FLAE0001", "type": "SURF", "line": 22, "value": 8.87)";
+    EXPECT_NE(json.out.find(seam), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find(R"("parameters": {"s": 1, "t": 1}, "point": [9.99)"), std::string::npos) << json.out;
+
+    const ToolResult text = tool("check " + flae + " --quality --threads 1");
+    EXPECT_EQ(text.status, 1);
+    EXPECT_NE(text.out.find("surf-patch-gap: 8.87381 mm (tolerance 0.02) at patch_u 0, patch_v 0"), std::string::npos)
+        << text.out;
+    EXPECT_NE(text.out.find("; 2 quality findings"), std::string::npos) << text.out;
+
+    struct Profile {
+        const char* json;
+        int status;
+        const char* fragment;  // in the report (status 0 or 1) or on standard error (status 2)
+    };
+    const Profile profiles[] = {
+        {R"({"rules": {"surf-patch-gap": {"enabled": false}, "surf-patch-kink": {"tolerance": 45}}})", 0,
+         R"("rule": "surf-patch-gap", "enabled": false)"},
+        {R"({"rules": {"surf-patch-gap": {"tolerance": 9}}, "run_unlisted": false})", 0,
+         R"("rule": "surf-patch-kink", "enabled": false)"},
+        {R"({"rules": {"surf-patch-gap": {}}, "run_unlisted": false})", 1, R"("quality": [{"rule": "surf-patch-gap")"},
+        {R"({"rules": {"surf-gap": {}}})", 2, "\"surf-gap\" is not a quality rule (the rules are curve-segment-gap,"},
+        {R"({"rules": {"surf-patch-gap": {"tolerance": -1}}})", 2, "\"tolerance\" of rule \"surf-patch-gap\" is a number"},
+        {R"({"rules": {"surf-patch-gap": {"tolerence": 1}}})", 2, "unknown key \"tolerence\" in rule"},
+        {R"({"rule": {}})", 2, "unknown key \"rule\""},
+        {R"({"rules": )", 2, "not valid JSON"},
+    };
+    const fs::path profile = scratch / "profile.json";
+    for (const Profile& p : profiles) {
+        SCOPED_TRACE(p.json);
+        spit(profile, p.json);
+        const ToolResult run = tool("check " + flae + " --format json --quality=" + quoted(profile));
+        EXPECT_EQ(run.status, p.status);
+        EXPECT_NE((p.status == 2 ? run.err : run.out).find(p.fragment), std::string::npos) << run.out << run.err;
+    }
+}
+
 // The same summary without what depends on the clock: the run's time and the slowest files.
 std::string without_times(const std::string& report)
 {

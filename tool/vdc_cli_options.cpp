@@ -1,7 +1,6 @@
 #include <tool/vdc_cli_options.h>
 
 #include <algorithm>
-#include <charconv>
 
 namespace {
 
@@ -16,12 +15,26 @@ vdcCliOptions::Format format_named(std::string_view name)
     throw vdcUsageError("unknown format '" + std::string(name) + "' (text, json or sarif)");
 }
 
-int jobs_named(std::string_view text)
+// A whole number from 0 to 1024 (a thread count).
+int count_named(std::string_view option, std::string_view text)
 {
-    int jobs = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), jobs);
-    if (error != std::errc() || end != text.data() + text.size() || jobs < 1)
-        throw vdcUsageError("--jobs needs a whole number of at least 1, not '" + std::string(text) + "'");
+    int n = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9' || n > 1024)
+            throw vdcUsageError(std::string(option) + " takes a number of threads, not '" + std::string(text) + "'");
+        n = n * 10 + (c - '0');
+    }
+    if (text.empty() || n > 1024)
+        throw vdcUsageError(std::string(option) + " takes a number of threads from 0 to 1024");
+    return n;
+}
+
+// Files worked on at once: from 1 to 1024.
+int jobs_named(std::string_view option, std::string_view text)
+{
+    const int jobs = count_named(option, text);
+    if (jobs < 1)
+        throw vdcUsageError(std::string(option) + " takes at least one job");
     return jobs;
 }
 
@@ -53,6 +66,7 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
     bool output_dir_given = false;
     bool jobs_given = false;
     bool stdin_named = false;
+    bool threads_given = false;
     bool only_files = false;  // after "--" every argument is a file
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string_view arg = args[i];
@@ -86,16 +100,26 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
             options.output_dir = std::string(value(arg));
             output_dir_given = true;
         } else if (arg == "--jobs" || arg == "-j") {
-            options.jobs = jobs_named(value(arg));
+            options.jobs = jobs_named(arg, value(arg));
             jobs_given = true;
         } else if (arg.starts_with("--jobs=")) {
-            options.jobs = jobs_named(arg.substr(7));
+            options.jobs = jobs_named("--jobs", arg.substr(7));
             jobs_given = true;
         } else if (arg == "--stdin-name") {
             options.stdin_name = std::string(value(arg));
             stdin_named = true;
         } else if (arg == "--clean") {
             options.clean = true;
+        } else if (arg == "--quality") {
+            options.quality = true;
+        } else if (arg.starts_with("--quality=")) {
+            options.quality = true;
+            options.quality_profile = std::string(arg.substr(10));
+            if (options.quality_profile.empty())
+                throw vdcUsageError("--quality= needs a profile file");
+        } else if (arg == "--threads") {
+            options.threads = count_named(arg, value(arg));
+            threads_given = true;
         } else {
             throw vdcUsageError("unknown option '" + std::string(arg) + "'");
         }
@@ -105,7 +129,8 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
         throw vdcUsageError("standard input (-) can be read only once");
     if (stdin_named && (options.stdin_name.empty() || std::count(options.files.begin(), options.files.end(), "-") == 0))
         throw vdcUsageError("--stdin-name names standard input (-) in the reports; it needs - and a name");
-    const bool any_option = output_given || output_dir_given || options.clean || jobs_given || stdin_named;
+    const bool any_option = output_given || output_dir_given || options.clean || jobs_given || stdin_named ||
+                            options.quality || threads_given;
     switch (options.command) {
     case Command::help:
     case Command::version:
@@ -128,6 +153,8 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
         break;
     case Command::fix:
     case Command::repair:
+        if (options.quality || threads_given)
+            throw vdcUsageError("--quality and --threads are for check");
         if (options.files.empty())
             throw vdcUsageError(std::string(command) + " needs a file or folder");
         if (output_given == output_dir_given)
@@ -145,7 +172,7 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
 
 const char* vdc_usage_text() noexcept
 {
-    return "usage: vdacheck check PATH... [--jobs N] [--format text|json|sarif]\n"
+    return "usage: vdacheck check PATH... [--quality[=PROFILE]] [--threads N] [--jobs N] [--format text|json|sarif]\n"
            "       vdacheck fix FILE -o OUT [--clean] [--format text|json|sarif]\n"
            "       vdacheck fix PATH... --output-dir DIR [--clean] [--jobs N] [--format text|json|sarif]\n"
            "       vdacheck repair FILE -o OUT [--format text|json|sarif]\n"
@@ -153,7 +180,10 @@ const char* vdc_usage_text() noexcept
            "       vdacheck rules [--format text|json]\n"
            "       vdacheck --help | --version\n"
            "\n"
-           "  check   read each file (- reads standard input), check it and report every problem\n"
+           "  check   read each file (- reads standard input), check it and report every problem;\n"
+           "          --quality also measures the geometric quality (gaps, kinks, tiny and degenerate\n"
+           "          elements, curves off their surface) against the default tolerances or a PROFILE\n"
+           "          file, on N threads per file (default: the cores left to each job)\n"
            "  fix     check, repair what can be repaired and save the model to OUT;\n"
            "          --clean also deletes the entities that stay faulty\n"
            "  repair  check, repair and delete in rounds until the model checks clean; save it to OUT\n"

@@ -12,7 +12,7 @@ public:
 };
 
 // What the command line asks for:
-//   vdacheck check PATH... [--jobs N]
+//   vdacheck check PATH... [--quality[=PROFILE]] [--threads N] [--jobs N]
 //   vdacheck fix FILE -o OUT [--clean]       vdacheck fix PATH... --output-dir DIR [--clean] [--jobs N]
 //   vdacheck repair FILE -o OUT              vdacheck repair PATH... --output-dir DIR [--jobs N]
 //   vdacheck rules
@@ -34,6 +34,9 @@ public:
     bool clean = false;              // fix --clean
     int jobs = 0;                    // files checked at once; 0: one per hardware thread
     std::string stdin_name;          // --stdin-name NAME: what reports call standard input
+    bool quality = false;            // check --quality: measure the geometric quality too
+    std::string quality_profile;     // --quality=PROFILE: the profile file; empty for the default profile
+    int threads = 0;                 // --threads N for the quality run; 0: every hardware thread
 };
 
 // The usage text printed by --help and after a usage error.

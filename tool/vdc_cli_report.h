@@ -7,6 +7,8 @@
 
 #include <vdacheck/check/vdc_logged_packet.h>
 #include <vdacheck/model/vda_read_warning.h>
+#include <vdacheck/quality/vdc_quality_profile.h>
+#include <vdacheck/quality/vdc_quality_report.h>
 
 struct vdcRule;
 
@@ -53,6 +55,9 @@ struct vdcCliReport {
     std::vector<vdcReportRound> rounds;  // repair only
     bool cleaned = false;                // fix --clean
     std::string saved_to;                // fix and repair: the output written
+    bool quality_run = false;            // check --quality: `quality` holds the measurements
+    vdcQualityProfile quality_profile;   // the rules and tolerances they were measured with
+    vdcQualityReport quality;
 
     // Appends `packets` to `out`, each with `round`.
     static void add(std::vector<vdcLoggedPacket> packets, int round, std::vector<vdcReportPacket>& out);

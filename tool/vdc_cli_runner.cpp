@@ -6,6 +6,7 @@
 #include <exception>
 #include <istream>
 #include <iterator>
+#include <optional>
 #include <ostream>
 #include <sstream>
 #include <string>
@@ -15,6 +16,7 @@
 #include <tool/vdc_batch_summary.h>
 #include <tool/vdc_json_report.h>
 #include <tool/vdc_ordered_pool.h>
+#include <tool/vdc_profile_file.h>
 #include <tool/vdc_progress_bar.h>
 #include <tool/vdc_rules_report.h>
 #include <tool/vdc_sarif_log.h>
@@ -24,6 +26,7 @@
 #include <vdacheck/io/vda_reader.h>
 #include <vdacheck/io/vda_writer.h>
 #include <vdacheck/model/vda_file.h>
+#include <vdacheck/quality/vdc_quality_check.h>
 #include <vdacheck/repair/vdc_file_check_acc.h>
 #include <vdacheck/repair/vdc_repair.h>
 #include <vdacheck/rules/vdc_rules.h>
@@ -53,7 +56,7 @@ std::string located(const std::string& file, int line, int column, const char* k
 
 }  // namespace
 
-vdcCliReport vdcCliRunner::check_model(vdaFile& file)
+vdcCliReport vdcCliRunner::check_model(vdaFile& file, const vdcQualityProfile* quality, int threads)
 {
     vdcCliReport report;
     report.kind = vdcCliReport::Kind::check;
@@ -62,6 +65,12 @@ vdcCliReport vdcCliRunner::check_model(vdaFile& file)
     const vdcFileCheckAcc access(&checker);
     report.clean = checker.check(file) != 0;
     vdcCliReport::add(file, access.error_log(), report.errors);
+    if (quality) {
+        report.quality_run = true;
+        report.quality_profile = *quality;
+        report.quality = vdcQualityCheck(*quality, threads).run(file);
+        report.clean = report.clean && report.quality.findings.empty();
+    }
     report.entities = file.size();
     return report;
 }
@@ -150,9 +159,10 @@ std::unique_ptr<vdaFile> vdcCliRunner::read(const vdcBatchInput& input, const vd
     return file;
 }
 
-void vdcCliRunner::run_command(vdaFile& file, const vdcBatchInput& input, const fs::path& output,
-                               const vdcCliOptions& options, vdcFileOutcome& outcome) const
+void vdcCliRunner::run_command(vdaFile& file, const vdcBatchInput& input, const fs::path& output, const Task& task,
+                               vdcFileOutcome& outcome) const
 {
+    const vdcCliOptions& options = task.options;
     vdcCliReport report;
     switch (options.command) {
     case vdcCliOptions::Command::fix:
@@ -162,7 +172,7 @@ void vdcCliRunner::run_command(vdaFile& file, const vdcBatchInput& input, const 
         report = repair_model(file);
         break;
     default:
-        report = check_model(file);
+        report = check_model(file, task.quality, task.quality_threads);
         break;
     }
     std::string save_error;
@@ -207,9 +217,10 @@ void vdcCliRunner::run_command(vdaFile& file, const vdcBatchInput& input, const 
     outcome.status = report.clean ? status_clean : status_problems;
 }
 
-vdcFileOutcome vdcCliRunner::process(const vdcBatchInput& input, const fs::path& output, const vdcCliOptions& options,
+vdcFileOutcome vdcCliRunner::process(const vdcBatchInput& input, const fs::path& output, const Task& task,
                                      vdcProgressBar& progress) const
 {
+    const vdcCliOptions& options = task.options;
     const auto start = std::chrono::steady_clock::now();
     vdcFileOutcome outcome;
     outcome.file = input.shown;
@@ -225,7 +236,7 @@ vdcFileOutcome vdcCliRunner::process(const vdcBatchInput& input, const fs::path&
     }
     try {
         if (std::unique_ptr<vdaFile> file = read(input, options, progress, reported, outcome))
-            run_command(*file, input, output, options, outcome);
+            run_command(*file, input, output, task, outcome);
     } catch (const std::exception& e) {
         // Out of memory, or a file system error: the file fails, the others go on.
         outcome.state = vdcFileOutcome::State::unreadable;
@@ -241,7 +252,7 @@ vdcFileOutcome vdcCliRunner::process(const vdcBatchInput& input, const fs::path&
     return outcome;
 }
 
-int vdcCliRunner::run_files(const vdcCliOptions& options)
+int vdcCliRunner::run_files(const vdcCliOptions& options, const vdcQualityProfile* quality)
 {
     const auto start = std::chrono::steady_clock::now();
     const fs::path output_dir = options.output_dir;
@@ -270,12 +281,18 @@ int vdcCliRunner::run_files(const vdcCliOptions& options)
     int status = status_clean;
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     const int jobs = options.jobs > 0 ? options.jobs : static_cast<int>(cores);
+    // A quality run uses the cores the jobs leave it (all of them for one file), unless told otherwise.
+    const int quality_threads =
+        options.threads > 0 || inputs.size() < 2
+            ? options.threads
+            : std::max(1, static_cast<int>(cores) / std::min(jobs, static_cast<int>(inputs.size())));
+    const Task task{options, quality, quality_threads};
     vdcOrderedPool<vdcFileOutcome> pool(jobs, static_cast<std::size_t>(jobs) * window_per_job);
     progress.draw();
     pool.run(
         inputs.size(),
         [&](std::size_t i) {
-            return process(inputs[i], outputs.empty() ? fs::path(options.output) : outputs[i], options, progress);
+            return process(inputs[i], outputs.empty() ? fs::path(options.output) : outputs[i], task, progress);
         },
         [&](std::size_t, vdcFileOutcome&& outcome) {
             if (out_is_terminal_ || !outcome.err.empty())
@@ -325,10 +342,21 @@ int vdcCliRunner::run(const vdcCliOptions& options)
     default:
         break;
     }
+    // The quality profile is read once, before any model.
+    std::optional<vdcQualityProfile> quality;
+    if (options.quality) {
+        try {
+            quality =
+                options.quality_profile.empty() ? vdcQualityProfile() : vdc_read_profile_file(options.quality_profile);
+        } catch (const vdcProfileError& e) {
+            err_ << "vdacheck: " << e.what() << '\n';
+            return status_failed;
+        }
+    }
     try {
         std::error_code error;
         working_folder_ = fs::current_path(error).string();
-        return run_files(options);
+        return run_files(options, quality ? &*quality : nullptr);
     } catch (const vdcUsageError& e) {
         err_ << "vdacheck: " << e.what() << '\n';
         return status_failed;

@@ -11,6 +11,7 @@
 #include <tool/vdc_cli_options.h>
 #include <tool/vdc_cli_report.h>
 #include <tool/vdc_file_outcome.h>
+#include <vdacheck/quality/vdc_quality_profile.h>
 
 class vdaFile;
 class vdcProgressBar;
@@ -36,26 +37,35 @@ public:
     // The commands on a model already read, on the calling thread (which must have stack enough for the
     // model's reference chains). Each leaves `file` as the command leaves it and returns the report,
     // without the file's name, warnings and output.
-    static vdcCliReport check_model(vdaFile& file);
+    // With a quality profile, the geometric quality is measured too (on `threads` threads) and its findings
+    // count against a clean report.
+    static vdcCliReport check_model(vdaFile& file, const vdcQualityProfile* quality = nullptr, int threads = 0);
     static vdcCliReport fix_model(vdaFile& file, bool clean);
     // Rounds of check, fix, check again and clean, each with a fresh checker, until a check finds
     // nothing. Every round that does not end clean deletes at least one entity.
     static vdcCliReport repair_model(vdaFile& file);
 
 private:
-    int run_files(const vdcCliOptions& options);
+    int run_files(const vdcCliOptions& options, const vdcQualityProfile* quality);
     // The SARIF artifactLocation of an input: standard input under its --stdin-name, if it has one.
     std::string artifact(const vdcBatchInput& input, const vdcCliOptions& options) const;
     // Reads the input, adding the bytes read to `reported` and the bar; null after putting why it cannot
     // be read into `outcome`.
     std::unique_ptr<vdaFile> read(const vdcBatchInput& input, const vdcCliOptions& options, vdcProgressBar& progress,
                                   std::atomic<std::uint64_t>& reported, vdcFileOutcome& outcome) const;
-    // Everything the run does with one file, on a worker thread; `output` is empty for check.
-    vdcFileOutcome process(const vdcBatchInput& input, const std::filesystem::path& output,
-                           const vdcCliOptions& options, vdcProgressBar& progress) const;
+    // What the run does with each file, on a worker thread: the command line's options, the quality
+    // profile (null: no quality run) and the threads of one quality run.
+    struct Task {
+        const vdcCliOptions& options;
+        const vdcQualityProfile* quality;
+        int quality_threads;
+    };
+    // Everything the run does with one file; `output` is empty for check.
+    vdcFileOutcome process(const vdcBatchInput& input, const std::filesystem::path& output, const Task& task,
+                           vdcProgressBar& progress) const;
     // Runs the command on the model read, saves it, and renders the report into `outcome`.
-    void run_command(vdaFile& file, const vdcBatchInput& input, const std::filesystem::path& output,
-                     const vdcCliOptions& options, vdcFileOutcome& outcome) const;
+    void run_command(vdaFile& file, const vdcBatchInput& input, const std::filesystem::path& output, const Task& task,
+                     vdcFileOutcome& outcome) const;
 
     std::istream& in_;
     std::ostream& out_;

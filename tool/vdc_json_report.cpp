@@ -107,6 +107,66 @@ std::string vdc_json_number(double value)
     return vdc_shortest_double(value, "\"NaN\"", "\"Infinity\"", "\"-Infinity\"");
 }
 
+namespace {
+
+void write_finding(std::ostream& out, const vdcQualityFinding& f)
+{
+    const vdcQualityRuleInfo& rule = vdc_quality_rule_info(f.rule);
+    out << "{\"rule\": " << vdc_json_string(f.id()) << ", \"entity\": " << vdc_json_string(f.entity.view())
+        << ", \"type\": " << vdc_json_string(f.type) << ", \"line\": " << f.line
+        << ", \"value\": " << vdc_json_number(f.value) << ", \"tolerance\": " << vdc_json_number(f.tolerance)
+        << ", \"unit\": " << vdc_json_string(f.unit()) << ", \"where\": {\"indices\": {";
+    for (std::size_t i = 0; i < rule.indices.size() && rule.indices[i]; ++i)
+        out << (i ? ", " : "") << vdc_json_string(rule.indices[i]) << ": " << f.where.indices[i];
+    out << "}, \"parameters\": {";
+    for (std::size_t i = 0; i < rule.parameters.size() && rule.parameters[i]; ++i)
+        out << (i ? ", " : "") << vdc_json_string(rule.parameters[i]) << ": " << vdc_json_number(f.where.parameters[i]);
+    out << "}, \"point\": ";
+    if (f.where.has_point)
+        out << '[' << vdc_json_number(f.where.point.x()) << ", " << vdc_json_number(f.where.point.y()) << ", "
+            << vdc_json_number(f.where.point.z()) << ']';
+    else
+        out << "null";
+    out << "}}";
+}
+
+// "quality": the findings; "quality_rules": per rule what was measured and the worst value; "quality_skipped":
+// what could not be measured, and why.
+void write_quality(std::ostream& out, const vdcCliReport& report)
+{
+    const vdcQualityReport& q = report.quality;
+    out << ", \"quality\": [";
+    for (std::size_t i = 0; i < q.findings.size(); ++i) {
+        out << (i ? ", " : "");
+        write_finding(out, q.findings[i]);
+    }
+    out << "], \"quality_rules\": [";
+    for (std::size_t r = 0; r < vdc_num_quality_rules; ++r) {
+        const auto rule = static_cast<vdcQualityRule>(r);
+        const vdcQualityRuleSummary& summary = q.rule(rule);
+        out << (r ? ", " : "") << "{\"rule\": " << vdc_json_string(vdc_quality_rule_info(rule).id)
+            << ", \"enabled\": " << (report.quality_profile.enabled(rule) ? "true" : "false")
+            << ", \"tolerance\": " << vdc_json_number(report.quality_profile.tolerance(rule))
+            << ", \"unit\": " << vdc_json_string(vdc_quality_rule_info(rule).unit) << ", \"items\": " << summary.items
+            << ", \"findings\": " << summary.findings << ", \"worst\": ";
+        if (summary.worst)
+            write_finding(out, *summary.worst);
+        else
+            out << "null";
+        out << '}';
+    }
+    out << "], \"quality_skipped\": [";
+    for (std::size_t i = 0; i < q.skipped.size(); ++i) {
+        const vdcQualitySkip& skip = q.skipped[i];
+        out << (i ? ", " : "") << "{\"entity\": " << vdc_json_string(skip.entity.view())
+            << ", \"type\": " << vdc_json_string(skip.type) << ", \"line\": " << skip.line
+            << ", \"reason\": " << vdc_json_string(skip.reason) << '}';
+    }
+    out << ']';
+}
+
+}  // namespace
+
 void vdc_write_json(std::ostream& out, const vdcCliReport& report)
 {
     const bool repair = report.kind == vdcCliReport::Kind::repair;
@@ -131,5 +191,7 @@ void vdc_write_json(std::ostream& out, const vdcCliReport& report)
             out << (i ? ", " : "") << vdc_json_string(report.deleted[i]);
         out << ']';
     }
+    if (report.quality_run)
+        write_quality(out, report);
     out << "}\n";
 }

@@ -1,6 +1,8 @@
 #include <tool/vdc_text_report.h>
 
+#include <iomanip>
 #include <ostream>
+#include <sstream>
 #include <string>
 #include <string_view>
 
@@ -63,15 +65,93 @@ void write_saved(std::ostream& out, const vdcCliReport& report)
         out << "; " << plural(static_cast<std::size_t>(report.entities), "entity") << " saved to " << report.saved_to;
 }
 
+// A measured value as people read it: six significant digits.
+std::string measured(double value)
+{
+    std::ostringstream s;
+    s << std::setprecision(6) << value;
+    return s.str();
+}
+
+// "at segment 2; s 0.5, t 1; point (1, 2, 3)": the location's indices and parameters as the rule names them.
+std::string where(const vdcQualityFinding& f)
+{
+    const vdcQualityRuleInfo& rule = vdc_quality_rule_info(f.rule);
+    std::string s;
+    for (std::size_t i = 0; i < rule.indices.size() && rule.indices[i]; ++i)
+        s += (i ? ", " : " at ") + std::string(rule.indices[i]) + ' ' + std::to_string(f.where.indices[i]);
+    for (std::size_t i = 0; i < rule.parameters.size() && rule.parameters[i]; ++i)
+        s += (i ? ", " : "; ") + std::string(rule.parameters[i]) + ' ' + measured(f.where.parameters[i]);
+    if (f.where.has_point)
+        s += "; point (" + measured(f.where.point.x()) + ", " + measured(f.where.point.y()) + ", " +
+             measured(f.where.point.z()) + ')';
+    return s;
+}
+
+// The quality findings under their entities, then per rule how close the model came.
+void write_quality(std::ostream& out, const vdcCliReport& report)
+{
+    const vdcQualityReport& q = report.quality;
+    out << "quality: " << plural(q.findings.size(), "finding") << '\n';
+    const utString* last = nullptr;
+    for (const vdcQualityFinding& f : q.findings) {
+        if (!last || *last != f.entity) {
+            out << "  " << f.type << ' ' << f.entity.view();
+            if (f.line > 0)
+                out << " (line " << f.line << ')';
+            out << '\n';
+        }
+        last = &f.entity;
+        out << "      " << f.id() << ": " << measured(f.value) << ' ' << f.unit() << " (tolerance "
+            << measured(f.tolerance) << ')' << where(f) << '\n';
+    }
+    out << "worst per rule:\n";
+    for (std::size_t r = 0; r < vdc_num_quality_rules; ++r) {
+        const auto rule = static_cast<vdcQualityRule>(r);
+        const vdcQualityRuleInfo& info = vdc_quality_rule_info(rule);
+        const vdcQualityRuleSummary& summary = q.rule(rule);
+        out << "  " << info.id << ": ";
+        if (!report.quality_profile.enabled(rule)) {
+            out << "off\n";
+            continue;
+        }
+        out << summary.items << " measured, " << plural(summary.findings, "finding");
+        if (summary.worst) {
+            const vdcQualityFinding& w = *summary.worst;
+            out << ", worst " << measured(w.value) << ' ' << info.unit << " (tolerance "
+                << measured(report.quality_profile.tolerance(rule)) << ") on " << w.type << ' ' << w.entity.view()
+                << where(w);
+        }
+        out << '\n';
+    }
+    if (!q.skipped.empty()) {
+        out << "not measured: " << plural(q.skipped.size(), "entity") << '\n';
+        for (const vdcQualitySkip& skip : q.skipped) {
+            out << "  " << skip.type << ' ' << skip.entity.view();
+            if (skip.line > 0)
+                out << " (line " << skip.line << ')';
+            out << ": " << skip.reason << '\n';
+        }
+    }
+}
+
 void write_check(std::ostream& out, const vdcCliReport& report)
 {
     out << "check " << report.file << ": " << plural(static_cast<std::size_t>(report.entities), "entity") << '\n';
     write_packets(out, report.errors, 0, "  ");
+    if (report.quality_run)
+        write_quality(out, report);
+    out << report.file << ": ";
     if (report.clean)
-        out << report.file << ": clean\n";
+        out << "clean";
+    else if (report.errors.empty())
+        out << "no problems";
     else
-        out << report.file << ": " << plural(report.errors.size(), "problem") << " on "
-            << plural(static_cast<std::size_t>(vdcCliReport::count_entities(report.errors)), "entity") << '\n';
+        out << plural(report.errors.size(), "problem") << " on "
+            << plural(static_cast<std::size_t>(vdcCliReport::count_entities(report.errors)), "entity");
+    if (report.quality_run && !report.quality.findings.empty())
+        out << "; " << plural(report.quality.findings.size(), "quality finding");
+    out << '\n';
 }
 
 void write_fix(std::ostream& out, const vdcCliReport& report)

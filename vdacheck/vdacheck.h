@@ -2,7 +2,7 @@
 
 // Everything a host needs, each public header once: the model library (utilities, geometry, entities,
 // reading and writing, evaluation, tessellation) and the checker (checker, logs, repair, rules, entity
-// checks).
+// checks, quality).
 
 #include <vdacheck/util/co_ordered_map.h>
 #include <vdacheck/util/ut_big_stack.h>
@@ -93,6 +93,7 @@
 
 #include <vdacheck/rules/vdc_check_rules.h>
 #include <vdacheck/rules/vdc_rule.h>
+#include <vdacheck/rules/vdc_quality_rules.h>
 #include <vdacheck/rules/vdc_rules.h>
 
 #include <vdacheck/entities/vdc_begin_set_check.h>
@@ -110,3 +111,18 @@
 #include <vdacheck/entities/vdc_tlist_check.h>
 #include <vdacheck/entities/vdc_tmat_check.h>
 #include <vdacheck/entities/vdc_top_check.h>
+
+#include <vdacheck/quality/vdc_cons_quality.h>
+#include <vdacheck/quality/vdc_curve_quality.h>
+#include <vdacheck/quality/vdc_face_quality.h>
+#include <vdacheck/quality/vdc_piece_chain.h>
+#include <vdacheck/quality/vdc_poly_curve.h>
+#include <vdacheck/quality/vdc_quality_check.h>
+#include <vdacheck/quality/vdc_quality_collector.h>
+#include <vdacheck/quality/vdc_quality_finding.h>
+#include <vdacheck/quality/vdc_quality_numerics.h>
+#include <vdacheck/quality/vdc_quality_profile.h>
+#include <vdacheck/quality/vdc_quality_references.h>
+#include <vdacheck/quality/vdc_quality_report.h>
+#include <vdacheck/quality/vdc_surf_quality.h>
+#include <vdacheck/quality/vdc_top_quality.h>

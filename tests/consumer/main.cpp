@@ -1,8 +1,10 @@
 // Builds a model in code, checks it through the installed library and tells whether the checker found
-// exactly the one problem the model holds.
+// exactly the one problem the model holds; writes a report page of it.
 #include <cstdio>
+#include <sstream>
 #include <vector>
 
+#include <vdacheck/report/vdc_report_writer.h>
 #include <vdacheck/vdacheck.h>
 
 int main()
@@ -24,5 +26,13 @@ int main()
     std::printf("PS1: %s [%d]\n", packet.error_message().c_str(), packet.get_int(0));
     const bool expected = packet.error_message() == ut_lit("Pset entity has invalid point") && packet.num_int() == 1 &&
                           packet.get_int(0) == 1;
-    return expected ? 0 : 1;
+
+    vdcReport report;
+    report.file = "consumer.vda";
+    report.faulty = {"PS1"};
+    std::ostringstream page;
+    vdcReportWriter(vdaScene{}, report).write(page);
+    const bool written = page.str().rfind("<!DOCTYPE html>", 0) == 0 && page.str().find("consumer.vda") != std::string::npos;
+    std::printf("report page: %zu bytes\n", page.str().size());
+    return expected && written ? 0 : 1;
 }

@@ -1,9 +1,11 @@
 #include <vdacheck/rules/vdc_rules.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
 #include <vdacheck/rules/vdc_check_rules.h>
+#include <vdacheck/rules/vdc_quality_rules.h>
 
 namespace {
 
@@ -44,18 +46,40 @@ constexpr vdcRule read_rules[] = {
 };
 static_assert(std::size(read_rules) == static_cast<std::size_t>(vdaWarningKind::count_));
 
+// The entity type a quality rule measures: the command word its id starts with.
+constexpr std::string_view quality_entity(std::string_view id)
+{
+    for (std::string_view word : {"CURVE", "SURF", "CONS", "FACE", "TOP"}) {
+        bool same = id.size() > word.size() && id[word.size()] == '-';
+        for (std::size_t i = 0; same && i < word.size(); ++i)
+            same = id[i] == word[i] - 'A' + 'a';
+        if (same)
+            return word;
+    }
+    return "";
+}
+
 constexpr std::size_t check_count = std::size(vdc_check_rules);
 constexpr std::size_t read_count = std::size(read_rules);
+constexpr std::size_t quality_count = vdc_num_quality_rules;
 
-constexpr std::array<vdcRule, check_count + read_count> all_rules = [] {
-    std::array<vdcRule, check_count + read_count> all{};
+constexpr std::array<vdcRule, check_count + read_count + quality_count> all_rules = [] {
+    std::array<vdcRule, check_count + read_count + quality_count> all{};
     std::size_t k = 0;
     for (const vdcRule& r : vdc_check_rules)
         all[k++] = r;
     for (const vdcRule& r : read_rules)
         all[k++] = r;
+    // A quality finding is a measurement against a tolerance the user may set: a warning, like the
+    // reader's, while every structural problem is an error.
+    for (const vdcQualityRuleInfo& q : vdc_quality_rules)
+        all[k++] = {q.id, vdcRuleKind::quality, vdcSeverity::warning, quality_entity(q.id), "", q.help, nullptr, "",
+                    q.help, q.default_tolerance, q.unit};
     return all;
 }();
+static_assert(std::all_of(all_rules.begin() + check_count + read_count, all_rules.end(),
+                          [](const vdcRule& r) { return !r.entity.empty(); }),
+              "a quality rule whose id names no entity type");
 
 // Every id once.
 constexpr bool unique_ids()

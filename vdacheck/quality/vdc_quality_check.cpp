@@ -1,0 +1,94 @@
+#include <vdacheck/quality/vdc_quality_check.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <exception>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include <vdacheck/model/vda_cons.h>
+#include <vdacheck/model/vda_curve.h>
+#include <vdacheck/model/vda_face.h>
+#include <vdacheck/model/vda_file.h>
+#include <vdacheck/model/vda_surf.h>
+#include <vdacheck/model/vda_top.h>
+#include <vdacheck/quality/vdc_cons_quality.h>
+#include <vdacheck/quality/vdc_curve_quality.h>
+#include <vdacheck/quality/vdc_face_quality.h>
+#include <vdacheck/quality/vdc_quality_collector.h>
+#include <vdacheck/quality/vdc_surf_quality.h>
+#include <vdacheck/quality/vdc_top_quality.h>
+
+namespace {
+
+// Entities are measured in fixed runs of slots: the runs, not the threads, decide what each collector
+// sees, so the report does not depend on the number of threads.
+constexpr std::uint32_t slots_per_run = 256;
+
+void measure_entity(const vdaObject& entity, vdcQualityCollector& out)
+{
+    if (entity.is_type(vdaSurf::id))
+        vdcSurfQuality(out).measure(static_cast<const vdaSurf&>(entity));
+    else if (entity.is_type(vdaCurve::id))
+        vdcCurveQuality(out).measure(static_cast<const vdaCurve&>(entity));
+    else if (entity.is_type(vdaCons::id))
+        vdcConsQuality(out).measure(static_cast<const vdaCons&>(entity));
+    else if (entity.is_type(vdaFace::id))
+        vdcFaceQuality(out).measure(static_cast<const vdaFace&>(entity));
+    else if (entity.is_type(vdaTop::id))
+        vdcTopQuality(out).measure(static_cast<const vdaTop&>(entity));
+}
+
+void measure_run(const vdaFile& file, std::uint32_t first, vdcQualityCollector& out)
+{
+    const std::uint32_t last = std::min(file.num_slots(), first + slots_per_run);
+    for (std::uint32_t slot = first; slot < last; ++slot)
+        if (const vdaObject* entity = file.slot(slot)) {
+            out.begin_entity(*entity);
+            measure_entity(*entity, out);
+            out.end_entity();
+        }
+}
+
+}  // namespace
+
+vdcQualityReport vdcQualityCheck::run(const vdaFile& file) const
+{
+    const std::size_t runs = (std::size_t(file.num_slots()) + slots_per_run - 1) / slots_per_run;
+    std::vector<std::optional<vdcQualityCollector>> collected(runs);
+    std::atomic<std::size_t> next{0};
+    std::exception_ptr failure;
+    std::atomic<bool> failed{false};
+    auto work = [&] {
+        try {
+            for (std::size_t r = next++; r < runs && !failed; r = next++) {
+                vdcQualityCollector& out = collected[r].emplace(profile_);
+                measure_run(file, static_cast<std::uint32_t>(r * slots_per_run), out);
+            }
+        } catch (...) {
+            // Only the first failure is kept; the other workers stop at their next run.
+            if (!failed.exchange(true))
+                failure = std::current_exception();
+        }
+    };
+
+    const unsigned hardware = std::max(1u, std::thread::hardware_concurrency());
+    const std::size_t wanted = threads_ > 0 ? std::size_t(threads_) : std::size_t(hardware);
+    const std::size_t helpers = std::min(wanted, std::max<std::size_t>(runs, 1)) - 1;
+    std::vector<std::thread> pool;
+    pool.reserve(helpers);
+    for (std::size_t t = 0; t < helpers; ++t)
+        pool.emplace_back(work);
+    work();
+    for (std::thread& t : pool)
+        t.join();
+    if (failure)
+        std::rethrow_exception(failure);
+
+    vdcQualityReport report;
+    for (std::optional<vdcQualityCollector>& c : collected)
+        std::move(*c).merge_into(report);
+    return report;
+}
