@@ -75,21 +75,21 @@ TEST(ToolOptions, AcceptedCommandLines)
 TEST(ToolOptions, RejectedCommandLines)
 {
     const char* lines[] = {
-        "",                             // no command
-        "verify a.vda",                 // unknown command
-        "check",                        // no file
-        "check a.vda -o out.vda",       // check writes nothing
-        "check a.vda --clean",          // --clean belongs to fix
-        "rules a.vda",                  // rules reads no file
-        "fix a.vda -o b.vda --quality", // quality is measured by check
-        "check a.vda --threads x",      // not a number
-        "check a.vda --quality=",       // no profile
-        "check a.vda --format xml",     // unknown format
-        "check a.vda --format",         // option without its value
-        "check a.vda --verbose",        // unknown option
-        "fix a.vda",                    // no output
-        "fix a.vda b.vda -o out.vda",   // -o names one file
-        "fix a.vda -o x.vda -o y.vda",  // two outputs
+        "",                              // no command
+        "verify a.vda",                  // unknown command
+        "check",                         // no file
+        "check a.vda -o out.vda",        // check writes nothing
+        "check a.vda --clean",           // --clean belongs to fix
+        "rules a.vda",                   // rules reads no file
+        "fix a.vda -o b.vda --quality",  // quality is measured by check
+        "check a.vda --threads x",       // not a number
+        "check a.vda --quality=",        // no profile
+        "check a.vda --format xml",      // unknown format
+        "check a.vda --format",          // option without its value
+        "check a.vda --verbose",         // unknown option
+        "fix a.vda",                     // no output
+        "fix a.vda b.vda -o out.vda",    // -o names one file
+        "fix a.vda -o x.vda -o y.vda",   // two outputs
         "repair a.vda -o out.vda --clean",
         "--version a.vda",
         "check - a.vda -",                      // standard input twice
@@ -167,7 +167,7 @@ TEST(ToolSarif, ArtifactsAreUrisRelativeToTheWorkingFolder)
         EXPECT_EQ(vdcSarifLog::artifact(c.path, "/work/run"), c.artifact) << c.path;
 }
 
-TEST(ToolSarif, PacketsStandAtTheColumnWhereTheirStatementStarts)
+TEST(ToolSarif, PacketsAndFindingsStandAtTheColumnWhereTheirStatementStarts)
 {
     // Blanks and TABs may stand before a name; records end in LF or CRLF.
     const std::string text = "H = HEADER / 0\r\n"
@@ -182,7 +182,13 @@ TEST(ToolSarif, PacketsStandAtTheColumnWhereTheirStatementStarts)
     for (const int line : lines)
         report.errors.push_back({{utString("P"), "POINT", line, vdcErrorPacket()}, nullptr, 0});
     report.fixed = report.errors;
+    for (const int line : {4, 0}) {
+        vdcQualityFinding finding;
+        finding.line = line;
+        report.quality.findings.push_back(finding);
+    }
     report.locate_columns(text);
+    EXPECT_EQ(report.quality_columns, (std::vector<int>{4, 0}));
     const int columns[] = {2, 1, 4, 4, 1, 0};
     for (std::size_t i = 0; i < std::size(lines); ++i) {
         EXPECT_EQ(report.errors[i].column, columns[i]) << "line " << lines[i];

@@ -48,18 +48,21 @@ int vdcCliReport::count_entities(const std::vector<vdcReportPacket>& packets)
 
 void vdcCliReport::locate_columns(std::string_view text)
 {
-    std::vector<vdcReportPacket*> located;
+    // Each line asked for, with the column to set.
+    std::vector<std::pair<int, int*>> located;
     for (std::vector<vdcReportPacket>* packets : {&errors, &fixed})
         for (vdcReportPacket& p : *packets)
-            if (p.logged.line > 0)
-                located.push_back(&p);
-    std::sort(located.begin(), located.end(),
-              [](const vdcReportPacket* a, const vdcReportPacket* b) { return a->logged.line < b->logged.line; });
+            located.emplace_back(p.logged.line, &p.column);
+    quality_columns.assign(quality.findings.size(), 0);
+    for (std::size_t i = 0; i < quality.findings.size(); ++i)
+        located.emplace_back(quality.findings[i].line, &quality_columns[i]);
+    std::erase_if(located, [](const auto& l) { return l.first <= 0; });
+    std::sort(located.begin(), located.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
 
     int line = 1;
     std::size_t start = 0;  // of `line` in the text
-    for (vdcReportPacket* p : located) {
-        while (line < p->logged.line && start < text.size()) {
+    for (const auto& [wanted, column] : located) {
+        while (line < wanted && start < text.size()) {
             const void* end = std::memchr(text.data() + start, '\n', text.size() - start);
             start = end ? static_cast<std::size_t>(static_cast<const char*>(end) - text.data()) + 1 : text.size();
             ++line;
@@ -68,7 +71,7 @@ void vdcCliReport::locate_columns(std::string_view text)
         std::size_t first = start;
         while (first < text.size() && (text[first] == ' ' || text[first] == '\t'))
             ++first;
-        p->column = static_cast<int>(first - start) + 1;
+        *column = static_cast<int>(first - start) + 1;
     }
 }
 
@@ -79,6 +82,8 @@ std::vector<std::pair<std::string_view, int>> vdcCliReport::problems_per_rule() 
         for (const vdcReportPacket& p : *packets)
             if (p.rule)
                 ++counts[p.rule->id];
+    for (const vdcQualityFinding& f : quality.findings)
+        ++counts[vdc_quality_rule_info(f.rule).id];
     return {counts.begin(), counts.end()};
 }
 

@@ -58,6 +58,7 @@ struct vdcCliReport {
     bool quality_run = false;            // check --quality: `quality` holds the measurements
     vdcQualityProfile quality_profile;   // the rules and tolerances they were measured with
     vdcQualityReport quality;
+    std::vector<int> quality_columns;  // per finding, as packets' columns (after locate_columns)
 
     // Appends `packets` to `out`, each with `round`.
     static void add(std::vector<vdcLoggedPacket> packets, int round, std::vector<vdcReportPacket>& out);
@@ -65,10 +66,10 @@ struct vdcCliReport {
     static void add(const vdaFile& file, const vdcLog& log, std::vector<vdcReportPacket>& out);
     // Number of distinct entities that the packets stand under.
     static int count_entities(const std::vector<vdcReportPacket>& packets);
-    // Sets each packet's column: that of the first character of its statement in `text`, the source the
-    // model was read from. One pass over the text.
+    // Sets the column of each packet and quality finding: that of the first character of its entity's
+    // statement in `text`, the source the model was read from. One pass over the text.
     void locate_columns(std::string_view text);
-    // The packets reported per rule id (errors and fixed), ordered by id; packets without a rule are not
-    // counted.
+    // The problems reported per rule id (packets in errors and fixed, and quality findings), ordered by
+    // id; packets without a rule are not counted.
     std::vector<std::pair<std::string_view, int>> problems_per_rule() const;
 };

@@ -7,6 +7,7 @@
 #include <tool/vdc_cli_report.h>
 #include <tool/vdc_json_report.h>
 #include <tool/vdc_rules_report.h>
+#include <tool/vdc_text_report.h>
 #include <vdacheck/rules/vdc_rules.h>
 
 #ifndef VDACHECK_VERSION
@@ -27,8 +28,7 @@ constexpr const char* source_root = "%SRCROOT%";
 constexpr const char* read_error_id = "read-error";
 constexpr const char* save_error_id = "save-error";
 
-// One result, from whichever source: a packet, a reader warning, and (with the quality profile) a quality
-// finding, which carries its value, tolerance, unit and point in `properties`.
+// One result, from whichever source: a packet, a reader warning or a quality finding.
 struct Result {
     const vdcRule* rule = nullptr;  // null: a packet no check logs
     const char* level = "error";
@@ -119,6 +119,19 @@ Result packet_result(const vdcReportPacket& p, const char* level, const char* ou
             packet_properties(p, outcome)};
 }
 
+// A quality finding: its value against the tolerance, where it was measured, under its quality rule.
+Result quality_result(const vdcQualityFinding& f, int column)
+{
+    const vdcRule* rule = vdc_find_rule(f.id());
+    std::string message = std::string(f.type) + ' ' + std::string(f.entity.view()) + ": " + vdc_measured(f.value) +
+                          ' ' + f.unit() + " (tolerance " + vdc_measured(f.tolerance) + ' ' + f.unit() + ')' + vdc_quality_where(f) +
+                          '.';
+    std::string properties = "\"value\": " + vdc_json_number(f.value) +
+                             ", \"tolerance\": " + vdc_json_number(f.tolerance) +
+                             ", \"unit\": " + vdc_json_string(f.unit()) + ", \"where\": " + vdc_json_quality_where(f);
+    return {rule, level_of(rule), std::move(message), f.line, column, f.entity.view(), f.type, std::move(properties)};
+}
+
 void write_rule(std::ostream& out, const vdcRule& rule)
 {
     // A check rule's message is what its packets say; a reader rule's is what the reader met.
@@ -204,7 +217,11 @@ std::string vdcSarifLog::results(const vdcCliReport& report, const std::string& 
         append(out, packet_result(p, level_of(p.rule), left), artifact);
     for (const vdcReportPacket& p : report.fixed)
         append(out, packet_result(p, "note", "repaired"), artifact);
-    // Quality findings become results here, each under its quality rule, once the report carries them.
+    for (std::size_t i = 0; i < report.quality.findings.size(); ++i)
+        append(out,
+               quality_result(report.quality.findings[i],
+                              i < report.quality_columns.size() ? report.quality_columns[i] : 0),
+               artifact);
     return out;
 }
 

@@ -26,8 +26,9 @@ public:
     // The artifactLocation of a file as the command line names it: a URI relative to the working folder
     // (an absolute file URI for a file outside it); standard input ("-") has only a description.
     static std::string artifact(const std::string& path, const std::string& working_folder);
-    // The results of one file's report, as JSON objects separated by commas: its reader warnings, then its
-    // packets (for fix and repair, those left or deleted, then those repaired, as notes).
+    // The results of one file's report, as JSON objects separated by commas: its reader warnings, its
+    // packets (for fix and repair, those left or deleted, then those repaired, as notes), then its quality
+    // findings. Columns come from the report's locate_columns.
     static std::string results(const vdcCliReport& report, const std::string& artifact);
     // A toolExecutionNotification for a file that could not be read (`read` true) or saved; `line` 0: no
     // position.

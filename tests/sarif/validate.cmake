@@ -1,7 +1,8 @@
 # Run by CTest as `cmake -P`: runs the vdacheck tool (TOOL) in SOURCE_DIR with ARGS and --format sarif,
 # has the SARIF Multitool (VALIDATOR) validate the log against the SARIF 2.1.0 schema and its rules for
 # SARIF and for GitHub's code scanning, then holds the log against the tool's JSON report of the same
-# run: one result per reader warning and packet, in order, with the same rule, line, entity and values.
+# run: one result per reader warning, packet and quality finding, in order, with the same rule, line,
+# entity and values.
 # WORK_DIR gets a file the reader rejects, unreadable.vda, for the cases that name it. STATUS is the exit
 # status expected, NOTIFICATIONS the number of files that cannot be read; INPUT, if given, is read from
 # standard input.
@@ -94,7 +95,7 @@ foreach(line IN LISTS lines)
   if(not_a_report)
     continue()  # the summary of a batch
   endif()
-  foreach(list warnings errors fixed)
+  foreach(list warnings errors fixed quality)
     string(JSON count ERROR_VARIABLE absent LENGTH "${line}" ${list})
     if(absent OR count EQUAL 0)
       continue()
@@ -104,7 +105,7 @@ foreach(line IN LISTS lines)
       string(JSON entry GET "${line}" ${list} ${k})
       string(JSON result ERROR_VARIABLE beyond GET "${run}" results ${index})
       if(beyond)
-        fail("fewer results than warnings and packets in the JSON report")
+        fail("fewer results than warnings, packets and findings in the JSON report")
       endif()
       math(EXPR index "${index} + 1")
       string(JSON rule GET "${entry}" rule)
@@ -126,6 +127,14 @@ foreach(line IN LISTS lines)
       string(JSON type GET "${entry}" type)
       expect("${result}" "locations;0;logicalLocations;0;name" "${entity}")
       expect("${result}" "locations;0;logicalLocations;0;properties;type" "${type}")
+      if(list STREQUAL "quality")
+        foreach(member value tolerance unit where)
+          string(JSON value GET "${entry}" ${member})
+          expect("${result}" "properties;${member}" "${value}")
+        endforeach()
+        expect("${result}" level warning)
+        continue()
+      endif()
       foreach(member ints doubles repair)
         string(JSON value GET "${entry}" ${member})
         expect("${result}" "properties;${member}" "${value}")
@@ -141,7 +150,7 @@ foreach(line IN LISTS lines)
 endforeach()
 string(JSON results LENGTH "${run}" results)
 if(NOT results EQUAL index)
-  fail("${results} results, but ${index} warnings and packets in the JSON report")
+  fail("${results} results, but ${index} warnings, packets and findings in the JSON report")
 endif()
 
 expect("${run}" "invocations;0;exitCode" "${STATUS}")
