@@ -13,14 +13,7 @@
 
 namespace {
 
-const std::string& model_text()
-{
-    static const std::string text = [] {
-        const char* mb = std::getenv("VDACHECK_BENCH_MB");
-        return vda_synthetic_model(std::size_t(mb ? std::atol(mb) : 200) << 20);
-    }();
-    return text;
-}
+const std::string& model_text() { return vda_bench_model_text(); }
 
 void count_rates(benchmark::State& state, int entities)
 {

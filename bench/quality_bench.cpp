@@ -15,14 +15,7 @@
 
 namespace {
 
-const vdaFile& model()
-{
-    static const std::unique_ptr<vdaFile> file = [] {
-        const char* mb = std::getenv("VDACHECK_BENCH_MB");
-        return vdaReader::read(vda_synthetic_model(std::size_t(mb ? std::atol(mb) : 200) << 20), "synthetic.vda");
-    }();
-    return *file;
-}
+const vdaFile& model() { return vda_bench_model(); }
 
 void check_model(benchmark::State& state)
 {

@@ -4,8 +4,12 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <numbers>
 #include <string_view>
+
+#include <vdacheck/io/vda_reader.h>
+#include <vdacheck/model/vda_file.h>
 
 namespace {
 
@@ -422,3 +426,18 @@ private:
 }  // namespace
 
 std::string vda_synthetic_model(std::size_t target_bytes) { return Generator(target_bytes).make(target_bytes); }
+
+const std::string& vda_bench_model_text()
+{
+    static const std::string text = [] {
+        const char* mb = std::getenv("VDACHECK_BENCH_MB");
+        return vda_synthetic_model(std::size_t(mb ? std::atol(mb) : 200) << 20);
+    }();
+    return text;
+}
+
+const vdaFile& vda_bench_model()
+{
+    static const std::unique_ptr<vdaFile> file = vdaReader::read(vda_bench_model_text(), "synthetic.vda");
+    return *file;
+}

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
+
+class vdaFile;
 
 // A deterministic synthetic VDA-FS model of about `target_bytes` bytes (at least a HEADER and END). Its
 // mix follows exported CAD parts: mostly bicubic surfaces, each trimmed by a face whose boundary is made
@@ -19,3 +22,8 @@
 // the quality rules report (a patch lifted 0.05 mm, a space curve 0.1 mm off its cons, a 0.1 mm gap in a
 // face boundary, a 0.5 degree kink across a topology edge, a top edge collapsed to a point).
 std::string vda_synthetic_model(std::size_t target_bytes);
+
+// The benchmarks' model: the synthetic model of VDACHECK_BENCH_MB megabytes (200 when unset), made once per
+// process, as text and as read.
+const std::string& vda_bench_model_text();
+const vdaFile& vda_bench_model();

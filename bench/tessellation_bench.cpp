@@ -18,14 +18,7 @@
 
 namespace {
 
-const vdaFile& model()
-{
-    static const std::unique_ptr<vdaFile> file = [] {
-        const char* mb = std::getenv("VDACHECK_BENCH_MB");
-        return vdaReader::read(vda_synthetic_model(std::size_t(mb ? std::atol(mb) : 200) << 20), "synthetic.vda");
-    }();
-    return *file;
-}
+const vdaFile& model() { return vda_bench_model(); }
 
 // Argument: threads (0: every hardware thread).
 void tessellate_model(benchmark::State& state)

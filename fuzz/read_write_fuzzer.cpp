@@ -9,6 +9,8 @@
 
 #include <vdacheck/vdacheck.h>
 
+#include "fuzz_support.h"
+
 namespace {
 
 std::string written(const vdaFile& file)
@@ -18,21 +20,6 @@ std::string written(const vdaFile& file)
     return out.str();
 }
 
-[[noreturn]] void fail(const char* what, const std::string& detail)
-{
-    std::fprintf(stderr, "%s: %s\n", what, detail.c_str());
-    std::abort();
-}
-
-// Regenerating a model read from a file can only fail on names too long to share the first record with
-// the command word and the first value.
-bool has_long_name(const vdaFile& file)
-{
-    for (const vdaObject& e : file)
-        if (e.name().size() > 30)
-            return true;
-    return false;
-}
 
 void regenerate(vdaFile& file)
 {
@@ -55,27 +42,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     if (written(*file) != text)
-        fail("unchanged write differs from the input", "");
+        fuzz_fail("unchanged write differs from the input", "");
 
     regenerate(*file);
     std::string fresh;
     try {
         fresh = written(*file);
     } catch (const vdaWriteError& e) {
-        if (!has_long_name(*file))
-            fail("regenerated write failed", e.what());
+        if (!fuzz_has_long_name(*file))
+            fuzz_fail("regenerated write failed", e.what());
         return 0;
     }
     std::unique_ptr<vdaFile> again;
     try {
         again = vdaReader::read(fresh, "fresh.vda");
     } catch (const vdaReadError& e) {
-        fail("regenerated text does not read", std::string(e.what()) + "\n" + fresh);
+        fuzz_fail("regenerated text does not read", std::string(e.what()) + "\n" + fresh);
     }
     if (const std::string difference = vda_first_difference(*file, *again); !difference.empty())
-        fail("regenerated model differs", difference + "\n" + fresh);
+        fuzz_fail("regenerated model differs", difference + "\n" + fresh);
     regenerate(*again);
     if (written(*again) != fresh)
-        fail("regenerating twice differs", fresh);
+        fuzz_fail("regenerating twice differs", fresh);
     return 0;
 }

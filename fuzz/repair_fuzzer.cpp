@@ -9,25 +9,7 @@
 
 #include <vdacheck/vdacheck.h>
 
-namespace {
-
-[[noreturn]] void fail(const char* what, const std::string& detail)
-{
-    std::fprintf(stderr, "%s: %s\n", what, detail.c_str());
-    std::abort();
-}
-
-// Entities written afresh share their first record with the command word and the first value; a name too
-// long for that cannot be written, whatever repair did.
-bool has_long_name(const vdaFile& file)
-{
-    for (const vdaObject& e : file)
-        if (e.name().size() > 30)
-            return true;
-    return false;
-}
-
-}  // namespace
+#include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -40,26 +22,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const vdcRepairResult result = vdc_repair(*file);
     if (!result.clean)
-        fail("repair did not end clean", std::to_string(result.rounds.size()) + " rounds");
+        fuzz_fail("repair did not end clean", std::to_string(result.rounds.size()) + " rounds");
 
     std::ostringstream out;
     try {
         vdaWriter::write(*file, out);
     } catch (const vdaWriteError& e) {
-        if (!has_long_name(*file))
-            fail("the repaired model cannot be written", e.what());
+        if (!fuzz_has_long_name(*file))
+            fuzz_fail("the repaired model cannot be written", e.what());
         return 0;
     }
     std::unique_ptr<vdaFile> again;
     try {
         again = vdaReader::read(out.str(), "repaired.vda");
     } catch (const vdaReadError& e) {
-        fail("the repaired model does not read", std::string(e.what()) + "\n" + out.str());
+        fuzz_fail("the repaired model does not read", std::string(e.what()) + "\n" + out.str());
     }
     if (const std::string difference = vda_first_difference(*file, *again); !difference.empty())
-        fail("the repaired model reads back differently", difference + "\n" + out.str());
+        fuzz_fail("the repaired model reads back differently", difference + "\n" + out.str());
     vdcFileCheck checker;
     if (!checker.check(*again))
-        fail("the repaired model, read back, does not check clean", out.str());
+        fuzz_fail("the repaired model, read back, does not check clean", out.str());
     return 0;
 }

@@ -3,6 +3,8 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -130,6 +132,30 @@ TEST(vdaFile, NamesResolveInTheCurrentFileOfTheThread)
     vdaObject* from_other_thread = &in_a;
     std::thread([&] { from_other_thread = vdaObjectPtr(utString("P"))(); }).join();
     EXPECT_EQ(from_other_thread, nullptr) << "another thread has its own current file";
+
+    // A file made on one thread and destroyed on another stops being current on the first.
+    std::unique_ptr<vdaFile> made;
+    std::mutex step;
+    std::condition_variable turn;
+    int stage = 0;
+    vdaFile* current_after = &a;
+    std::thread maker([&] {
+        std::unique_lock<std::mutex> lock(step);
+        made = std::make_unique<vdaFile>();
+        stage = 1;
+        turn.notify_all();
+        turn.wait(lock, [&] { return stage == 2; });
+        current_after = vdaFile::current();
+    });
+    {
+        std::unique_lock<std::mutex> lock(step);
+        turn.wait(lock, [&] { return stage == 1; });
+        made.reset();
+        stage = 2;
+        turn.notify_all();
+    }
+    maker.join();
+    EXPECT_EQ(current_after, nullptr);
 }
 
 TEST(vdaObject, TypeTestsAndCasts)

@@ -32,7 +32,7 @@ vdcFileCheck::~vdcFileCheck() = default;
 
 std::size_t vdcFileCheck::stack_for(std::size_t entities) noexcept
 {
-    constexpr std::size_t base = std::size_t{16} << 20;  // the caller's frames, the runtime, the repairs
+    constexpr std::size_t base = std::size_t{512} << 10;  // frames around the recursion
     return base + (entities + 1) * stack_per_level;
 }
 

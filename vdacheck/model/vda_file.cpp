@@ -1,25 +1,68 @@
 #include <vdacheck/model/vda_file.h>
 
 #include <algorithm>
+#include <mutex>
 #include <stdexcept>
-
 
 namespace {
 
-// The files alive on this thread, in creation order, and the one names resolve in.
+// The files a thread made or made current, in that order, and the one names resolve in on that thread.
+// A file may be destroyed on any thread (a host's garbage collector, a worker of a batch): it then leaves
+// the registry of every thread, so that no thread keeps a dangling current file.
 struct FileRegistry {
+    std::mutex lock;
     std::vector<vdaFile*> alive;
     vdaFile* current = nullptr;
+
+    void forget(vdaFile* file)
+    {
+        const std::lock_guard<std::mutex> guard(lock);
+        alive.erase(std::remove(alive.begin(), alive.end(), file), alive.end());
+        if (current == file)
+            current = alive.empty() ? nullptr : alive.back();
+    }
 };
-thread_local FileRegistry registry;
+
+// Every thread's registry. Never destroyed: files with static storage may outlive it otherwise.
+struct Registries {
+    std::mutex lock;
+    std::vector<FileRegistry*> all;
+};
+Registries& registries()
+{
+    static Registries* const all = new Registries;
+    return *all;
+}
+
+// This thread's registry, listed among all while the thread lives.
+class ThreadRegistry {
+public:
+    ThreadRegistry()
+    {
+        const std::lock_guard<std::mutex> guard(registries().lock);
+        registries().all.push_back(&registry_);
+    }
+    ~ThreadRegistry()
+    {
+        Registries& r = registries();
+        const std::lock_guard<std::mutex> guard(r.lock);
+        r.all.erase(std::remove(r.all.begin(), r.all.end(), &registry_), r.all.end());
+    }
+    FileRegistry& get() noexcept { return registry_; }
+
+private:
+    FileRegistry registry_;
+};
+
+FileRegistry& this_thread()
+{
+    thread_local ThreadRegistry registry;
+    return registry.get();
+}
 
 }  // namespace
 
-vdaFile::vdaFile()
-{
-    registry.alive.push_back(this);
-    registry.current = this;
-}
+vdaFile::vdaFile() { make_current(); }
 
 vdaFile::~vdaFile()
 {
@@ -28,16 +71,23 @@ vdaFile::~vdaFile()
             entity->file_ = nullptr;  // the file is going: no need to update its index
             delete entity;
         }
-    auto& alive = registry.alive;
-    alive.erase(std::remove(alive.begin(), alive.end(), this), alive.end());
-    if (registry.current == this)
-        registry.current = alive.empty() ? nullptr : alive.back();
+    Registries& r = registries();
+    const std::lock_guard<std::mutex> guard(r.lock);
+    for (FileRegistry* registry : r.all)
+        registry->forget(this);
 }
 
-vdaFile* vdaFile::current() noexcept { return registry.current; }
+vdaFile* vdaFile::current() noexcept
+{
+    FileRegistry& registry = this_thread();
+    const std::lock_guard<std::mutex> guard(registry.lock);
+    return registry.current;
+}
 
 void vdaFile::make_current() noexcept
 {
+    FileRegistry& registry = this_thread();
+    const std::lock_guard<std::mutex> guard(registry.lock);
     auto& alive = registry.alive;
     if (std::find(alive.begin(), alive.end(), this) == alive.end())
         alive.push_back(this);

@@ -22,7 +22,7 @@
 // Current file: vdaObjectPtr(const utString&) resolves names in the current file of the calling
 // thread. Creating a vdaFile makes it current on its thread; make_current() switches; when the
 // current file is destroyed, the most recently created file of the thread that is still alive becomes
-// current. A file should be destroyed on the thread that created it (or last made it current). This
+// current. A file may be destroyed on any thread; it then stops being current on every thread. This
 // per-thread pointer is the model library's only global state.
 class VDA_API vdaFile {
 public:

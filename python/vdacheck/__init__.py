@@ -1,0 +1,50 @@
+"""vdacheck: read, check, repair and write VDA-FS models.
+
+    import vdacheck
+    model = vdacheck.load("part.vda")          # ReadError with .path, .line, .column, .message
+    for problem in vdacheck.check(model):      # list of Problem, entity by entity in file order
+        print(problem.entity, problem.rule, problem.message)
+    result = vdacheck.repair(model)            # rounds of check, fix, check, delete until clean
+    model.save("part.repaired.vda")
+
+Entities come by name (model["CN12"]) or in file order (for entity in model); their values are read-only
+properties, blocks of numbers NumPy arrays that view the model. load, read, check, fix, clean, repair and save
+release the GIL, so threads that work on different models run at once; a model serves one thread at a time.
+"""
+
+from vdacheck._errors import DeletedEntityError, ModelBusyError, ReadError, WriteError
+from vdacheck._values import Pair, Patch, Problem, ReadWarning, Result, Round, Rule, Segment, Side, Trim
+from vdacheck._vdacheck import (
+    Circle,
+    Cons,
+    Curve,
+    Entity,
+    Face,
+    Group,
+    Header,
+    Mdi,
+    Model,
+    Point,
+    Pset,
+    Set,
+    Surf,
+    Tlist,
+    Tmat,
+    Top,
+    __version__,
+    check,
+    clean,
+    fix,
+    load,
+    read,
+    repair,
+    report,
+    rules,
+)
+
+__all__ = [
+    "Circle", "Cons", "Curve", "DeletedEntityError", "Entity", "Face", "Group", "Header", "Mdi", "Model",
+    "ModelBusyError", "Pair", "Patch", "Point", "Problem", "Pset", "ReadError", "ReadWarning", "Result", "Round",
+    "Rule", "Segment", "Set", "Side", "Surf", "Tlist", "Tmat", "Top", "Trim", "WriteError", "check", "clean", "fix",
+    "load", "read", "repair", "report", "rules",
+]

@@ -1,0 +1,35 @@
+"""The exceptions of vdacheck."""
+
+from __future__ import annotations
+
+
+class ReadError(Exception):
+    """A file that cannot be read as VDA-FS statements.
+
+    ``str(error)`` is ``path:line:column: message``, or ``path: message`` when no position applies (``line``
+    is 0, e.g. for a file that cannot be opened).
+    """
+
+    def __init__(self, path: str, line: int, column: int, message: str) -> None:
+        super().__init__(path, line, column, message)
+        self.path = path
+        self.line = line
+        self.column = column
+        self.message = message
+
+    def __str__(self) -> str:
+        if self.line > 0:
+            return f"{self.path}:{self.line}:{self.column}: {self.message}"
+        return f"{self.path}: {self.message}"
+
+
+class WriteError(Exception):
+    """A model that cannot be written: a value VDA-FS cannot express, or an output that failed."""
+
+
+class ModelBusyError(RuntimeError):
+    """The model is in use by another thread; a model serves one thread at a time."""
+
+
+class DeletedEntityError(ReferenceError):
+    """The entity was deleted from its model (by clean or repair); only its name and type remain."""
