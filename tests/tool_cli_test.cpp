@@ -1,4 +1,4 @@
-// Unit tests of the tool's library: command-line parsing and JSON values.
+// Unit tests of the tool's library: command-line parsing, JSON values, and the places a SARIF log gives.
 
 #include <bit>
 #include <cmath>
@@ -12,6 +12,7 @@
 #include <tool/vdc_cli_options.h>
 #include <tool/vdc_cli_runner.h>
 #include <tool/vdc_json_report.h>
+#include <tool/vdc_sarif_log.h>
 #include <vdacheck/vdacheck.h>
 
 namespace {
@@ -38,6 +39,8 @@ TEST(ToolOptions, AcceptedCommandLines)
         std::vector<std::string> files;
         std::string output;
         bool clean;
+        std::string output_dir = "";
+        int jobs = 0;
     };
     const Case cases[] = {
         {"check a.vda", C::check, F::text, {"a.vda"}, "", false},
@@ -49,6 +52,10 @@ TEST(ToolOptions, AcceptedCommandLines)
         {"check a.vda --help", C::help, F::text, {"a.vda"}, "", false},
         {"--version", C::version, F::text, {}, "", false},
         {"rules --format json", C::rules, F::json, {}, "", false},
+        {"check archive --jobs 3 --format sarif", C::check, F::sarif, {"archive"}, "", false, "", 3},
+        {"repair a b --output-dir out -j 1", C::repair, F::text, {"a", "b"}, "", false, "out", 1},
+        {"fix a --clean --output-dir out --jobs=2", C::fix, F::text, {"a"}, "", true, "out", 2},
+        {"check - --stdin-name door.vda", C::check, F::text, {"-"}, "", false},
         {"check a.vda --quality --threads 2", C::check, F::text, {"a.vda"}, "", false},
         {"check a.vda --quality=p.json", C::check, F::text, {"a.vda"}, "", false},
         {"report a.vda -o a.html", C::report, F::text, {"a.vda"}, "a.html", false},
@@ -63,33 +70,47 @@ TEST(ToolOptions, AcceptedCommandLines)
         EXPECT_EQ(o.files, c.files);
         EXPECT_EQ(o.output, c.output);
         EXPECT_EQ(o.clean, c.clean);
+        EXPECT_EQ(o.output_dir, c.output_dir);
+        EXPECT_EQ(o.jobs, c.jobs);
     }
 }
 
 TEST(ToolOptions, RejectedCommandLines)
 {
     const char* lines[] = {
-        "",                             // no command
-        "verify a.vda",                 // unknown command
-        "check",                        // no file
-        "check a.vda -o out.vda",       // check writes nothing
-        "check a.vda --clean",          // --clean belongs to fix
-        "rules a.vda",                  // rules reads no file
-        "fix a.vda -o b.vda --quality", // quality is measured by check
-        "check a.vda --threads x",      // not a number
-        "check a.vda --quality=",       // no profile
-        "check a.vda --format xml",     // unknown format
-        "check a.vda --format",         // option without its value
-        "check a.vda --verbose",        // unknown option
-        "fix a.vda",                    // no output
-        "fix a.vda b.vda -o out.vda",   // one file only
-        "fix a.vda -o x.vda -o y.vda",  // two outputs
+        "",                              // no command
+        "verify a.vda",                  // unknown command
+        "check",                         // no file
+        "check a.vda -o out.vda",        // check writes nothing
+        "check a.vda --clean",           // --clean belongs to fix
+        "rules a.vda",                   // rules reads no file
+        "fix a.vda -o b.vda --quality",  // quality is measured by check
+        "check a.vda --threads x",       // not a number
+        "check a.vda --quality=",        // no profile
+        "check a.vda --format xml",      // unknown format
+        "check a.vda --format",          // option without its value
+        "check a.vda --verbose",         // unknown option
+        "fix a.vda",                     // no output
+        "fix a.vda b.vda -o out.vda",    // -o names one file
+        "fix a.vda -o x.vda -o y.vda",   // two outputs
         "repair a.vda -o out.vda --clean",
         "--version a.vda",
+        "check - a.vda -",                      // standard input twice
+        "check a.vda --jobs 0",                 // no worker
+        "check a.vda --jobs two",               // not a number
+        "check a.vda --jobs=2x",                // not a number either
+        "check a.vda --output-dir out",         // check writes nothing
+        "fix a.vda -o x.vda --output-dir out",  // one output or the other
+        "repair a b --output-dir out --output-dir again",
+        "rules --format sarif",               // the rule table is part of every SARIF log
+        "check a.vda --stdin-name door.vda",  // no standard input to name
+        "check - --stdin-name",               // no name
         "report a.vda",                                // no page
         "report a.vda b.vda -o a.html",                // one model per page
         "report a.vda -o a.html --format json",        // the page is HTML
         "report a.vda -o a.html --clean",              // the model is not changed
+        "report a.vda -o a.html --jobs 2",             // one file
+        "report a.vda --output-dir out",               // one page, named
         "report a.vda -o a.html --max-triangles 0",    // nothing could be drawn
         "report a.vda -o a.html --max-triangles -5",   // not a count
         "report a.vda -o a.html --max-triangles 1e6",  // not a whole number
@@ -152,6 +173,55 @@ TEST(ToolJson, NumbersReadBackToTheSameBits)
     EXPECT_EQ(vdc_json_number(std::numeric_limits<double>::quiet_NaN()), "\"NaN\"");
     EXPECT_EQ(vdc_json_number(std::numeric_limits<double>::infinity()), "\"Infinity\"");
     EXPECT_EQ(vdc_json_number(-std::numeric_limits<double>::infinity()), "\"-Infinity\"");
+}
+
+TEST(ToolSarif, ArtifactsAreUrisRelativeToTheWorkingFolder)
+{
+    struct Case {
+        std::string path;
+        std::string artifact;
+    };
+    const Case cases[] = {
+        {"parts/door.vda", R"({"uri": "parts/door.vda", "uriBaseId": "%SRCROOT%"})"},
+        {"./parts//door.vda", R"({"uri": "parts/door.vda", "uriBaseId": "%SRCROOT%"})"},
+        {"/work/run/parts/door.vda", R"({"uri": "parts/door.vda", "uriBaseId": "%SRCROOT%"})"},
+        {"../shared/door.vda", R"({"uri": "../shared/door.vda", "uriBaseId": "%SRCROOT%"})"},
+        {"/data/T\xC3\xBCr 2#1.vda", R"({"uri": "file:///data/T%C3%BCr%202%231.vda"})"},
+        {"/work/runs/door.vda", R"({"uri": "file:///work/runs/door.vda"})"},
+        {"c:door.vda", R"({"uri": "c%3Adoor.vda", "uriBaseId": "%SRCROOT%"})"},  // not a scheme
+        {"-", R"({"description": {"text": "standard input"}})"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(vdcSarifLog::artifact(c.path, "/work/run"), c.artifact) << c.path;
+}
+
+TEST(ToolSarif, PacketsAndFindingsStandAtTheColumnWhereTheirStatementStarts)
+{
+    // Blanks and TABs may stand before a name; records end in LF or CRLF.
+    const std::string text = "H = HEADER / 0\r\n"
+                             "P1 = POINT / 0., 0., 0.\r\n"
+                             "$$ a comment\n"
+                             "   P2 = POINT / 1., 1.,\n"
+                             "  1.\n"
+                             "\tP3 = POINT / 2., 2., 2.\n"
+                             "H = END";
+    vdcCliReport report;
+    const int lines[] = {6, 2, 4, 4, 7, 0};  // not in line order; 0: an entity built in code
+    for (const int line : lines)
+        report.errors.push_back({{utString("P"), "POINT", line, vdcErrorPacket()}, nullptr, 0});
+    report.fixed = report.errors;
+    for (const int line : {4, 0}) {
+        vdcQualityFinding finding;
+        finding.line = line;
+        report.quality.findings.push_back(finding);
+    }
+    report.locate_columns(text);
+    EXPECT_EQ(report.quality_columns, (std::vector<int>{4, 0}));
+    const int columns[] = {2, 1, 4, 4, 1, 0};
+    for (std::size_t i = 0; i < std::size(lines); ++i) {
+        EXPECT_EQ(report.errors[i].column, columns[i]) << "line " << lines[i];
+        EXPECT_EQ(report.fixed[i].column, columns[i]) << "line " << lines[i];
+    }
 }
 
 }  // namespace

@@ -1,12 +1,15 @@
 // End-to-end tests: run the built vdacheck tool on files and compare its reports, exit status and output.
 // VDACHECK_UPDATE_GOLDENS=1 rewrites the golden reports under tests/data/golden from the tool's output.
 
+#include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -276,6 +279,184 @@ TEST_F(ToolRun, QualityFindingsCountAndProfilesTuneThem)
         EXPECT_EQ(run.status, p.status);
         EXPECT_NE((p.status == 2 ? run.err : run.out).find(p.fragment), std::string::npos) << run.out << run.err;
     }
+}
+
+// The same summary without what depends on the clock: the run's time and the slowest files.
+std::string without_times(const std::string& report)
+{
+    std::string s = std::regex_replace(report, std::regex(R"( in [0-9.]+ m?s:)"), ":");
+    s = std::regex_replace(s, std::regex(R"(slowest files:\n( .*\n)*)"), "slowest files: ...\n");
+    s = std::regex_replace(s, std::regex(R"("seconds": [^,]*, )"), "");
+    return std::regex_replace(s, std::regex(R"("slowest": \[[^\]]*\])"), R"("slowest": [...])");
+}
+
+// A folder of five files in the order the walk finds them: a synthetic model first (the slowest),
+// then the bracket, a file the reader rejects, and in a subfolder a sample with a reader warning and the
+// bracket once more.
+fs::path batch_folder(const fs::path& scratch)
+{
+    const fs::path folder = scratch / "batch";
+    fs::remove_all(folder);
+    fs::create_directories(folder / "sub");
+    spit(folder / "a_big.vda", vda_synthetic_model(std::size_t{256} << 10));
+    fs::copy_file(source_dir / bracket, folder / "b.vda");
+    spit(folder / "c_bad.vda", "BAD      = HEADER / 0\nP1       = PIONT / 1., 2., 3.\nBAD      = END\n");
+    fs::copy_file(source_dir / "tests/data/samples/OpenVDAFS__CURVE_SP1.vda", folder / "sub/d.vda");
+    fs::copy_file(source_dir / bracket, folder / "sub/e.VDAFS");
+    spit(folder / "sub/notes.txt", "not a model");
+    return folder;
+}
+
+// Reports, messages and exit status are the same whatever the number of jobs, byte for byte; only the
+// summary's times differ.
+TEST_F(ToolRun, BatchReportsDoNotDependOnTheNumberOfJobs)
+{
+    const fs::path folder = batch_folder(scratch);
+    for (const char* format : {"text", "json", "sarif"}) {
+        SCOPED_TRACE(format);
+        const std::string args = "check " + quoted(folder) + " --format " + format;
+        const ToolResult one = tool(args + " --jobs 1");
+        const ToolResult three = tool(args + " --jobs 3");
+        EXPECT_EQ(one.status, 2);
+        EXPECT_EQ(three.status, 2);
+        EXPECT_EQ(without_times(three.out), without_times(one.out));
+        EXPECT_EQ(three.err, one.err);
+        EXPECT_EQ(one.err.find('\033'), std::string::npos) << "no progress bar when standard error is a file";
+    }
+
+    const ToolResult text = tool("check " + quoted(folder) + " --jobs 2");
+    std::vector<std::string> order;
+    std::istringstream lines(text.out);
+    for (std::string line; std::getline(lines, line);)
+        if (line.starts_with("check "))
+            order.push_back(fs::path(line.substr(6, line.find(": ") - 6)).lexically_relative(folder).string());
+    EXPECT_EQ(order, (std::vector<std::string>{"a_big.vda", "b.vda", "sub/d.vda", "sub/e.VDAFS"}));
+    // The rejected file is reported in its place, between the warning of the file before and after.
+    EXPECT_LT(text.err.find("c_bad.vda:2:12: error: "), text.err.find("d.vda:38:1: warning: ")) << text.err;
+    EXPECT_NE(text.out.find("summary: 5 files, "), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find(": 1 clean, 3 with problems, 1 unreadable\n"), std::string::npos) << text.out;
+
+    const ToolResult json = tool("check " + quoted(folder) + " --format json");
+    EXPECT_NE(json.out.find("\n{\"summary\": {\"files\": 5, \"clean\": 1, \"problems\": 3, \"unreadable\": 1, "
+                            "\"unwritten\": 0, "),
+              std::string::npos)
+        << "the summary is the last line of a JSON run";
+    EXPECT_TRUE(json.out.ends_with("]}}\n"));
+}
+
+TEST_F(ToolRun, OutputFolderMirrorsTheInputFolder)
+{
+    const fs::path tree = scratch / "tree";
+    fs::remove_all(tree);
+    fs::create_directories(tree / "sub/deep");
+    fs::copy_file(source_dir / bracket, tree / "x.vda");
+    fs::copy_file(source_dir / bracket, tree / "sub/y.VDA");
+    fs::copy_file(source_dir / "tests/data/samples/OpenVDAFS__FC267.vda", tree / "sub/deep/z.vdafs");
+    const std::string original = slurp(tree / "sub/y.VDA");
+
+    // The output folder inside the input folder is not walked: a second run finds the same three files.
+    for (int run = 0; run < 2; ++run) {
+        const ToolResult repair =
+            tool("repair " + quoted(tree) + " --output-dir " + quoted(tree / "repaired") + " --jobs 2 --format json");
+        EXPECT_EQ(repair.status, 0) << repair.err;
+        EXPECT_NE(repair.out.find("{\"summary\": {\"files\": 3, \"clean\": 3, "), std::string::npos) << repair.out;
+    }
+    for (const char* name : {"x.vda", "sub/y.VDA", "sub/deep/z.vdafs"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(checks_clean(tree / "repaired" / name), 1);
+    }
+    EXPECT_EQ(slurp(tree / "sub/y.VDA"), original);
+
+    // A file where a subfolder should be: the files under it are not saved, the others are.
+    const fs::path blocked = scratch / "blocked";
+    fs::remove_all(blocked);
+    fs::create_directories(blocked);
+    spit(blocked / "sub", "a file, not a folder");
+    const ToolResult fix = tool("fix " + quoted(tree) + " --output-dir " + quoted(blocked));
+    EXPECT_EQ(fix.status, 2);
+    EXPECT_TRUE(fs::exists(blocked / "x.vda"));
+    EXPECT_NE(fix.out.find(", 2 not saved\n"), std::string::npos) << fix.out;
+    EXPECT_NE(fix.err, "");
+}
+
+// What a person sees: the tool runs in a pseudo-terminal 120 columns wide, standard output and error both
+// on it. Returns everything written to the terminal.
+std::string run_in_terminal(const std::string& args)
+{
+    winsize size{};
+    size.ws_col = 120;
+    size.ws_row = 40;
+    int terminal = -1;
+    const pid_t child = forkpty(&terminal, nullptr, nullptr, &size);
+    if (child == 0) {
+        const std::string command = "cd " + quoted(source_dir) + " && exec " + quoted(VDACHECK_TOOL) + " " + args;
+        execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    std::string seen;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = read(terminal, buffer, sizeof buffer);
+        if (n > 0)
+            seen.append(buffer, static_cast<std::size_t>(n));
+        else if (n < 0 && errno == EINTR)
+            continue;
+        else
+            break;  // EIO once the tool has exited and closed the terminal
+    }
+    close(terminal);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return seen;
+}
+
+// The screen the bytes leave: carriage return, line feed and "erase to the end of the line" as a terminal
+// does them.
+std::string screen(const std::string& bytes)
+{
+    std::vector<std::string> lines(1);
+    std::size_t column = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        std::string& line = lines.back();
+        if (c == '\r') {
+            column = 0;
+        } else if (c == '\n') {
+            lines.emplace_back();
+            column = 0;
+        } else if (bytes.compare(i, 3, "\033[K") == 0) {
+            line.resize(std::min(line.size(), column));
+            i += 2;
+        } else {
+            if (line.size() <= column)
+                line.resize(column + 1, ' ');
+            line[column++] = c;
+        }
+    }
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + '\n';
+    return text.substr(0, text.size() - 1);
+}
+
+TEST_F(ToolRun, ProgressBarOnATerminalLeavesNothingBehind)
+{
+    const fs::path folder = batch_folder(scratch);
+    const std::string args = "check " + quoted(folder) + " --jobs 2";
+    const std::string bytes = run_in_terminal(args);
+    EXPECT_NE(bytes.find("]  0/5 files  0:00 elapsed\033[K"), std::string::npos) << "the bar is drawn from the start";
+
+    // What stays on the screen is what the tool writes without a terminal.
+    const fs::path merged = scratch / "merged.txt";
+    const std::string command =
+        "cd " + quoted(source_dir) + " && " + quoted(VDACHECK_TOOL) + " " + args + " >" + quoted(merged) + " 2>&1";
+    ASSERT_EQ(WEXITSTATUS(std::system(command.c_str())), 2);
+    EXPECT_EQ(without_times(screen(bytes)), without_times(slurp(merged)));
+
+    // One file that is quickly read shows no bar at all.
+    const std::string one = run_in_terminal("check " + bracket);
+    EXPECT_EQ(one.find('\033'), std::string::npos);
+    EXPECT_EQ(screen(one), slurp(source_dir / "tests/data/golden/bracket.check.txt"));
 }
 
 // report writes one page whatever the model's faults, exits as check does, and leaves no page (and no

@@ -1,5 +1,8 @@
 // vdacheck: checks, repairs and cleans VDA-FS files from the shell.
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <iostream>
 #include <string_view>
 #include <vector>
@@ -18,6 +21,6 @@ int main(int argc, char** argv)
         std::cerr << "vdacheck: " << e.what() << "\n\n" << vdc_usage_text();
         return 2;
     }
-    vdcCliRunner runner(std::cin, std::cout, std::cerr);
+    vdcCliRunner runner(std::cin, std::cout, std::cerr, stderr, isatty(STDOUT_FILENO) != 0);
     return runner.run(options);
 }

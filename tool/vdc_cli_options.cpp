@@ -1,5 +1,6 @@
 #include <tool/vdc_cli_options.h>
 
+#include <algorithm>
 #include <charconv>
 
 namespace {
@@ -10,7 +11,9 @@ vdcCliOptions::Format format_named(std::string_view name)
         return vdcCliOptions::Format::text;
     if (name == "json")
         return vdcCliOptions::Format::json;
-    throw vdcUsageError("unknown format '" + std::string(name) + "' (text or json)");
+    if (name == "sarif")
+        return vdcCliOptions::Format::sarif;
+    throw vdcUsageError("unknown format '" + std::string(name) + "' (text, json or sarif)");
 }
 
 // A whole number from `least` to `most`: a count of `what`.
@@ -24,6 +27,12 @@ std::size_t count_named(std::string_view option, std::string_view text, std::siz
         throw vdcUsageError(std::string(option) + " takes a number of " + what + " from " + std::to_string(least) +
                             " to " + std::to_string(most) + ", not '" + std::string(text) + "'");
     return n;
+}
+
+// Files worked on at once: from 1 to 1024.
+int jobs_named(std::string_view option, std::string_view text)
+{
+    return static_cast<int>(count_named(option, text, 1, 1024, "jobs"));
 }
 
 // An argument as a shell would take it back: quoted when it holds anything but plain characters.
@@ -70,6 +79,9 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
         throw vdcUsageError("unknown command '" + std::string(command) + "'");
 
     bool output_given = false;
+    bool output_dir_given = false;
+    bool jobs_given = false;
+    bool stdin_named = false;
     bool threads_given = false;
     bool format_given = false;
     bool triangles_given = false;
@@ -102,6 +114,20 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
                 throw vdcUsageError("more than one output file");
             options.output = std::string(value(arg));
             output_given = true;
+        } else if (arg == "--output-dir") {
+            if (output_dir_given)
+                throw vdcUsageError("more than one output folder");
+            options.output_dir = std::string(value(arg));
+            output_dir_given = true;
+        } else if (arg == "--jobs" || arg == "-j") {
+            options.jobs = jobs_named(arg, value(arg));
+            jobs_given = true;
+        } else if (arg.starts_with("--jobs=")) {
+            options.jobs = jobs_named("--jobs", arg.substr(7));
+            jobs_given = true;
+        } else if (arg == "--stdin-name") {
+            options.stdin_name = std::string(value(arg));
+            stdin_named = true;
         } else if (arg == "--clean") {
             options.clean = true;
         } else if (arg == "--quality") {
@@ -122,23 +148,31 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
         }
     }
 
+    if (std::count(options.files.begin(), options.files.end(), "-") > 1)
+        throw vdcUsageError("standard input (-) can be read only once");
+    if (stdin_named && (options.stdin_name.empty() || std::count(options.files.begin(), options.files.end(), "-") == 0))
+        throw vdcUsageError("--stdin-name names standard input (-) in the reports; it needs - and a name");
     if (triangles_given && options.command != Command::report)
         throw vdcUsageError("--max-triangles is for report");
+    const bool any_option = output_given || output_dir_given || options.clean || jobs_given || stdin_named ||
+                            options.quality || threads_given;
     switch (options.command) {
     case Command::help:
     case Command::version:
-        if (!options.files.empty() || output_given || options.clean || options.quality || threads_given)
+        if (!options.files.empty() || any_option)
             throw vdcUsageError("'" + std::string(command) + "' takes no files or options");
         break;
     case Command::rules:
-        if (!options.files.empty() || output_given || options.clean || options.quality || threads_given)
+        if (!options.files.empty() || any_option)
             throw vdcUsageError("rules takes no files; only --format");
+        if (options.format == Format::sarif)
+            throw vdcUsageError("rules writes text or json; the SARIF log of a check carries the rule table");
         break;
     case Command::check:
         if (options.files.empty())
-            throw vdcUsageError("check needs at least one file");
-        if (output_given)
-            throw vdcUsageError("check writes no file: -o is for fix and repair");
+            throw vdcUsageError("check needs at least one file or folder");
+        if (output_given || output_dir_given)
+            throw vdcUsageError("check writes no file: -o and --output-dir are for fix and repair");
         if (options.clean)
             throw vdcUsageError("--clean is for fix");
         break;
@@ -146,10 +180,14 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
     case Command::repair:
         if (options.quality || threads_given)
             throw vdcUsageError("--quality and --threads are for check");
-        if (options.files.size() != 1)
-            throw vdcUsageError(std::string(command) + " needs exactly one file");
-        if (!output_given || options.output.empty())
-            throw vdcUsageError(std::string(command) + " needs -o OUT");
+        if (options.files.empty())
+            throw vdcUsageError(std::string(command) + " needs a file or folder");
+        if (output_given == output_dir_given)
+            throw vdcUsageError(std::string(command) + " needs -o OUT for one file or --output-dir DIR");
+        if ((output_given && options.output.empty()) || (output_dir_given && options.output_dir.empty()))
+            throw vdcUsageError(std::string(command) + ": the output may not be empty");
+        if (output_given && options.files.size() != 1)
+            throw vdcUsageError("-o names one output file; use --output-dir DIR for several inputs");
         if (options.clean && options.command == Command::repair)
             throw vdcUsageError("--clean is for fix (repair always cleans)");
         break;
@@ -158,6 +196,8 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
             throw vdcUsageError("report needs exactly one file");
         if (!output_given || options.output.empty())
             throw vdcUsageError("report needs -o OUT.html");
+        if (output_dir_given || jobs_given)
+            throw vdcUsageError("report writes one page of one file: --output-dir and --jobs are for the others");
         if (options.clean)
             throw vdcUsageError("--clean is for fix");
         if (format_given)
@@ -169,18 +209,20 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
 
 const char* vdc_usage_text() noexcept
 {
-    return "usage: vdacheck check FILE... [--quality[=PROFILE]] [--threads N] [--format text|json]\n"
-           "       vdacheck fix FILE -o OUT [--clean] [--format text|json]\n"
-           "       vdacheck repair FILE -o OUT [--format text|json]\n"
+    return "usage: vdacheck check PATH... [--quality[=PROFILE]] [--threads N] [--jobs N] [--format text|json|sarif]\n"
+           "       vdacheck fix FILE -o OUT [--clean] [--format text|json|sarif]\n"
+           "       vdacheck fix PATH... --output-dir DIR [--clean] [--jobs N] [--format text|json|sarif]\n"
+           "       vdacheck repair FILE -o OUT [--format text|json|sarif]\n"
+           "       vdacheck repair PATH... --output-dir DIR [--jobs N] [--format text|json|sarif]\n"
            "       vdacheck report FILE -o OUT.html [--quality[=PROFILE]] [--threads N] [--max-triangles N]\n"
            "       vdacheck rules [--format text|json]\n"
            "       vdacheck --help | --version\n"
            "\n"
-           "  check   read each FILE (- reads standard input), check it and report every problem;\n"
+           "  check   read each file (- reads standard input), check it and report every problem;\n"
            "          --quality also measures the geometric quality (gaps, kinks, tiny and degenerate\n"
            "          elements, curves off their surface) against the default tolerances or a PROFILE\n"
-           "          file, on N threads (0: all cores)\n"
-           "  fix     check FILE, repair what can be repaired and save the model to OUT;\n"
+           "          file, on N threads per file (default: the cores left to each job)\n"
+           "  fix     check, repair what can be repaired and save the model to OUT;\n"
            "          --clean also deletes the entities that stay faulty\n"
            "  repair  check, repair and delete in rounds until the model checks clean; save it to OUT\n"
            "  report  check FILE (and with --quality measure it) and write OUT.html: one page that\n"
@@ -188,6 +230,15 @@ const char* vdc_usage_text() noexcept
            "          table; the drawing has at most N triangles (default 2000000)\n"
            "  rules   list every rule: its id, what it finds and what its repair does\n"
            "\n"
-           "exit status: 0 nothing left in the error log (report: the model is clean), 1 problems remain,\n"
+           "  PATH              a file, or a folder searched through for *.vda and *.vdafs files\n"
+           "  --output-dir DIR  save each model under DIR at its path relative to the folder it was\n"
+           "                    found in (a file given by name: under its own name)\n"
+           "  --jobs N          files worked on at once (default: one per core); the reports come in\n"
+           "                    the order of the inputs all the same\n"
+           "  --stdin-name NAME what the reports call standard input (-), instead of <stdin>\n"
+           "  --format          text for a person, json (one object per file and line, then a summary),\n"
+           "                    or sarif (one SARIF 2.1.0 log for the whole run)\n"
+           "\n"
+           "exit status: 0 nothing left in the error log, 1 problems remain,\n"
            "             2 usage error or a file that cannot be read or written\n";
 }

@@ -13,23 +13,30 @@ public:
 };
 
 // What the command line asks for:
-//   vdacheck check FILE... [--quality[=PROFILE]] [--threads N]
-//   vdacheck fix FILE -o OUT [--clean]       vdacheck repair FILE -o OUT       vdacheck rules
+//   vdacheck check PATH... [--quality[=PROFILE]] [--threads N] [--jobs N]
+//   vdacheck fix FILE -o OUT [--clean]       vdacheck fix PATH... --output-dir DIR [--clean] [--jobs N]
+//   vdacheck repair FILE -o OUT              vdacheck repair PATH... --output-dir DIR [--jobs N]
 //   vdacheck report FILE -o OUT.html [--quality[=PROFILE]] [--threads N] [--max-triangles N]
-// with --format text|json anywhere after the command (not for report), and --help / --version alone.
+//   vdacheck rules
+// with --format text|json|sarif anywhere after the command (text|json for rules, none for report), and
+// --help / --version alone. A PATH is a file or a folder; whether it is a folder is only known when the
+// inputs are listed.
 class vdcCliOptions {
 public:
     enum class Command { check, fix, repair, rules, report, help, version };
-    enum class Format { text, json };
+    enum class Format { text, json, sarif };
 
     // Reads the arguments after the program name; throws vdcUsageError.
     static vdcCliOptions parse(const std::vector<std::string_view>& args);
 
     Command command = Command::help;
     Format format = Format::text;
-    std::vector<std::string> files;  // "-" stands for standard input
-    std::string output;              // -o OUT (fix, repair and report)
+    std::vector<std::string> files;  // files and folders; "-" stands for standard input
+    std::string output;              // -o OUT (fix and repair, one file; report: the page)
+    std::string output_dir;          // --output-dir DIR (fix and repair, any number of files)
     bool clean = false;              // fix --clean
+    int jobs = 0;                    // files checked at once; 0: one per hardware thread
+    std::string stdin_name;          // --stdin-name NAME: what reports call standard input
     bool quality = false;            // check --quality: measure the geometric quality too
     std::string quality_profile;     // --quality=PROFILE: the profile file; empty for the default profile
     int threads = 0;                 // --threads N for the quality run; 0: every hardware thread

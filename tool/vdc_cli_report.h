@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include <vdacheck/check/vdc_logged_packet.h>
@@ -12,11 +13,13 @@
 struct vdcRule;
 
 // One packet as a report shows it: the packet with the entity it stands under, its rule (null for a packet
-// no check logs), and for repair the round it belongs to (0 otherwise).
+// no check logs), for repair the round it belongs to (0 otherwise), and the column where the entity's
+// statement starts (0 until vdcCliReport::locate_columns finds it).
 struct vdcReportPacket {
     vdcLoggedPacket logged;
     const vdcRule* rule = nullptr;
     int round = 0;
+    int column = 0;
 
     std::string_view entity() const noexcept { return logged.entity.view(); }
     std::string_view rule_id() const noexcept;
@@ -55,6 +58,7 @@ struct vdcCliReport {
     bool quality_run = false;            // check --quality: `quality` holds the measurements
     vdcQualityProfile quality_profile;   // the rules and tolerances they were measured with
     vdcQualityReport quality;
+    std::vector<int> quality_columns;  // per finding, as packets' columns (after locate_columns)
 
     // Appends `packets` to `out`, each with `round`.
     static void add(std::vector<vdcLoggedPacket> packets, int round, std::vector<vdcReportPacket>& out);
@@ -62,4 +66,10 @@ struct vdcCliReport {
     static void add(const vdaFile& file, const vdcLog& log, std::vector<vdcReportPacket>& out);
     // Number of distinct entities that the packets stand under.
     static int count_entities(const std::vector<vdcReportPacket>& packets);
+    // Sets the column of each packet and quality finding: that of the first character of its entity's
+    // statement in `text`, the source the model was read from. One pass over the text.
+    void locate_columns(std::string_view text);
+    // The problems reported per rule id (packets in errors and fixed, and quality findings), ordered by
+    // id; packets without a rule are not counted.
+    std::vector<std::pair<std::string_view, int>> problems_per_rule() const;
 };

@@ -1,18 +1,26 @@
 #include <tool/vdc_cli_runner.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <exception>
 #include <istream>
 #include <iterator>
 #include <optional>
 #include <ostream>
+#include <sstream>
 #include <string>
+#include <thread>
 
+#include <tool/vdc_batch_input.h>
+#include <tool/vdc_batch_summary.h>
 #include <tool/vdc_json_report.h>
+#include <tool/vdc_ordered_pool.h>
 #include <tool/vdc_profile_file.h>
-#include <tool/vdc_progress_line.h>
+#include <tool/vdc_progress_bar.h>
 #include <tool/vdc_report_command.h>
 #include <tool/vdc_rules_report.h>
+#include <tool/vdc_sarif_log.h>
 #include <tool/vdc_text_report.h>
 #include <vdacheck/check/vdc_file_check.h>
 #include <vdacheck/io/vda_read_error.h>
@@ -28,14 +36,16 @@
 #  define VDACHECK_VERSION "unknown"
 #endif
 
+namespace fs = std::filesystem;
+
 namespace {
 
 constexpr int status_clean = 0;
 constexpr int status_problems = 1;
 constexpr int status_failed = 2;
 
-// The name a report and the messages give standard input.
-constexpr const char* stdin_name = "<stdin>";
+// Results that may wait for their turn to be written, per job: a slow file holds back this many others.
+constexpr std::size_t window_per_job = 4;
 
 std::string located(const std::string& file, int line, int column, const char* kind, const std::string& message)
 {
@@ -110,72 +120,213 @@ vdcCliReport vdcCliRunner::repair_model(vdaFile& file)
     return report;
 }
 
-std::unique_ptr<vdaFile> vdcCliRunner::read(const std::string& name, const vdcCliOptions& options)
+std::string vdcCliRunner::artifact(const vdcBatchInput& input, const vdcCliOptions& options) const
 {
-    const std::string shown = name == "-" ? stdin_name : name;
-    vdcProgressLine progress(progress_, shown);
+    const bool named = input.path == "-" && !options.stdin_name.empty();
+    return vdcSarifLog::artifact(named ? options.stdin_name : input.path, working_folder_);
+}
+
+std::unique_ptr<vdaFile> vdcCliRunner::read(const vdcBatchInput& input, const vdcCliOptions& options,
+                                            vdcProgressBar& progress, std::atomic<std::uint64_t>& reported,
+                                            vdcFileOutcome& outcome) const
+{
+    // The reader reports the bytes read so far; the bar counts each byte once.
     vdaReadOptions read_options;
-    read_options.progress = [&](std::uint64_t done, std::uint64_t total) { progress.update(done, total); };
+    read_options.progress = [&](std::uint64_t done, std::uint64_t) {
+        std::uint64_t before = reported.load(std::memory_order_relaxed);
+        while (done > before && !reported.compare_exchange_weak(before, done, std::memory_order_relaxed)) {
+        }
+        if (done > before)
+            progress.add_bytes(done - before);
+    };
     std::unique_ptr<vdaFile> file;
     try {
-        if (name == "-") {
+        if (input.path == "-") {
             const std::string text{std::istreambuf_iterator<char>(in_), std::istreambuf_iterator<char>()};
-            file = vdaReader::read(text, stdin_name, read_options);
+            file = vdaReader::read(text, input.shown, read_options);
         } else {
-            file = vdaReader::load(name, read_options);
+            file = vdaReader::load(input.path, read_options);
         }
     } catch (const vdaReadError& e) {
-        progress.finish();
-        err_ << located(e.source(), e.line(), e.column(), "error", e.message()) << '\n';
-        return nullptr;
+        outcome.err += located(e.source(), e.line(), e.column(), "error", e.message()) + '\n';
+        if (options.format == vdcCliOptions::Format::sarif)
+            outcome.sarif_notification =
+                vdcSarifLog::notification(true, artifact(input, options), e.line(), e.column(), e.message());
     }
-    progress.finish();
-    if (options.format == vdcCliOptions::Format::text)
+    if (file && options.format == vdcCliOptions::Format::text)
         for (const vdaReadWarning& w : file->warnings())
-            err_ << located(shown, w.line, w.column, "warning", w.message) << " [" << vdc_rule_of(w.kind).id << "]\n";
+            outcome.err += located(input.shown, w.line, w.column, "warning", w.message) + " [" +
+                           std::string(vdc_rule_of(w.kind).id) + "]\n";
     return file;
 }
 
-int vdcCliRunner::process(const std::string& name, const vdcCliOptions& options, const vdcQualityProfile* quality)
+void vdcCliRunner::run_command(vdaFile& file, const vdcBatchInput& input, const fs::path& output, const Task& task,
+                               vdcFileOutcome& outcome) const
 {
-    std::unique_ptr<vdaFile> file = read(name, options);
-    if (!file)
-        return status_failed;
-
+    const vdcCliOptions& options = task.options;
+    if (options.command == vdcCliOptions::Command::report) {
+        vdc_run_report(file, output, options, task.quality, task.quality_threads, outcome);
+        return;
+    }
     vdcCliReport report;
-    std::string save_error;
     switch (options.command) {
     case vdcCliOptions::Command::fix:
-        report = fix_model(*file, options.clean);
+        report = fix_model(file, options.clean);
         break;
     case vdcCliOptions::Command::repair:
-        report = repair_model(*file);
+        report = repair_model(file);
         break;
     default:
-        report = check_model(*file, quality, options.threads);
+        report = check_model(file, task.quality, task.quality_threads);
         break;
     }
-    if (!options.output.empty()) {
+    std::string save_error;
+    if (!output.empty()) {
         try {
-            vdaWriter::save(*file, options.output);
-            report.saved_to = options.output;
+            if (!options.output_dir.empty() && output.has_parent_path())
+                fs::create_directories(output.parent_path());
+            vdaWriter::save(file, output);
+            report.saved_to = output.string();
         } catch (const std::exception& e) {
             save_error = e.what();
         }
     }
+    report.file = outcome.file;
+    report.warnings = file.warnings();
+    outcome.problems_per_rule = report.problems_per_rule();
 
-    report.file = name == "-" ? stdin_name : name;
-    report.warnings = file->warnings();
-    if (options.format == vdcCliOptions::Format::json)
-        vdc_write_json(out_, report);
-    else
-        vdc_write_text(out_, report);
-    out_.flush();
-    if (!save_error.empty()) {
-        err_ << "vdacheck: " << save_error << '\n';
-        return status_failed;
+    std::ostringstream rendered;
+    switch (options.format) {
+    case vdcCliOptions::Format::text:
+        vdc_write_text(rendered, report);
+        break;
+    case vdcCliOptions::Format::json:
+        vdc_write_json(rendered, report);
+        break;
+    case vdcCliOptions::Format::sarif:
+        report.locate_columns(file.source().text());
+        rendered << vdcSarifLog::results(report, artifact(input, options));
+        break;
     }
-    return report.clean ? status_clean : status_problems;
+    outcome.out = rendered.str();
+    if (!save_error.empty()) {
+        outcome.err += "vdacheck: " + save_error + '\n';
+        if (options.format == vdcCliOptions::Format::sarif)
+            outcome.sarif_notification = vdcSarifLog::notification(
+                false, vdcSarifLog::artifact(output.string(), working_folder_), 0, 0, save_error);
+        outcome.state = vdcFileOutcome::State::unwritten;
+        outcome.status = status_failed;
+        return;
+    }
+    outcome.state = report.clean ? vdcFileOutcome::State::clean : vdcFileOutcome::State::problems;
+    outcome.status = report.clean ? status_clean : status_problems;
+}
+
+vdcFileOutcome vdcCliRunner::process(const vdcBatchInput& input, const fs::path& output, const Task& task,
+                                     vdcProgressBar& progress) const
+{
+    const vdcCliOptions& options = task.options;
+    const auto start = std::chrono::steady_clock::now();
+    vdcFileOutcome outcome;
+    outcome.file = input.shown;
+    outcome.bytes = input.bytes;
+    std::atomic<std::uint64_t> reported{0};  // bytes the progress bar counted while reading
+    if (!input.error.empty()) {
+        // A folder that gave no file to read.
+        outcome.err = "vdacheck: " + input.shown + ": " + input.error + '\n';
+        if (options.format == vdcCliOptions::Format::sarif)
+            outcome.sarif_notification = vdcSarifLog::notification(true, artifact(input, options), 0, 0, input.error);
+        progress.file_done(0);
+        return outcome;
+    }
+    try {
+        if (std::unique_ptr<vdaFile> file = read(input, options, progress, reported, outcome))
+            run_command(*file, input, output, task, outcome);
+    } catch (const std::exception& e) {
+        // Out of memory, or a file system error: the file fails, the others go on.
+        outcome.state = vdcFileOutcome::State::unreadable;
+        outcome.status = status_failed;
+        outcome.out.clear();
+        outcome.err += "vdacheck: " + input.shown + ": " + e.what() + '\n';
+        if (options.format == vdcCliOptions::Format::sarif)
+            outcome.sarif_notification = vdcSarifLog::notification(true, artifact(input, options), 0, 0, e.what());
+    }
+    const std::uint64_t counted = reported.load();
+    progress.file_done(input.bytes > counted ? input.bytes - counted : 0);
+    outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return outcome;
+}
+
+int vdcCliRunner::run_files(const vdcCliOptions& options, const vdcQualityProfile* quality)
+{
+    const auto start = std::chrono::steady_clock::now();
+    const fs::path output_dir = options.output_dir;
+    const std::vector<vdcBatchInput> inputs = vdcBatchInput::expand(options.files, output_dir, options.stdin_name);
+    if (!options.output.empty() && (inputs.size() != 1 || inputs[0].path != options.files[0]))
+        throw vdcUsageError("-o names one output file; use --output-dir DIR for a folder");
+    const std::vector<fs::path> outputs =
+        output_dir.empty() ? std::vector<fs::path>() : vdcBatchInput::outputs(inputs, output_dir);
+
+    std::uint64_t bytes = 0;
+    for (const vdcBatchInput& input : inputs)
+        bytes += input.bytes;
+    bool batch = inputs.size() > 1;
+    for (const std::string& path : options.files) {
+        std::error_code error;
+        batch = batch || (path != "-" && fs::is_directory(path, error));
+    }
+
+    const bool sarif = options.format == vdcCliOptions::Format::sarif;
+    vdcSarifLog log(out_);
+    if (sarif)
+        log.begin(working_folder_);
+
+    vdcProgressBar progress(progress_, inputs.size(), bytes);
+    vdcBatchSummary summary;
+    int status = status_clean;
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const int jobs = options.jobs > 0 ? options.jobs : static_cast<int>(cores);
+    // A quality run uses the cores the jobs leave it (all of them for one file), unless told otherwise.
+    const int quality_threads =
+        options.threads > 0 || inputs.size() < 2
+            ? options.threads
+            : std::max(1, static_cast<int>(cores) / std::min(jobs, static_cast<int>(inputs.size())));
+    const Task task{options, quality, quality_threads};
+    vdcOrderedPool<vdcFileOutcome> pool(jobs, static_cast<std::size_t>(jobs) * window_per_job);
+    progress.draw();
+    pool.run(
+        inputs.size(),
+        [&](std::size_t i) {
+            return process(inputs[i], outputs.empty() ? fs::path(options.output) : outputs[i], task, progress);
+        },
+        [&](std::size_t, vdcFileOutcome&& outcome) {
+            if (out_is_terminal_ || !outcome.err.empty())
+                progress.clear();
+            err_ << outcome.err;
+            err_.flush();
+            if (sarif)
+                log.add(outcome.out, std::move(outcome.sarif_notification));
+            else
+                out_ << outcome.out;
+            out_.flush();
+            summary.add(outcome);
+            status = std::max(status, outcome.status);
+            progress.draw();
+        },
+        [&] { progress.draw(); });
+    progress.clear();
+
+    if (sarif) {
+        log.end(status);
+    } else if (batch) {
+        summary.set_seconds(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        if (options.format == vdcCliOptions::Format::json)
+            summary.write_json(out_);
+        else
+            summary.write_text(out_);
+    }
+    out_.flush();
+    return status;
 }
 
 int vdcCliRunner::run(const vdcCliOptions& options)
@@ -200,24 +351,19 @@ int vdcCliRunner::run(const vdcCliOptions& options)
     std::optional<vdcQualityProfile> quality;
     if (options.quality) {
         try {
-            quality = options.quality_profile.empty() ? vdcQualityProfile() : vdc_read_profile_file(options.quality_profile);
+            quality =
+                options.quality_profile.empty() ? vdcQualityProfile() : vdc_read_profile_file(options.quality_profile);
         } catch (const vdcProfileError& e) {
             err_ << "vdacheck: " << e.what() << '\n';
             return status_failed;
         }
     }
-    int status = status_clean;
-    for (const std::string& name : options.files) {
-        int file_status = status_failed;
-        try {
-            const vdcQualityProfile* profile = quality ? &*quality : nullptr;
-            file_status = options.command == vdcCliOptions::Command::report
-                              ? vdcReportCommand(*this, out_, err_).run(name, options, profile)
-                              : process(name, options, profile);
-        } catch (const std::exception& e) {
-            err_ << "vdacheck: " << (name == "-" ? stdin_name : name) << ": " << e.what() << '\n';
-        }
-        status = std::max(status, file_status);
+    try {
+        std::error_code error;
+        working_folder_ = fs::current_path(error).string();
+        return run_files(options, quality ? &*quality : nullptr);
+    } catch (const vdcUsageError& e) {
+        err_ << "vdacheck: " << e.what() << '\n';
+        return status_failed;
     }
-    return status;
 }

@@ -1,24 +1,34 @@
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <iosfwd>
 #include <memory>
 #include <string>
 
 #include <tool/vdc_cli_options.h>
 #include <tool/vdc_cli_report.h>
+#include <tool/vdc_file_outcome.h>
 #include <vdacheck/quality/vdc_quality_profile.h>
 
 class vdaFile;
+class vdcProgressBar;
+struct vdcBatchInput;
 
-// Runs one command line: reads each file, runs the command on a thread whose stack fits the model,
-// writes the reports to `out` and the reader's messages to `err`, and gives the exit status:
-// 0 nothing left in the error log, 1 problems remain, 2 a usage error or a file that could not be read
-// or written.
+// Runs one command line: lists the files of the paths given, works on up to --jobs of them at once (each
+// worker reads one model, runs the command, saves, and renders the report), writes the reports to `out`
+// and the messages to `err` in the order of the inputs, then a summary when the run had several files.
+// The exit status is the worst of the files: 0 nothing left in the error log, 1 problems remain, 2 a
+// usage error or a file that could not be read or written.
 class vdcCliRunner {
 public:
-    vdcCliRunner(std::istream& in, std::ostream& out, std::ostream& err, std::FILE* progress = stderr)
-        : in_(in), out_(out), err_(err), progress_(progress)
+    // `progress` gets the progress bar when it is a terminal; `out_is_terminal` says whether `out` shares
+    // the terminal, so that the bar makes way for the reports.
+    vdcCliRunner(std::istream& in, std::ostream& out, std::ostream& err, std::FILE* progress = stderr,
+                 bool out_is_terminal = false)
+        : in_(in), out_(out), err_(err), progress_(progress), out_is_terminal_(out_is_terminal)
     {
     }
 
@@ -35,16 +45,32 @@ public:
     // nothing. Every round that does not end clean deletes at least one entity.
     static vdcCliReport repair_model(vdaFile& file);
 
-    // Reads `name` ("-": standard input) with a progress line, and reports its warnings (text format);
-    // null after reporting why it cannot be read.
-    std::unique_ptr<vdaFile> read(const std::string& name, const vdcCliOptions& options);
-
 private:
-    // Runs the command on one file; returns the file's exit status.
-    int process(const std::string& name, const vdcCliOptions& options, const vdcQualityProfile* quality);
+    int run_files(const vdcCliOptions& options, const vdcQualityProfile* quality);
+    // The SARIF artifactLocation of an input: standard input under its --stdin-name, if it has one.
+    std::string artifact(const vdcBatchInput& input, const vdcCliOptions& options) const;
+    // Reads the input, adding the bytes read to `reported` and the bar; null after putting why it cannot
+    // be read into `outcome`.
+    std::unique_ptr<vdaFile> read(const vdcBatchInput& input, const vdcCliOptions& options, vdcProgressBar& progress,
+                                  std::atomic<std::uint64_t>& reported, vdcFileOutcome& outcome) const;
+    // What the run does with each file, on a worker thread: the command line's options, the quality
+    // profile (null: no quality run) and the threads of one quality run.
+    struct Task {
+        const vdcCliOptions& options;
+        const vdcQualityProfile* quality;
+        int quality_threads;
+    };
+    // Everything the run does with one file; `output` is empty for check.
+    vdcFileOutcome process(const vdcBatchInput& input, const std::filesystem::path& output, const Task& task,
+                           vdcProgressBar& progress) const;
+    // Runs the command on the model read, saves it, and renders the report into `outcome`.
+    void run_command(vdaFile& file, const vdcBatchInput& input, const std::filesystem::path& output, const Task& task,
+                     vdcFileOutcome& outcome) const;
 
     std::istream& in_;
     std::ostream& out_;
     std::ostream& err_;
     std::FILE* progress_;
+    bool out_is_terminal_;
+    std::string working_folder_;  // for the artifact URIs of a SARIF log
 };

@@ -107,27 +107,32 @@ std::string vdc_json_number(double value)
     return vdc_shortest_double(value, "\"NaN\"", "\"Infinity\"", "\"-Infinity\"");
 }
 
+std::string vdc_json_quality_where(const vdcQualityFinding& f)
+{
+    const vdcQualityRuleInfo& rule = vdc_quality_rule_info(f.rule);
+    std::string s = "{\"indices\": {";
+    for (std::size_t i = 0; i < rule.indices.size() && rule.indices[i]; ++i)
+        s += (i ? ", " : "") + vdc_json_string(rule.indices[i]) + ": " + std::to_string(f.where.indices[i]);
+    s += "}, \"parameters\": {";
+    for (std::size_t i = 0; i < rule.parameters.size() && rule.parameters[i]; ++i)
+        s += (i ? ", " : "") + vdc_json_string(rule.parameters[i]) + ": " + vdc_json_number(f.where.parameters[i]);
+    s += "}, \"point\": ";
+    if (f.where.has_point)
+        s += '[' + vdc_json_number(f.where.point.x()) + ", " + vdc_json_number(f.where.point.y()) + ", " +
+             vdc_json_number(f.where.point.z()) + ']';
+    else
+        s += "null";
+    return s + '}';
+}
+
 namespace {
 
 void write_finding(std::ostream& out, const vdcQualityFinding& f)
 {
-    const vdcQualityRuleInfo& rule = vdc_quality_rule_info(f.rule);
     out << "{\"rule\": " << vdc_json_string(f.id()) << ", \"entity\": " << vdc_json_string(f.entity.view())
         << ", \"type\": " << vdc_json_string(f.type) << ", \"line\": " << f.line
         << ", \"value\": " << vdc_json_number(f.value) << ", \"tolerance\": " << vdc_json_number(f.tolerance)
-        << ", \"unit\": " << vdc_json_string(f.unit()) << ", \"where\": {\"indices\": {";
-    for (std::size_t i = 0; i < rule.indices.size() && rule.indices[i]; ++i)
-        out << (i ? ", " : "") << vdc_json_string(rule.indices[i]) << ": " << f.where.indices[i];
-    out << "}, \"parameters\": {";
-    for (std::size_t i = 0; i < rule.parameters.size() && rule.parameters[i]; ++i)
-        out << (i ? ", " : "") << vdc_json_string(rule.parameters[i]) << ": " << vdc_json_number(f.where.parameters[i]);
-    out << "}, \"point\": ";
-    if (f.where.has_point)
-        out << '[' << vdc_json_number(f.where.point.x()) << ", " << vdc_json_number(f.where.point.y()) << ", "
-            << vdc_json_number(f.where.point.z()) << ']';
-    else
-        out << "null";
-    out << "}}";
+        << ", \"unit\": " << vdc_json_string(f.unit()) << ", \"where\": " << vdc_json_quality_where(f) << '}';
 }
 
 // "quality": the findings; "quality_rules": per rule what was measured and the worst value; "quality_skipped":

@@ -5,6 +5,7 @@
 #include <string_view>
 
 struct vdcCliReport;
+struct vdcQualityFinding;
 
 // Writes `report` as one JSON object on one line:
 //   {"file", "entities", "clean", "warnings", "errors", then for fix and repair "fixed" and "deleted"}
@@ -16,3 +17,6 @@ void vdc_write_json(std::ostream& out, const vdcCliReport& report);
 std::string vdc_json_string(std::string_view text);
 // `value` as a JSON value (a number, or one of the three strings for non-finite values).
 std::string vdc_json_number(double value);
+// Where a quality finding was measured, as a JSON object: {"indices": {...}, "parameters": {...}, "point":
+// [x, y, z] or null}, the indices and parameters under the names the rule gives them.
+std::string vdc_json_quality_where(const vdcQualityFinding& finding);

@@ -1,11 +1,9 @@
 #include <tool/vdc_report_command.h>
 
 #include <exception>
-#include <memory>
-#include <ostream>
+#include <string>
 
 #include <tool/vdc_cli_options.h>
-#include <tool/vdc_cli_runner.h>
 #include <vdacheck/model/vda_file.h>
 #include <vdacheck/report/vdc_model_report.h>
 
@@ -13,32 +11,43 @@
 #  define VDACHECK_VERSION "unknown"
 #endif
 
-int vdcReportCommand::run(const std::string& name, const vdcCliOptions& options, const vdcQualityProfile* quality)
-{
-    const std::unique_ptr<vdaFile> file = runner_.read(name, options);
-    if (!file)
-        return 2;
+namespace {
 
+std::string counted(std::size_t n, const char* one, const char* many)
+{
+    return std::to_string(n) + ' ' + (n == 1 ? one : many);
+}
+
+}  // namespace
+
+void vdc_run_report(const vdaFile& file, const std::filesystem::path& page, const vdcCliOptions& options,
+                    const vdcQualityProfile* quality, int threads, vdcFileOutcome& outcome)
+{
     vdcModelReportOptions report_options;
     report_options.quality = quality != nullptr;
     if (quality)
         report_options.quality_profile = *quality;
-    report_options.threads = options.threads;
+    report_options.threads = threads;
     report_options.tessellation.triangle_budget = options.max_triangles;
+    report_options.file = outcome.file;
     report_options.command = options.command_line;
     report_options.version = VDACHECK_VERSION;
-    const vdcModelReport report(*file, report_options);
+    const vdcModelReport report(file, report_options);
     try {
-        report.save(options.output);
+        report.save(page);
     } catch (const std::exception& e) {
-        err_ << "vdacheck: " << e.what() << '\n';
-        return 2;
+        outcome.err += std::string("vdacheck: ") + e.what() + '\n';
+        outcome.state = vdcFileOutcome::State::unwritten;
+        outcome.status = 2;
+        return;
     }
 
-    out_ << "report " << report.report().file << ": " << file->size() << " entities, " << report.errors()
-         << (report.errors() == 1 ? " error" : " errors");
+    outcome.out = "report " + outcome.file + ": " + counted(static_cast<std::size_t>(file.size()), "entity", "entities") +
+                  ", " + counted(report.errors(), "error", "errors");
     if (quality)
-        out_ << ", " << report.findings() << (report.findings() == 1 ? " quality finding" : " quality findings");
-    out_ << ", " << report.scene().triangles << " triangles; page written to " << options.output << '\n';
-    return report.clean() ? 0 : 1;
+        outcome.out += ", " + counted(report.findings(), "quality finding", "quality findings");
+    outcome.out += ", " + counted(report.scene().triangles, "triangle", "triangles") + "; page written to " +
+                   page.string() + '\n';
+    outcome.state = report.clean() ? vdcFileOutcome::State::clean : vdcFileOutcome::State::problems;
+    outcome.status = report.clean() ? 0 : 1;
 }

@@ -6,9 +6,7 @@
 #include <tool/vdc_json_report.h>
 #include <vdacheck/rules/vdc_rules.h>
 
-namespace {
-
-const char* kind_name(vdcRuleKind kind)
+const char* vdc_rule_kind_name(vdcRuleKind kind) noexcept
 {
     switch (kind) {
     case vdcRuleKind::check:
@@ -21,7 +19,12 @@ const char* kind_name(vdcRuleKind kind)
     return "";
 }
 
-const char* severity_name(vdcSeverity severity) { return severity == vdcSeverity::error ? "error" : "warning"; }
+const char* vdc_severity_name(vdcSeverity severity) noexcept
+{
+    return severity == vdcSeverity::error ? "error" : "warning";
+}
+
+namespace {
 
 std::string optional_string(std::string_view text) { return text.empty() ? "null" : vdc_json_string(text); }
 
@@ -30,10 +33,10 @@ std::string optional_string(std::string_view text) { return text.empty() ? "null
 void vdc_write_rules_text(std::ostream& out)
 {
     for (const vdcRule& rule : vdc_rules()) {
-        out << rule.id << "  (" << kind_name(rule.kind);
+        out << rule.id << "  (" << vdc_rule_kind_name(rule.kind);
         if (!rule.entity.empty())
             out << ' ' << rule.entity;
-        out << ", " << severity_name(rule.severity);
+        out << ", " << vdc_severity_name(rule.severity);
         if (!rule.repair_name.empty())
             out << ", repaired by " << rule.repair_name;
         if (rule.tolerance > 0.0)
@@ -51,7 +54,7 @@ void vdc_write_rules_json(std::ostream& out)
     bool first = true;
     for (const vdcRule& rule : vdc_rules()) {
         out << (first ? "" : ", ") << "{\"id\": " << vdc_json_string(rule.id) << ", \"kind\": \""
-            << kind_name(rule.kind) << "\", \"severity\": \"" << severity_name(rule.severity)
+            << vdc_rule_kind_name(rule.kind) << "\", \"severity\": \"" << vdc_severity_name(rule.severity)
             << "\", \"entity\": " << optional_string(rule.entity) << ", \"check\": " << optional_string(rule.check)
             << ", \"message\": " << vdc_json_string(rule.message) << ", \"repair\": " << optional_string(rule.repair_name)
             << ", \"help\": " << vdc_json_string(rule.help);

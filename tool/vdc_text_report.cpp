@@ -65,29 +65,6 @@ void write_saved(std::ostream& out, const vdcCliReport& report)
         out << "; " << plural(static_cast<std::size_t>(report.entities), "entity") << " saved to " << report.saved_to;
 }
 
-// A measured value as people read it: six significant digits.
-std::string measured(double value)
-{
-    std::ostringstream s;
-    s << std::setprecision(6) << value;
-    return s.str();
-}
-
-// "at segment 2; s 0.5, t 1; point (1, 2, 3)": the location's indices and parameters as the rule names them.
-std::string where(const vdcQualityFinding& f)
-{
-    const vdcQualityRuleInfo& rule = vdc_quality_rule_info(f.rule);
-    std::string s;
-    for (std::size_t i = 0; i < rule.indices.size() && rule.indices[i]; ++i)
-        s += (i ? ", " : " at ") + std::string(rule.indices[i]) + ' ' + std::to_string(f.where.indices[i]);
-    for (std::size_t i = 0; i < rule.parameters.size() && rule.parameters[i]; ++i)
-        s += (i ? ", " : "; ") + std::string(rule.parameters[i]) + ' ' + measured(f.where.parameters[i]);
-    if (f.where.has_point)
-        s += "; point (" + measured(f.where.point.x()) + ", " + measured(f.where.point.y()) + ", " +
-             measured(f.where.point.z()) + ')';
-    return s;
-}
-
 // The quality findings under their entities, then per rule how close the model came.
 void write_quality(std::ostream& out, const vdcCliReport& report)
 {
@@ -102,8 +79,8 @@ void write_quality(std::ostream& out, const vdcCliReport& report)
             out << '\n';
         }
         last = &f.entity;
-        out << "      " << f.id() << ": " << measured(f.value) << ' ' << f.unit() << " (tolerance "
-            << measured(f.tolerance) << ')' << where(f) << '\n';
+        out << "      " << f.id() << ": " << vdc_measured(f.value) << ' ' << f.unit() << " (tolerance "
+            << vdc_measured(f.tolerance) << ')' << vdc_quality_where(f) << '\n';
     }
     out << "worst per rule:\n";
     for (std::size_t r = 0; r < vdc_num_quality_rules; ++r) {
@@ -118,9 +95,9 @@ void write_quality(std::ostream& out, const vdcCliReport& report)
         out << summary.items << " measured, " << plural(summary.findings, "finding");
         if (summary.worst) {
             const vdcQualityFinding& w = *summary.worst;
-            out << ", worst " << measured(w.value) << ' ' << info.unit << " (tolerance "
-                << measured(report.quality_profile.tolerance(rule)) << ") on " << w.type << ' ' << w.entity.view()
-                << where(w);
+            out << ", worst " << vdc_measured(w.value) << ' ' << info.unit << " (tolerance "
+                << vdc_measured(report.quality_profile.tolerance(rule)) << ") on " << w.type << ' ' << w.entity.view()
+                << vdc_quality_where(w);
         }
         out << '\n';
     }
@@ -219,6 +196,27 @@ void write_repair(std::ostream& out, const vdcCliReport& report)
 }
 
 }  // namespace
+
+std::string vdc_measured(double value)
+{
+    std::ostringstream s;
+    s << std::setprecision(6) << value;
+    return s.str();
+}
+
+std::string vdc_quality_where(const vdcQualityFinding& f)
+{
+    const vdcQualityRuleInfo& rule = vdc_quality_rule_info(f.rule);
+    std::string s;
+    for (std::size_t i = 0; i < rule.indices.size() && rule.indices[i]; ++i)
+        s += (i ? ", " : " at ") + std::string(rule.indices[i]) + ' ' + std::to_string(f.where.indices[i]);
+    for (std::size_t i = 0; i < rule.parameters.size() && rule.parameters[i]; ++i)
+        s += (i ? ", " : "; ") + std::string(rule.parameters[i]) + ' ' + vdc_measured(f.where.parameters[i]);
+    if (f.where.has_point)
+        s += "; point (" + vdc_measured(f.where.point.x()) + ", " + vdc_measured(f.where.point.y()) + ", " +
+             vdc_measured(f.where.point.z()) + ')';
+    return s;
+}
 
 void vdc_write_text(std::ostream& out, const vdcCliReport& report)
 {
