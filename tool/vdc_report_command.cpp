@@ -42,12 +42,13 @@ void vdc_run_report(const vdaFile& file, const std::filesystem::path& page, cons
         return;
     }
 
-    outcome.out = "report " + outcome.file + ": " + counted(static_cast<std::size_t>(file.size()), "entity", "entities") +
-                  ", " + counted(report.errors(), "error", "errors");
+    outcome.out = "report " + outcome.file + ": " +
+                  counted(static_cast<std::size_t>(file.size()), "entity", "entities") + ", " +
+                  counted(report.errors(), "error", "errors");
     if (quality)
         outcome.out += ", " + counted(report.findings(), "quality finding", "quality findings");
-    outcome.out += ", " + counted(report.scene().triangles, "triangle", "triangles") + "; page written to " +
-                   page.string() + '\n';
+    outcome.out +=
+        ", " + counted(report.scene().triangles, "triangle", "triangles") + "; page written to " + page.string() + '\n';
     outcome.state = report.clean() ? vdcFileOutcome::State::clean : vdcFileOutcome::State::problems;
     outcome.status = report.clean() ? 0 : 1;
 }

@@ -116,7 +116,8 @@ vdcModelReport::vdcModelReport(const vdaFile& file, const vdcModelReportOptions&
         vdcFileCheck checker;
         const vdcFileCheckAcc access(&checker);
         checker.check(file);
-        vdc_for_each_logged_packet(file, access.error_log(), [&](const vdaObject& entity, const vdcErrorPacket& packet) {
+        const vdcLog& log = access.error_log();
+        vdc_for_each_logged_packet(file, log, [&](const vdaObject& entity, const vdcErrorPacket& packet) {
             const vdcRule* rule = vdc_rule_of(packet);
             report_.problems.push_back(packet_problem(entity, packet, rule));
             status.add(entity.name().view(), !rule || !rule->reference);
