@@ -15,6 +15,7 @@
 #include <vdc_py_model.h>
 #include <vdc_py_profile.h>
 #include <vdc_py_report.h>
+#include <vdc_py_values.h>
 #include <vdacheck/io/vda_reader.h>
 #include <vdacheck/io/vda_write_error.h>
 #include <vdacheck/model/vda_file.h>
@@ -97,7 +98,7 @@ py::object check(vdcPyModel& model, const py::object& quality, int threads)
 std::string report_call(const std::filesystem::path& path, const vdcModelReportOptions& options,
                         const py::object& quality, long long triangles)
 {
-    std::string call = "vdacheck.report(model, " + py::repr(py::str(path.string())).cast<std::string>();
+    std::string call = "vdacheck.report(model, " + py::repr(vdc_py_str(path.string())).cast<std::string>();
     if (options.quality)
         call += ", quality=" + vdc_py_profile_spelled(quality);
     if (options.threads != 0)

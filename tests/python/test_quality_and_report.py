@@ -3,6 +3,7 @@
 from __future__ import annotations
 
 import json
+import os
 import threading
 
 import pytest
@@ -181,6 +182,13 @@ def test_a_page_with_a_profile_dict_shows_what_the_profile_finds(tmp_path):
     page = vdacheck.report(model, tmp_path / "page.html", quality={"rules": {"surf-patch-gap": {"tolerance": 0.06}}})
     assert (page.clean, page.errors, page.findings) == (False, 0, 1)
     assert vdacheck.report(model, tmp_path / "page.html").findings == 0
+
+
+def test_a_page_goes_to_a_path_that_is_not_utf8(tmp_path):
+    path = os.fsdecode(os.fsencode(tmp_path) + b"/page-\xff.html")
+    assert vdacheck.report(vdacheck.load(GAPS), path).errors == 0
+    assert os.listdir(os.fsencode(tmp_path)) == [b"page-\xff.html"]
+    assert "vdacheck.report(model, '" in open(path, encoding="utf-8").read()
 
 
 def test_a_page_into_a_missing_folder_raises_and_leaves_nothing(tmp_path):
