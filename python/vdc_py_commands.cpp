@@ -1,7 +1,9 @@
 // The module's functions. Each runs the library the way the tool does (the tool's own check, fix and repair of a
 // model read), with the GIL released for the long part, and converts the outcome to Python values.
+#include <cstddef>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -11,19 +13,38 @@
 #include <tool/vdc_cli_runner.h>
 #include <vdc_py_bindings.h>
 #include <vdc_py_model.h>
+#include <vdc_py_profile.h>
 #include <vdc_py_report.h>
+#include <vdc_py_values.h>
 #include <vdacheck/io/vda_reader.h>
+#include <vdacheck/io/vda_write_error.h>
 #include <vdacheck/model/vda_file.h>
+#include <vdacheck/report/vdc_model_report.h>
 #include <vdacheck/rules/vdc_rules.h>
 
 namespace py = pybind11;
 
 namespace {
 
-[[noreturn]] void not_yet(const char* what)
+constexpr int max_threads = 1024;
+constexpr long long max_triangles = 1'000'000'000;
+constexpr long long default_triangles = 2'000'000;
+
+// The tool's limits for --threads and --max-triangles.
+int checked_threads(int threads)
 {
-    PyErr_SetString(PyExc_NotImplementedError, what);
-    throw py::error_already_set();
+    if (threads < 0 || threads > max_threads)
+        throw py::value_error("threads= is 0 (every hardware thread) to " + std::to_string(max_threads) + "; got " +
+                              std::to_string(threads));
+    return threads;
+}
+
+std::size_t checked_triangles(long long triangles)
+{
+    if (triangles < 1 || triangles > max_triangles)
+        throw py::value_error("max_triangles= is 1 to " + std::to_string(max_triangles) + "; got " +
+                              std::to_string(triangles));
+    return static_cast<std::size_t>(triangles);
 }
 
 std::shared_ptr<vdcPyModel> load_file(const std::filesystem::path& path)
@@ -61,13 +82,63 @@ std::shared_ptr<vdcPyModel> read_text(const py::object& text, const std::string&
     return std::make_shared<vdcPyModel>(std::move(file));
 }
 
-py::list check(vdcPyModel& model, bool quality)
+py::object check(vdcPyModel& model, const py::object& quality, int threads)
 {
-    if (quality)
-        not_yet("this build of vdacheck has no geometric quality profile yet");
+    const std::optional<vdcQualityProfile> profile = vdc_py_profile(quality);
+    checked_threads(threads);
     const vdcPyModel::Use use(model);
-    const vdcCliReport report = model.without_gil(use, [](vdaFile& file) { return vdcCliRunner::check_model(file); });
-    return vdc_py_problems(report.errors);
+    const vdcCliReport report = model.without_gil(
+        use, [&](vdaFile& file) { return vdcCliRunner::check_model(file, profile ? &*profile : nullptr, threads); });
+    if (!profile)
+        return vdc_py_problems(report.errors);
+    return vdc_py_quality_result(report);
+}
+
+// The call that made a page, as its header shows it: the arguments that differ from their defaults.
+std::string report_call(const std::filesystem::path& path, const vdcModelReportOptions& options,
+                        const py::object& quality, long long triangles)
+{
+    std::string call = "vdacheck.report(model, " + py::repr(vdc_py_str(path.string())).cast<std::string>();
+    if (options.quality)
+        call += ", quality=" + vdc_py_profile_spelled(quality);
+    if (options.threads != 0)
+        call += ", threads=" + std::to_string(options.threads);
+    if (triangles != default_triangles)
+        call += ", max_triangles=" + std::to_string(triangles);
+    return call + ')';
+}
+
+py::object report(vdcPyModel& model, const std::filesystem::path& path, const py::object& quality, int threads,
+                  long long triangles)
+{
+    vdcModelReportOptions options;
+    if (const std::optional<vdcQualityProfile> profile = vdc_py_profile(quality)) {
+        options.quality = true;
+        options.quality_profile = *profile;
+    }
+    options.threads = checked_threads(threads);
+    options.tessellation.triangle_budget = checked_triangles(triangles);
+    options.command = report_call(path, options, quality, triangles);
+    options.version = VDACHECK_VERSION;
+
+    struct Written {
+        bool clean;
+        std::size_t errors;
+        std::size_t findings;
+        std::size_t triangles;
+    };
+    const vdcPyModel::Use use(model);
+    const Written written = model.without_gil(use, [&](vdaFile& file) {
+        const vdcModelReport page(file, options);
+        try {
+            page.save(path);
+        } catch (const std::runtime_error& e) {
+            throw vdaWriteError(e.what());
+        }
+        return Written{page.clean(), page.errors(), page.findings(), page.scene().triangles};
+    });
+    return vdc_py_values_module().attr("ReportPage")(written.clean, written.errors, written.findings,
+                                                     written.triangles);
 }
 
 py::object fix(vdcPyModel& model, bool clean)
@@ -110,19 +181,52 @@ Runs without the GIL.)");
           R"(Reads VDA-FS text (str or bytes) into a Model; `name` stands for the file in messages.
 
 Raises ReadError like load(). Runs without the GIL.)");
-    m.def("check", &check, py::arg("model"), py::kw_only(), py::arg("quality") = false,
-          R"(Checks every entity of `model` and returns its problems (list of Problem), entity by entity in file
+    {
+        // quality= takes several kinds of value, which pybind11 would show as `object`: these two functions
+        // give their signature in the first line of their docstring.
+        py::options options;
+        options.disable_function_signatures();
+        m.def("check", &check, py::arg("model"), py::kw_only(), py::arg("quality") = false, py::arg("threads") = 0,
+              R"(check(model, *, quality=False, threads=0) -> list[Problem] | QualityResult
+
+Checks every entity of the Model `model` and returns its problems (list of Problem), entity by entity in file
 order, as `vdacheck check` reports them. The model is not changed.
 
-quality=True also measures the geometric quality rules; this build does not have them yet
-(NotImplementedError).
+With `quality`, also measures the model's geometric quality as `vdacheck check --quality` does, and returns a
+QualityResult instead: .problems (the list above), .findings (list of Finding: rule, entity, type, line,
+value, tolerance, unit, and the place: indices, parameters, point), .rules (per rule the values measured and
+the worst), .skipped (what could not be measured, and why) and .clean.
+  quality=True                      every rule with its default tolerance
+  quality={"rules": {"surf-patch-gap": {"tolerance": 0.01}}, "run_unlisted": True}
+                                    a profile, with the keys of the tool's profile file
+  quality="profile.json"            a profile file (str or path-like)
+  quality=False                     no quality run: a plain list of Problem
+A profile the tool would refuse raises ProfileError. `threads` is for the quality run: 0 uses every
+hardware thread; the result is the same for any number.
+
 Runs without the GIL; ModelBusyError when another thread uses the model.)");
-    m.def("fix", [](vdcPyModel& model) { return fix(model, false); }, py::arg("model"),
-          R"(Checks `model` and repairs what the repair functions can, referenced entities first, as
+        m.def("report", &report, py::arg("model"), py::arg("path"), py::kw_only(), py::arg("quality") = false,
+              py::arg("threads") = 0, py::arg("max_triangles") = default_triangles,
+              R"(report(model, path, *, quality=False, threads=0, max_triangles=2000000) -> ReportPage
+
+Writes the report page of the Model `model` to `path` (str or path-like), as `vdacheck report` does: one
+self-contained HTML file with the model in 3-D beside its problems (and, with `quality`, its quality
+findings; `quality` as for check()).
+The model is drawn with at most `max_triangles` triangles, on `threads` threads (0: every hardware thread).
+Returns a ReportPage: .clean, and the numbers of .errors, .findings and .triangles on the page.
+
+The page is written to a temporary file beside `path` and renamed over it, so that no half-written page
+is ever left; WriteError when that fails (a missing folder, say). The model is not changed.
+Runs without the GIL; ModelBusyError when another thread uses the model.)");
+    }
+    m.def(
+        "fix", [](vdcPyModel& model) { return fix(model, false); }, py::arg("model"),
+        R"(Checks `model` and repairs what the repair functions can, referenced entities first, as
 `vdacheck fix` does. Returns a Result: `repaired` holds the problems repaired, `errors` those left, `clean` whether
 none is left. Changes the model in place; deletes nothing.)");
-    m.def("clean", [](vdcPyModel& model) { return fix(model, true); }, py::arg("model"),
-          R"(fix(), then deletes every entity that still has problems, as `vdacheck fix --clean` does. Returns a
+    m.def(
+        "clean", [](vdcPyModel& model) { return fix(model, true); }, py::arg("model"),
+        R"(fix(), then deletes every entity that still has problems, as `vdacheck fix --clean` does. Returns a
 Result: `deleted` names the entities deleted, `errors` the problems they had; `clean` is as fix left the error log.
 
 BufferError while NumPy arrays view the model's entities: a deleted entity would take their memory with it.)");
@@ -135,9 +239,4 @@ BufferError while NumPy arrays view the model's entities (see clean()).)");
     m.def("rules", &rules,
           R"(Every rule vdacheck has (list of Rule): the structural checks, then the reader's deviations, then the
 geometric quality rules, each with its id, what it finds and what its repair does.)");
-    m.def("report", [](const vdcPyModel&, const py::object&) -> void {
-        not_yet("this build of vdacheck has no HTML report writer yet");
-    }, py::arg("model"), py::arg("path"),
-          R"(Writes the HTML report page of `model` to `path`, as the tool does; this build does not have the
-report writer yet (NotImplementedError).)");
 }

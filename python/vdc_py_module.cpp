@@ -4,6 +4,7 @@
 
 #include <pybind11/pybind11.h>
 
+#include <tool/vdc_profile_file.h>
 #include <vdc_py_bindings.h>
 #include <vdc_py_error.h>
 #include <vdc_py_values.h>
@@ -32,6 +33,8 @@ void translate(std::exception_ptr thrown)
                         type(vdc_py_str(e.source()), e.line(), e.column(), vdc_py_str(e.message())).ptr());
     } catch (const vdaWriteError& e) {
         raise("WriteError", vdc_py_str(e.what()));
+    } catch (const vdcProfileError& e) {
+        raise("ProfileError", vdc_py_str(e.what()));
     } catch (const vdcPyError& e) {
         switch (e.kind()) {
         case vdcPyError::Kind::busy:

@@ -31,6 +31,22 @@ py::object problem(const py::module_& values, const vdcReportPacket& p)
                                   text_or_none(p.repair()), p.round);
 }
 
+py::object finding(const py::module_& values, const vdcQualityFinding& f)
+{
+    const vdcQualityRuleInfo& rule = vdc_quality_rule_info(f.rule);
+    py::dict indices;
+    for (std::size_t i = 0; i < rule.indices.size() && rule.indices[i]; ++i)
+        indices[rule.indices[i]] = f.where.indices[i];
+    py::dict parameters;
+    for (std::size_t i = 0; i < rule.parameters.size() && rule.parameters[i]; ++i)
+        parameters[rule.parameters[i]] = f.where.parameters[i];
+    const py::object point = f.where.has_point
+                                 ? py::object(py::make_tuple(f.where.point.x(), f.where.point.y(), f.where.point.z()))
+                                 : py::none();
+    return values.attr("Finding")(rule.id, vdc_py_str(f.entity), f.type, f.line, f.value, f.tolerance, rule.unit,
+                                  indices, parameters, point);
+}
+
 const char* kind_name(vdcRuleKind kind) noexcept
 {
     switch (kind) {
@@ -52,6 +68,28 @@ py::list vdc_py_problems(const std::vector<vdcReportPacket>& packets)
     for (const vdcReportPacket& p : packets)
         list.append(problem(values, p));
     return list;
+}
+
+py::object vdc_py_quality_result(const vdcCliReport& report)
+{
+    const py::module_ values = vdc_py_values_module();
+    const vdcQualityReport& quality = report.quality;
+    py::list findings;
+    for (const vdcQualityFinding& f : quality.findings)
+        findings.append(finding(values, f));
+    py::list rules;
+    for (std::size_t r = 0; r < vdc_num_quality_rules; ++r) {
+        const auto rule = static_cast<vdcQualityRule>(r);
+        const vdcQualityRuleSummary& summary = quality.rule(rule);
+        rules.append(values.attr("RuleSummary")(vdc_quality_rule_info(rule).id, report.quality_profile.enabled(rule),
+                                                report.quality_profile.tolerance(rule),
+                                                vdc_quality_rule_info(rule).unit, summary.items, summary.findings,
+                                                summary.worst ? finding(values, *summary.worst) : py::none()));
+    }
+    py::list skipped;
+    for (const vdcQualitySkip& skip : quality.skipped)
+        skipped.append(values.attr("Skip")(vdc_py_str(skip.entity), skip.type, skip.line, vdc_py_str(skip.reason)));
+    return values.attr("QualityResult")(report.clean, vdc_py_problems(report.errors), findings, rules, skipped);
 }
 
 py::object vdc_py_result(const vdcCliReport& report)

@@ -12,6 +12,8 @@
 
 // Problem for each packet, in the report's order.
 pybind11::list vdc_py_problems(const std::vector<vdcReportPacket>& packets);
+// QualityResult of a check with the quality measured.
+pybind11::object vdc_py_quality_result(const vdcCliReport& report);
 // Result of fix (with or without clean) or repair.
 pybind11::object vdc_py_result(const vdcCliReport& report);
 // ReadWarning for each warning, with its rule's id.

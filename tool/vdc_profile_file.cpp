@@ -24,19 +24,17 @@ std::string known_rules()
     return ids;
 }
 
-}  // namespace
-
-vdcQualityProfile vdc_read_profile_file(const std::string& path)
+json parsed(const std::string& path, auto&& input)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        refuse(path, "cannot read the quality profile");
-    json profile;
     try {
-        profile = json::parse(in);
+        return json::parse(input);
     } catch (const json::parse_error& e) {
         refuse(path, std::string("not valid JSON: ") + e.what());
     }
+}
+
+vdcQualityProfile profile_of(const std::string& path, const json& profile)
+{
     if (!profile.is_object())
         refuse(path, "a quality profile is a JSON object with \"rules\"");
 
@@ -78,4 +76,19 @@ vdcQualityProfile vdc_read_profile_file(const std::string& path)
         }
     }
     return result;
+}
+
+}  // namespace
+
+vdcQualityProfile vdc_read_profile_file(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        refuse(path, "cannot read the quality profile");
+    return profile_of(path, parsed(path, in));
+}
+
+vdcQualityProfile vdc_parse_profile(std::string_view text, const std::string& source)
+{
+    return profile_of(source, parsed(source, text));
 }

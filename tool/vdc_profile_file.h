@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include <vdacheck/quality/vdc_quality_profile.h>
 
@@ -18,3 +19,5 @@ public:
 // their defaults, and run only when "run_unlisted" is true (the default). Unknown rules and keys are errors,
 // so that a misspelt id never passes unnoticed. Throws vdcProfileError.
 vdcQualityProfile vdc_read_profile_file(const std::string& path);
+// The same for the JSON text of a profile; `source` names it in the messages.
+vdcQualityProfile vdc_parse_profile(std::string_view text, const std::string& source);

@@ -4,16 +4,34 @@
     model = vdacheck.load("part.vda")          # ReadError with .path, .line, .column, .message
     for problem in vdacheck.check(model):      # list of Problem, entity by entity in file order
         print(problem.entity, problem.rule, problem.message)
+    quality = vdacheck.check(model, quality=True)   # QualityResult: .problems, .findings, .rules, .skipped
+    vdacheck.report(model, "part.html", quality=True)  # the HTML report page, as `vdacheck report` writes it
     result = vdacheck.repair(model)            # rounds of check, fix, check, delete until clean
     model.save("part.repaired.vda")
 
 Entities come by name (model["CN12"]) or in file order (for entity in model); their values are read-only
-properties, blocks of numbers NumPy arrays that view the model. load, read, check, fix, clean, repair and save
-release the GIL, so threads that work on different models run at once; a model serves one thread at a time.
+properties, blocks of numbers NumPy arrays that view the model. load, read, check, fix, clean, repair, report and
+save release the GIL, so threads that work on different models run at once; a model serves one thread at a time.
 """
 
-from vdacheck._errors import DeletedEntityError, ModelBusyError, ReadError, WriteError
-from vdacheck._values import Pair, Patch, Problem, ReadWarning, Result, Round, Rule, Segment, Side, Trim
+from vdacheck._errors import DeletedEntityError, ModelBusyError, ProfileError, ReadError, WriteError
+from vdacheck._values import (
+    Finding,
+    Pair,
+    Patch,
+    Problem,
+    QualityResult,
+    ReadWarning,
+    ReportPage,
+    Result,
+    Round,
+    Rule,
+    RuleSummary,
+    Segment,
+    Side,
+    Skip,
+    Trim,
+)
 from vdacheck._vdacheck import (
     Circle,
     Cons,
@@ -43,8 +61,8 @@ from vdacheck._vdacheck import (
 )
 
 __all__ = [
-    "Circle", "Cons", "Curve", "DeletedEntityError", "Entity", "Face", "Group", "Header", "Mdi", "Model",
-    "ModelBusyError", "Pair", "Patch", "Point", "Problem", "Pset", "ReadError", "ReadWarning", "Result", "Round",
-    "Rule", "Segment", "Set", "Side", "Surf", "Tlist", "Tmat", "Top", "Trim", "WriteError", "check", "clean", "fix",
-    "load", "read", "repair", "report", "rules",
+    "Circle", "Cons", "Curve", "DeletedEntityError", "Entity", "Face", "Finding", "Group", "Header", "Mdi", "Model",
+    "ModelBusyError", "Pair", "Patch", "Point", "Problem", "ProfileError", "Pset", "QualityResult", "ReadError",
+    "ReadWarning", "ReportPage", "Result", "Round", "Rule", "RuleSummary", "Segment", "Set", "Side", "Skip", "Surf",
+    "Tlist", "Tmat", "Top", "Trim", "WriteError", "check", "clean", "fix", "load", "read", "repair", "report", "rules",
 ]

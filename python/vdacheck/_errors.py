@@ -33,3 +33,10 @@ class ModelBusyError(RuntimeError):
 
 class DeletedEntityError(ReferenceError):
     """The entity was deleted from its model (by clean or repair); only its name and type remain."""
+
+
+class ProfileError(ValueError):
+    """A quality profile that cannot be used: not JSON, an unknown rule or key, or a value of the wrong kind.
+
+    The message names the profile (its path, or ``quality profile`` for a dict) and what is wrong.
+    """

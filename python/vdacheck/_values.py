@@ -33,8 +33,8 @@ class Problem(NamedTuple):
     doubles: tuple[float, ...]  #: values that measure it
     repair: Optional[str]  #: the name of the repair function, or None when it cannot be repaired
     round: int = 0  #: repair: the round the problem belongs to (from 1); 0 otherwise
-    # Geometric quality findings (check(model, quality=True)): the value measured, the tolerance it broke, their
-    # unit and where in space; None for the structural problems.
+    # The fields of a report row that shows a quality finding. check() gives findings as Finding, with their
+    # place by name, so the problems it returns leave these None.
     value: Optional[float] = None
     tolerance: Optional[float] = None
     unit: Optional[str] = None
@@ -58,6 +58,97 @@ class Problem(NamedTuple):
         if self.value is not None:
             d.update(value=self.value, tolerance=self.tolerance, unit=self.unit, point=self.point)
         return d
+
+
+class Finding(NamedTuple):
+    """A value measured by a geometric quality rule that fails the rule's tolerance, and where it was measured."""
+
+    rule: str  #: the quality rule's id, e.g. ``"surf-patch-gap"``
+    entity: str  #: the name of the entity measured
+    type: str  #: its command word
+    line: int  #: first line of the entity's statement; 0 for an entity built in code
+    value: float  #: the value measured
+    tolerance: float  #: the tolerance it fails
+    unit: str  #: of both: ``"mm"``, ``"deg"``, ``"relative"`` or ``"crossings"``
+    indices: dict[str, int]  #: where, by the names the rule gives them, e.g. ``{"patch_u": 0, "patch_v": 1}``
+    parameters: dict[str, float]  #: the parameters of the place, e.g. ``{"s": 1.0, "t": 0.5}``
+    point: Optional[tuple[float, float, float]]  #: the place in space, or None when the rule has none
+
+    def to_dict(self) -> dict[str, Any]:
+        """The finding as the tool's JSON report writes it (the place under ``"where"``)."""
+        return {
+            "rule": self.rule,
+            "entity": self.entity,
+            "type": self.type,
+            "line": self.line,
+            "value": self.value,
+            "tolerance": self.tolerance,
+            "unit": self.unit,
+            "where": {
+                "indices": dict(self.indices),
+                "parameters": dict(self.parameters),
+                "point": None if self.point is None else list(self.point),
+            },
+        }
+
+
+class RuleSummary(NamedTuple):
+    """What one quality rule measured over the model: how many values, how many failed, and the worst."""
+
+    rule: str
+    enabled: bool
+    tolerance: float  #: the tolerance the run used
+    unit: str
+    items: int  #: values measured (joints, seams, patches, edges, ...)
+    findings: int  #: of which failed the tolerance
+    worst: Optional[Finding]  #: the worst value measured, even when within tolerance; None when nothing was
+
+    def to_dict(self) -> dict[str, Any]:
+        """The summary as the tool's JSON report writes it under ``"quality_rules"``."""
+        d = self._asdict()
+        d["worst"] = None if self.worst is None else self.worst.to_dict()
+        return d
+
+
+class Skip(NamedTuple):
+    """An entity, or a part of one, that the quality run could not measure (a malformed one), and why."""
+
+    entity: str
+    type: str
+    line: int
+    reason: str
+
+    def to_dict(self) -> dict[str, Any]:
+        return self._asdict()
+
+
+class QualityResult(NamedTuple):
+    """The outcome of check(model, quality=...): the structural problems and the geometric quality measured."""
+
+    clean: bool  #: no problem and no finding
+    problems: list[Problem]  #: what check(model) alone returns
+    findings: list[Finding]  #: in file order of the entities, then by rule, then by place
+    rules: list[RuleSummary]  #: one per quality rule, in the order of rules()
+    skipped: list[Skip]  #: what could not be measured, in file order
+
+    def to_dict(self) -> dict[str, Any]:
+        """The parts of the tool's JSON report (``check --quality --format json``) that this result holds."""
+        return {
+            "clean": self.clean,
+            "errors": [p.to_dict() for p in self.problems],
+            "quality": [f.to_dict() for f in self.findings],
+            "quality_rules": [r.to_dict() for r in self.rules],
+            "quality_skipped": [s.to_dict() for s in self.skipped],
+        }
+
+
+class ReportPage(NamedTuple):
+    """What report() wrote: a page showing this many problems and findings, and a drawing of this many triangles."""
+
+    clean: bool  #: no problem, and (when measured) no finding: the tool's exit status would be 0
+    errors: int  #: problems of the structural check
+    findings: int  #: quality findings; 0 when the quality was not measured
+    triangles: int  #: triangles the drawing of the model has
 
 
 class Round(NamedTuple):

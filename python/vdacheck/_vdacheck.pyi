@@ -1,17 +1,19 @@
 # Type stubs of the extension module; the package vdacheck re-exports all of it.
 import os
-from typing import Iterator, Optional, TypeVar, Union, overload
+from typing import Any, Iterator, Literal, Optional, TypeVar, Union, overload
 
 import numpy
 import numpy.typing
 
-from vdacheck._values import Pair, Patch, Problem, ReadWarning, Result, Rule, Segment, Trim
+from vdacheck._values import Pair, Patch, Problem, QualityResult, ReadWarning, ReportPage, Result, Rule, Segment, Trim
 
 __version__: str
 
 _Path = Union[str, os.PathLike[str]]
 _Array = numpy.typing.NDArray[numpy.float64]
 _T = TypeVar("_T")
+# quality=: True for the default profile, a profile as a dict (the keys of a profile file), or a profile file.
+_Profile = Union[Literal[True], dict[str, Any], str, bytes, os.PathLike[str]]
 
 class Entity:
     """An entity of a model; once clean or repair deletes it, its values raise DeletedEntityError."""
@@ -141,8 +143,14 @@ def load(path: _Path) -> Model:
     """Reads the VDA-FS file at `path`; ReadError when it cannot."""
 def read(text: Union[str, bytes], name: str = "<string>") -> Model:
     """Reads VDA-FS text; ReadError when it cannot."""
-def check(model: Model, *, quality: bool = False) -> list[Problem]:
+@overload
+def check(model: Model, *, quality: Literal[False] | None = False, threads: int = 0) -> list[Problem]:
     """The model's problems, entity by entity in file order; the model is not changed."""
+@overload
+def check(model: Model, *, quality: _Profile, threads: int = 0) -> QualityResult:
+    """The model's problems and its geometric quality measured with the profile; ProfileError for a bad one."""
+@overload
+def check(model: Model, *, quality: bool, threads: int = 0) -> Union[list[Problem], QualityResult]: ...
 def fix(model: Model) -> Result:
     """Repairs what can be repaired, in place."""
 def clean(model: Model) -> Result:
@@ -151,5 +159,12 @@ def repair(model: Model) -> Result:
     """Rounds of check, fix, check and delete until the model checks clean."""
 def rules() -> list[Rule]:
     """Every rule: the structural checks, the reader's deviations, the quality rules."""
-def report(model: Model, path: _Path) -> None:
-    """Writes the HTML report page of the model (not in this build yet)."""
+def report(
+    model: Model,
+    path: _Path,
+    *,
+    quality: Union[bool, _Profile] = False,
+    threads: int = 0,
+    max_triangles: int = 2000000,
+) -> ReportPage:
+    """Writes the model's HTML report page to `path` through a temporary file; WriteError when it cannot."""

@@ -32,22 +32,20 @@ def tool_json(*args: str | os.PathLike[str]) -> dict[str, Any]:
     return json.loads(done.stdout)
 
 
+def json_spelled(value: Any) -> Any:
+    """A value with the non-finite floats spelled as the tool's JSON report spells them, tuples as lists."""
+    if isinstance(value, float) and not math.isfinite(value):
+        return "NaN" if math.isnan(value) else "Infinity" if value > 0 else "-Infinity"
+    if isinstance(value, (list, tuple)):
+        return [json_spelled(v) for v in value]
+    if isinstance(value, dict):
+        return {k: json_spelled(v) for k, v in value.items()}
+    return value
+
+
 def as_json(problems: Iterable[Any]) -> list[dict[str, Any]]:
     """Problems as the tool's JSON report spells them (non-finite doubles as strings)."""
-
-    def spelled(x: float) -> Any:
-        if math.isnan(x):
-            return "NaN"
-        if math.isinf(x):
-            return "Infinity" if x > 0 else "-Infinity"
-        return x
-
-    out = []
-    for p in problems:
-        d = p.to_dict()
-        d["doubles"] = [spelled(x) for x in d["doubles"]]
-        out.append(d)
-    return out
+    return [json_spelled(p.to_dict()) for p in problems]
 
 
 @pytest.fixture

@@ -83,11 +83,3 @@ def test_rules_are_the_tools_rules():
     assert by_id["cons-curve-ptr"].repair == "fix_cons_curve_ptr"
     assert by_id["point-validity"].repair is None
     assert by_id["read-missing-end"].kind == "read" and by_id["read-missing-end"].severity == "warning"
-
-
-def test_not_yet_in_this_build():
-    model = vdacheck.load(BRACKET)
-    with pytest.raises(NotImplementedError):
-        vdacheck.check(model, quality=True)
-    with pytest.raises(NotImplementedError):
-        vdacheck.report(model, "report.html")

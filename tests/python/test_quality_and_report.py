@@ -1,0 +1,225 @@
+"""check(model, quality=...) and report() give what the tool's check --quality and report give."""
+
+from __future__ import annotations
+
+import json
+import os
+import threading
+
+import pytest
+
+import vdacheck
+from conftest import BRACKET, SAMPLES, SOURCE_DIR, json_spelled, run_tool, tool_json
+from test_lifetime_and_threads import group_chain
+
+GAPS = SOURCE_DIR / "tests" / "data" / "quality_gaps.vda"
+FC267 = SOURCE_DIR / "tests" / "data" / "samples" / "OpenVDAFS__FC267.vda"
+MODELS = [BRACKET, GAPS, *SAMPLES]
+QUALITY_KEYS = ["clean", "errors", "quality", "quality_rules", "quality_skipped"]
+
+
+def quality_of(path, **options) -> vdacheck.QualityResult:
+    return vdacheck.check(vdacheck.load(path), **options)
+
+
+@pytest.mark.parametrize("path", MODELS, ids=lambda p: p.stem)
+def test_quality_is_the_tools_quality(path):
+    report = tool_json("check", path, "--quality")
+    result = quality_of(path, quality=True)
+    assert json_spelled(result.to_dict()) == {key: report[key] for key in QUALITY_KEYS}
+    assert result == quality_of(path, quality=True, threads=1)
+
+
+def test_the_open_seam_and_the_open_boundary_are_found_where_they_are():
+    # The second patch stands 0.05 mm above the first along their seam x = 50; the face's second piece stops
+    # 0.6 mm short of the corner (220, 60) where the third starts.
+    seam, boundary = quality_of(GAPS, quality=True).findings
+    assert (seam.rule, seam.entity, seam.type, seam.line, seam.unit) == ("surf-patch-gap", "PLATE", "SURF", 4, "mm")
+    assert (seam.value, seam.tolerance, seam.point) == (0.05, 0.02, (50.0, 0.0, 0.0))
+    assert seam.indices == {"patch_u": 0, "patch_v": 0, "direction": 0} and seam.parameters == {"s": 1.0, "t": 0.0}
+    assert (boundary.rule, boundary.entity, boundary.indices) == ("face-loop-gap", "F1", {"boundary": 0, "piece": 1})
+    assert boundary.value == pytest.approx(0.6, abs=1e-12)
+    assert boundary.point == pytest.approx((220.0, 59.4, 0.0), abs=1e-12)
+
+
+def test_without_quality_check_still_returns_the_list_of_problems():
+    model = vdacheck.load(BRACKET)
+    plain = vdacheck.check(model)
+    assert isinstance(plain, list) and len(plain) == 18
+    assert vdacheck.check(model, quality=False) == vdacheck.check(model, quality=None) == plain
+    assert vdacheck.check(model, quality=True).problems == plain
+
+
+# (model, profile, findings per rule expected)
+PROFILES = [
+    (GAPS, {}, {"surf-patch-gap": 1, "face-loop-gap": 1}),
+    (GAPS, {"rules": {"surf-patch-gap": {"tolerance": 0.04}}}, {"surf-patch-gap": 1, "face-loop-gap": 1}),
+    (GAPS, {"rules": {"surf-patch-gap": {"tolerance": 0.06}}}, {"face-loop-gap": 1}),
+    # at_least: the shortest curve, K2, is 59.4 mm long
+    (GAPS, {"rules": {"curve-tiny-segment": {"tolerance": 60}}},
+     {"curve-tiny-segment": 1, "surf-patch-gap": 1, "face-loop-gap": 1}),
+    (GAPS, {"rules": {"face-loop-gap": {}}, "run_unlisted": False}, {"face-loop-gap": 1}),
+    (GAPS, {"rules": {"face-loop-gap": {"enabled": False}}}, {"surf-patch-gap": 1}),
+    (FC267, {}, {}),
+    (FC267, {"rules": {"cons-curve-deviation": {"tolerance": 0.01}}}, {"cons-curve-deviation": 1}),
+]
+
+
+@pytest.mark.parametrize("path, profile, expected", PROFILES)
+def test_a_profile_sets_tolerances_and_rules_as_the_tools_profile_file_does(path, profile, expected, tmp_path):
+    result = quality_of(path, quality=profile)
+    found: dict[str, int] = {}
+    for f in result.findings:
+        found[f.rule] = found.get(f.rule, 0) + 1
+    assert found == expected
+    assert {s.rule: s.findings for s in result.rules if s.findings} == expected
+    file = tmp_path / "profile.json"
+    file.write_text(json.dumps(profile))
+    assert quality_of(path, quality=file) == quality_of(path, quality=str(file)) == result
+    report = tool_json("check", path, f"--quality={file}")
+    assert json_spelled(result.to_dict()) == {key: report[key] for key in QUALITY_KEYS}
+
+
+def test_a_tighter_tolerance_finds_the_values_between_the_two():
+    loose = quality_of(FC267, quality=True)
+    deviation = next(s for s in loose.rules if s.rule == "cons-curve-deviation")
+    assert deviation.findings == 0 and 0.01 < deviation.worst.value < 0.02
+    tight = quality_of(FC267, quality={"rules": {"cons-curve-deviation": {"tolerance": 0.01}}})
+    new = [f for f in tight.findings if f not in loose.findings]
+    assert len(tight.findings) > len(loose.findings) and len(new) == len(tight.findings) - len(loose.findings)
+    assert all(f.rule == "cons-curve-deviation" and 0.01 < f.value <= deviation.worst.value for f in new)
+    assert max(f.value for f in new) == deviation.worst.value
+
+
+# Profiles the tool refuses, and what it says is wrong with them.
+BAD_PROFILES = [
+    ({"rules": {"surf-gap": {}}}, '"surf-gap" is not a quality rule'),
+    ({"rule": {}}, 'unknown key "rule"'),
+    ({"rules": {"surf-patch-gap": {"tolerance": -1}}}, '"tolerance" of rule "surf-patch-gap" is a number of at least'),
+    ({"rules": {"surf-patch-gap": {"tolerance": "0.1"}}}, '"tolerance" of rule "surf-patch-gap" is a number'),
+    ({"rules": {"surf-patch-gap": {"enabled": 1}}}, '"enabled" of rule "surf-patch-gap" is true or false'),
+    ({"rules": {"surf-patch-gap": {"tol": 0.1}}}, 'unknown key "tol" in rule "surf-patch-gap"'),
+    ({"rules": {"surf-patch-gap": 0.1}}, 'rule "surf-patch-gap" takes an object'),
+    ({"rules": ["surf-patch-gap"]}, '"rules" is an object of rule ids'),
+    ({"run_unlisted": "no"}, '"run_unlisted" is true or false'),
+]
+
+
+@pytest.mark.parametrize("profile, why", BAD_PROFILES)
+def test_a_bad_profile_raises_what_the_tool_says(profile, why, tmp_path):
+    model = vdacheck.load(GAPS)
+    with pytest.raises(vdacheck.ProfileError) as raised:
+        vdacheck.check(model, quality=profile)
+    assert str(raised.value).startswith(f"quality profile: {why}")
+
+    file = tmp_path / "bad.json"
+    file.write_text(json.dumps(profile))
+    with pytest.raises(vdacheck.ProfileError) as raised:
+        vdacheck.report(model, tmp_path / "page.html", quality=file)
+    done = run_tool("check", GAPS, f"--quality={file}")
+    assert done.returncode == 2 and done.stderr == f"vdacheck: {raised.value}\n"
+    assert str(raised.value).startswith(f"{file}: {why}")
+    assert list(tmp_path.iterdir()) == [file]
+
+
+def test_arguments_that_are_no_profile_raise(tmp_path):
+    model = vdacheck.load(GAPS)
+    for quality, error, match in [
+        ({"rules": {"surf-patch-gap": {"tolerance": float("nan")}}}, vdacheck.ProfileError, "not JSON compliant"),
+        ({"rules": {"surf-patch-gap": {"tolerance": {1, 2}}}}, vdacheck.ProfileError, "not JSON serializable"),
+        (tmp_path / "missing.json", vdacheck.ProfileError, "cannot read the quality profile"),
+        (1, TypeError, "got int"),
+        ([], TypeError, "got list"),
+    ]:
+        with pytest.raises(error, match=match):
+            vdacheck.check(model, quality=quality)
+    (tmp_path / "broken.json").write_text("{\"rules\": ")
+    with pytest.raises(vdacheck.ProfileError, match="broken.json: not valid JSON"):
+        vdacheck.check(model, quality=tmp_path / "broken.json")
+    assert issubclass(vdacheck.ProfileError, ValueError)
+    for options in [{"threads": -1}, {"threads": 1025}, {"max_triangles": 0}]:
+        with pytest.raises(ValueError, match=next(iter(options))):
+            vdacheck.report(model, tmp_path / "page.html", **options)
+
+
+def without_command(page: str, command: str) -> str:
+    field = '"command":' + json.dumps(command)
+    assert page.count(field) == 1, field
+    return page.replace(field, '"command":""')
+
+
+# (model, Python's keyword arguments, the tool's options)
+PAGES = [
+    (BRACKET, {}, []),
+    (BRACKET, {"quality": True, "max_triangles": 200}, ["--quality", "--max-triangles", "200"]),
+    (GAPS, {"quality": True, "threads": 1}, ["--quality", "--threads", "1"]),
+    (SAMPLES[0], {}, []),
+]
+
+
+@pytest.mark.parametrize("path, options, tool_options", PAGES)
+def test_the_page_is_the_tools_page(path, options, tool_options, tmp_path):
+    mine, tools = tmp_path / "mine.html", tmp_path / "tools.html"
+    model = vdacheck.load(str(path))
+    page = vdacheck.report(model, mine, **options)
+    done = run_tool("report", path, "-o", tools, *tool_options)
+    assert done.returncode == (0 if page.clean else 1), done.stderr
+    counted = f"{page.errors} errors" + (f", {page.findings} quality findings" if "quality" in options else "")
+    assert f": {len(model)} entities, {counted}, {page.triangles} triangles;" in done.stdout
+
+    call = ", ".join([f"vdacheck.report(model, {str(mine)!r}"] + [f"{k}={v}" for k, v in options.items()]) + ")"
+    html = mine.read_text()
+    assert without_command(html, call) == without_command(tools.read_text(), f"vdacheck report {path} -o {tools}"
+                                                          + "".join(" " + o for o in tool_options))
+    faces = {e.surface for e in model if e.type == "FACE"}
+    drawn = [e.name for e in model if e.type not in ("HEADER", "BEGINSET", "TMAT") and e.name not in faces]
+    assert drawn and all(json.dumps(name) in html for name in drawn)
+    assert sorted(p.name for p in tmp_path.iterdir()) == ["mine.html", "tools.html"]
+
+
+def test_a_page_with_a_profile_dict_shows_what_the_profile_finds(tmp_path):
+    model = vdacheck.load(GAPS)
+    page = vdacheck.report(model, tmp_path / "page.html", quality={"rules": {"surf-patch-gap": {"tolerance": 0.06}}})
+    assert (page.clean, page.errors, page.findings) == (False, 0, 1)
+    assert vdacheck.report(model, tmp_path / "page.html").findings == 0
+
+
+def test_a_page_goes_to_a_path_that_is_not_utf8(tmp_path):
+    path = os.fsdecode(os.fsencode(tmp_path) + b"/page-\xff.html")
+    assert vdacheck.report(vdacheck.load(GAPS), path).errors == 0
+    assert os.listdir(os.fsencode(tmp_path)) == [b"page-\xff.html"]
+    assert "vdacheck.report(model, '" in open(path, encoding="utf-8").read()
+
+
+def test_a_page_into_a_missing_folder_raises_and_leaves_nothing(tmp_path):
+    model = vdacheck.load(BRACKET)
+    with pytest.raises(vdacheck.WriteError, match="missing"):
+        vdacheck.report(model, tmp_path / "missing" / "page.html")
+    assert list(tmp_path.iterdir()) == []
+    (tmp_path / "page.html").mkdir()  # a folder where the page should go: the rename fails
+    with pytest.raises(vdacheck.WriteError):
+        vdacheck.report(model, tmp_path / "page.html")
+    assert [p.name for p in tmp_path.iterdir()] == ["page.html"] and not any((tmp_path / "page.html").iterdir())
+
+
+@pytest.mark.parametrize("call", [
+    lambda model, tmp_path, i: vdacheck.check(model, quality=True),
+    lambda model, tmp_path, i: vdacheck.report(model, tmp_path / f"page{i}.html"),
+], ids=["check", "report"])
+def test_two_models_are_measured_and_drawn_at_once_in_two_threads(call, tmp_path):
+    models = [vdacheck.read(group_chain(200000)) for _ in range(2)]
+    barrier = threading.Barrier(2)
+    results = [None, None]
+
+    def work(i):
+        barrier.wait()
+        results[i] = call(models[i], tmp_path, i)
+
+    threads = [threading.Thread(target=work, args=(i,)) for i in range(2)]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join()
+    assert results[0] == results[1] and results[0] is not None
+    (a0, a1), (b0, b1) = (m._released_ns for m in models)
+    assert max(a0, b0) < min(a1, b1), "the two calls did not run at the same time"
