@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -186,6 +189,26 @@ TEST(ParallelRead, LargeTextsAreReadInChunksSmallOnesSerially)
         vdaReader::read(text, "big.vda", options);
         EXPECT_EQ(reports > 1, c.chunked) << reports;
     }
+}
+
+// A large file is loaded in slices on several threads, then read in chunks: the same as one thread gives.
+TEST(ParallelRead, LoadsALargeFileAsOneThreadDoes)
+{
+    const std::string text = vda_synthetic_model(std::size_t{2} << 20);
+    const fs::path path = fs::temp_directory_path() / ("vdacheck_parallel_load_" + std::to_string(::getpid()) + ".vda");
+    {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    vdaReadOptions options;
+    options.threads = 3;
+    ReadOutcome loaded;
+    loaded.file = vdaReader::load(path, options);
+    fs::remove(path);
+    EXPECT_EQ(loaded.file->source().text(), text);
+    EXPECT_EQ(loaded.file->source_name(), path.string());
+    ReadOutcome serial = read_with(text, 1);
+    serial.file->source().name = path.string();
+    expect_same_read(serial, loaded);
 }
 
 }  // namespace

@@ -3,12 +3,14 @@
 #include <vdacheck/io/vda_reader.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -84,6 +86,33 @@ void read_into(vdaFile& file, const vdaReadOptions& options)
         options.progress(text.size(), text.size());
 }
 
+// Reads bytes [0, size) of the file `name` into `bytes` in as many slices as threads, each on a thread
+// and a stream of its own: copying a large file, and first touching the memory it goes to, takes a fraction
+// of the time on one thread.
+bool read_slices(const std::string& name, char* bytes, std::size_t size, unsigned threads)
+{
+    const std::size_t slice = (size + threads - 1) / threads;
+    std::atomic<bool> ok{true};
+    const auto read_slice = [&](std::size_t from) {
+        std::ifstream in(name, std::ios::binary);
+        const std::size_t n = std::min(slice, size - from);
+        if (!in.seekg(std::streamoff(from)) || !in.read(bytes + from, std::streamsize(n)))
+            ok = false;
+    };
+    std::vector<std::thread> helpers;
+    for (std::size_t from = slice; from < size; from += slice) {
+        try {
+            helpers.emplace_back(read_slice, from);
+        } catch (const std::system_error&) {
+            read_slice(from);  // no thread to spare: read it here
+        }
+    }
+    read_slice(0);
+    for (std::thread& helper : helpers)
+        helper.join();
+    return ok;
+}
+
 }  // namespace
 
 std::unique_ptr<vdaFile> vdaReader::read(std::string_view text, std::string_view source_name,
@@ -116,7 +145,8 @@ std::unique_ptr<vdaFile> vdaReader::load(const std::filesystem::path& path, cons
     vdaSource& source = file->source();
     source.name = name;
     char* bytes = source.allocate(size);
-    if (std::fread(bytes, 1, size, in.get()) != size)
+    const unsigned threads = size >= parallel_from ? thread_count(options) : 1;
+    if (threads > 1 ? !read_slices(name, bytes, size, threads) : std::fread(bytes, 1, size, in.get()) != size)
         throw fail("it ended early or a read failed");
     read_into(*file, options);
     return file;
