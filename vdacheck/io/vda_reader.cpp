@@ -86,31 +86,40 @@ void read_into(vdaFile& file, const vdaReadOptions& options)
         options.progress(text.size(), text.size());
 }
 
-// Reads bytes [0, size) of the file `name` into `bytes` in as many slices as threads, each on a thread
-// and a stream of its own: copying a large file, and first touching the memory it goes to, takes a fraction
-// of the time on one thread.
-bool read_slices(const std::string& name, char* bytes, std::size_t size, unsigned threads)
+// Calls fill(from, n) for [0, size) cut into as many slices as threads, each on a thread of its own (the
+// first on the calling thread); true when every call returned true. Copying a large text, and first
+// touching the memory it goes to, then takes a fraction of the time it takes one thread.
+template <class Fill>
+bool fill_in_slices(std::size_t size, unsigned threads, const Fill& fill)
 {
     const std::size_t slice = (size + threads - 1) / threads;
     std::atomic<bool> ok{true};
-    const auto read_slice = [&](std::size_t from) {
-        std::ifstream in(name, std::ios::binary);
-        const std::size_t n = std::min(slice, size - from);
-        if (!in.seekg(std::streamoff(from)) || !in.read(bytes + from, std::streamsize(n)))
+    const auto run = [&](std::size_t from) {
+        try {
+            if (!fill(from, std::min(slice, size - from)))
+                ok = false;
+        } catch (...) {
             ok = false;
+        }
     };
     std::vector<std::thread> helpers;
     for (std::size_t from = slice; from < size; from += slice) {
         try {
-            helpers.emplace_back(read_slice, from);
+            helpers.emplace_back(run, from);
         } catch (const std::system_error&) {
-            read_slice(from);  // no thread to spare: read it here
+            run(from);  // no thread to spare: fill it here
         }
     }
-    read_slice(0);
+    run(0);
     for (std::thread& helper : helpers)
         helper.join();
     return ok;
+}
+
+// Threads for copying a text of `size` bytes into memory.
+unsigned copy_threads(std::size_t size, const vdaReadOptions& options)
+{
+    return size >= parallel_from ? thread_count(options) : 1;
 }
 
 }  // namespace
@@ -122,8 +131,11 @@ std::unique_ptr<vdaFile> vdaReader::read(std::string_view text, std::string_view
     vdaSource& source = file->source();
     source.name.assign(source_name);
     char* copy = source.allocate(text.size());
-    if (!text.empty())
-        std::memcpy(copy, text.data(), text.size());
+    fill_in_slices(text.size(), copy_threads(text.size(), options), [&](std::size_t from, std::size_t n) {
+        if (n > 0)
+            std::memcpy(copy + from, text.data() + from, n);
+        return true;
+    });
     read_into(*file, options);
     return file;
 }
@@ -145,8 +157,12 @@ std::unique_ptr<vdaFile> vdaReader::load(const std::filesystem::path& path, cons
     vdaSource& source = file->source();
     source.name = name;
     char* bytes = source.allocate(size);
-    const unsigned threads = size >= parallel_from ? thread_count(options) : 1;
-    if (threads > 1 ? !read_slices(name, bytes, size, threads) : std::fread(bytes, 1, size, in.get()) != size)
+    const unsigned threads = copy_threads(size, options);
+    const auto read_slice = [&](std::size_t from, std::size_t n) {
+        std::ifstream slice(name, std::ios::binary);
+        return slice.seekg(std::streamoff(from)) && slice.read(bytes + from, std::streamsize(n));
+    };
+    if (threads > 1 ? !fill_in_slices(size, threads, read_slice) : std::fread(bytes, 1, size, in.get()) != size)
         throw fail("it ended early or a read failed");
     read_into(*file, options);
     return file;
