@@ -68,15 +68,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Chunks of 1 to 16 bytes cut after nearly every statement; the input picks the size.
     const std::unique_ptr<vdaFile> chunked = read(text, 2, 1 + size % 16, chunked_error);
     if (error != chunked_error)
-        fail("chunked read fails otherwise", error + "\n" + chunked_error);
+        fuzz_fail("chunked read fails otherwise", error + "\n" + chunked_error);
     if (!file)
         return 0;
     if (const std::string difference = vda_first_difference(*file, *chunked); !difference.empty())
-        fail("chunked read differs", difference);
+        fuzz_fail("chunked read differs", difference);
     if (!same_warnings(*file, *chunked))
-        fail("chunked read warns otherwise", "");
+        fuzz_fail("chunked read warns otherwise", "");
     if (written(*chunked) != text)
-        fail("unchanged write of the chunked read differs from the input", "");
+        fuzz_fail("unchanged write of the chunked read differs from the input", "");
     file->make_current();
     if (written(*file) != text)
         fuzz_fail("unchanged write differs from the input", "");
