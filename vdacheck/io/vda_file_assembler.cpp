@@ -41,6 +41,12 @@ bool vdaFileAssembler::place(vdaStatement&& statement, int line_offset)
     return true;
 }
 
+void vdaFileAssembler::expect(std::size_t statements)
+{
+    file_.reserve(file_.num_slots() + statements);
+    source_.spans.reserve(source_.spans.size() + statements);
+}
+
 void vdaFileAssembler::finish(int records)
 {
     if (!source_.has_end) {

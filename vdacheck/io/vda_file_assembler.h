@@ -26,6 +26,8 @@ public:
     // Places the next statement; its line counts from after `line_offset` records. False once END is placed:
     // what follows END is not read.
     bool place(vdaStatement&& statement, int line_offset);
+    // Makes room for about `statements` more statements, so that placing them moves nothing.
+    void expect(std::size_t statements);
     // After the last statement: a missing END, sets still open, the closing summaries of the warnings.
     // `records`: the number of records in the text.
     void finish(int records);

@@ -1,5 +1,6 @@
 #include <vdacheck/io/vda_parallel_reader.h>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <exception>
@@ -76,6 +77,24 @@ bool vdaParallelReader::place(Chunk& chunk, int line_offset)
     return more;
 }
 
+// About how many statements the chunks hold, from those read so far, so that the file makes room for them
+// at once rather than growing step by step. At most one per 64 bytes: a text that begins with many small
+// statements does not make the file ask for much more than it needs.
+std::size_t vdaParallelReader::estimate(const std::vector<std::unique_ptr<Chunk>>& chunks) const
+{
+    double statements = 0;
+    double bytes = 0;
+    for (const std::unique_ptr<Chunk>& chunk : chunks)
+        if (chunk->done && !chunk->error && !chunk->failure) {
+            statements += double(chunk->statements.size());
+            bytes += double(chunk->end - chunk->begin);
+        }
+    const double total = double(chunks.back()->end - chunks.front()->begin);
+    if (bytes == 0)
+        return 0;
+    return static_cast<std::size_t>(std::min(1.1 * statements * total / bytes, total / 64));
+}
+
 int vdaParallelReader::read(const std::vector<std::size_t>& cuts, int line_offset, unsigned threads,
                             const Progress& progress)
 {
@@ -145,6 +164,10 @@ int vdaParallelReader::read(const std::vector<std::size_t>& cuts, int line_offse
             std::unique_lock<std::mutex> lock(mutex);
             finished.wait(lock, [&] { return chunk->done; });
             break;
+        }
+        if (chunk == chunks.front()) {
+            const std::lock_guard<std::mutex> lock(mutex);
+            assembler_.expect(estimate(chunks));
         }
         if (!place(*chunk, line))
             return line;

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -34,6 +35,7 @@ public:
 private:
     struct Chunk;
     void read_chunk(Chunk& chunk) const;
+    std::size_t estimate(const std::vector<std::unique_ptr<Chunk>>& chunks) const;
     bool place(Chunk& chunk, int line_offset);
 
     std::string_view text_;
