@@ -58,6 +58,9 @@ TEST(ToolOptions, AcceptedCommandLines)
         {"check - --stdin-name door.vda", C::check, F::text, {"-"}, "", false},
         {"check a.vda --quality --threads 2", C::check, F::text, {"a.vda"}, "", false},
         {"check a.vda --quality=p.json", C::check, F::text, {"a.vda"}, "", false},
+        {"report a.vda -o a.html", C::report, F::text, {"a.vda"}, "a.html", false},
+        {"report -o a.html --quality=p.json --threads 1 --max-triangles 1000 a.vda", C::report, F::text, {"a.vda"},
+         "a.html", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
@@ -102,11 +105,36 @@ TEST(ToolOptions, RejectedCommandLines)
         "rules --format sarif",               // the rule table is part of every SARIF log
         "check a.vda --stdin-name door.vda",  // no standard input to name
         "check - --stdin-name",               // no name
+        "report a.vda",                                // no page
+        "report a.vda b.vda -o a.html",                // one model per page
+        "report a.vda -o a.html --format json",        // the page is HTML
+        "report a.vda -o a.html --clean",              // the model is not changed
+        "report a.vda -o a.html --jobs 2",             // one file
+        "report a.vda --output-dir out",               // one page, named
+        "report a.vda -o a.html --max-triangles 0",    // nothing could be drawn
+        "report a.vda -o a.html --max-triangles -5",   // not a count
+        "report a.vda -o a.html --max-triangles 1e6",  // not a whole number
+        "check a.vda --max-triangles 1000",            // check draws nothing
     };
     for (const char* line : lines) {
         SCOPED_TRACE(line);
         EXPECT_THROW(vdcCliOptions::parse(split(line)), vdcUsageError);
     }
+}
+
+// The triangle budget reaches the report, and the page names the command as a shell takes it back.
+TEST(ToolOptions, ReportBudgetAndCommandLine)
+{
+    EXPECT_EQ(vdcCliOptions::parse(split("report a.vda -o a.html")).max_triangles, 2'000'000u);
+    EXPECT_EQ(vdcCliOptions::parse(split("report a.vda -o a.html --max-triangles 1000000000")).max_triangles,
+              1'000'000'000u);
+    EXPECT_THROW(vdcCliOptions::parse(split("report a.vda -o a.html --max-triangles 1000000001")), vdcUsageError);
+    EXPECT_THROW(vdcCliOptions::parse(split("report a.vda -o a.html --max-triangles 99999999999999999999999")),
+                 vdcUsageError);
+
+    const std::vector<std::string_view> args = {"report", "my part.vda", "-o", "it's.html", "--quality=p.json"};
+    EXPECT_EQ(vdcCliOptions::parse(args).command_line,
+              "vdacheck report 'my part.vda' -o 'it'\\''s.html' --quality=p.json");
 }
 
 TEST(ToolJson, StringsAreEscapedAndStayValidUtf8)

@@ -459,4 +459,54 @@ TEST_F(ToolRun, ProgressBarOnATerminalLeavesNothingBehind)
     EXPECT_EQ(screen(one), slurp(source_dir / "tests/data/golden/bracket.check.txt"));
 }
 
+// report writes one page whatever the model's faults, exits as check does, and leaves no page (and no
+// temporary file) when the model cannot be read or the page cannot be written.
+TEST_F(ToolRun, ReportWritesAPageOrNothing)
+{
+    const fs::path dir = scratch / "report";
+    fs::create_directories(dir);
+    const fs::path page = dir / "page.html";
+    const fs::path bad = dir / "bad.vda";
+    spit(bad, "BAD      = HEADER / 0\nP1       = PIONT / 1., 2., 3.\nBAD      = END\n");
+    const std::string flae = "tests/data/samples/OpenVDAFS__SURF_FLAE0001.vda";
+    struct Case {
+        std::string args;
+        int status;
+        bool written;
+    };
+    const Case cases[] = {
+        {"report " + bracket + " -o " + quoted(page), 1, true},
+        {"report tests/data/samples/OpenVDAFS__FC267.vda -o " + quoted(page) + " --quality", 0, true},
+        {"report " + flae + " -o " + quoted(page), 0, true},  // structurally clean
+        {"report " + flae + " -o " + quoted(page) + " --quality --threads 1 --max-triangles 500", 1, true},
+        {"report " + quoted(bad) + " -o " + quoted(page), 2, false},
+        {"report missing.vda -o " + quoted(page), 2, false},
+        {"report " + bracket + " -o " + quoted(dir / "no" / "such" / "page.html"), 2, false},
+        {"report " + bracket + " -o " + quoted(dir), 2, false},  // a folder stands there
+        {"report " + bracket, 2, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args);
+        spit(page, "an older page");
+        const ToolResult run = tool(c.args);
+        EXPECT_EQ(run.status, c.status) << run.err;
+        const std::string written = slurp(page);
+        if (c.written) {
+            EXPECT_TRUE(written.starts_with("<!DOCTYPE html>") && written.ends_with("</html>\n"));
+            EXPECT_TRUE(run.out.starts_with("report ")) << run.out;
+        } else {
+            EXPECT_EQ(written, "an older page");
+            EXPECT_NE(run.err, "");
+        }
+        for (const fs::path& folder : {dir, scratch})
+            for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+                EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
+    }
+    const ToolResult budget = tool("report " + flae + " -o " + quoted(page) + " --max-triangles 500");
+    EXPECT_NE(budget.out.find(", 0 errors, "), std::string::npos) << budget.out;
+    const std::size_t drawn = std::stoul(budget.out.substr(budget.out.find(" errors, ") + 9));
+    EXPECT_GT(drawn, 0u);
+    EXPECT_LE(drawn, 500u);
+}
+
 }  // namespace

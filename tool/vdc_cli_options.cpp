@@ -1,6 +1,7 @@
 #include <tool/vdc_cli_options.h>
 
 #include <algorithm>
+#include <charconv>
 
 namespace {
 
@@ -15,27 +16,36 @@ vdcCliOptions::Format format_named(std::string_view name)
     throw vdcUsageError("unknown format '" + std::string(name) + "' (text, json or sarif)");
 }
 
-// A whole number from 0 to 1024 (a thread count).
-int count_named(std::string_view option, std::string_view text)
+// A whole number from `least` to `most`: a count of `what`.
+std::size_t count_named(std::string_view option, std::string_view text, std::size_t least, std::size_t most,
+                        const char* what)
 {
-    int n = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9' || n > 1024)
-            throw vdcUsageError(std::string(option) + " takes a number of threads, not '" + std::string(text) + "'");
-        n = n * 10 + (c - '0');
-    }
-    if (text.empty() || n > 1024)
-        throw vdcUsageError(std::string(option) + " takes a number of threads from 0 to 1024");
+    std::size_t n = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, n);
+    if (text.empty() || error != std::errc() || stop != end || n < least || n > most)
+        throw vdcUsageError(std::string(option) + " takes a number of " + what + " from " + std::to_string(least) +
+                            " to " + std::to_string(most) + ", not '" + std::string(text) + "'");
     return n;
 }
 
 // Files worked on at once: from 1 to 1024.
 int jobs_named(std::string_view option, std::string_view text)
 {
-    const int jobs = count_named(option, text);
-    if (jobs < 1)
-        throw vdcUsageError(std::string(option) + " takes at least one job");
-    return jobs;
+    return static_cast<int>(count_named(option, text, 1, 1024, "jobs"));
+}
+
+// An argument as a shell would take it back: quoted when it holds anything but plain characters.
+std::string shell_word(std::string_view arg)
+{
+    const bool plain = !arg.empty() && arg.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                                             "0123456789-_./=:,+@%") == std::string_view::npos;
+    if (plain)
+        return std::string(arg);
+    std::string quoted = "'";
+    for (const char c : arg)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
 }
 
 }  // namespace
@@ -45,6 +55,10 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
     vdcCliOptions options;
     if (args.empty())
         throw vdcUsageError("no command given");
+
+    options.command_line = "vdacheck";
+    for (const std::string_view arg : args)
+        options.command_line += ' ' + shell_word(arg);
 
     const std::string_view command = args[0];
     if (command == "--help" || command == "-h" || command == "help")
@@ -59,6 +73,8 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
         options.command = Command::repair;
     else if (command == "rules")
         options.command = Command::rules;
+    else if (command == "report")
+        options.command = Command::report;
     else
         throw vdcUsageError("unknown command '" + std::string(command) + "'");
 
@@ -67,6 +83,8 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
     bool jobs_given = false;
     bool stdin_named = false;
     bool threads_given = false;
+    bool format_given = false;
+    bool triangles_given = false;
     bool only_files = false;  // after "--" every argument is a file
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string_view arg = args[i];
@@ -87,8 +105,10 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
             return options;
         } else if (arg == "--format") {
             options.format = format_named(value(arg));
+            format_given = true;
         } else if (arg.starts_with("--format=")) {
             options.format = format_named(arg.substr(9));
+            format_given = true;
         } else if (arg == "-o" || arg == "--output") {
             if (output_given)
                 throw vdcUsageError("more than one output file");
@@ -118,8 +138,11 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
             if (options.quality_profile.empty())
                 throw vdcUsageError("--quality= needs a profile file");
         } else if (arg == "--threads") {
-            options.threads = count_named(arg, value(arg));
+            options.threads = static_cast<int>(count_named(arg, value(arg), 0, 1024, "threads"));
             threads_given = true;
+        } else if (arg == "--max-triangles") {
+            options.max_triangles = count_named(arg, value(arg), 1, 1'000'000'000, "triangles");
+            triangles_given = true;
         } else {
             throw vdcUsageError("unknown option '" + std::string(arg) + "'");
         }
@@ -129,6 +152,8 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
         throw vdcUsageError("standard input (-) can be read only once");
     if (stdin_named && (options.stdin_name.empty() || std::count(options.files.begin(), options.files.end(), "-") == 0))
         throw vdcUsageError("--stdin-name names standard input (-) in the reports; it needs - and a name");
+    if (triangles_given && options.command != Command::report)
+        throw vdcUsageError("--max-triangles is for report");
     const bool any_option = output_given || output_dir_given || options.clean || jobs_given || stdin_named ||
                             options.quality || threads_given;
     switch (options.command) {
@@ -166,6 +191,18 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
         if (options.clean && options.command == Command::repair)
             throw vdcUsageError("--clean is for fix (repair always cleans)");
         break;
+    case Command::report:
+        if (options.files.size() != 1)
+            throw vdcUsageError("report needs exactly one file");
+        if (!output_given || options.output.empty())
+            throw vdcUsageError("report needs -o OUT.html");
+        if (output_dir_given || jobs_given)
+            throw vdcUsageError("report writes one page of one file: --output-dir and --jobs are for the others");
+        if (options.clean)
+            throw vdcUsageError("--clean is for fix");
+        if (format_given)
+            throw vdcUsageError("report writes an HTML page: --format is for the other commands");
+        break;
     }
     return options;
 }
@@ -177,6 +214,7 @@ const char* vdc_usage_text() noexcept
            "       vdacheck fix PATH... --output-dir DIR [--clean] [--jobs N] [--format text|json|sarif]\n"
            "       vdacheck repair FILE -o OUT [--format text|json|sarif]\n"
            "       vdacheck repair PATH... --output-dir DIR [--jobs N] [--format text|json|sarif]\n"
+           "       vdacheck report FILE -o OUT.html [--quality[=PROFILE]] [--threads N] [--max-triangles N]\n"
            "       vdacheck rules [--format text|json]\n"
            "       vdacheck --help | --version\n"
            "\n"
@@ -187,6 +225,9 @@ const char* vdc_usage_text() noexcept
            "  fix     check, repair what can be repaired and save the model to OUT;\n"
            "          --clean also deletes the entities that stay faulty\n"
            "  repair  check, repair and delete in rounds until the model checks clean; save it to OUT\n"
+           "  report  check FILE (and with --quality measure it) and write OUT.html: one page that\n"
+           "          opens offline, the model in 3-D with every problem on it beside the problem\n"
+           "          table; the drawing has at most N triangles (default 2000000)\n"
            "  rules   list every rule: its id, what it finds and what its repair does\n"
            "\n"
            "  PATH              a file, or a folder searched through for *.vda and *.vdafs files\n"

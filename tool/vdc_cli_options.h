@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -15,12 +16,14 @@ public:
 //   vdacheck check PATH... [--quality[=PROFILE]] [--threads N] [--jobs N]
 //   vdacheck fix FILE -o OUT [--clean]       vdacheck fix PATH... --output-dir DIR [--clean] [--jobs N]
 //   vdacheck repair FILE -o OUT              vdacheck repair PATH... --output-dir DIR [--jobs N]
+//   vdacheck report FILE -o OUT.html [--quality[=PROFILE]] [--threads N] [--max-triangles N]
 //   vdacheck rules
-// with --format text|json|sarif anywhere after the command (text|json for rules), and --help / --version
-// alone. A PATH is a file or a folder; whether it is a folder is only known when the inputs are listed.
+// with --format text|json|sarif anywhere after the command (text|json for rules, none for report), and
+// --help / --version alone. A PATH is a file or a folder; whether it is a folder is only known when the
+// inputs are listed.
 class vdcCliOptions {
 public:
-    enum class Command { check, fix, repair, rules, help, version };
+    enum class Command { check, fix, repair, rules, report, help, version };
     enum class Format { text, json, sarif };
 
     // Reads the arguments after the program name; throws vdcUsageError.
@@ -29,7 +32,7 @@ public:
     Command command = Command::help;
     Format format = Format::text;
     std::vector<std::string> files;  // files and folders; "-" stands for standard input
-    std::string output;              // -o OUT (fix and repair, one file)
+    std::string output;              // -o OUT (fix and repair, one file; report: the page)
     std::string output_dir;          // --output-dir DIR (fix and repair, any number of files)
     bool clean = false;              // fix --clean
     int jobs = 0;                    // files checked at once; 0: one per hardware thread
@@ -37,6 +40,8 @@ public:
     bool quality = false;            // check --quality: measure the geometric quality too
     std::string quality_profile;     // --quality=PROFILE: the profile file; empty for the default profile
     int threads = 0;                 // --threads N for the quality run; 0: every hardware thread
+    std::size_t max_triangles = 2'000'000;  // report --max-triangles N: the drawing's triangle budget
+    std::string command_line;        // "vdacheck" and the arguments, as a shell would take them back
 };
 
 // The usage text printed by --help and after a usage error.

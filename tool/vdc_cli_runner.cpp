@@ -18,6 +18,7 @@
 #include <tool/vdc_ordered_pool.h>
 #include <tool/vdc_profile_file.h>
 #include <tool/vdc_progress_bar.h>
+#include <tool/vdc_report_command.h>
 #include <tool/vdc_rules_report.h>
 #include <tool/vdc_sarif_log.h>
 #include <tool/vdc_text_report.h>
@@ -163,6 +164,10 @@ void vdcCliRunner::run_command(vdaFile& file, const vdcBatchInput& input, const 
                                vdcFileOutcome& outcome) const
 {
     const vdcCliOptions& options = task.options;
+    if (options.command == vdcCliOptions::Command::report) {
+        vdc_run_report(file, output, options, task.quality, task.quality_threads, outcome);
+        return;
+    }
     vdcCliReport report;
     switch (options.command) {
     case vdcCliOptions::Command::fix:

@@ -24,6 +24,7 @@ public:
 
     EntityTable(const vdaScene& scene, const vdcReport& report)
     {
+        index_.reserve(scene.drawings.size() + report.problems.size());
         for (const vdaDrawing& d : scene.drawings)
             add(d.entity, d.type, d.line);
         for (const vdcReportProblem& p : report.problems)

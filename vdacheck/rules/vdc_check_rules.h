@@ -15,7 +15,14 @@ constexpr vdcRule vdc_check_row(std::string_view id, std::string_view entity, st
                                 const char* message, vdcErrorFunction repair, std::string_view repair_name,
                                 std::string_view help)
 {
-    return {id, vdcRuleKind::check, vdcSeverity::error, entity, check, message, repair, repair_name, help, 0.0, ""};
+    return {id, vdcRuleKind::check, vdcSeverity::error, entity, check, message, repair, repair_name, help, 0.0, "",
+            false};
+}
+// A row whose rule finds a reference to an entity that has problems of its own.
+constexpr vdcRule vdc_reference_row(vdcRule rule)
+{
+    rule.reference = true;
+    return rule;
 }
 
 // clang-format off
@@ -74,18 +81,18 @@ inline constexpr vdcRule vdc_check_rules[] = {
     vdc_check_row("cons-curve-ptr-is-curve", "CONS", "check_curve_ptr_is_curve",
      "Cons curve pointer points to non curve", nullptr, "",
      "The space curve the curve on surface names is not a CURVE; it cannot be repaired."),
-    vdc_check_row("cons-curve-ptr", "CONS", "check_curve_ptr",
+    vdc_reference_row(vdc_check_row("cons-curve-ptr", "CONS", "check_curve_ptr",
      "Cons curve pointer points to invalid curve", VDC_FIX(fix_cons_curve_ptr),
-     "The space curve has problems of its own; the repair accepts the reference once that curve is repaired in full."),
+     "The space curve has problems of its own; the repair accepts the reference once that curve is repaired in full.")),
     vdc_check_row("cons-null-surface-ptr", "CONS", "check_null_surface_ptr",
      "Cons has null surface pointer", nullptr, "",
      "The surface the curve on surface names does not exist; it cannot be repaired."),
     vdc_check_row("cons-surface-ptr-is-surface", "CONS", "check_surface_ptr_is_surface",
      "Cons surface pointer points to non surface", nullptr, "",
      "The surface the curve on surface names is not a SURF; it cannot be repaired."),
-    vdc_check_row("cons-surface-ptr", "CONS", "check_surface_ptr",
+    vdc_reference_row(vdc_check_row("cons-surface-ptr", "CONS", "check_surface_ptr",
      "Cons surface pointer points to invalid surface", VDC_FIX(fix_cons_surface_ptr),
-     "The surface has problems of its own; the repair accepts the reference once that surface is repaired in full."),
+     "The surface has problems of its own; the repair accepts the reference once that surface is repaired in full.")),
     vdc_check_row("cons-trimming-params", "CONS", "check_cons_trimming_params",
      "Cons has invalid trim parameters", VDC_FIX(fix_cons_trimming_params),
      "The range of the space curve the curve on surface covers is empty or leaves the curve's range; the repair "
@@ -148,10 +155,10 @@ inline constexpr vdcRule vdc_check_rules[] = {
     vdc_check_row("face-surface-ptr-is-surface", "FACE", "check_surface_ptr_is_surface",
      "Face surface pointer points to non surface", nullptr, "",
      "The surface the face names is not a SURF; it cannot be repaired."),
-    vdc_check_row("face-surface-ptr", "FACE", "check_surface_ptr",
+    vdc_reference_row(vdc_check_row("face-surface-ptr", "FACE", "check_surface_ptr",
      "Face surface pointer points to invalid surface", VDC_FIX(fix_face_surface_ptr),
      "The face's surface has problems of its own; the repair accepts the reference once that surface is repaired in "
-     "full."),
+     "full.")),
     vdc_check_row("face-surface-ptr-is-cons-surface-ptr", "FACE",
      "check_surface_ptr_is_cons_surface_ptr", "Face cons pointer points to different surface from face", nullptr, "",
      "A boundary curve lies on another surface than the face's own; it cannot be repaired."),
@@ -161,10 +168,10 @@ inline constexpr vdcRule vdc_check_rules[] = {
     vdc_check_row("face-cons-ptr-is-cons", "FACE", "check_cons_ptr_is_cons",
      "Face cons pointer points to non cons", nullptr, "",
      "A boundary piece names something that is not a CONS; it cannot be repaired."),
-    vdc_check_row("face-cons-ptr", "FACE", "check_cons_ptr",
+    vdc_reference_row(vdc_check_row("face-cons-ptr", "FACE", "check_cons_ptr",
      "Face cons pointer points to invalid cons", VDC_FIX(fix_face_cons_ptr),
      "A boundary curve has problems of its own; the repair accepts the reference once that curve is repaired in "
-     "full."),
+     "full.")),
     vdc_check_row("face-cons-parameters", "FACE", "check_cons_parameters",
      "Face entity has invalid cons trimming parameters", VDC_FIX(fix_face_cons_parameters),
      "A boundary piece is empty or leaves the range of its curve on surface; the repair clamps it into that range, "
@@ -177,20 +184,20 @@ inline constexpr vdcRule vdc_check_rules[] = {
     vdc_check_row("top-face-surface-ptr-type", "TOP", "check_face_surface_ptr_type",
      "Top entity pointer to face or surface is not face or surface", nullptr, "",
      "A side of a surface pair names something that is neither a FACE nor a SURF; it cannot be repaired."),
-    vdc_check_row("top-face-surface-ptr", "TOP", "check_face_surface_ptr",
+    vdc_reference_row(vdc_check_row("top-face-surface-ptr", "TOP", "check_face_surface_ptr",
      "Top entity pointer to face or surface points to invalid entity", VDC_FIX(fix_top_face_surface_ptr),
      "A side's face or surface has problems of its own; the repair accepts the reference once it is repaired in "
-     "full."),
+     "full.")),
     vdc_check_row("top-null-cons-ptr", "TOP", "check_null_cons_ptr",
      "Top entity pointer to cons is pointing at nothing", nullptr, "",
      "A trimming curve of a side names a curve on surface that does not exist; it cannot be repaired."),
     vdc_check_row("top-cons-ptr-is-cons", "TOP", "check_cons_ptr_is_cons",
      "Top entity pointer to cons is pointing to non cons", nullptr, "",
      "A trimming curve of a side names something that is not a CONS; it cannot be repaired."),
-    vdc_check_row("top-cons-ptr", "TOP", "check_cons_ptr",
+    vdc_reference_row(vdc_check_row("top-cons-ptr", "TOP", "check_cons_ptr",
      "Top entity pointer to cons is pointing to invalid cons", VDC_FIX(fix_top_cons_ptr),
      "A trimming curve's curve on surface has problems of its own; the repair accepts the reference once it is "
-     "repaired in full."),
+     "repaired in full.")),
     vdc_check_row("top-cons-parameters", "TOP", "check_cons_parameters",
      "Top entity has invalid cons trimming parameters", VDC_FIX(fix_top_cons_parameters),
      "A trimming curve is empty or leaves the range of its curve on surface; the repair clamps it into that range, "
@@ -214,9 +221,9 @@ inline constexpr vdcRule vdc_check_rules[] = {
     vdc_check_row("tlist-tmat-ptr-type", "TLIST", "check_tmat_ptr_type",
      "Tlist entity has tmat pointer to invalid type", nullptr, "",
      "The transformation the list names is not a TMAT; it cannot be repaired."),
-    vdc_check_row("tlist-tmat-ptr", "TLIST", "check_tmat_ptr",
+    vdc_reference_row(vdc_check_row("tlist-tmat-ptr", "TLIST", "check_tmat_ptr",
      "Tlist entity has pointer to invalid tmat", VDC_FIX(fix_tlist_tmat_ptr),
-     "The transformation has problems of its own; the repair accepts the reference once it is repaired in full."),
+     "The transformation has problems of its own; the repair accepts the reference once it is repaired in full.")),
     vdc_check_row("tlist-null-entity-ptr", "TLIST", "check_null_entity_ptr",
      "Tlist entity has null pointer", VDC_FIX(fix_tlist_null_entity_ptr),
      "An element of the list names nothing; the repair accepts it, and the element is left out when the model is "
@@ -224,9 +231,9 @@ inline constexpr vdcRule vdc_check_rules[] = {
     vdc_check_row("tlist-entity-ptr-type", "TLIST", "check_entity_ptr_type",
      "Tlist entity has pointer to invalid entity type", VDC_FIX(fix_tlist_ptr_type),
      "An element is of a type a transformation list may not hold; the repair removes it from the list."),
-    vdc_check_row("tlist-entity-ptr", "TLIST", "check_entity_ptr",
+    vdc_reference_row(vdc_check_row("tlist-entity-ptr", "TLIST", "check_entity_ptr",
      "Tlist entity has pointer to invalid entity", VDC_FIX(fix_tlist_entity_ptr),
-     "An element has problems of its own; the repair removes it from the list unless it was repaired in full."),
+     "An element has problems of its own; the repair removes it from the list unless it was repaired in full.")),
 
     // GROUP
     vdc_check_row("group-null-entity-ptr", "GROUP", "check_null_entity_ptr",
@@ -236,17 +243,17 @@ inline constexpr vdcRule vdc_check_rules[] = {
     vdc_check_row("group-entity-ptr-type", "GROUP", "check_entity_ptr_type",
      "Group entity has pointer to invalid entity type", VDC_FIX(fix_group_entity_ptr_type),
      "An element is of a type a group may not hold; the repair removes it from the group."),
-    vdc_check_row("group-entity-ptr", "GROUP", "check_entity_ptr",
+    vdc_reference_row(vdc_check_row("group-entity-ptr", "GROUP", "check_entity_ptr",
      "Group entity has pointer to invalid entity", VDC_FIX(fix_group_entity_ptr),
-     "An element has problems of its own; the repair removes it from the group unless it was repaired in full."),
+     "An element has problems of its own; the repair removes it from the group unless it was repaired in full.")),
 
     // BEGINSET
     vdc_check_row("beginset-null-entity-ptr", "BEGINSET", "check_null_entity_ptr",
      "Set entity has null pointer", VDC_FIX(fix_beginset_null_entity_ptr),
      "A member of the set is gone; the repair accepts it, and the member is left out when the model is written."),
-    vdc_check_row("beginset-entity-ptr", "BEGINSET", "check_entity_ptr",
+    vdc_reference_row(vdc_check_row("beginset-entity-ptr", "BEGINSET", "check_entity_ptr",
      "Set entity has pointer to invalid entity", VDC_FIX(fix_beginset_entity_ptr),
-     "A member has problems of its own; the repair removes it from the set unless it was repaired in full."),
+     "A member has problems of its own; the repair removes it from the set unless it was repaired in full.")),
 };
 #undef VDC_FIX
 // clang-format on

@@ -27,4 +27,7 @@ struct vdcRule {
     std::string_view help;     // one sentence: what is wrong, and what the repair does
     double tolerance = 0.0;    // quality rules: the default tolerance (0: none)
     std::string_view unit;     // quality rules: the unit of the measured value and the tolerance
+    // Check rules that find a valid reference to an entity with problems of its own: the entity logging
+    // it is faulty only through what it refers to (reports draw it apart from the faulty entity itself).
+    bool reference = false;
 };

@@ -12,7 +12,7 @@ namespace {
 // The reader's rules, one per kind of warning, in the order of vdaWarningKind.
 constexpr vdcRule read_rule(std::string_view id, const char* message, std::string_view help)
 {
-    return {id, vdcRuleKind::read, vdcSeverity::warning, "", "", message, nullptr, "", help, 0.0, ""};
+    return {id, vdcRuleKind::read, vdcSeverity::warning, "", "", message, nullptr, "", help, 0.0, "", false};
 }
 constexpr vdcRule read_rules[] = {
     read_rule("read-comment-before-header", "comment before the HEADER",
@@ -74,7 +74,7 @@ constexpr std::array<vdcRule, check_count + read_count + quality_count> all_rule
     // reader's, while every structural problem is an error.
     for (const vdcQualityRuleInfo& q : vdc_quality_rules)
         all[k++] = {q.id, vdcRuleKind::quality, vdcSeverity::warning, quality_entity(q.id), "", q.help, nullptr, "",
-                    q.help, q.default_tolerance, q.unit};
+                    q.help, q.default_tolerance, q.unit, false};
     return all;
 }();
 static_assert(std::all_of(all_rules.begin() + check_count + read_count, all_rules.end(),

@@ -771,8 +771,12 @@
           };
           if (g.shape === 'triangles') {
             geometry.setIndex(local(this.firstElement[k], this.firstElement[k] + d.elements[k]));
-            add(new THREE.Mesh(geometry, new THREE.MeshBasicMaterial({
-              color: colour, side: THREE.DoubleSide, polygonOffset: true, polygonOffsetFactor: -1, polygonOffsetUnits: -1,
+            // Mostly its own light, so that it stays the selection colour, with a little shading for its shape.
+            const normals = g.geometry.getAttribute('normal').array;
+            geometry.setAttribute('normal', new THREE.BufferAttribute(normals.slice(3 * first, 3 * (first + d.vertices[k])), 3));
+            add(new THREE.Mesh(geometry, new THREE.MeshLambertMaterial({
+              color: colour.clone().multiplyScalar(0.35), emissive: colour.clone().multiplyScalar(0.7),
+              side: THREE.DoubleSide, polygonOffset: true, polygonOffsetFactor: -1, polygonOffsetUnits: -1,
             })), 1);
             add(new THREE.Mesh(geometry, new THREE.MeshBasicMaterial({
               color: colour, side: THREE.DoubleSide, transparent: true, opacity: 0.3, depthTest: false, depthWrite: false,
