@@ -152,23 +152,20 @@ int vdaParallelReader::read(const std::vector<std::size_t>& cuts, int line_offse
 
     int line = line_offset;
     for (const std::unique_ptr<Chunk>& chunk : chunks) {
-        // Read ahead while this chunk is still being read by another thread.
-        while (true) {
-            {
-                std::unique_lock<std::mutex> lock(mutex);
-                if (chunk->done)
-                    break;
-            }
-            if (read_next())
-                continue;
-            std::unique_lock<std::mutex> lock(mutex);
-            finished.wait(lock, [&] { return chunk->done; });
-            break;
+        // While another thread still reads this chunk, read the next ones; with none left, wait.
+        std::unique_lock<std::mutex> lock(mutex);
+        while (!chunk->done) {
+            lock.unlock();
+            const bool read_one = read_next();
+            lock.lock();
+            if (!read_one)
+                finished.wait(lock, [&] { return chunk->done; });
         }
-        if (chunk == chunks.front()) {
-            const std::lock_guard<std::mutex> lock(mutex);
-            assembler_.expect(estimate(chunks));
-        }
+        // Which chunks are done is read under the lock; the room is made outside it.
+        const std::size_t expected = chunk == chunks.front() ? estimate(chunks) : 0;
+        lock.unlock();
+        if (expected > 0)
+            assembler_.expect(expected);
         if (!place(*chunk, line))
             return line;
         line += chunk->lines;

@@ -116,10 +116,11 @@ bool fill_in_slices(std::size_t size, unsigned threads, const Fill& fill)
     return ok;
 }
 
-// Threads for copying a text of `size` bytes into memory.
+// Threads for copying a text of `size` bytes into memory: one per megabyte at most, so that many threads
+// asked for do not each start for a sliver.
 unsigned copy_threads(std::size_t size, const vdaReadOptions& options)
 {
-    return size >= parallel_from ? thread_count(options) : 1;
+    return static_cast<unsigned>(std::clamp<std::size_t>(size / parallel_from, 1, thread_count(options)));
 }
 
 }  // namespace
