@@ -38,10 +38,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const vdaReadError& e) {
         fuzz_fail("the repaired model does not read", std::string(e.what()) + "\n" + out.str());
     }
-    if (const std::string difference = vda_first_difference(*file, *again); !difference.empty())
+    if (const std::string difference = vda_first_difference(*file, *again, vdaEntityOrder::may_differ);
+        !difference.empty())
         fuzz_fail("the repaired model reads back differently", difference + "\n" + out.str());
-    vdcFileCheck checker;
-    if (!checker.check(*again))
+    // The checker looks at the first entity of each name only, and which one comes first can change
+    // with the order the writer gives: where names repeat, the model read back must repair clean.
+    if (again->has_duplicate_names()) {
+        if (!vdc_repair(*again).clean)
+            fuzz_fail("the repaired model, read back, does not repair clean", out.str());
+    } else if (vdcFileCheck checker; !checker.check(*again)) {
         fuzz_fail("the repaired model, read back, does not check clean", out.str());
+    }
     return 0;
 }

@@ -4,7 +4,8 @@
 #   reader: read, write, read again, compare        repair: read, repair, write, read again, check clean
 # FUZZER=path overrides the binary; FUZZ_SEED=N fixes the random seed, so that a run walks the same inputs
 # again (CI uses a fixed seed: a landing must not fail on a finding unrelated to it; long runs with fresh
-# seeds are done by hand).
+# seeds are done by hand). A failing input is kept in FUZZ_ARTIFACTS (default build/fuzz-artifacts) and
+# printed in base64, so that a failure in a CI log can be replayed: base64 -d > crash.vda; FUZZER crash.vda
 set -eu
 seconds=${1:?usage: fuzz/run.sh SECONDS [reader|repair]}
 target=${2:-reader}
@@ -18,9 +19,23 @@ if [ ! -x "$fuzzer" ]; then
   echo "no fuzzer at $fuzzer: build it with: cmake --preset fuzz && cmake --build --preset fuzz" >&2
   exit 2
 fi
+artifacts=${FUZZ_ARTIFACTS:-$here/../build/fuzz-artifacts}
+mkdir -p "$artifacts"
+artifacts=$(cd "$artifacts" && pwd)
+rm -f "$artifacts/$target"-*
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp -R "$here/corpus" "$work/corpus"
 cd "$work"
+status=0
 "$fuzzer" ${FUZZ_SEED:+-seed="$FUZZ_SEED"} -max_total_time="$seconds" -max_len=8192 -timeout=10 -rss_limit_mb=2048 \
-  -dict="$here/vda.dict" -print_final_stats=1 "$work/corpus"
+  -dict="$here/vda.dict" -print_final_stats=1 -artifact_prefix="$artifacts/$target-" "$work/corpus" || status=$?
+if [ "$status" -ne 0 ]; then
+  for found in "$artifacts/$target"-*; do
+    [ -f "$found" ] || continue
+    echo "failing input $found, in base64:"
+    base64 -w 0 "$found"
+    echo
+  done
+fi
+exit "$status"

@@ -156,3 +156,22 @@ TEST(Cascade, FixAndCleanOverAWholeModel)
     EXPECT_TRUE(m.error_log().empty() && m.fixed_log().empty());
     EXPECT_EQ(m.checker.check(vdaObjectPtr(m.file.find(utString("CI")))), 1);
 }
+
+// The checker looks at the first entity of each name only. A later group of a used name is never checked,
+// yet the repair must not leave it naming a point it deleted: the model it returns is what a write gives.
+TEST(Cascade, RepairLeavesNoElementNamingNothingBehindARepeatedName)
+{
+    const auto file = vdaReader::read("H = HEADER / 0\n"
+                                      "P = POINT / 1., 2., 3.\n"
+                                      "G = GROUP / 1, P\n"
+                                      "G = GROUP / 2, X, P\n"
+                                      "X = POINT / 1.7976931348623157E308, 0., 0.\n"
+                                      "H = END\n",
+                                      "repeated.vda");
+    const vdcRepairResult result = vdc_repair(*file);
+    ASSERT_TRUE(result.clean);
+    EXPECT_EQ(result.deleted(), 1);
+    const auto& hidden = static_cast<const vdaGroup&>(*std::next(file->begin(), 3));
+    ASSERT_EQ(hidden.num_elements(), 1);
+    EXPECT_EQ(hidden.element_name(0).view(), "P");
+}

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -177,6 +178,61 @@ TEST(SetWrite, AChangedSetListsItsElementsAndLeavesTheOthersAfterIt)
                      "A        = ENDSET", "P = POINT / 1., 2., 3.", "H = END"}));
 }
 
+// A repaired set can no longer hold an entity that stands between its members: the entity reads back
+// behind ENDSET. The model is the same up to that order, and a comparison that pairs entities by name
+// still sees every real change.
+TEST(SetWrite, AnEntityLeftBetweenMembersReadsBackBehindTheSet)
+{
+    const auto file = read(h + "P = POINT / 0., 0., 0.\n" +
+                           "A = BEGINSET\nP = POINT / 1., 2., 3.\nQ = POINT / 4., 5., 6.\nA = ENDSET\n" + e);
+    auto& set = const_cast<vdaBeginSet&>(entity<vdaBeginSet>(*file, "A"));
+    set.set_element(0, vdaObjectPtr());  // the second P is no member any more, yet lives
+    set.remove_null_elements();
+    const auto again = read(written(*file));
+    EXPECT_EQ(vda_first_difference(*file, *again), "entity 2 'A': member 0 position: 4 vs 3");
+    EXPECT_EQ(vda_first_difference(*file, *again, vdaEntityOrder::may_differ), "");
+
+    const_cast<vdaPoint&>(entity<vdaPoint>(*again, "Q")).set_point(giPoint3(4, 5, 7));
+    EXPECT_EQ(vda_first_difference(*file, *again, vdaEntityOrder::may_differ), "entity 4 'Q': point z: 6 vs 7");
+    auto& second = *std::next(again->begin(), 4);  // the second P, now last
+    ASSERT_EQ(second.name().view(), "P");
+    delete &second;
+    EXPECT_EQ(vda_first_difference(*file, *again, vdaEntityOrder::may_differ),
+              "entity 3 'P': no entity of that name left in the second model");
+}
+
+// A set kept in place cannot stand inside a set written afresh: it is written afresh with its holder.
+TEST(SetWrite, AnUnchangedSetInsideAChangedOneStaysInside)
+{
+    const auto file = read(h + "A = BEGINSET\nB = BEGINSET\nP = POINT / 1., 2., 3.\nB = ENDSET\n" +
+                           "Q = POINT / 4., 5., 6.\nA = ENDSET\n" + e);
+    auto& outer = const_cast<vdaBeginSet&>(entity<vdaBeginSet>(*file, "A"));
+    ASSERT_EQ(outer.num_elements(), 2);  // B and Q; P is B's
+    outer.set_element(1, vdaObjectPtr());
+    outer.remove_null_elements();
+    const std::string out = written(*file);
+    EXPECT_EQ(records_of(out),
+              (Names{"H = HEADER / 0", "A        = BEGINSET", "B        = BEGINSET", "P = POINT / 1., 2., 3.",
+                     "B        = ENDSET", "A        = ENDSET", "Q = POINT / 4., 5., 6.", "H = END"}));
+    EXPECT_EQ(vda_first_difference(*file, *read(out), vdaEntityOrder::may_differ), "");
+}
+
+// ... and a changed set inside an unchanged one takes its holder along: what it no longer holds would
+// otherwise stay inside the holder's records and read back as the holder's member.
+TEST(SetWrite, AChangedSetInsideAnUnchangedOneTakesItsHolderAlong)
+{
+    const auto file = read(h + "A = BEGINSET\nB = BEGINSET\nP = POINT / 1., 2., 3.\n" +
+                           "Q = POINT / 4., 5., 6.\nB = ENDSET\nA = ENDSET\n" + e);
+    auto& inner = const_cast<vdaBeginSet&>(entity<vdaBeginSet>(*file, "B"));
+    inner.set_element(1, vdaObjectPtr());  // Q leaves B, and so A
+    inner.remove_null_elements();
+    const std::string out = written(*file);
+    EXPECT_EQ(records_of(out),
+              (Names{"H = HEADER / 0", "A        = BEGINSET", "B        = BEGINSET", "P = POINT / 1., 2., 3.",
+                     "B        = ENDSET", "A        = ENDSET", "Q = POINT / 4., 5., 6.", "H = END"}));
+    EXPECT_EQ(vda_first_difference(*file, *read(out), vdaEntityOrder::may_differ), "");
+}
+
 TEST(SetWrite, SetsThatHoldEachOtherAreWrittenOnceAndNested)
 {
     vdaFile file;
@@ -204,13 +260,12 @@ TEST(SetWrite, MembersWithNamesOthersShareStayMembers)
     auto& set = const_cast<vdaBeginSet&>(entity<vdaBeginSet>(*file, "A"));
     ASSERT_EQ(set.num_elements(), 3);
     EXPECT_EQ(set.element(0)->slot(), 3u);  // the second P (slot 3), not the first
-    delete set.element(2)();                 // Q goes: the set is written afresh
+    delete set.element(2)();                // Q goes: the set is written afresh
     set.remove_null_elements();
     change_all(*file);
-    EXPECT_EQ(records_of(written(*file)),
-              (Names{"H        = HEADER / 0", "P        = POINT / 1., 0., 0.", "A        = BEGINSET",
-                     "P        = POINT / 2., 0., 0.", "A        = POINT / 3., 0., 0.", "A        = ENDSET",
-                     "H = END"}));
+    EXPECT_EQ(records_of(written(*file)), (Names{"H        = HEADER / 0", "P        = POINT / 1., 0., 0.",
+                                                 "A        = BEGINSET", "P        = POINT / 2., 0., 0.",
+                                                 "A        = POINT / 3., 0., 0.", "A        = ENDSET", "H = END"}));
     EXPECT_EQ(vda_first_difference(*file, *read(written(*file))), "");
 }
 

@@ -7,6 +7,7 @@
 #include <vdacheck/util/co_ordered_map.h>
 #include <vdacheck/util/ut_big_stack.h>
 #include <vdacheck/util/ut_math.h>
+#include <vdacheck/util/ut_replace_file.h>
 #include <vdacheck/util/ut_string.h>
 
 #include <vdacheck/geometry/gi_length.h>

@@ -26,6 +26,12 @@ class JsonQuote : public testing::TestWithParam<QuoteCase> {};
 
 TEST_P(JsonQuote, EscapesAndRepairs) { EXPECT_EQ(vdcJsonWriter::quote(GetParam().text), GetParam().quoted); }
 
+// Text outside a page (the tool's JSON report) keeps its '<' and is escaped otherwise alike.
+TEST(JsonQuotePlain, KeepsTheLessThanSign)
+{
+    EXPECT_EQ(vdcJsonWriter::quote("<stdin>\t\x80", vdcJsonWriter::Target::plain), "\"<stdin>\\t\xEF\xBF\xBD\"");
+}
+
 const std::string fffd = "\xEF\xBF\xBD";
 
 INSTANTIATE_TEST_SUITE_P(

@@ -3,31 +3,30 @@
 // is written afresh by the statement writer.
 #include <vdacheck/io/vda_writer.h>
 
-#include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
-#include <vdacheck/io/vda_write_error.h>
 #include <vdacheck/io/vda_record_writer.h>
 #include <vdacheck/io/vda_statement_writer.h>
 #include <vdacheck/io/vda_writability.h>
+#include <vdacheck/io/vda_write_error.h>
 #include <vdacheck/model/vda_begin_set.h>
 #include <vdacheck/model/vda_file.h>
 #include <vdacheck/model/vda_header.h>
+#include <vdacheck/util/ut_replace_file.h>
 
 namespace {
 
 // Writes one vdaFile. Sets: an unchanged set read from the source keeps its BEGINSET and ENDSET records
-// where they were, with whatever stands between them. Any other set is written as BEGINSET, its elements
-// (each taken from its own place), ENDSET. A set places each entity at most once: an element that is
-// null, the set itself, the HEADER, an unchanged set from the source, an entity already placed by an
-// earlier set, or a set that holds this set is left out.
+// where they were, with whatever stands between them, unless it nests with a set written afresh. Any
+// other set is written as BEGINSET, its elements (each taken from its own place), ENDSET. A set places each entity at
+// most once: an element that is null, the set itself, the HEADER, an unchanged set from the source, an entity already
+// placed by an earlier set, or a set that holds this set is left out.
 class FileWriter {
 public:
     FileWriter(const vdaFile& file, std::ostream& out)
-        : file_(file), source_(file.source()),
-          read_(static_cast<std::uint32_t>(source_.spans.size())), records_(out, source_.eol), statements_(records_)
+        : file_(file), source_(file.source()), read_(static_cast<std::uint32_t>(source_.spans.size())),
+          records_(out, source_.eol), statements_(records_)
     {
     }
 
@@ -37,6 +36,7 @@ public:
         for (std::uint32_t k = 0; k < file_.num_slots(); ++k)
             if (const vdaObject* e = file_.slot(k); e && !copied(*e))
                 vdaWritability::check(*e);
+        find_regrouped_sets();
         place_set_elements();
         modified_ = read_ == 0 || header_slot_ != 0 || file_.num_slots() != read_;
         for (std::uint32_t k = 0; k < read_ && !modified_; ++k)
@@ -82,7 +82,42 @@ private:
     // Read from the source and unchanged: written by copying its records.
     bool copied(const vdaObject& e) const noexcept { return e.slot() < read_ && !e.changed(); }
     bool is_set(const vdaObject& e) const noexcept { return e.is_type(vdaBeginSet::id) != 0; }
-    bool regrouped(const vdaObject& e) const noexcept { return is_set(e) && !copied(e); }
+    bool regrouped(const vdaObject& e) const noexcept { return regrouped_[e.slot()]; }
+
+    // The sets written afresh: those changed or not read from the source, and every set that holds one of
+    // them or is held by one, up and down the nesting. A set kept in place cannot stand inside one written
+    // afresh, and one written afresh cannot stand inside one kept in place: an entity it no longer holds
+    // would be written inside the outer set's records and read back as the outer set's member.
+    void find_regrouped_sets()
+    {
+        const std::uint32_t n = file_.num_slots();
+        regrouped_.assign(n, false);
+        std::vector<std::vector<std::uint32_t>> linked(n);  // slot of a set -> the sets it holds or is held by
+        std::vector<std::uint32_t> work;
+        for (std::uint32_t k = 0; k < n; ++k) {
+            const auto* set = vda_cast<vdaBeginSet>(file_.slot(k));
+            if (!set)
+                continue;
+            for (int i = 0; i < set->num_elements(); ++i)
+                if (const auto* held = vda_cast<vdaBeginSet>(set->element(i)()); held && held->file() == &file_) {
+                    linked[k].push_back(held->slot());
+                    linked[held->slot()].push_back(k);
+                }
+            if (!copied(*set)) {
+                regrouped_[k] = true;
+                work.push_back(k);
+            }
+        }
+        while (!work.empty()) {
+            const std::uint32_t k = work.back();
+            work.pop_back();
+            for (const std::uint32_t other : linked[k])
+                if (!regrouped_[other]) {
+                    regrouped_[other] = true;
+                    work.push_back(other);
+                }
+        }
+    }
 
     // Decides which entities the regrouped sets hold (placed_[slot] = holding set's slot + 1). A union-find
     // over the sets placed so far keeps a set from holding one of the sets that hold it.
@@ -144,7 +179,7 @@ private:
             return;
         if (k >= read_)
             close_pending_sets();
-        if (is_set(*e) && regrouped(*e))
+        if (regrouped(*e))
             write_regrouped_set(static_cast<const vdaBeginSet&>(*e));
         else
             write_entity(*e);
@@ -156,7 +191,7 @@ private:
     {
         copy_range(endset.span.lead, endset.span.body);
         const vdaObject* set = file_.slot(endset.set_slot);
-        if (!set || !copied(*set))
+        if (!set || regrouped(*set))
             return;
         if (endset.span.body == endset.span.end)
             pending_.push_back(set);
@@ -239,10 +274,11 @@ private:
     vdaStatementWriter statements_;
     const vdaHeader* header_ = nullptr;
     std::uint32_t header_slot_ = 0;
-    bool modified_ = false;                 // the output differs from the source
-    std::vector<std::uint32_t> placed_;     // slot -> slot + 1 of the set that holds it, 0: none
-    std::vector<std::uint32_t> holder_;     // union-find over sets placed in sets
+    bool modified_ = false;              // the output differs from the source
+    std::vector<std::uint32_t> placed_;  // slot -> slot + 1 of the set that holds it, 0: none
+    std::vector<std::uint32_t> holder_;  // union-find over sets placed in sets
     std::vector<bool> written_;
+    std::vector<bool> regrouped_;            // slot -> a set written afresh
     std::vector<const vdaObject*> pending_;  // sets kept in place that the source never closed
 };
 
@@ -252,32 +288,11 @@ void vdaWriter::write(const vdaFile& file, std::ostream& out) { FileWriter(file,
 
 void vdaWriter::save(const vdaFile& file, const std::filesystem::path& path)
 {
-    namespace fs = std::filesystem;
-    std::random_device random;
-    const fs::path temporary =
-        path.parent_path() / (path.filename().string() + ".tmp" + std::to_string(random() % 1000000u));
     try {
-        {
-            std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-            if (!out)
-                throw vdaWriteError("cannot create " + temporary.string());
-            write(file, out);
-            out.close();
-            if (!out)
-                throw vdaWriteError("cannot write " + temporary.string());
-        }
-        std::error_code ec;
-        const fs::file_status target = fs::status(path, ec);
-        if (!ec && fs::exists(target))
-            fs::permissions(temporary, target.permissions(), ec);
-        fs::rename(temporary, path);
+        ut_replace_file(path, [&](std::ostream& out) { write(file, out); });
     } catch (const vdaWriteError&) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
         throw;
     } catch (const std::exception& e) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
         throw vdaWriteError("cannot save " + path.string() + ": " + e.what());
     }
 }

@@ -1,10 +1,13 @@
 #include <vdacheck/model/vda_compare.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <sstream>
 
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include <vdacheck/model/vda_file.h>
@@ -15,6 +18,8 @@ namespace {
 // Collects the path to the value being compared and stops at the first difference.
 class Comparison {
 public:
+    explicit Comparison(bool member_places = true) noexcept : member_places_(member_places) {}
+    bool compares_member_places() const noexcept { return member_places_; }
     bool differs() const noexcept { return !difference_.empty(); }
     const std::string& difference() const noexcept { return difference_; }
 
@@ -63,6 +68,7 @@ public:
     void at(std::string where) { where_ = std::move(where); }
 
     // The place of `entity` among the live entities of its model (first or second), -1 for a null one.
+    // Places in the first model are given as the places of their partners in the second.
     long position(const vdaObjectPtr& entity, bool first)
     {
         if (!entity)
@@ -75,14 +81,19 @@ public:
             for (const vdaObject& e : file)
                 places[e.slot()] = k++;
         }
-        return places[entity->slot()];
+        const long place = places[entity->slot()];
+        return first && !partners_.empty() && place >= 0 ? partners_[static_cast<std::size_t>(place)] : place;
     }
+    // partners[i]: the place in the second model of the entity at place i in the first.
+    void pair(std::vector<long> partners) { partners_ = std::move(partners); }
 
 private:
     std::string where_;
     std::string difference_;
     std::vector<long> first_places_;
     std::vector<long> second_places_;
+    std::vector<long> partners_;  // empty: the models are paired in file order
+    bool member_places_;
 };
 
 template <class Segmented>
@@ -223,7 +234,7 @@ public:
     {
         const auto& y = other(x);
         elements(x, y);
-        for (int i = 0; i < x.num_elements() && !c_.differs(); ++i)
+        for (int i = 0; i < x.num_elements() && !c_.differs() && c_.compares_member_places(); ++i)
             c_.value("member " + std::to_string(i) + " position", c_.position(x.element(i), true),
                      c_.position(y.element(i), false));
     }
@@ -269,21 +280,113 @@ private:
 
 }  // namespace
 
-std::string vda_first_difference(const vdaFile& a, const vdaFile& b)
+namespace {
+
+std::string compare_pair(Comparison& c, long index, const vdaObject& x, const vdaObject& y)
 {
+    c.at("entity " + std::to_string(index) + " '" + std::string(x.name().view()) + "': ");
+    c.value("command word", std::string(x.type().command_word()), std::string(y.type().command_word()));
+    c.value("name", x.name(), y.name());
+    if (!c.differs())
+        vda_visit(x, EntityComparison(c, y), [] {});
+    return c.difference();
+}
+
+std::string different_sizes(const vdaFile& a, const vdaFile& b)
+{
+    return "the models have " + std::to_string(a.size()) + " and " + std::to_string(b.size()) + " entities";
+}
+
+// Per slot, the sets that hold the entity there: (set name, place among the set's elements), sorted.
+// Two entities of one name and the same values differ by the sets that hold them.
+using Holders = std::vector<std::vector<std::pair<std::string_view, int>>>;
+Holders holders_of(const vdaFile& file)
+{
+    Holders holders(file.num_slots());
+    for (const vdaObject& e : file)
+        if (const auto* set = vda_cast<vdaBeginSet>(&e))
+            for (int i = 0; i < set->num_elements(); ++i)
+                if (const vdaObjectPtr member = set->element(i); member && member->file() == &file)
+                    holders[member->slot()].emplace_back(set->name().view(), i);
+    for (auto& h : holders)
+        std::sort(h.begin(), h.end());
+    return holders;
+}
+
+// Pairs each entity of `a`, in file order, with the first unpaired entity of `b` of the same name that
+// has the same values and is held by the same sets, then compares the places of set members through
+// that pairing.
+std::string compare_by_name(const vdaFile& a, const vdaFile& b)
+{
+    struct Named {
+        std::vector<std::pair<const vdaObject*, long>> entities;  // with their places in b
+        std::vector<bool> paired;
+        std::size_t first_unpaired = 0;
+    };
+    std::unordered_map<std::string_view, Named> in_b;
+    long place = 0;
+    for (const vdaObject& y : b) {
+        Named& named = in_b[y.name().view()];
+        named.entities.emplace_back(&y, place++);
+        named.paired.push_back(false);
+    }
+
+    const Holders held_in_a = holders_of(a);
+    const Holders held_in_b = holders_of(b);
+    const auto alike = [&](long index, const vdaObject& x, const vdaObject& y) {
+        Comparison values(false);
+        return held_in_a[x.slot()] == held_in_b[y.slot()] && compare_pair(values, index, x, y).empty();
+    };
+
+    std::vector<std::pair<const vdaObject*, const vdaObject*>> pairs;
+    std::vector<long> partners;
+    pairs.reserve(static_cast<std::size_t>(a.size()));
+    partners.reserve(static_cast<std::size_t>(a.size()));
+    for (const vdaObject& x : a) {
+        const long index = static_cast<long>(pairs.size());
+        const auto found = in_b.find(x.name().view());
+        if (found == in_b.end() || found->second.first_unpaired == found->second.entities.size())
+            return "entity " + std::to_string(index) + " '" + std::string(x.name().view()) +
+                   "': no entity of that name left in the second model";
+        Named& named = found->second;
+        std::size_t k = named.entities.size();
+        for (std::size_t t = named.first_unpaired; t < named.entities.size() && k == named.entities.size(); ++t)
+            if (!named.paired[t] && alike(index, x, *named.entities[t].first))
+                k = t;
+        if (k == named.entities.size()) {  // none has the same values: tell how the first differs
+            Comparison values(false);
+            return compare_pair(values, index, x, *named.entities[named.first_unpaired].first);
+        }
+        named.paired[k] = true;
+        while (named.first_unpaired < named.entities.size() && named.paired[named.first_unpaired])
+            ++named.first_unpaired;
+        pairs.emplace_back(&x, named.entities[k].first);
+        partners.push_back(named.entities[k].second);
+    }
+    if (a.size() != b.size())
+        return different_sizes(a, b);
+    Comparison c;
+    c.pair(std::move(partners));
+    for (std::size_t i = 0; i < pairs.size(); ++i)
+        if (std::string difference = compare_pair(c, static_cast<long>(i), *pairs[i].first, *pairs[i].second);
+            !difference.empty())
+            return difference;
+    return {};
+}
+
+}  // namespace
+
+std::string vda_first_difference(const vdaFile& a, const vdaFile& b, vdaEntityOrder order)
+{
+    if (order == vdaEntityOrder::may_differ)
+        return compare_by_name(a, b);
     Comparison c;
     auto x = a.begin();
     auto y = b.begin();
-    for (int index = 0; x != a.end() && y != b.end(); ++x, ++y, ++index) {
-        c.at("entity " + std::to_string(index) + " '" + std::string(x->name().view()) + "': ");
-        c.value("command word", std::string(x->type().command_word()), std::string(y->type().command_word()));
-        c.value("name", x->name(), y->name());
-        if (!c.differs())
-            vda_visit(*x, EntityComparison(c, *y), [] {});
-        if (c.differs())
-            return c.difference();
-    }
+    for (long index = 0; x != a.end() && y != b.end(); ++x, ++y, ++index)
+        if (std::string difference = compare_pair(c, index, *x, *y); !difference.empty())
+            return difference;
     if (x != a.end() || y != b.end())
-        return "the models have " + std::to_string(a.size()) + " and " + std::to_string(b.size()) + " entities";
+        return different_sizes(a, b);
     return {};
 }

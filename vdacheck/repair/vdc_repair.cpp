@@ -87,5 +87,8 @@ vdcRepairResult vdc_repair(vdaFile& file)
             break;  // nothing left to delete: stop rather than loop, and say so
     }
     result.clean = result.rounds.back().clean;
+    // The checker sees the first entity of each name only: a later one can still hold elements that
+    // name entities deleted on the way. Dropped here, so that the model is what a write gives.
+    remove_null_elements(file);
     return result;
 }

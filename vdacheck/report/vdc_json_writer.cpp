@@ -124,7 +124,7 @@ void vdcJsonWriter::separate()
     first_.back() = false;
 }
 
-std::string vdcJsonWriter::quote(std::string_view text)
+std::string vdcJsonWriter::quote(std::string_view text, Target target)
 {
     static constexpr char hex[] = "0123456789abcdef";
     std::string s;
@@ -141,7 +141,7 @@ std::string vdcJsonWriter::quote(std::string_view text)
             s += "\\r";
         } else if (c == '\t') {
             s += "\\t";
-        } else if (c < 0x20 || c == 0x7F || c == '<') {
+        } else if (c < 0x20 || c == 0x7F || (c == '<' && target == Target::page)) {
             s += "\\u00";
             s += hex[c >> 4];
             s += hex[c & 0x0Fu];

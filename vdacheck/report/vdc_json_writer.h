@@ -26,9 +26,10 @@ public:
     vdcJsonWriter& boolean(bool value);
     vdcJsonWriter& null();
 
-    // `text` as a JSON string: quotes, backslashes, control characters and '<' escaped, and every byte
-    // that is not part of valid UTF-8 replaced by U+FFFD.
-    static std::string quote(std::string_view text);
+    // `text` as a JSON string: quotes, backslashes and control characters escaped, and every byte that is
+    // not part of valid UTF-8 replaced by U+FFFD. '<' is escaped too unless the text is not for a page.
+    enum class Target { page, plain };
+    static std::string quote(std::string_view text, Target target = Target::page);
     // The shortest text that reads back to the same double. JSON has no NaN or infinities: those become
     // the strings "NaN", "Infinity" and "-Infinity".
     static std::string number_text(double value);

@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <ostream>
-#include <random>
 #include <stdexcept>
 #include <string_view>
 #include <unordered_map>
@@ -13,6 +11,7 @@
 #include <vdacheck/report/vdc_json_writer.h>
 #include <vdacheck/report/vdc_report_assets.h>
 #include <vdacheck/report/vdc_report_mesh.h>
+#include <vdacheck/util/ut_replace_file.h>
 
 namespace {
 
@@ -277,24 +276,9 @@ void vdcReportWriter::write(std::ostream& out) const
 
 void vdcReportWriter::save(const std::filesystem::path& path) const
 {
-    namespace fs = std::filesystem;
-    std::random_device random;
-    const fs::path temporary =
-        path.parent_path() / (path.filename().string() + ".tmp" + std::to_string(random() % 1000000u));
     try {
-        {
-            std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-            if (!out)
-                throw std::runtime_error("cannot create " + temporary.string());
-            write(out);
-            out.close();
-            if (!out)
-                throw std::runtime_error("cannot write " + temporary.string());
-        }
-        fs::rename(temporary, path);
+        ut_replace_file(path, [&](std::ostream& out) { write(out); });
     } catch (const std::exception& e) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
         throw std::runtime_error("cannot save the report " + path.string() + ": " + e.what());
     }
 }
