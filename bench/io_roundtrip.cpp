@@ -1,5 +1,6 @@
 // Peak memory and time of reading a VDA-FS file and writing it back, in a process of its own:
-//   vdacheck_io_roundtrip make FILE MB             writes a synthetic model of about MB megabytes
+//   vdacheck_io_roundtrip make FILE MB             writes a synthetic model of about MB megabytes (0.5: half
+//                                                  of one)
 //   vdacheck_io_roundtrip run IN OUT [regenerate]  loads IN, saves OUT (all entities afresh with
 //                                                  "regenerate") and reports times and peak RSS
 #include <sys/resource.h>
@@ -29,9 +30,9 @@ long peak_rss_kb()
     return usage.ru_maxrss;
 }
 
-int make(const char* path, long mb)
+int make(const char* path, double mb)
 {
-    const std::string text = vda_synthetic_model(std::size_t(mb) << 20);
+    const std::string text = vda_synthetic_model(static_cast<std::size_t>(mb * double(1 << 20)));
     std::ofstream(path, std::ios::binary).write(text.data(), std::streamsize(text.size()));
     std::printf("%s: %zu bytes\n", path, text.size());
     return 0;
@@ -64,7 +65,7 @@ int main(int argc, char** argv)
 {
     try {
         if (argc == 4 && std::strcmp(argv[1], "make") == 0)
-            return make(argv[2], std::atol(argv[3]));
+            return make(argv[2], std::atof(argv[3]));
         if ((argc == 4 || argc == 5) && std::strcmp(argv[1], "run") == 0)
             return run(argv[2], argv[3], argc == 5 && std::strcmp(argv[4], "regenerate") == 0);
     } catch (const std::exception& e) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "vda_test_support.h"
+#include "read_comparison.h"
 
 using namespace vdatest;
 
@@ -15,6 +15,9 @@ namespace {
 const double max_double = utMath::max_double();
 const std::string h = "H = HEADER / 0\n";
 const std::string e = "H = END\n";
+
+// Every text these tests read is read serially and in chunks on several threads (read_all_ways): the two
+// must agree on the model, its warnings and errors.
 
 // --- the sample files
 
@@ -31,7 +34,7 @@ std::unique_ptr<vdaFile> load_sample(const char* name, int entities, const char*
     EXPECT_EQ(written(*file), slurp(sample_path(name)));
     const auto fresh = vdaReader::load(sample_path(name));
     change_all(*fresh);
-    const auto again = read(written(*fresh));
+    const auto again = read_all_ways(written(*fresh));
     EXPECT_EQ(vda_first_difference(*fresh, *again), "");
     EXPECT_TRUE(again->warnings().empty());
     return file;
@@ -139,12 +142,12 @@ void build_every_statement(vdaFile& f)
 
 TEST(Statements, EveryStatementReadsIntoTheModelAndWritesBack)
 {
-    const auto file = read(every_statement);
+    const auto file = read_all_ways(every_statement);
     EXPECT_TRUE(file->warnings().empty());
     vdaFile built;
     build_every_statement(built);
     EXPECT_EQ(vda_first_difference(*file, built), "");
-    const auto again = read(written(built));
+    const auto again = read_all_ways(written(built));
     EXPECT_TRUE(again->warnings().empty());
     EXPECT_EQ(vda_first_difference(built, *again), "");
 
@@ -156,7 +159,7 @@ TEST(Statements, EveryStatementReadsIntoTheModelAndWritesBack)
 // Content the checks exist to report reaches the model unchanged and without a warning of its own.
 TEST(Reader, ContentTheChecksReportReachesTheModelUnchanged)
 {
-    const auto file = read(h +
+    const auto file = read_all_ways(h +
                            "C0 = CURVE / 0\nS0 = SURF / 0, 2, 0., 1., 2.\nP0 = PSET / 0\nF0 = FACE / S0, 1, 0\n"
                            "S1 = SURF / 3, 0, 0., 1., 2., 3.\n"
                            "CO = CURVE / 3, 0., 1., 2., 3., 0, -2, 1, 5., 6., 7.\n"
@@ -203,7 +206,7 @@ TEST(Reader, ContentTheChecksReportReachesTheModelUnchanged)
     // Written afresh, the rest reads back as it was (a written group drops the name that has no entity).
     file->remove(*file->find("G"));
     change_all(*file);
-    EXPECT_EQ(vda_first_difference(*file, *read(written(*file))), "");
+    EXPECT_EQ(vda_first_difference(*file, *read_all_ways(written(*file))), "");
 }
 
 // A piece of input and the position and message the reader reports for it.
@@ -253,7 +256,7 @@ TEST(Reader, MalformedInputFailsWithPositionAndExpectation)
     for (const Positioned& m : cases) {
         SCOPED_TRACE(m.text);
         try {
-            read(m.text);
+            read_all_ways(m.text);
             ADD_FAILURE() << "read without error";
         } catch (const vdaReadError& error) {
             EXPECT_EQ(error.source(), "test.vda");
@@ -289,7 +292,7 @@ TEST(Reader, ToleratedDeviationsReadWithAWarning)
     };
     for (const Positioned& d : cases) {
         SCOPED_TRACE(d.text);
-        const auto file = read(d.text);
+        const auto file = read_all_ways(d.text);
         ASSERT_FALSE(file->warnings().empty());
         const vdaReadWarning& w = file->warnings().front();
         EXPECT_EQ(w.line, d.line) << w.message;
@@ -301,7 +304,7 @@ TEST(Reader, ToleratedDeviationsReadWithAWarning)
 
 TEST(Reader, NumbersReadExactlyInEveryAllowedSpelling)
 {
-    const auto file = read(h +
+    const auto file = read_all_ways(h +
                            "P = PSET / 4, +1., -.5, 2.D-03, 1.E3, 0.6287E-12, 5.,\n"
                            " 0.1000000000000000055511151231257827, 4.9406564584124654E-324, -0.,\n"
                            " 12345678901234567., -1.7976931348623157E+308, 1.7976931348623157D+308\n" +
@@ -318,7 +321,7 @@ TEST(Reader, NumbersReadExactlyInEveryAllowedSpelling)
 
 TEST(Reader, SetsCollectTheEntitiesBetweenTheirRecordsAndNestedSetsTheirOwn)
 {
-    const auto file = read(h +
+    const auto file = read_all_ways(h +
                            "A = BEGINSET\nP = POINT / 1., 2., 3.\nB = BEGINSET\nQ = POINT / 1., 2., 3.\n"
                            "B = ENDSET\nR = POINT / 1., 2., 3.\nA = ENDSET\nS = POINT / 1., 2., 3.\n" +
                            e);
@@ -341,11 +344,11 @@ TEST(Reader, DeeplyNestedSetsReadAndWriteWithoutRecursion)
     for (int i = depth - 1; i >= 0; --i)
         text.append("S").append(std::to_string(i)).append(" = ENDSET\n");
     text += e;
-    const auto file = read(text);
+    const auto file = read_all_ways(text);
     EXPECT_EQ(file->size(), depth + 1);
     EXPECT_EQ(written(*file), text);
     change_all(*file);
-    EXPECT_EQ(vda_first_difference(*file, *read(written(*file))), "");
+    EXPECT_EQ(vda_first_difference(*file, *read_all_ways(written(*file))), "");
     // 99,999 nested-set warnings: the first 100 are listed, the rest summed up in one.
     ASSERT_EQ(file->warnings().size(), 101u);
     EXPECT_NE(file->warnings().back().message.find("99899 more warnings of this kind are not listed: nested set"),
@@ -357,7 +360,7 @@ TEST(Reader, OneStatementOfAMillionValues)
     std::string text = h + "P = PSET / 333333";
     for (int i = 0; i < 333333; ++i)
         text += ",\n 1., 2., 3.";
-    EXPECT_EQ(entity<vdaPset>(*read(text + "\n" + e), "P").num_points(), 333333);
+    EXPECT_EQ(entity<vdaPset>(*read_all_ways(text + "\n" + e), "P").num_points(), 333333);
 }
 
 TEST(Reader, ReportsProgressUpToTheTotal)

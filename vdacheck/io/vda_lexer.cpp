@@ -86,27 +86,6 @@ bool overflows(const char* begin, const char* end) noexcept
 
 }  // namespace
 
-void vdaDiagnostics::finish(int line)
-{
-    static constexpr const char* names[] = {
-        "comment before the HEADER", "comment after leading blanks", "blank record", "TAB used as a blank",
-        "non-standard name", "integer where a real is expected", "real where an integer is expected",
-        "lower-case exponent letter", "value too small for a double, read as 0", "duplicate name", "nested set",
-        "set not closed", "END name differs from the HEADER name", "missing END", "records after END"};
-    static_assert(std::size(names) == static_cast<std::size_t>(vdaWarningKind::count_));
-    for (std::size_t k = 0; k < counts_.size(); ++k)
-        if (counts_[k] > per_kind_limit)
-            warnings_.push_back({static_cast<vdaWarningKind>(k), line, 1,
-                                 std::to_string(counts_[k] - per_kind_limit) +
-                                     " more warnings of this kind are not listed: " + names[k],
-                                 true});
-}
-
-void vdaDiagnostics::fail(int line, int column, std::string message) const
-{
-    throw vdaReadError(source_, line, column, std::move(message));
-}
-
 bool vdaLexer::next_record() noexcept
 {
     if (next_ >= text_.size())
@@ -204,10 +183,7 @@ vdaLexer::Head vdaLexer::head()
 
 void vdaLexer::set_statement(std::string_view word, std::string_view name)
 {
-    statement_.assign(word);
-    statement_ += " '";
-    statement_ += name;
-    statement_ += "': ";
+    statement_ = vdaDiagnostics::statement_prefix(word, name);
 }
 
 void vdaLexer::expect_no_parameters()

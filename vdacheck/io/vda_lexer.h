@@ -2,51 +2,21 @@
 
 // Internal to the VDA-FS reader; not part of the library's interface.
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include <vdacheck/io/vda_read_error.h>
-#include <vdacheck/model/vda_read_warning.h>
-
-// Collects warnings and raises errors, both with source, line and column. Each kind of warning is listed at
-// most `per_kind_limit` times; the rest are counted and summed up in one closing warning of that kind, so
-// that a file with a million TABs stays readable.
-class vdaDiagnostics {
-public:
-    static constexpr int per_kind_limit = 100;
-
-    vdaDiagnostics(std::string source, std::vector<vdaReadWarning>& warnings)
-        : source_(std::move(source)), warnings_(warnings)
-    {
-    }
-
-    // True when a warning of this kind would still be listed: callers build the message only then.
-    bool listed(vdaWarningKind kind) noexcept { return counts_[index(kind)]++ < per_kind_limit; }
-    void warn(vdaWarningKind kind, int line, int column, std::string message)
-    {
-        warnings_.push_back({kind, line, column, std::move(message)});
-    }
-    // Appends one summary for every kind that met more warnings than it listed.
-    void finish(int line);
-
-    [[noreturn]] void fail(int line, int column, std::string message) const;
-    const std::string& source() const noexcept { return source_; }
-
-private:
-    static std::size_t index(vdaWarningKind kind) noexcept { return static_cast<std::size_t>(kind); }
-    std::string source_;
-    std::vector<vdaReadWarning>& warnings_;
-    std::array<std::uint64_t, static_cast<std::size_t>(vdaWarningKind::count_)> counts_{};
-};
+#include <vdacheck/io/vda_diagnostics.h>
 
 // Splits VDA-FS text into records and the records of a statement into its name, command word and
 // parameters. Columns 1-72 of a record carry data, 73-80 the sequence field. A statement continues on the
 // next record exactly when the last non-blank data character is a comma; comment and blank records may
 // stand between its records. Every error names the statement being read (set_statement).
+//
+// A lexer reads the records from offset `begin` to the end of `text`; a chunk's lexer gets the text up to
+// the chunk's end. Offsets are into the text, lines count from `begin` (its record is line 1).
 class vdaLexer {
 public:
     enum class Record { data, comment, blank };
@@ -56,7 +26,10 @@ public:
         int word_column;
     };
 
-    vdaLexer(std::string_view text, vdaDiagnostics& diagnostics) noexcept : text_(text), diag_(diagnostics) {}
+    vdaLexer(std::string_view text, vdaDiagnostics& diagnostics, std::size_t begin = 0) noexcept
+        : text_(text), diag_(diagnostics), next_(begin)
+    {
+    }
 
     // --- records
     // Moves to the next record; false at the end of the text.

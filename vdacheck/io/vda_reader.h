@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -11,8 +12,15 @@
 class vdaFile;
 
 struct vdaReadOptions {
-    // Called now and then while reading, with the bytes read so far and the total.
+    // Called now and then while reading, with the bytes read so far and the total; always on the calling
+    // thread.
     std::function<void(std::uint64_t done, std::uint64_t total)> progress;
+    // Threads that read one text: 0 for every hardware thread, 1 to read on the calling thread only. Texts
+    // below a megabyte are read on the calling thread. The model, its warnings and errors do not depend on it.
+    unsigned threads = 0;
+    // For tests: the size at which the text after the HEADER is cut into chunks for the threads; 0 lets the
+    // reader choose. Setting it reads even a small text in chunks (unless threads is 1).
+    std::size_t chunk_bytes = 0;
 };
 
 // Reads VDA-FS text into a vdaFile: strict on syntax, lenient on content. What makes the text unreadable

@@ -152,6 +152,12 @@ vdaObject* vdaFile::find(const utString& name) const noexcept
     return slot ? slots_[*slot] : nullptr;
 }
 
+void vdaFile::reserve(std::size_t entities)
+{
+    slots_.reserve(entities);
+    first_.reserve(entities);
+}
+
 vdaObject& vdaFile::adopt(std::unique_ptr<vdaObject> entity, int line)
 {
     vdaObject& added = add(std::move(entity));

@@ -51,6 +51,9 @@ public:
     {
         return static_cast<T&>(add(std::make_unique<T>(std::forward<Args>(args)...)));
     }
+    // Makes room for `entities` entities in all, so that adding that many moves nothing: for a reader that
+    // knows about how many will come.
+    void reserve(std::size_t entities);
     // Appends an entity read from the source text: it starts unchanged and remembers its line.
     vdaObject& adopt(std::unique_ptr<vdaObject> entity, int line);
     // Deletes `entity`, which must belong to this file.

@@ -49,6 +49,17 @@ public:
         return {&entries_.back()->value, true};
     }
 
+    // Makes room for `n` entries in all, so that inserting that many moves nothing.
+    void reserve(std::size_t n)
+    {
+        entries_.reserve(n);
+        std::size_t slots = index_.size();
+        while (slots < n * 2)
+            slots *= 2;
+        if (slots > index_.size())
+            rehash(slots);
+    }
+
     bool erase(const Key& key)
     {
         const std::size_t at = locate(key, Hash{}(key));
