@@ -58,6 +58,7 @@ TEST(ToolOptions, AcceptedCommandLines)
         {"check - --stdin-name door.vda", C::check, F::text, {"-"}, "", false},
         {"check a.vda --quality --threads 2", C::check, F::text, {"a.vda"}, "", false},
         {"check a.vda --quality=p.json", C::check, F::text, {"a.vda"}, "", false},
+        {"repair a.vda -o b.vda --threads 1", C::repair, F::text, {"a.vda"}, "b.vda", false},
         {"report a.vda -o a.html", C::report, F::text, {"a.vda"}, "a.html", false},
         {"report -o a.html --quality=p.json --threads 1 --max-triangles 1000 a.vda", C::report, F::text, {"a.vda"},
          "a.html", false},

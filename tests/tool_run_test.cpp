@@ -115,6 +115,7 @@ TEST_F(ToolRun, GoldenReportsOfTheSample)
         {"fix " + bracket + " -o " + quoted(out) + " --format json", 1, "bracket.fix.json"},
         {"fix " + bracket + " -o " + quoted(out) + " --clean --format json", 1, "bracket.fix-clean.json"},
         {"repair " + bracket + " -o " + quoted(out) + " --format json", 0, "bracket.repair.json"},
+        {"repair " + bracket + " -o " + quoted(out) + " --threads 1 --format json", 0, "bracket.repair.json"},
     };
     const std::string original = slurp(source_dir / bracket);
     for (const Case& c : cases) {

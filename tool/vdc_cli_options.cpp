@@ -178,8 +178,8 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
         break;
     case Command::fix:
     case Command::repair:
-        if (options.quality || threads_given)
-            throw vdcUsageError("--quality and --threads are for check");
+        if (options.quality)
+            throw vdcUsageError("--quality is for check and report");
         if (options.files.empty())
             throw vdcUsageError(std::string(command) + " needs a file or folder");
         if (output_given == output_dir_given)
@@ -210,9 +210,9 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
 const char* vdc_usage_text() noexcept
 {
     return "usage: vdacheck check PATH... [--quality[=PROFILE]] [--threads N] [--jobs N] [--format text|json|sarif]\n"
-           "       vdacheck fix FILE -o OUT [--clean] [--format text|json|sarif]\n"
+           "       vdacheck fix FILE -o OUT [--clean] [--threads N] [--format text|json|sarif]\n"
            "       vdacheck fix PATH... --output-dir DIR [--clean] [--jobs N] [--format text|json|sarif]\n"
-           "       vdacheck repair FILE -o OUT [--format text|json|sarif]\n"
+           "       vdacheck repair FILE -o OUT [--threads N] [--format text|json|sarif]\n"
            "       vdacheck repair PATH... --output-dir DIR [--jobs N] [--format text|json|sarif]\n"
            "       vdacheck report FILE -o OUT.html [--quality[=PROFILE]] [--threads N] [--max-triangles N]\n"
            "       vdacheck rules [--format text|json]\n"
@@ -221,7 +221,7 @@ const char* vdc_usage_text() noexcept
            "  check   read each file (- reads standard input), check it and report every problem;\n"
            "          --quality also measures the geometric quality (gaps, kinks, tiny and degenerate\n"
            "          elements, curves off their surface) against the default tolerances or a PROFILE\n"
-           "          file, on N threads per file (default: the cores left to each job)\n"
+           "          file\n"
            "  fix     check, repair what can be repaired and save the model to OUT;\n"
            "          --clean also deletes the entities that stay faulty\n"
            "  repair  check, repair and delete in rounds until the model checks clean; save it to OUT\n"
@@ -235,6 +235,8 @@ const char* vdc_usage_text() noexcept
            "                    found in (a file given by name: under its own name)\n"
            "  --jobs N          files worked on at once (default: one per core); the reports come in\n"
            "                    the order of the inputs all the same\n"
+           "  --threads N       threads that read (and measure) one file (default: the cores left to\n"
+           "                    each job; 1 reads on the calling thread)\n"
            "  --stdin-name NAME what the reports call standard input (-), instead of <stdin>\n"
            "  --format          text for a person, json (one object per file and line, then a summary),\n"
            "                    or sarif (one SARIF 2.1.0 log for the whole run)\n"

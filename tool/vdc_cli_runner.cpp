@@ -126,12 +126,13 @@ std::string vdcCliRunner::artifact(const vdcBatchInput& input, const vdcCliOptio
     return vdcSarifLog::artifact(named ? options.stdin_name : input.path, working_folder_);
 }
 
-std::unique_ptr<vdaFile> vdcCliRunner::read(const vdcBatchInput& input, const vdcCliOptions& options,
+std::unique_ptr<vdaFile> vdcCliRunner::read(const vdcBatchInput& input, const vdcCliOptions& options, int threads,
                                             vdcProgressBar& progress, std::atomic<std::uint64_t>& reported,
                                             vdcFileOutcome& outcome) const
 {
     // The reader reports the bytes read so far; the bar counts each byte once.
     vdaReadOptions read_options;
+    read_options.threads = static_cast<unsigned>(threads);
     read_options.progress = [&](std::uint64_t done, std::uint64_t) {
         std::uint64_t before = reported.load(std::memory_order_relaxed);
         while (done > before && !reported.compare_exchange_weak(before, done, std::memory_order_relaxed)) {
@@ -165,7 +166,7 @@ void vdcCliRunner::run_command(vdaFile& file, const vdcBatchInput& input, const 
 {
     const vdcCliOptions& options = task.options;
     if (options.command == vdcCliOptions::Command::report) {
-        vdc_run_report(file, output, options, task.quality, task.quality_threads, outcome);
+        vdc_run_report(file, output, options, task.quality, task.threads, outcome);
         return;
     }
     vdcCliReport report;
@@ -177,7 +178,7 @@ void vdcCliRunner::run_command(vdaFile& file, const vdcBatchInput& input, const 
         report = repair_model(file);
         break;
     default:
-        report = check_model(file, task.quality, task.quality_threads);
+        report = check_model(file, task.quality, task.threads);
         break;
     }
     std::string save_error;
@@ -240,7 +241,7 @@ vdcFileOutcome vdcCliRunner::process(const vdcBatchInput& input, const fs::path&
         return outcome;
     }
     try {
-        if (std::unique_ptr<vdaFile> file = read(input, options, progress, reported, outcome))
+        if (std::unique_ptr<vdaFile> file = read(input, options, task.threads, progress, reported, outcome))
             run_command(*file, input, output, task, outcome);
     } catch (const std::exception& e) {
         // Out of memory, or a file system error: the file fails, the others go on.
@@ -286,12 +287,12 @@ int vdcCliRunner::run_files(const vdcCliOptions& options, const vdcQualityProfil
     int status = status_clean;
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     const int jobs = options.jobs > 0 ? options.jobs : static_cast<int>(cores);
-    // A quality run uses the cores the jobs leave it (all of them for one file), unless told otherwise.
-    const int quality_threads =
-        options.threads > 0 || inputs.size() < 2
-            ? options.threads
-            : std::max(1, static_cast<int>(cores) / std::min(jobs, static_cast<int>(inputs.size())));
-    const Task task{options, quality, quality_threads};
+    // Reading and measuring one file use the cores the jobs leave it (all of them for one file), unless
+    // told otherwise: a batch does not start jobs times cores threads.
+    const int threads = options.threads > 0 || inputs.size() < 2
+                            ? options.threads
+                            : std::max(1, static_cast<int>(cores) / std::min(jobs, static_cast<int>(inputs.size())));
+    const Task task{options, quality, threads};
     vdcOrderedPool<vdcFileOutcome> pool(jobs, static_cast<std::size_t>(jobs) * window_per_job);
     progress.draw();
     pool.run(

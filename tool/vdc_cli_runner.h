@@ -51,14 +51,16 @@ private:
     std::string artifact(const vdcBatchInput& input, const vdcCliOptions& options) const;
     // Reads the input, adding the bytes read to `reported` and the bar; null after putting why it cannot
     // be read into `outcome`.
-    std::unique_ptr<vdaFile> read(const vdcBatchInput& input, const vdcCliOptions& options, vdcProgressBar& progress,
-                                  std::atomic<std::uint64_t>& reported, vdcFileOutcome& outcome) const;
+    // `threads` read it (0: all the machine has).
+    std::unique_ptr<vdaFile> read(const vdcBatchInput& input, const vdcCliOptions& options, int threads,
+                                  vdcProgressBar& progress, std::atomic<std::uint64_t>& reported,
+                                  vdcFileOutcome& outcome) const;
     // What the run does with each file, on a worker thread: the command line's options, the quality
-    // profile (null: no quality run) and the threads of one quality run.
+    // profile (null: no quality run) and the threads that read and measure one file (0: all).
     struct Task {
         const vdcCliOptions& options;
         const vdcQualityProfile* quality;
-        int quality_threads;
+        int threads;
     };
     // Everything the run does with one file; `output` is empty for check.
     vdcFileOutcome process(const vdcBatchInput& input, const std::filesystem::path& output, const Task& task,
