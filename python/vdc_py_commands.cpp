@@ -11,16 +11,16 @@
 #include <pybind11/stl/filesystem.h>
 
 #include <tool/vdc_cli_runner.h>
-#include <vdc_py_bindings.h>
-#include <vdc_py_model.h>
-#include <vdc_py_profile.h>
-#include <vdc_py_report.h>
-#include <vdc_py_values.h>
 #include <vdacheck/io/vda_reader.h>
 #include <vdacheck/io/vda_write_error.h>
 #include <vdacheck/model/vda_file.h>
 #include <vdacheck/report/vdc_model_report.h>
 #include <vdacheck/rules/vdc_rules.h>
+#include <vdc_py_bindings.h>
+#include <vdc_py_model.h>
+#include <vdc_py_profile.h>
+#include <vdc_py_report.h>
+#include <vdc_py_values.h>
 
 namespace py = pybind11;
 
@@ -47,18 +47,27 @@ std::size_t checked_triangles(long long triangles)
     return static_cast<std::size_t>(triangles);
 }
 
-std::shared_ptr<vdcPyModel> load_file(const std::filesystem::path& path)
+vdaReadOptions read_options(int threads)
 {
+    vdaReadOptions options;
+    options.threads = static_cast<unsigned>(checked_threads(threads));
+    return options;
+}
+
+std::shared_ptr<vdcPyModel> load_file(const std::filesystem::path& path, int threads)
+{
+    const vdaReadOptions options = read_options(threads);
     std::unique_ptr<vdaFile> file;
     {
         const py::gil_scoped_release release;
-        file = vdaReader::load(path);
+        file = vdaReader::load(path, options);
     }
     return std::make_shared<vdcPyModel>(std::move(file));
 }
 
-std::shared_ptr<vdcPyModel> read_text(const py::object& text, const std::string& name)
+std::shared_ptr<vdcPyModel> read_text(const py::object& text, const std::string& name, int threads)
 {
+    const vdaReadOptions options = read_options(threads);
     // str is taken as UTF-8, with the surrogate escapes that Model.write() gives bytes that are not.
     py::bytes bytes;
     if (py::isinstance<py::str>(text)) {
@@ -77,7 +86,7 @@ std::shared_ptr<vdcPyModel> read_text(const py::object& text, const std::string&
     std::unique_ptr<vdaFile> file;
     {
         const py::gil_scoped_release release;  // `bytes` is immutable and held here meanwhile
-        file = vdaReader::read(std::string_view(data, static_cast<std::size_t>(size)), name);
+        file = vdaReader::read(std::string_view(data, static_cast<std::size_t>(size)), name, options);
     }
     return std::make_shared<vdcPyModel>(std::move(file));
 }
@@ -171,16 +180,18 @@ py::list rules()
 
 void vdc_py_bind_commands(py::module_& m)
 {
-    m.def("load", &load_file, py::arg("path"),
+    m.def("load", &load_file, py::arg("path"), py::kw_only(), py::arg("threads") = 0,
           R"(Reads the VDA-FS file at `path` into a Model.
 
 Raises ReadError (with .path, .line, .column, .message) when the file cannot be read as VDA-FS statements or
 cannot be opened; nothing half-read is returned. Deviations the reader tolerates become Model.warnings.
+A large file is read on `threads` threads (0: every hardware thread; 1: the calling thread only, as a
+script that loads several files on threads of its own wants); the model is the same for any number.
 Runs without the GIL.)");
-    m.def("read", &read_text, py::arg("text"), py::arg("name") = "<string>",
+    m.def("read", &read_text, py::arg("text"), py::arg("name") = "<string>", py::kw_only(), py::arg("threads") = 0,
           R"(Reads VDA-FS text (str or bytes) into a Model; `name` stands for the file in messages.
 
-Raises ReadError like load(). Runs without the GIL.)");
+Raises ReadError like load(); `threads` as for load(). Runs without the GIL.)");
     {
         // quality= takes several kinds of value, which pybind11 would show as `object`: these two functions
         // give their signature in the first line of their docstring.

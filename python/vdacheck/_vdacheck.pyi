@@ -139,9 +139,9 @@ class Model:
     @property
     def _released_ns(self) -> tuple[int, int]: ...
 
-def load(path: _Path) -> Model:
+def load(path: _Path, *, threads: int = 0) -> Model:
     """Reads the VDA-FS file at `path`; ReadError when it cannot."""
-def read(text: Union[str, bytes], name: str = "<string>") -> Model:
+def read(text: Union[str, bytes], name: str = "<string>", *, threads: int = 0) -> Model:
     """Reads VDA-FS text; ReadError when it cannot."""
 @overload
 def check(model: Model, *, quality: Literal[False] | None = False, threads: int = 0) -> list[Problem]:

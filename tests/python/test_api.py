@@ -56,5 +56,6 @@ def test_help_shows_python_signatures_and_what_the_call_does():
     assert "ModelBusyError" in text and "ProfileError" in text
     text = pydoc.render_doc(vdacheck.report, renderer=pydoc.plaintext)
     assert "report(model, path, *, quality=False, threads=0, max_triangles=2000000) -> ReportPage" in text
-    assert "load(path: os.PathLike) -> vdacheck.Model" in pydoc.render_doc(vdacheck.load, renderer=pydoc.plaintext)
+    text = pydoc.render_doc(vdacheck.load, renderer=pydoc.plaintext)
+    assert "load(path: os.PathLike, *, threads: int = 0) -> vdacheck.Model" in text
     assert inspect.getdoc(vdacheck.Curve.segments).startswith("The segments")

@@ -9,13 +9,20 @@ import vdacheck
 from conftest import BRACKET, SAMPLES, as_json, tool_json
 
 
+@pytest.mark.parametrize("threads", [0, 1, 2])
 @pytest.mark.parametrize("path", [BRACKET, *SAMPLES], ids=lambda p: p.name)
-def test_files_read_as_the_tool_reads_them(path):
-    model = vdacheck.load(path)
+def test_files_read_as_the_tool_reads_them(path, threads):
+    model = vdacheck.load(path, threads=threads)
     report = tool_json("check", path)
     assert len(model) == report["entities"]
     assert [w.to_dict() for w in model.warnings] == report["warnings"]
     assert as_json(vdacheck.check(model)) == report["errors"]
+
+
+@pytest.mark.parametrize("threads", [-1, 1025])
+def test_read_threads_outside_the_tools_limits_raise(threads):
+    with pytest.raises(ValueError, match="threads="):
+        vdacheck.read("H = HEADER / 0\nH = END\n", threads=threads)
 
 
 def test_curve_segments_hold_the_sample_curve():
