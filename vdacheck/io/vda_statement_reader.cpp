@@ -1,6 +1,7 @@
 #include <vdacheck/io/vda_statement_reader.h>
 
 #include <algorithm>
+#include <type_traits>
 #include <utility>
 
 namespace {
@@ -33,7 +34,6 @@ std::string upper(std::string_view word)
     return s;
 }
 
-
 }  // namespace
 
 vdaStatementReader::vdaStatementReader(std::string_view text, std::size_t begin, vdaDiagnostics& diagnostics) noexcept
@@ -59,7 +59,8 @@ vdaStatement vdaStatementReader::header()
         if (kind == vdaLexer::Record::comment && !warned) {
             warned = true;
             if (diag_.listed(vdaWarningKind::comment_before_header))
-                diag_.warn(vdaWarningKind::comment_before_header, lex_.line(), 1, "comment before the HEADER statement");
+                diag_.warn(vdaWarningKind::comment_before_header, lex_.line(), 1,
+                           "comment before the HEADER statement");
         }
         if (kind != vdaLexer::Record::data)
             continue;
@@ -223,23 +224,34 @@ std::unique_ptr<vdaObject> vdaStatementReader::read(Tag<vdaTmat>, const utString
         name, giXform3({v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]}, {v[9], v[10], v[11]}));
 }
 
-std::unique_ptr<vdaObject> vdaStatementReader::read(Tag<vdaCurve>, const utString& name)
+template <class Segment>
+std::vector<Segment> vdaStatementReader::read_segments()
 {
+    constexpr bool space = std::is_same_v<Segment, vdaCurveSegment>;
+    constexpr std::size_t dims = space ? 3 : 2;
     const std::int32_t n = count("number of segments");
     breakpoints(n, breaks_, "segment parameters");
-    std::vector<vdaCurveSegment> segments;
+    std::vector<Segment> segments;
     segments.reserve(std::size_t(n));  // its n + 1 breakpoints are there: n is backed by values read
     for (std::int32_t s = 0; s < n; ++s) {
         need([&] { return expected(std::uint64_t(n), "segments", std::uint64_t(s)); });
         const std::int32_t order = lex_.integer("order");
         const std::size_t k = order > 0 ? static_cast<std::size_t>(order) : 0;
-        coefficients(3 * k, "segment", std::uint64_t(s) + 1);
-        std::vector<giPoint3> coeffs(k);
+        coefficients(dims * k, "segment", std::uint64_t(s) + 1);
+        std::vector<std::conditional_t<space, giPoint3, giPoint2>> coeffs(k);
         for (std::size_t j = 0; j < k; ++j)
-            coeffs[j] = giPoint3(values_[j], values_[k + j], values_[2 * k + j]);
+            if constexpr (space)
+                coeffs[j] = giPoint3(values_[j], values_[k + j], values_[2 * k + j]);
+            else
+                coeffs[j] = giPoint2(values_[j], values_[k + j]);
         segments.emplace_back(breaks_[std::size_t(s)], breaks_[std::size_t(s) + 1], order, std::move(coeffs));
     }
-    return std::make_unique<vdaCurve>(name, std::move(segments));
+    return segments;
+}
+
+std::unique_ptr<vdaObject> vdaStatementReader::read(Tag<vdaCurve>, const utString& name)
+{
+    return std::make_unique<vdaCurve>(name, read_segments<vdaCurveSegment>());
 }
 
 std::unique_ptr<vdaObject> vdaStatementReader::read(Tag<vdaSurf>, const utString& name)
@@ -283,21 +295,7 @@ std::unique_ptr<vdaObject> vdaStatementReader::read(Tag<vdaCons>, const utString
     const double start = lex_.real("start parameter");
     need_item("the end parameter on the curve");
     const double end = lex_.real("end parameter");
-    const std::int32_t n = count("number of segments");
-    breakpoints(n, breaks_, "segment parameters");
-    std::vector<vdaConsSegment> segments;
-    segments.reserve(std::size_t(n));  // its n + 1 breakpoints are there: n is backed by values read
-    for (std::int32_t s = 0; s < n; ++s) {
-        need([&] { return expected(std::uint64_t(n), "segments", std::uint64_t(s)); });
-        const std::int32_t order = lex_.integer("order");
-        const std::size_t k = order > 0 ? static_cast<std::size_t>(order) : 0;
-        coefficients(2 * k, "segment", std::uint64_t(s) + 1);
-        std::vector<giPoint2> coeffs(k);
-        for (std::size_t j = 0; j < k; ++j)
-            coeffs[j] = giPoint2(values_[j], values_[k + j]);
-        segments.emplace_back(breaks_[std::size_t(s)], breaks_[std::size_t(s) + 1], order, std::move(coeffs));
-    }
-    return std::make_unique<vdaCons>(name, surface, curve, start, end, std::move(segments));
+    return std::make_unique<vdaCons>(name, surface, curve, start, end, read_segments<vdaConsSegment>());
 }
 
 std::unique_ptr<vdaObject> vdaStatementReader::read(Tag<vdaFace>, const utString& name)

@@ -34,7 +34,8 @@ public:
 
 private:
     template <class T>
-    struct Tag {};
+    struct Tag {
+    };
 
     vdaStatement statement(vdaStatement::Kind kind, std::unique_ptr<vdaObject> entity, utString name, int line,
                            std::size_t body);
@@ -61,6 +62,10 @@ private:
     template <class Where>
     std::vector<vdaTrimmedCurve> trimmed_curves(Where where);
     std::vector<utString> read_names(const char* what);
+    // The segments of a CURVE (3-D coefficients) or a CONS (2-D): count, breakpoints, then per segment its
+    // order and its coefficients, every x first, then every y (and z).
+    template <class Segment>
+    std::vector<Segment> read_segments();
 
     static std::string expected(std::uint64_t total, const std::string& what, std::uint64_t found);
     // Moves to the next parameter; when the statement has ended, fails with message() (built only then).
