@@ -57,6 +57,7 @@ int vdcFileCheck::walk(const vdaFile& file)
 {
     reset();
     reset_logs = 0;
+    checked_names.reserve(static_cast<std::size_t>(file.size()));  // every entity's name goes in once
     vdaFileIT it(file, 0);
     while (++it)
         check(vdaObjectPtr(it()));
@@ -76,7 +77,7 @@ int vdcFileCheck::check(const vdaObjectPtr& entity)
 
 int vdcFileCheck::check_entity(const vdaObjectPtr& entity)
 {
-    const utString name = entity->name();
+    const utString& name = entity->name();  // checks never rename or delete, so the entity outlives this call
     if (name_stack.empty())
         reset();
     name_stack.push_back(name);
