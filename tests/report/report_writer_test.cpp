@@ -1,7 +1,5 @@
 #include <bit>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <limits>
 #include <sstream>
 #include <string>
@@ -229,29 +227,6 @@ TEST(ReportWriter, FaultyOutranksReferringAndUndrawnEntitiesAreListed)
     EXPECT_NE(data.find(R"("entities":{"name":["S1","S2","G1","T1"],"type":[0,0,1,-1],"line":[0,0,9,0],"status":[0,1,2,1]})"),
               std::string::npos)
         << data;
-}
-
-TEST(ReportWriter, SaveWritesThePageWholeOrNotAtAll)
-{
-    namespace fs = std::filesystem;
-    const fs::path dir = fs::temp_directory_path() / ("vdc-report-save-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    vdaScene scene;
-    scene.drawings.push_back(triangle("S1"));
-    const vdcReport report;
-    const vdcReportWriter writer(scene, report);
-
-    const fs::path path = dir / "report.html";
-    std::ofstream(path) << "an older report";
-    writer.save(path);
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), page_of(scene, report));
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1) << "no temporary file is left";
-
-    EXPECT_THROW(writer.save(dir / "missing" / "report.html"), std::runtime_error);
-    EXPECT_FALSE(fs::exists(dir / "missing"));
-    fs::remove_all(dir);
 }
 
 }  // namespace
