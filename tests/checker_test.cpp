@@ -49,7 +49,7 @@ TEST(vdcFileCheck, ChecksEachEntityOnceBetweenResets)
 {
     Model m;
     point(m, "P1");
-    point(m, "P2", true);
+    vdaObject& p2 = point(m, "P2", true);
     vdaObject& p3 = point(m, "P3");
     CheckerProbe& checker = m.checker;
     vdcLog& log = m.error_log();
@@ -63,50 +63,30 @@ TEST(vdcFileCheck, ChecksEachEntityOnceBetweenResets)
     EXPECT_EQ(checker.check(m.file), 0);
     EXPECT_EQ(logged(), std::pair(1, 1)) << "a resetting call must not add to the old packets";
 
-    // Without resets nothing is checked again, from the walk or directly; the flag comes back as 1.
+    // Without resets both logs are kept and nothing is checked again, from the walk or directly; the walk
+    // turns the flag back on.
     access.reset_logs(0);
+    m.fixed_log().save("P9", vdcErrorPacket());
     EXPECT_EQ(checker.check(m.file), 0);
     EXPECT_EQ(checker.reset_flag(), 1);
     access.reset_logs(0);
     EXPECT_EQ(checker.check(vdaObjectPtr(&p3)), 0);
     EXPECT_EQ(checker.check_from("SOMEONE", vdaObjectPtr(&p3)), 0);
     EXPECT_EQ(logged(), std::pair(1, 1));
+    EXPECT_EQ(m.fixed_log().num_logged("P9"), 1);
+    // The result is what stands under the name, whoever logged it.
+    log.save("P2", vdcErrorPacket());
+    EXPECT_EQ(checker.check(vdaObjectPtr(&p2)), 0);
 
     // With the flag set an outermost call starts afresh.
     access.reset_logs(1);
     EXPECT_EQ(checker.check(vdaObjectPtr(&p3)), 0);
     EXPECT_EQ(logged(), std::pair(0, 1));
+    EXPECT_TRUE(m.fixed_log().empty());
     // A nested call never resets, even with the flag set.
     EXPECT_EQ(checker.check_from("R", vdaObjectPtr(m.file.find("P1"))), 0);
     EXPECT_EQ(logged(), std::pair(1, 1));
     EXPECT_TRUE(checker.idle());
-}
-
-TEST(vdcFileCheck, ResetFlagOffKeepsEarlierCalls)
-{
-    Model m;
-    vdaObject& p1 = point(m, "P1");
-    vdaObject& p2 = point(m, "P2");
-    vdaObject& p3 = point(m, "P3", true);
-    vdcFileCheckAcc access(&m.checker);
-
-    access.reset_logs(0);
-    m.fixed_log().save("P9", vdcErrorPacket());
-    EXPECT_EQ(m.checker.check(vdaObjectPtr(&p1)), 0);
-    EXPECT_EQ(m.checker.check(vdaObjectPtr(&p2)), 0);
-    EXPECT_EQ(m.checker.check(vdaObjectPtr(&p3)), 1);
-    EXPECT_EQ(m.error_log().num_logged("P1"), 1);
-    EXPECT_EQ(m.error_log().num_logged("P2"), 1);
-    EXPECT_EQ(m.fixed_log().num_logged("P9"), 1);
-
-    // The result is what stands under the name, whoever logged it.
-    m.error_log().save("P3", vdcErrorPacket());
-    EXPECT_EQ(m.checker.check(vdaObjectPtr(&p3)), 0);
-
-    access.reset_logs(1);
-    EXPECT_EQ(m.checker.check(vdaObjectPtr(&p3)), 1);
-    EXPECT_EQ(m.error_log().empty(), 1);
-    EXPECT_EQ(m.fixed_log().empty(), 1);
 }
 
 TEST(vdcFileCheck, OnlyTheFirstEntityOfANameIsChecked)
