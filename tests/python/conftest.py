@@ -9,13 +9,10 @@ import pathlib
 import subprocess
 from typing import Any, Iterable
 
-import pytest
-
 SOURCE_DIR = pathlib.Path(os.environ["VDACHECK_SOURCE_DIR"])
 TOOL = os.environ["VDACHECK_TOOL"]
 BRACKET = SOURCE_DIR / "examples" / "bracket.vda"
 SAMPLES = sorted((SOURCE_DIR / "tests" / "data" / "samples").glob("*.vda"))
-
 
 # The sanitizer build preloads the sanitizers' runtime for Python; the tool carries its own.
 TOOL_ENV = {k: v for k, v in os.environ.items() if k != "LD_PRELOAD"}
@@ -46,8 +43,3 @@ def json_spelled(value: Any) -> Any:
 def as_json(problems: Iterable[Any]) -> list[dict[str, Any]]:
     """Problems as the tool's JSON report spells them (non-finite doubles as strings)."""
     return [json_spelled(p.to_dict()) for p in problems]
-
-
-@pytest.fixture
-def bracket() -> pathlib.Path:
-    return BRACKET

@@ -99,22 +99,27 @@ def test_a_second_thread_is_refused_while_one_uses_the_model():
     assert len(model) == 200002  # usable again once the other thread is done
 
 
-def test_two_models_check_at_once_in_two_threads():
-    texts = [group_chain(200000), group_chain(200000, end="-1.7976931348623157E+308, 0., 0.")]
-    models = [vdacheck.read(t) for t in texts]
-    expected = [vdacheck.check(vdacheck.read(t)) for t in texts]
+@pytest.mark.parametrize("call", [
+    lambda model, page: vdacheck.check(model),
+    lambda model, page: vdacheck.check(model, quality=True),
+    lambda model, page: vdacheck.report(model, page),
+], ids=["check", "quality", "report"])
+def test_two_models_are_checked_measured_and_drawn_at_once_in_two_threads(call, tmp_path):
+    text = group_chain(200000, end="-1.7976931348623157E+308, 0., 0.")  # every group faulty, and the point
+    models = [vdacheck.read(text) for _ in range(2)]
+    expected = call(vdacheck.read(text), tmp_path / "alone.html")
     results = [None, None]
     barrier = threading.Barrier(2)
 
     def work(i):
         barrier.wait()
-        results[i] = vdacheck.check(models[i])
+        results[i] = call(models[i], tmp_path / f"page{i}.html")
 
     threads = [threading.Thread(target=work, args=(i,)) for i in range(2)]
     for t in threads:
         t.start()
     for t in threads:
         t.join()
-    assert results == expected and len(expected[1]) == 200001  # every group, and the point
+    assert expected and results == [expected, expected]
     (a0, a1), (b0, b1) = (m._released_ns for m in models)
-    assert max(a0, b0) < min(a1, b1), "the two checks did not run at the same time"
+    assert max(a0, b0) < min(a1, b1), "the two calls did not run at the same time"

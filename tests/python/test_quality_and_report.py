@@ -4,13 +4,11 @@ from __future__ import annotations
 
 import json
 import os
-import threading
 
 import pytest
 
 import vdacheck
 from conftest import BRACKET, SAMPLES, SOURCE_DIR, json_spelled, run_tool, tool_json
-from test_lifetime_and_threads import group_chain
 
 GAPS = SOURCE_DIR / "tests" / "data" / "quality_gaps.vda"
 FC267 = SOURCE_DIR / "tests" / "data" / "samples" / "OpenVDAFS__FC267.vda"
@@ -200,26 +198,3 @@ def test_a_page_into_a_missing_folder_raises_and_leaves_nothing(tmp_path):
     with pytest.raises(vdacheck.WriteError):
         vdacheck.report(model, tmp_path / "page.html")
     assert [p.name for p in tmp_path.iterdir()] == ["page.html"] and not any((tmp_path / "page.html").iterdir())
-
-
-@pytest.mark.parametrize("call", [
-    lambda model, tmp_path, i: vdacheck.check(model, quality=True),
-    lambda model, tmp_path, i: vdacheck.report(model, tmp_path / f"page{i}.html"),
-], ids=["check", "report"])
-def test_two_models_are_measured_and_drawn_at_once_in_two_threads(call, tmp_path):
-    models = [vdacheck.read(group_chain(200000)) for _ in range(2)]
-    barrier = threading.Barrier(2)
-    results = [None, None]
-
-    def work(i):
-        barrier.wait()
-        results[i] = call(models[i], tmp_path, i)
-
-    threads = [threading.Thread(target=work, args=(i,)) for i in range(2)]
-    for t in threads:
-        t.start()
-    for t in threads:
-        t.join()
-    assert results[0] == results[1] and results[0] is not None
-    (a0, a1), (b0, b1) = (m._released_ns for m in models)
-    assert max(a0, b0) < min(a1, b1), "the two calls did not run at the same time"
