@@ -199,7 +199,6 @@ TEST_F(ToolRun, RepairReachesAFileThatChecksClean)
         const ToolResult run = tool("repair " + quoted(input) + " -o " + quoted(out));
         ASSERT_EQ(run.status, 0) << run.out << run.err;
         EXPECT_EQ(checks_clean(out), 1);
-        EXPECT_EQ(tool("check " + quoted(out)).status, 0);
     }
 }
 
