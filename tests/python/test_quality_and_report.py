@@ -1,4 +1,4 @@
-"""check(model, quality=...) and report() give what the tool's check --quality and report give."""
+"""load, check(model, quality=...) and report() give what the tool's check --quality and report give."""
 
 from __future__ import annotations
 
@@ -21,11 +21,14 @@ def quality_of(path, **options) -> vdacheck.QualityResult:
 
 
 @pytest.mark.parametrize("path", MODELS, ids=lambda p: p.stem)
-def test_quality_is_the_tools_quality(path):
+def test_files_read_checked_and_measured_as_the_tool_does(path):
     report = tool_json("check", path, "--quality")
-    result = quality_of(path, quality=True)
+    for threads in (0, 1, 2):  # read on the default pool, on the calling thread, on two threads
+        model = vdacheck.load(path, threads=threads)
+        assert (len(model), [w.to_dict() for w in model.warnings]) == (report["entities"], report["warnings"])
+    result = vdacheck.check(model, quality=True)
     assert json_spelled(result.to_dict()) == {key: report[key] for key in QUALITY_KEYS}
-    assert result == quality_of(path, quality=True, threads=1)
+    assert result == vdacheck.check(model, quality=True, threads=1)
 
 
 def test_the_open_seam_and_the_open_boundary_are_found_where_they_are():
