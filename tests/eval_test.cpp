@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <numbers>
 #include <string>
@@ -21,13 +20,6 @@ namespace {
 constexpr double max_d = std::numeric_limits<double>::max();
 constexpr double nan_d = std::numeric_limits<double>::quiet_NaN();
 constexpr double deg = std::numbers::pi / 180.0;
-
-utString numbered(const char* prefix, int k)
-{
-    char name[16];
-    std::snprintf(name, sizeof name, "%s%d", prefix, k);
-    return utString(name);
-}
 
 void expect_near(const giPoint3& a, const giPoint3& b, const std::string& what, double tol = 1e-12)
 {
@@ -54,6 +46,7 @@ giPoint3 q(double s) { return {s * s * s - 2 * s + 1, 2 * s * s + s, 5 - s}; }
 giVector3 dq(double s) { return {3 * s * s - 2, 4 * s + 1, -1}; }
 giVector3 ddq(double s) { return {6 * s, 4, 0}; }
 
+// On the breakpoint s = 1 each side reads its own segment (the jump in z tells them apart).
 TEST(CurveEval, PositionAndDerivativesOfTheGlobalParameterAcrossSegmentsOfDifferentLength)
 {
     vdaFile file;
@@ -76,13 +69,9 @@ TEST(CurveEval, PositionAndDerivativesOfTheGlobalParameterAcrossSegmentsOfDiffer
     expect_near(mid.d2, ddq(2), "local");
     // Derivatives not asked for stay zero.
     expect_near(curve->sample(2, 0).d1, giVector3(0, 0, 0), "no derivative");
-}
 
-TEST(CurveEval, BreakpointsBelongToTheSideAskedFor)
-{
-    vdaFile file;
-    const auto curve = vdaCurveEval::make(two_segment_curve(file, "C", 1.0));
-    ASSERT_TRUE(curve);
+    const auto jump = vdaCurveEval::make(two_segment_curve(file, "J", 1.0));
+    ASSERT_TRUE(jump);
     struct Case {
         double s;
         vdaSide side;
@@ -91,9 +80,9 @@ TEST(CurveEval, BreakpointsBelongToTheSideAskedFor)
     const vdaSide b = vdaSide::before, a = vdaSide::after;
     for (const Case& c : {Case{-1, a, 0}, Case{0, b, 0}, Case{0, a, 0}, Case{0.5, b, 0}, Case{1, b, 0},
                           Case{1, a, 1}, Case{2, b, 1}, Case{3, b, 1}, Case{3, a, 1}, Case{7, a, 1}})
-        EXPECT_EQ(curve->segment_at(c.s, c.side), c.segment) << c.s << (c.side == b ? " before" : " after");
-    expect_near(curve->point(1, vdaSide::before), q(1), "end of segment 0");
-    expect_near(curve->point(1, vdaSide::after), q(1) + giVector3(0, 0, 1), "start of segment 1");
+        EXPECT_EQ(jump->segment_at(c.s, c.side), c.segment) << c.s << (c.side == b ? " before" : " after");
+    expect_near(jump->point(1, vdaSide::before), q(1), "end of segment 0");
+    expect_near(jump->point(1, vdaSide::after), q(1) + giVector3(0, 0, 1), "start of segment 1");
 }
 
 // Local polynomial of each test patch: x = u + 2u^2 v, y = v - u v^2 + 3u^3, z = 1 + uv + v^3, plus an
@@ -250,89 +239,69 @@ TEST(EvalVectors, TransformationMatrixMapsPointsWithTranslationAndVectorsWithout
     EXPECT_NEAR(vda_angle_deg({1, 0, 0}, {-1, 1e-9, 0}), 180.0, 1e-6);
 }
 
-// Every entity the structural checks reject is refused, with the reason.
+// Every entity the structural checks reject is refused, with the reason (a reason's text is static).
 TEST(EvalFactories, RefuseWhatCannotBeEvaluated)
 {
     vdaFile file;
+    int k = 0;
+    auto name = [&k](const char* prefix) { return utString(prefix + std::to_string(++k)); };
+    auto curve = [&](std::vector<vdaCurveSegment> segments) {
+        return vdaCurveEval::make(file.create<vdaCurve>(name("C"), segments)).why_not();
+    };
+    auto surf = [&](int nu, int nv, std::vector<vdaSurfPatch> patches) {
+        return vdaSurfEval::make(file.create<vdaSurf>(name("S"), nu, nv, patches)).why_not();
+    };
+    auto cons = [&](double end, std::vector<giPoint2> coeffs) {
+        return vdaConsEval::make(
+                   file.create<vdaCons>(name("N"), "S", "C", 0.0, end, std::vector{vdaConsSegment(0, 1, coeffs)}))
+            .why_not();
+    };
+    auto circle = [&](giPoint3 centre, double radius, giVector3 v, giVector3 w, double end) {
+        return vdaCircleEval::make(file.create<vdaCircle>(name("R"), centre, radius, v, w, 0.0, end)).why_not();
+    };
     auto seg = [](double a, double b, int order, giPoint3 c = {1, 2, 3}) {
         return vdaCurveSegment(a, b, order, std::vector<giPoint3>(static_cast<std::size_t>(std::max(order, 0)), c));
     };
-    struct CurveCase {
-        const char* what;
-        std::vector<vdaCurveSegment> segments;
-        const char* why;
-    };
-    const std::vector<CurveCase> curves = {
-        {"clean", {seg(0, 1, 2), seg(1, 2, 25)}, nullptr},
-        {"no segments", {}, "no segments"},
-        {"order 1", {seg(0, 1, 1)}, "segment order outside 2..25"},
-        {"order 26", {seg(0, 1, 2), seg(1, 2, 26)}, "segment order outside 2..25"},
-        {"equal parameters", {seg(1, 1, 2)}, "segment parameters not increasing"},
-        {"NaN parameter", {seg(0, nan_d, 2)}, "segment parameters not increasing"},
-        {"gap between segments", {seg(0, 1, 2), seg(1.5, 2, 2)}, "segments not joined"},
-        {"sentinel", {seg(0, 1, 2), seg(1, 2, 3, {0, -max_d, 0})}, "invalid coefficient"},
-        {"unset coordinate", {seg(0, 1, 2, {0, 0, max_d})}, "invalid coefficient"},
-        {"NaN coefficient", {seg(0, 1, 2, {nan_d, 0, 0})}, "invalid coefficient"},
-    };
-    int k = 0;
-    for (const CurveCase& c : curves) {
-        const auto made = vdaCurveEval::make(file.create<vdaCurve>(numbered("C", ++k), c.segments));
-        EXPECT_EQ(bool(made), c.why == nullptr) << c.what;
-        EXPECT_STREQ(made.why_not(), c.why) << c.what;
-    }
-
-    vdaConsSegment line(0, 1, {{0, 0}, {1, 1}});
-    EXPECT_STREQ(vdaConsEval::make(file.create<vdaCons>("N1", "S", "C", 0.0, nan_d, std::vector{line})).why_not(),
-                 "curve range not finite");
-    EXPECT_STREQ(vdaConsEval::make(file.create<vdaCons>("N2", "S", "C", 0.0, 1.0,
-                                                        std::vector{vdaConsSegment(0, 1, {{0, 0}, {-max_d, 1}})}))
-                     .why_not(),
-                 "invalid coefficient");
-
     auto patch = [](double u0, double u1, double v0, double v1, int order = 2, giPoint3 c = {1, 2, 3}) {
-        return vdaSurfPatch(u0, u1, v0, v1, order, order,
-                            std::vector<giPoint3>(static_cast<std::size_t>(std::max(order, 0) * std::max(order, 0)), c));
+        return vdaSurfPatch(
+            u0, u1, v0, v1, order, order,
+            std::vector<giPoint3>(static_cast<std::size_t>(std::max(order, 0) * std::max(order, 0)), c));
     };
-    struct SurfCase {
+    const giVector3 x(1, 0, 0), y(0, 1, 0);
+    struct Case {
         const char* what;
-        int nu, nv;
-        std::vector<vdaSurfPatch> patches;
+        const char* why_not;
         const char* why;
     };
-    const std::vector<SurfCase> surfs = {
-        {"clean 2 x 1", 2, 1, {patch(0, 1, 0, 1), patch(1, 3, 0, 1)}, nullptr},
-        {"no patches", 0, 0, {}, "no patches"},
-        {"order 26", 1, 1, {patch(0, 1, 0, 1, 26)}, "patch order outside 2..25"},
-        {"reversed v", 1, 1, {patch(0, 1, 1, 0)}, "patch parameters not increasing"},
-        {"gap in u", 2, 1, {patch(0, 1, 0, 1), patch(1.5, 3, 0, 1)}, "patch parameters not joined"},
-        {"columns disagree", 1, 2, {patch(0, 1, 0, 1), patch(0, 2, 1, 2)}, "patch parameters not joined"},
-        {"sentinel", 1, 1, {patch(0, 1, 0, 1, 2, {-max_d, 0, 0})}, "invalid coefficient"},
+    const Case cases[] = {
+        {"clean curve", curve({seg(0, 1, 2), seg(1, 2, 25)}), nullptr},
+        {"curve without segments", curve({}), "no segments"},
+        {"order 1", curve({seg(0, 1, 1)}), "segment order outside 2..25"},
+        {"order 26", curve({seg(0, 1, 2), seg(1, 2, 26)}), "segment order outside 2..25"},
+        {"equal parameters", curve({seg(1, 1, 2)}), "segment parameters not increasing"},
+        {"NaN parameter", curve({seg(0, nan_d, 2)}), "segment parameters not increasing"},
+        {"gap between segments", curve({seg(0, 1, 2), seg(1.5, 2, 2)}), "segments not joined"},
+        {"curve sentinel", curve({seg(0, 1, 2), seg(1, 2, 3, {0, -max_d, 0})}), "invalid coefficient"},
+        {"unset coordinate", curve({seg(0, 1, 2, {0, 0, max_d})}), "invalid coefficient"},
+        {"NaN coefficient", curve({seg(0, 1, 2, {nan_d, 0, 0})}), "invalid coefficient"},
+        {"cons range NaN", cons(nan_d, {{0, 0}, {1, 1}}), "curve range not finite"},
+        {"cons sentinel", cons(1.0, {{0, 0}, {-max_d, 1}}), "invalid coefficient"},
+        {"clean 2 x 1 surface", surf(2, 1, {patch(0, 1, 0, 1), patch(1, 3, 0, 1)}), nullptr},
+        {"no patches", surf(0, 0, {}), "no patches"},
+        {"patch order 26", surf(1, 1, {patch(0, 1, 0, 1, 26)}), "patch order outside 2..25"},
+        {"reversed v", surf(1, 1, {patch(0, 1, 1, 0)}), "patch parameters not increasing"},
+        {"gap in u", surf(2, 1, {patch(0, 1, 0, 1), patch(1.5, 3, 0, 1)}), "patch parameters not joined"},
+        {"columns disagree", surf(1, 2, {patch(0, 1, 0, 1), patch(0, 2, 1, 2)}), "patch parameters not joined"},
+        {"surf sentinel", surf(1, 1, {patch(0, 1, 0, 1, 2, {-max_d, 0, 0})}), "invalid coefficient"},
+        {"clean circle", circle({0, 0, 0}, 1, x, y, 90), nullptr},
+        {"sentinel centre", circle({-max_d, 0, 0}, 1, x, y, 90), "invalid centre"},
+        {"radius 0", circle({0, 0, 0}, 0, x, y, 90), "radius not positive"},
+        {"sentinel vector", circle({0, 0, 0}, 1, {-max_d, 0, 0}, y, 90), "invalid plane vector"},
+        {"parallel vectors", circle({0, 0, 0}, 1, x, {2, 0, 0}, 90), "plane vectors do not span a plane"},
+        {"NaN angle", circle({0, 0, 0}, 1, x, y, nan_d), "angles not finite"},
     };
-    for (const SurfCase& c : surfs) {
-        const auto made = vdaSurfEval::make(file.create<vdaSurf>(numbered("S", ++k), c.nu, c.nv, c.patches));
-        EXPECT_STREQ(made.why_not(), c.why) << c.what;
-    }
-
-    struct CircleCase {
-        const char* what;
-        giPoint3 centre;
-        double radius;
-        giVector3 v, w;
-        double end;
-        const char* why;
-    };
-    for (const CircleCase& c : {
-             CircleCase{"clean", {0, 0, 0}, 1, {1, 0, 0}, {0, 1, 0}, 90, nullptr},
-             CircleCase{"sentinel centre", {-max_d, 0, 0}, 1, {1, 0, 0}, {0, 1, 0}, 90, "invalid centre"},
-             CircleCase{"radius 0", {0, 0, 0}, 0, {1, 0, 0}, {0, 1, 0}, 90, "radius not positive"},
-             CircleCase{"sentinel vector", {0, 0, 0}, 1, {-max_d, 0, 0}, {0, 1, 0}, 90, "invalid plane vector"},
-             CircleCase{"parallel vectors", {0, 0, 0}, 1, {1, 0, 0}, {2, 0, 0}, 90, "plane vectors do not span a plane"},
-             CircleCase{"NaN angle", {0, 0, 0}, 1, {1, 0, 0}, {0, 1, 0}, nan_d, "angles not finite"},
-         }) {
-        const auto made = vdaCircleEval::make(file.create<vdaCircle>(numbered("R", ++k), c.centre, c.radius, c.v,
-                                                                     c.w, 0.0, c.end));
-        EXPECT_STREQ(made.why_not(), c.why) << c.what;
-    }
+    for (const Case& c : cases)
+        EXPECT_STREQ(c.why_not, c.why) << c.what;
 }
 
 }  // namespace

@@ -224,15 +224,3 @@ TEST(vdaObject, ConstructorsRejectMismatchedSizes)
     EXPECT_NO_THROW(vdaSurf("S", 0, 5, {}));
     EXPECT_THROW(vdaMDI("M", P3(2), std::vector<giVector3>(1)), std::invalid_argument);
 }
-
-// A 3 x 2 grid tells u-fastest from v-fastest, which a 2 x 1 grid does not.
-TEST(vdaSurf, PatchesRunWithUFastest)
-{
-    std::vector<vdaSurfPatch> patches;
-    for (int k = 0; k < 6; ++k)
-        patches.emplace_back(k % 3, k % 3 + 1, k / 3, k / 3 + 1, 0, 0, std::vector<giPoint3>{});
-    const vdaSurf surf("S", 3, 2, patches);
-    EXPECT_EQ(surf.patch(2, 0).u_start_parameter(), 2.0);
-    EXPECT_EQ(surf.patch(2, 0).v_start_parameter(), 0.0);
-    EXPECT_EQ(surf.patch(0, 1).v_start_parameter(), 1.0);
-}
