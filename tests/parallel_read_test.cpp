@@ -125,6 +125,7 @@ TEST(ParallelRead, WarningsBeyondTheLimitAreCountedAcrossChunks)
     }
 }
 
+// A large model is read, and loaded from a file in slices, on several threads as on one.
 TEST(ParallelRead, SamplesFuzzSeedsAndSyntheticModelsReadAsOnOneThread)
 {
     std::vector<fs::path> paths;
@@ -138,10 +139,22 @@ TEST(ParallelRead, SamplesFuzzSeedsAndSyntheticModelsReadAsOnOneThread)
         read_all_ways(slurp(path.string()));
     }
     const std::string synthetic = vda_synthetic_model(std::size_t{3} << 20);
-    const ReadOutcome serial = read_with(synthetic, 1);
+    ReadOutcome serial = read_with(synthetic, 1);
     ASSERT_TRUE(serial.file);
     expect_same_read(serial, read_with(synthetic, 4));
     expect_same_read(serial, read_with(synthetic, 2, 1));
+
+    const fs::path path = fs::temp_directory_path() / ("vdacheck_parallel_load_" + std::to_string(::getpid()) + ".vda");
+    std::ofstream(path, std::ios::binary) << synthetic;
+    vdaReadOptions options;
+    options.threads = 3;
+    ReadOutcome loaded;
+    loaded.file = vdaReader::load(path, options);
+    fs::remove(path);
+    EXPECT_EQ(loaded.file->source().text(), synthetic);
+    EXPECT_EQ(loaded.file->source_name(), path.string());
+    serial.file->source().name = path.string();
+    expect_same_read(serial, loaded);
 }
 
 // Progress: one report per chunk placed, on the calling thread, in file order, then the total.
@@ -168,47 +181,30 @@ TEST(ParallelRead, ReportsProgressAsChunksArePlaced)
 }
 
 // Texts of a megabyte and more are read in chunks when more than one thread is allowed; the progress
-// reports tell, as a chunked read reports each chunk and a serial read only every 4 MB.
+// reports tell, as a chunked read reports each chunk and a serial read only every 4 MB. Either way they rise
+// to the total.
 TEST(ParallelRead, LargeTextsAreReadInChunksSmallOnesSerially)
 {
     struct Case {
         std::size_t bytes;
         unsigned threads;
-        bool chunked;
+        std::size_t reports;  // 0: more than one, one per chunk
     };
-    const Case cases[] = {{2u << 20, 2, true}, {2u << 20, 1, false}, {900u << 10, 4, false}};
+    const Case cases[] = {{2u << 20, 2, 0}, {2u << 20, 1, 1}, {900u << 10, 4, 1}, {9u << 20, 1, 3}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.bytes) + " bytes, " + std::to_string(c.threads) + " threads");
         std::string text = "H = HEADER / 0\n";
         while (text.size() < c.bytes)
             text += "P = POINT / 1.2345678901234567, 2.2345678901234567, 3.2345678901234567\n";
-        int reports = 0;
+        std::vector<std::uint64_t> done;
         vdaReadOptions options;
         options.threads = c.threads;
-        options.progress = [&](std::uint64_t, std::uint64_t) { ++reports; };
+        options.progress = [&](std::uint64_t d, std::uint64_t total) { done.push_back(total == text.size() ? d : 0); };
         vdaReader::read(text, "big.vda", options);
-        EXPECT_EQ(reports > 1, c.chunked) << reports;
+        ASSERT_TRUE(c.reports ? done.size() == c.reports : done.size() > 1) << done.size();
+        EXPECT_TRUE(std::is_sorted(done.begin(), done.end()));
+        EXPECT_EQ(done.back(), text.size());
     }
-}
-
-// A large file is loaded in slices on several threads, then read in chunks: the same as one thread gives.
-TEST(ParallelRead, LoadsALargeFileAsOneThreadDoes)
-{
-    const std::string text = vda_synthetic_model(std::size_t{2} << 20);
-    const fs::path path = fs::temp_directory_path() / ("vdacheck_parallel_load_" + std::to_string(::getpid()) + ".vda");
-    {
-        std::ofstream(path, std::ios::binary) << text;
-    }
-    vdaReadOptions options;
-    options.threads = 3;
-    ReadOutcome loaded;
-    loaded.file = vdaReader::load(path, options);
-    fs::remove(path);
-    EXPECT_EQ(loaded.file->source().text(), text);
-    EXPECT_EQ(loaded.file->source_name(), path.string());
-    ReadOutcome serial = read_with(text, 1);
-    serial.file->source().name = path.string();
-    expect_same_read(serial, loaded);
 }
 
 }  // namespace

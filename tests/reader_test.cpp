@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -361,20 +360,6 @@ TEST(Reader, OneStatementOfAMillionValues)
     for (int i = 0; i < 333333; ++i)
         text += ",\n 1., 2., 3.";
     EXPECT_EQ(entity<vdaPset>(*read_all_ways(text + "\n" + e), "P").num_points(), 333333);
-}
-
-TEST(Reader, ReportsProgressUpToTheTotal)
-{
-    std::string text = h;
-    while (text.size() < (9u << 20))
-        text += "P = POINT / 1.2345678901234567, 2.2345678901234567, 3.2345678901234567\n";
-    std::vector<std::uint64_t> done;
-    vdaReadOptions options;
-    options.progress = [&](std::uint64_t d, std::uint64_t total) { done.push_back(total == text.size() ? d : 0); };
-    vdaReader::read(text, "big.vda", options);
-    ASSERT_GE(done.size(), 3u);
-    EXPECT_TRUE(std::is_sorted(done.begin(), done.end()));
-    EXPECT_EQ(done.back(), text.size());
 }
 
 TEST(Reader, LoadNamesTheFileItCannotOpen)
