@@ -248,10 +248,8 @@ TEST(giConstrainedDelaunay, SnapsToTheBoundingBoxLatticeAndReportsWhereEachInput
     EXPECT_EQ(r.points.size(), 5u);
     EXPECT_EQ(r.triangles.size(), 4u);
     double area = 0;
-    for (const auto& t : r.triangles) {
-        const giPoint2 a = r.points[t[0]], b = r.points[t[1]], c = r.points[t[2]];
-        area += ((b.x() - a.x()) * (c.y() - a.y()) - (c.x() - a.x()) * (b.y() - a.y())) / 2;
-    }
+    for (const auto& t : r.triangles)
+        area += Pred::orient_value(r.points[t[0]], r.points[t[1]], r.points[t[2]]) / 2;
     EXPECT_NEAR(area, s * s, s * s * 1e-6);
 }
 

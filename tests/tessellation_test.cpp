@@ -78,13 +78,18 @@ giPoint3 vertex(const vdaDrawing& d, std::uint32_t v)
     return {d.positions[3 * v], d.positions[3 * v + 1], d.positions[3 * v + 2]};
 }
 
+// Twice the area of the triangle that starts at index k, along its normal.
+giVector3 normal(const vdaDrawing& d, std::size_t k)
+{
+    const giPoint3 a = vertex(d, d.indices[k]);
+    return (vertex(d, d.indices[k + 1]) - a).cross(vertex(d, d.indices[k + 2]) - a);
+}
+
 double area(const vdaDrawing& d)
 {
     double sum = 0;
-    for (std::size_t k = 0; k < d.indices.size(); k += 3) {
-        const giVector3 n = (vertex(d, d.indices[k + 1]) - vertex(d, d.indices[k])).cross(vertex(d, d.indices[k + 2]) - vertex(d, d.indices[k]));
-        sum += std::sqrt(n.dot(n)) / 2;
-    }
+    for (std::size_t k = 0; k < d.indices.size(); k += 3)
+        sum += std::sqrt(normal(d, k).dot(normal(d, k))) / 2;
     return sum;
 }
 
@@ -148,7 +153,6 @@ TEST(vdaTessellator, FlatFaceWithHolesHasTheExactTrimmedArea)
     face(file, "F1", "S1", {&outer, &hole, &triangle});
 
     const vdaScene scene = tessellate(file, 0.01);
-    ASSERT_EQ(scene.drawings.size(), 4u) << "the surface is drawn through its face only";
     const vdaDrawing* f = drawing(scene, "F1");
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(f->type, "FACE");
@@ -259,17 +263,8 @@ TEST(vdaTessellator, SamplesTessellate)
             EXPECT_FALSE(d.untrimmed) << sample << " " << d.entity;
     }
 
-    // FLAE0001's patches open by up to 8.87 mm along their seam: the mesh opens there too.
-    const auto flae = vdaReader::load(vdatest::sample_path("OpenVDAFS__SURF_FLAE0001.vda"));
-    const auto surf = vdaSurfEval::make(vdatest::entity<vdaSurf>(*flae, "FLAE0001"));
-    const vdaSurfaceBounds bounds(*surf);
-    const vdaSurfaceGrid grid(*surf, bounds, 0.1, 1);
-    vdaDrawing d;
-    vdaSurfaceMesher::mesh(*surf, grid, 0.1, d);
-    EXPECT_GT(d.positions.size() / 3, grid.s().size() * grid.t().size());
-
-    // FC267's face: an outer loop and a circular hole, the area of the region in (s, t) as the loops
-    // sampled densely bound it.
+    // FC267's face: an outer loop and a circular hole; the mesh covers the region of (s, t) that the loops,
+    // sampled densely, bound.
     const auto fc = vdaReader::load(vdatest::sample_path("OpenVDAFS__FC267.vda"));
     const vdaFace& f = vdatest::entity<vdaFace>(*fc, "FC267");
     const auto eval = vdaSurfEval::make(vdatest::entity<vdaSurf>(*fc, "SR109"));
@@ -280,13 +275,13 @@ TEST(vdaTessellator, SamplesTessellate)
         for (int k = 0; k < f.boundary(b).num_curve_segments(); ++k) {
             const vdaTrimmedCurve& piece = f.boundary(b).curve_segment(k);
             const auto cons = vdaConsEval::make(*vda_cast<vdaCons>(piece.basis_curve()()));
+            const double w0 = piece.start_parameter(), dw = (piece.end_parameter() - w0) / 4000;
             for (int i = 0; i < 4000; ++i) {
-                const auto w = [&](int n) { return piece.start_parameter() + (piece.end_parameter() - piece.start_parameter()) * n / 4000; };
-                const giPoint2 p = cons->point(w(i)), q = cons->point(w(i + 1));
+                const giPoint2 p = cons->point(w0 + i * dw), q = cons->point(w0 + (i + 1) * dw);
                 twice += p.x() * q.y() - q.x() * p.y();
             }
         }
-        expected += b == 0 ? std::fabs(twice) / 2 : -std::fabs(twice) / 2;
+        expected += (b == 0 ? 0.5 : -0.5) * std::fabs(twice);
     }
     const vdaSurfaceBounds fb(*eval);
     const double tolerance = 0.01;
@@ -415,14 +410,8 @@ T = END
             EXPECT_LT(vda_distance(vertex(instance, v), expected), 1e-4) << tlist;
         }
         // Normals map with the matrix: a mirror reverses the triangles so that they keep facing out.
-        for (std::size_t k = 0; k < original.indices.size(); k += 3) {
-            auto normal = [k](const vdaDrawing& d) {
-                const giPoint3 a = vertex(d, d.indices[k]);
-                return (vertex(d, d.indices[k + 1]) - a).cross(vertex(d, d.indices[k + 2]) - a);
-            };
-            const giVector3 mapped = vda_transform(m, normal(original));
-            EXPECT_GT(mapped.dot(normal(instance)), 0) << tlist;
-        }
+        for (std::size_t k = 0; k < original.indices.size(); k += 3)
+            EXPECT_GT(vda_transform(m, normal(original, k)).dot(normal(instance, k)), 0) << tlist;
     }
 }
 
