@@ -173,37 +173,25 @@ std::unique_ptr<vdaObject> vdaStatementReader::read(Tag<vdaPoint>, const utStrin
 std::unique_ptr<vdaObject> vdaStatementReader::read(Tag<vdaPset>, const utString& name)
 {
     const std::int32_t n = count("number of points");
+    point_values(n, 3, "coordinates for ", " points");
     std::vector<giPoint3> points;
-    double v[3];
-    for (std::int32_t i = 0; i < n; ++i) {
-        for (int c = 0; c < 3; ++c) {
-            need([&] {
-                return expected(3 * std::uint64_t(n), "coordinates for " + std::to_string(n) + " points",
-                                3 * std::uint64_t(i) + std::uint64_t(c));
-            });
-            v[c] = lex_.real("coordinate");
-        }
-        points.emplace_back(v[0], v[1], v[2]);
-    }
+    points.reserve(values_.size() / 3);  // what was read, never what the count claims
+    for (std::size_t i = 0; i < values_.size(); i += 3)
+        points.emplace_back(values_[i], values_[i + 1], values_[i + 2]);
     return std::make_unique<vdaPset>(name, std::move(points));
 }
 
 std::unique_ptr<vdaObject> vdaStatementReader::read(Tag<vdaMDI>, const utString& name)
 {
     const std::int32_t n = count("number of points");
+    point_values(n, 6, "values for ", " points with vectors");
     std::vector<giPoint3> points;
     std::vector<giVector3> vectors;
-    double v[6];
-    for (std::int32_t i = 0; i < n; ++i) {
-        for (int c = 0; c < 6; ++c) {
-            need([&] {
-                return expected(6 * std::uint64_t(n), "values for " + std::to_string(n) + " points with vectors",
-                                6 * std::uint64_t(i) + std::uint64_t(c));
-            });
-            v[c] = lex_.real(c < 3 ? "coordinate" : "vector component");
-        }
-        points.emplace_back(v[0], v[1], v[2]);
-        vectors.emplace_back(v[3], v[4], v[5]);
+    points.reserve(values_.size() / 6);
+    vectors.reserve(values_.size() / 6);
+    for (std::size_t i = 0; i < values_.size(); i += 6) {
+        points.emplace_back(values_[i], values_[i + 1], values_[i + 2]);
+        vectors.emplace_back(values_[i + 3], values_[i + 4], values_[i + 5]);
     }
     return std::make_unique<vdaMDI>(name, std::move(points), std::move(vectors));
 }
@@ -420,6 +408,19 @@ void vdaStatementReader::reals(double* out, int n, const char* plural, const cha
     for (int i = 0; i < n; ++i) {
         need([&] { return expected(std::uint64_t(n), plural, std::uint64_t(i)); });
         out[i] = lex_.real(singular);
+    }
+}
+
+// The reals of `n` points, `per_point` each (3 coordinates, then any vector components), into values_.
+// A list cut short names what the count promised ("<before>n<after>") and how many values were found;
+// the message is built only then.
+void vdaStatementReader::point_values(std::int32_t n, int per_point, const char* before, const char* after)
+{
+    values_.clear();
+    const std::uint64_t total = std::uint64_t(n) * std::uint64_t(per_point);
+    for (std::uint64_t i = 0; i < total; ++i) {
+        need([&] { return expected(total, before + std::to_string(n) + after, i); });
+        values_.push_back(lex_.real(i % std::uint64_t(per_point) < 3 ? "coordinate" : "vector component"));
     }
 }
 

@@ -78,6 +78,7 @@ private:
     void need_item(const char* what);
     std::int32_t count(const char* what);
     void reals(double* out, int n, const char* plural, const char* singular);
+    void point_values(std::int32_t n, int per_point, const char* before, const char* after);
     void breakpoints(std::int32_t n, std::vector<double>& out, const char* what);
     void coefficients(std::uint64_t total, const char* owner, std::uint64_t index);
 
