@@ -39,19 +39,20 @@ struct Wide {
     {
         const std::vector<giPoint3> line{giPoint3(0, 0, 0), giPoint3(1, 0, 0)};
         file.create<vdaCurve>("CV", std::vector<vdaCurveSegment>{{0, 1, line}, {1, 2, line}});
-        file.create<vdaSurf>("SF", 1, 1,
-                             std::vector<vdaSurfPatch>{{0, 1, 0, 1, 2, 2,
-                                                        {giPoint3(0, 0, 1), giPoint3(1, 0, 1), giPoint3(0, 1, 1),
-                                                         giPoint3(1, 1, 1)}}});
+        file.create<vdaSurf>(
+            "SF", 1, 1,
+            std::vector<vdaSurfPatch>{
+                {0, 1, 0, 1, 2, 2, {giPoint3(0, 0, 1), giPoint3(1, 0, 1), giPoint3(0, 1, 1), giPoint3(1, 1, 1)}}});
         const std::vector<giPoint2> uv{giPoint2(0, 0), giPoint2(1, 0)};
         for (long k = 0; k < surfaces; ++k) {
             file.create<vdaSurf>(numbered("SF", k), 0, 0, std::vector<vdaSurfPatch>{});
-            file.create<vdaCons>(numbered("CN", k), "SF", "CV", 0, 2, std::vector<vdaConsSegment>{{0, 1, uv}, {1, 2, uv}});
+            file.create<vdaCons>(numbered("CN", k), "SF", "CV", 0, 2,
+                                 std::vector<vdaConsSegment>{{0, 1, uv}, {1, 2, uv}});
         }
         for (long i = 0; i < n; ++i)
-            file.create<vdaFace>(numbered("FC", i), numbered("SF", i % surfaces),
-                                 std::vector<vdaBoundary>{
-                                     vdaBoundary({vdaTrimmedCurve(numbered("CN", i % surfaces), 0.5, 3.0)})});
+            file.create<vdaFace>(
+                numbered("FC", i), numbered("SF", i % surfaces),
+                std::vector<vdaBoundary>{vdaBoundary({vdaTrimmedCurve(numbered("CN", i % surfaces), 0.5, 3.0)})});
         checker.check(file);
     }
 
@@ -87,8 +88,16 @@ void fix_model(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * n);
 }
 
-BENCHMARK_TEMPLATE(fix_model, Chain)->RangeMultiplier(10)->Range(10000, 1000000)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK_TEMPLATE(fix_model, Wide)->RangeMultiplier(10)->Range(1000, 100000)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK_TEMPLATE(fix_model, Chain)
+    ->RangeMultiplier(10)
+    ->Range(10000, 1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+BENCHMARK_TEMPLATE(fix_model, Wide)
+    ->RangeMultiplier(10)
+    ->Range(1000, 100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
 
 }  // namespace
 

@@ -22,7 +22,8 @@ void check_model(benchmark::State& state)
     vdcFileCheck checker;
     for (auto _ : state)
         benchmark::DoNotOptimize(checker.check(model()));
-    state.counters["entities/s"] = benchmark::Counter(double(state.iterations()) * model().size(), benchmark::Counter::kIsRate);
+    state.counters["entities/s"] =
+        benchmark::Counter(double(state.iterations()) * model().size(), benchmark::Counter::kIsRate);
 }
 
 void quality_run(benchmark::State& state)
@@ -31,7 +32,8 @@ void quality_run(benchmark::State& state)
     std::size_t findings = 0;
     for (auto _ : state)
         findings = quality.run(model()).findings.size();
-    state.counters["entities/s"] = benchmark::Counter(double(state.iterations()) * model().size(), benchmark::Counter::kIsRate);
+    state.counters["entities/s"] =
+        benchmark::Counter(double(state.iterations()) * model().size(), benchmark::Counter::kIsRate);
     state.counters["findings"] = double(findings);
 }
 

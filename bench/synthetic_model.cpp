@@ -217,7 +217,8 @@ private:
         for (int i = 0; i < 4; ++i)
             segments[std::size_t(i)] = curve(name('C', k, i), s, edges[std::size_t(i)]);
         for (int i = 0; i < 4; ++i)
-            cons(name('N', k, i), name('S', k), name('C', k, i), patches, edges[std::size_t(i)], segments[std::size_t(i)]);
+            cons(name('N', k, i), name('S', k), name('C', k, i), patches, edges[std::size_t(i)],
+                 segments[std::size_t(i)]);
         face(name('F', k), name('S', k), k);
         if (k % 7 == 0) {
             point(name('P', k));

@@ -32,7 +32,8 @@ void tessellate_model(benchmark::State& state)
         triangles = scene.triangles;
     }
     state.counters["triangles"] = double(triangles);
-    state.counters["entities/s"] = benchmark::Counter(double(state.iterations()) * file.size(), benchmark::Counter::kIsRate);
+    state.counters["entities/s"] =
+        benchmark::Counter(double(state.iterations()) * file.size(), benchmark::Counter::kIsRate);
 }
 
 // A disc with a hole, its boundaries sampled as polygons, and the grid points inside: argument the grid's

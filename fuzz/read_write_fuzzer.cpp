@@ -22,7 +22,6 @@ std::string written(const vdaFile& file)
     return out.str();
 }
 
-
 void regenerate(vdaFile& file)
 {
     for (vdaObject& e : file) {

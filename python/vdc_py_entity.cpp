@@ -2,23 +2,21 @@
 
 #include <functional>
 
-#include <vdc_py_error.h>
 #include <vdacheck/model/vda_file.h>
 #include <vdacheck/model/vda_types.h>
+#include <vdc_py_error.h>
 
 namespace py = pybind11;
 
 vdcPyEntity::vdcPyEntity(std::shared_ptr<vdcPyModel> model, const vdaObject& entity)
-    : model_(std::move(model)), slot_(entity.slot()), name_(entity.name().view()),
-      type_(entity.type().command_word())
+    : model_(std::move(model)), slot_(entity.slot()), name_(entity.name().view()), type_(entity.type().command_word())
 {
 }
 
 py::object vdcPyEntity::wrap(const std::shared_ptr<vdcPyModel>& model, const vdaObject& entity)
 {
     return vda_visit(
-        entity,
-        [&]<class T>(const T&) -> py::object { return py::cast(vdcPyEntityOf<T>(model, entity)); },
+        entity, [&]<class T>(const T&) -> py::object { return py::cast(vdcPyEntityOf<T>(model, entity)); },
         [&]() -> py::object { return py::cast(vdcPyEntity(model, entity)); });
 }
 

@@ -7,8 +7,8 @@
 
 #include <pybind11/pybind11.h>
 
-#include <vdc_py_model.h>
 #include <vdacheck/model/vda_object.h>
+#include <vdc_py_model.h>
 
 // An entity of a model as Python sees it: the model, which it keeps alive, and the entity's slot in the file.
 // The entity itself is looked up on every use, so a handle to an entity that was since deleted raises

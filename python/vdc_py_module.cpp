@@ -5,11 +5,11 @@
 #include <pybind11/pybind11.h>
 
 #include <tool/vdc_profile_file.h>
+#include <vdacheck/io/vda_read_error.h>
+#include <vdacheck/io/vda_write_error.h>
 #include <vdc_py_bindings.h>
 #include <vdc_py_error.h>
 #include <vdc_py_values.h>
-#include <vdacheck/io/vda_read_error.h>
-#include <vdacheck/io/vda_write_error.h>
 
 namespace py = pybind11;
 
@@ -29,8 +29,7 @@ void translate(std::exception_ptr thrown)
         std::rethrow_exception(thrown);
     } catch (const vdaReadError& e) {
         const py::object type = py::module_::import("vdacheck._errors").attr("ReadError");
-        PyErr_SetObject(type.ptr(),
-                        type(vdc_py_str(e.source()), e.line(), e.column(), vdc_py_str(e.message())).ptr());
+        PyErr_SetObject(type.ptr(), type(vdc_py_str(e.source()), e.line(), e.column(), vdc_py_str(e.message())).ptr());
     } catch (const vdaWriteError& e) {
         raise("WriteError", vdc_py_str(e.what()));
     } catch (const vdcProfileError& e) {

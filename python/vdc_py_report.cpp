@@ -2,9 +2,9 @@
 
 #include <string_view>
 
+#include <vdacheck/rules/vdc_rules.h>
 #include <vdc_py_bindings.h>
 #include <vdc_py_values.h>
-#include <vdacheck/rules/vdc_rules.h>
 
 namespace py = pybind11;
 

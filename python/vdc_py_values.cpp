@@ -30,8 +30,8 @@ py::array vdc_py_view(const std::shared_ptr<vdcPyModel>& model, const double* da
         (*held)->drop_view();
         delete held;
     });
-    py::array array(py::dtype::of<double>(), std::vector<py::ssize_t>(shape), std::vector<py::ssize_t>(strides),
-                    data, base);
+    py::array array(py::dtype::of<double>(), std::vector<py::ssize_t>(shape), std::vector<py::ssize_t>(strides), data,
+                    base);
     array.attr("flags").attr("writeable") = false;  // the model's values change only through the library
     return array;
 }

@@ -167,10 +167,24 @@ TEST(giConstrainedDelaunay, RegionsOfEveryShapeAreCoveredExactly)
     for (int i = 8; i > 0; --i)
         dense.push_back({0, double(i)});
     dense = closed(dense);
-    const Loop comb = closed({{0, 0}, {12, 0}, {12, 6}, {11, 6}, {11, 1}, {9, 1}, {9, 6}, {7, 6}, {7, 1}, {5, 1},
-                              {5, 6}, {3, 6}, {3, 1}, {1, 1}, {1, 6}, {0, 6}});
-    const Loop spiral = closed({{0, 0}, {10, 0}, {10, 10}, {2, 10}, {2, 4}, {6, 4}, {6, 6}, {4, 6}, {4, 8}, {8, 8},
-                                {8, 2}, {0, 2}});
+    const Loop comb = closed({{0, 0},
+                              {12, 0},
+                              {12, 6},
+                              {11, 6},
+                              {11, 1},
+                              {9, 1},
+                              {9, 6},
+                              {7, 6},
+                              {7, 1},
+                              {5, 1},
+                              {5, 6},
+                              {3, 6},
+                              {3, 1},
+                              {1, 1},
+                              {1, 6},
+                              {0, 6}});
+    const Loop spiral =
+        closed({{0, 0}, {10, 0}, {10, 10}, {2, 10}, {2, 4}, {6, 4}, {6, 6}, {4, 6}, {4, 8}, {8, 8}, {8, 2}, {0, 2}});
 
     struct Case {
         const char* what;
@@ -292,7 +306,8 @@ TEST(giConstrainedDelaunay, RandomPolygonsWithHoles)
             for (std::size_t j = i + 1; j < edges.size(); ++j) {
                 const auto [a, b] = edges[i];
                 const auto [c, d] = edges[j];
-                if (Pred::orient(a, b, c) * Pred::orient(a, b, d) < 0 && Pred::orient(c, d, a) * Pred::orient(c, d, b) < 0)
+                if (Pred::orient(a, b, c) * Pred::orient(a, b, d) < 0 &&
+                    Pred::orient(c, d, a) * Pred::orient(c, d, b) < 0)
                     return true;
             }
         return false;

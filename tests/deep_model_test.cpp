@@ -63,11 +63,11 @@ TEST(DeepModel, MeasuredStackPerLevelStaysBelowTheAllowance)
 {
     const auto file = group_chain(deep);
     vdcFileCheck checker;
-    const std::size_t touched = utBigStack::run(vdcFileCheck::stack_for(static_cast<std::size_t>(file->size())),
-                                                [&] { checker.check(*file); });
+    const std::size_t touched =
+        utBigStack::run(vdcFileCheck::stack_for(static_cast<std::size_t>(file->size())), [&] { checker.check(*file); });
     const double per_level = static_cast<double>(touched) / deep;
-    std::cout << "[ stack    ] " << per_level << " bytes per nesting level (allowance "
-              << vdcFileCheck::stack_per_level << ")\n";
+    std::cout << "[ stack    ] " << per_level << " bytes per nesting level (allowance " << vdcFileCheck::stack_per_level
+              << ")\n";
     EXPECT_LT(per_level, static_cast<double>(vdcFileCheck::stack_per_level));
 }
 

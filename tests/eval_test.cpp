@@ -36,11 +36,11 @@ void expect_near(const giVector3& a, const giVector3& b, const std::string& what
 // segment is Q(1 + 2u) expanded by hand, shifted by `jump` in z to tell the two sides of s = 1 apart.
 vdaCurve& two_segment_curve(vdaFile& file, const char* name, double jump = 0.0)
 {
-    return file.create<vdaCurve>(
-        name, std::vector<vdaCurveSegment>{
-                  vdaCurveSegment(0, 1, {{1, 0, 5}, {-2, 1, -1}, {0, 2, 0}, {1, 0, 0}}),
-                  vdaCurveSegment(1, 3, {{0, 3, 4 + jump}, {2, 10, -2}, {12, 8, 0}, {8, 0, 0}}),
-              });
+    return file.create<vdaCurve>(name,
+                                 std::vector<vdaCurveSegment>{
+                                     vdaCurveSegment(0, 1, {{1, 0, 5}, {-2, 1, -1}, {0, 2, 0}, {1, 0, 0}}),
+                                     vdaCurveSegment(1, 3, {{0, 3, 4 + jump}, {2, 10, -2}, {12, 8, 0}, {8, 0, 0}}),
+                                 });
 }
 giPoint3 q(double s) { return {s * s * s - 2 * s + 1, 2 * s * s + s, 5 - s}; }
 giVector3 dq(double s) { return {3 * s * s - 2, 4 * s + 1, -1}; }
@@ -78,8 +78,8 @@ TEST(CurveEval, PositionAndDerivativesOfTheGlobalParameterAcrossSegmentsOfDiffer
         int segment;
     };
     const vdaSide b = vdaSide::before, a = vdaSide::after;
-    for (const Case& c : {Case{-1, a, 0}, Case{0, b, 0}, Case{0, a, 0}, Case{0.5, b, 0}, Case{1, b, 0},
-                          Case{1, a, 1}, Case{2, b, 1}, Case{3, b, 1}, Case{3, a, 1}, Case{7, a, 1}})
+    for (const Case& c : {Case{-1, a, 0}, Case{0, b, 0}, Case{0, a, 0}, Case{0.5, b, 0}, Case{1, b, 0}, Case{1, a, 1},
+                          Case{2, b, 1}, Case{3, b, 1}, Case{3, a, 1}, Case{7, a, 1}})
         EXPECT_EQ(jump->segment_at(c.s, c.side), c.segment) << c.s << (c.side == b ? " before" : " after");
     expect_near(jump->point(1, vdaSide::before), q(1), "end of segment 0");
     expect_near(jump->point(1, vdaSide::after), q(1) + giVector3(0, 0, 1), "start of segment 1");
@@ -120,13 +120,14 @@ TEST(SurfEval, PatchesNumberedUFastestWithGlobalDerivatives)
         double s, t;
         int i, j;
     };
-    for (const Case& c : {Case{0.5, -0.5, 0, 0}, Case{3, -0.25, 1, 0}, Case{1, 2, 0, 1}, Case{3.5, 0.5, 1, 1},
-                          Case{4, 3, 1, 1}}) {
+    for (const Case& c :
+         {Case{0.5, -0.5, 0, 0}, Case{3, -0.25, 1, 0}, Case{1, 2, 0, 1}, Case{3.5, 0.5, 1, 1}, Case{4, 3, 1, 1}}) {
         const double hu = ub[c.i + 1] - ub[c.i], hv = vb[c.j + 1] - vb[c.j];
         const double u = (c.s - ub[c.i]) / hu, v = (c.t - vb[c.j]) / hv;
         const std::string at = "s, t = " + std::to_string(c.s) + ", " + std::to_string(c.t);
         const vdaSurfSample p = surf->sample(c.s, c.t, 2);
-        expect_near(p.point, {u + 2 * u * u * v + 10 * c.i + 100 * c.j, v - u * v * v + 3 * u * u * u, 1 + u * v + v * v * v},
+        expect_near(p.point,
+                    {u + 2 * u * u * v + 10 * c.i + 100 * c.j, v - u * v * v + 3 * u * u * u, 1 + u * v + v * v * v},
                     at);
         expect_near(p.d_u, (1 / hu) * giVector3(1 + 4 * u * v, 9 * u * u - v * v, v), at);
         expect_near(p.d_v, (1 / hv) * giVector3(2 * u * u, 1 - 2 * u * v, u + 3 * v * v), at);
@@ -193,10 +194,10 @@ TEST(SurfEval, ReadModelEvaluatesAsTheFormatDefinesIt)
 TEST(SurfEval, SampleAlongACurveOfTheParameterPlane)
 {
     vdaFile file;
-    auto& surf = file.create<vdaSurf>("S", 1, 1,
-                                      std::vector{vdaSurfPatch(0, 1, 0, 1, 2, 2, {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}})});
-    auto& cons = file.create<vdaCons>("N", "S", "", 0.0, 1.0,
-                                      std::vector{vdaConsSegment(0, 1, {{0, 0}, {1, 0}, {0, 1}})});
+    auto& surf = file.create<vdaSurf>(
+        "S", 1, 1, std::vector{vdaSurfPatch(0, 1, 0, 1, 2, 2, {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}})});
+    auto& cons =
+        file.create<vdaCons>("N", "S", "", 0.0, 1.0, std::vector{vdaConsSegment(0, 1, {{0, 0}, {1, 0}, {0, 1}})});
     const auto s = vdaSurfEval::make(surf);
     const auto c = vdaConsEval::make(cons);
     ASSERT_TRUE(s && c);

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
-#include <condition_variable>
-#include <mutex>
 #include <thread>
 #include <vector>
 

@@ -58,7 +58,9 @@ const std::string every_record_kind = "$$ before the HEADER\n"
                                       "H = HEADER / 2\n"
                                       "$$ header text, not a comment\n"
                                       "P = POINT / 1., 2.,\n"
-                                      "PT1 = POINT / 1., 2.," + std::string(51, ' ') + "00000010\n"
+                                      "PT1 = POINT / 1., 2.," +
+                                      std::string(51, ' ') +
+                                      "00000010\n"
                                       "$$ a comment inside a statement\n"
                                       "   $$ an indented one\n"
                                       "\n"

@@ -22,9 +22,9 @@ inline vdaSurfPatch bilinear(const giPoint3& p00, const giPoint3& p10, const giP
                              double u0 = 0, double u1 = 1, double v0 = 0, double v1 = 1)
 {
     const giVector3 du = p10 - p00, dv = p01 - p00, duv = (p11 - p10) - (p01 - p00);
-    return vdaSurfPatch(u0, u1, v0, v1, 2, 2,
-                        {p00, giPoint3(du.x(), du.y(), du.z()), giPoint3(dv.x(), dv.y(), dv.z()),
-                         giPoint3(duv.x(), duv.y(), duv.z())});
+    return vdaSurfPatch(
+        u0, u1, v0, v1, 2, 2,
+        {p00, giPoint3(du.x(), du.y(), du.z()), giPoint3(dv.x(), dv.y(), dv.z()), giPoint3(duv.x(), duv.y(), duv.z())});
 }
 
 // A straight cons segment from a to b over [w0, w1].
@@ -41,8 +41,7 @@ inline vdaCurveSegment line(double s0, double s1, const giPoint3& a, const giPoi
 // The flat square x = 100 s, y = 100 t, z = 0 over the unit square.
 inline vdaSurf& plane(vdaFile& file, const char* name)
 {
-    return file.create<vdaSurf>(name, 1, 1,
-                                std::vector{bilinear({0, 0, 0}, {100, 0, 0}, {0, 100, 0}, {100, 100, 0})});
+    return file.create<vdaSurf>(name, 1, 1, std::vector{bilinear({0, 0, 0}, {100, 0, 0}, {0, 100, 0}, {100, 100, 0})});
 }
 
 inline vdcQualityReport run(const vdaFile& file, const vdcQualityProfile& profile = {}, int threads = 1)

@@ -32,10 +32,12 @@ TEST(CurveQuality, GapKinkAndTinySegmentWhereTheyAre)
     const giPoint3 start1(10, 0.05, 0);
     const giPoint3 end1 = start1 + 10.0 * giVector3(std::cos(5 * deg), std::sin(5 * deg), 0);
     const giVector3 tiny = 0.01 * giVector3(std::cos(5 * deg), std::sin(5 * deg), 0);
-    file.create<vdaCurve>(
-        "C", std::vector{line(0, 1, {0, 0, 0}, {10, 0, 0}), line(1, 2, start1, end1),
-                         vdaCurveSegment(2, 3, {end1, {0, 0, 0}, giPoint3(3 * tiny.x(), 3 * tiny.y(), 0),
-                                                giPoint3(-2 * tiny.x(), -2 * tiny.y(), 0)})});
+    file.create<vdaCurve>("C", std::vector{line(0, 1, {0, 0, 0}, {10, 0, 0}), line(1, 2, start1, end1),
+                                           vdaCurveSegment(2, 3,
+                                                           {end1,
+                                                            {0, 0, 0},
+                                                            giPoint3(3 * tiny.x(), 3 * tiny.y(), 0),
+                                                            giPoint3(-2 * tiny.x(), -2 * tiny.y(), 0)})});
     file.create<vdaCurve>("T", std::vector{line(0, 1, {0, 0, 0}, {10, 0, 0}), line(1, 3, {10, 0, 0}, {20, 0, 0})});
 
     const vdcQualityReport report = qt::run(file);
@@ -141,7 +143,8 @@ struct FaceModel {
             std::swap(p[1], p[3]);
         std::vector<vdaConsSegment> segments;
         for (int k = 0; k < 4; ++k)
-            segments.push_back(line(k, k + 1, p[static_cast<std::size_t>(k)], p[static_cast<std::size_t>((k + 1) % 4)]));
+            segments.push_back(
+                line(k, k + 1, p[static_cast<std::size_t>(k)], p[static_cast<std::size_t>((k + 1) % 4)]));
         file.create<vdaCons>(name, "P", "", 0.0, 1.0, segments);
     }
     // A face of the outer boundary (its third piece starting at w3) and, when named, a hole.
@@ -182,7 +185,8 @@ TEST(TopQuality, EdgeGapAndContinuityWhereTheyAre)
     vdaFile file;
     const double c3 = 10 * std::cos(3 * deg), s3 = 10 * std::sin(3 * deg);
     file.create<vdaSurf>("A", 1, 1, std::vector{bilinear({0, 0, 0}, {10, 0, 0}, {0, 10, 0}, {10, 10, 0})});
-    file.create<vdaSurf>("B", 1, 1, std::vector{bilinear({10, 0, 0}, {10 + c3, 0, s3}, {10, 10, 0}, {10 + c3, 10, s3})});
+    file.create<vdaSurf>("B", 1, 1,
+                         std::vector{bilinear({10, 0, 0}, {10 + c3, 0, s3}, {10, 10, 0}, {10 + c3, 10, s3})});
     file.create<vdaSurf>("B0", 1, 1, std::vector{bilinear({10, 0, 0}, {20, 0, 0}, {10, 10, 0}, {20, 10, 0})});
     file.create<vdaSurf>("BS", 1, 1,
                          std::vector{bilinear({10, 0, 0.05}, {20, 0, 0.05}, {10, 10, 0.05}, {20, 10, 0.05})});
@@ -195,9 +199,9 @@ TEST(TopQuality, EdgeGapAndContinuityWhereTheyAre)
                                      line(3, 4, {0, 1}, {0, 0})});
     file.create<vdaFace>("FB", "B", std::vector{vdaBoundary({vdaTrimmedCurve("LB", 0, 4)})});
     auto top = [&](const char* name, const char* second, int continuity) {
-        file.create<vdaTop>(name, std::vector{vdaSurfacePair(vdaLinkedSurf("A", {vdaTrimmedCurve("EA", 0, 1)}),
-                                                             vdaLinkedSurf(second, {vdaTrimmedCurve("EB", 0, 1)}),
-                                                             continuity)});
+        file.create<vdaTop>(
+            name, std::vector{vdaSurfacePair(vdaLinkedSurf("A", {vdaTrimmedCurve("EA", 0, 1)}),
+                                             vdaLinkedSurf(second, {vdaTrimmedCurve("EB", 0, 1)}), continuity)});
     };
     top("T3", "FB", 1);
     top("T3G0", "FB", 0);
@@ -272,12 +276,13 @@ std::unique_ptr<vdaFile> many_parts(int parts)
     for (int k = 0; k < parts; ++k) {
         const std::string n = std::to_string(k);
         const double lift = k % 7 == 0 ? 0.05 : 0.0;  // every seventh surface's second patch lies higher
-        file->create<vdaSurf>(utString("S" + n), 2, 1,
-                              std::vector{bilinear({0, 0, 0}, {10, 0, k * 0.01}, {0, 10, 0}, {10, 10, 0}, 0, 1),
-                                          bilinear({10, 0, k * 0.01 + lift}, {20, 0, 0}, {10, 10, lift}, {20, 10, 0}, 1, 2)});
+        file->create<vdaSurf>(
+            utString("S" + n), 2, 1,
+            std::vector{bilinear({0, 0, 0}, {10, 0, k * 0.01}, {0, 10, 0}, {10, 10, 0}, 0, 1),
+                        bilinear({10, 0, k * 0.01 + lift}, {20, 0, 0}, {10, 10, lift}, {20, 10, 0}, 1, 2)});
         file->create<vdaCurve>(utString("C" + n), std::vector{line(0, 1, {0, 0, 0}, {20, 0, 0})});
-        file->create<vdaCons>(utString("N" + n), utString("S" + n), utString(k % 5 == 0 ? "MISSING" : "C" + n), 0.0, 1.0,
-                              std::vector{line(0, 1, {0, 0}, {2, 0})});
+        file->create<vdaCons>(utString("N" + n), utString("S" + n), utString(k % 5 == 0 ? "MISSING" : "C" + n), 0.0,
+                              1.0, std::vector{line(0, 1, {0, 0}, {2, 0})});
     }
     return file;
 }
@@ -352,7 +357,8 @@ TEST(QualityRun, SkipsWhatCannotBeEvaluatedWithTheReason)
     file.create<vdaCons>("NC", "P", "C", 0.0, 2.0, std::vector{line(0, 1, {0, 0}, {1, 0})});
     file.create<vdaCons>("NT", "C", "C", 0.0, 1.0, std::vector{line(0, 1, {0, 0}, {1, 0})});
     file.create<vdaCons>("NE", "P", "C", 0.0, 1.0);
-    file.create<vdaFace>("F1", "P", std::vector{vdaBoundary({vdaTrimmedCurve("N", 0, 1), vdaTrimmedCurve("NE", 0, 1)})});
+    file.create<vdaFace>("F1", "P",
+                         std::vector{vdaBoundary({vdaTrimmedCurve("N", 0, 1), vdaTrimmedCurve("NE", 0, 1)})});
     file.create<vdaFace>("F2", "P", std::vector{vdaBoundary({vdaTrimmedCurve("N", 0.5, 1.5)})});
     file.create<vdaFace>("F3", "NONE", std::vector{vdaBoundary({vdaTrimmedCurve("N", 0, 1)})});
     file.create<vdaTop>("T", std::vector{vdaSurfacePair(vdaLinkedSurf("P", {vdaTrimmedCurve("N", 0, 1)}),
@@ -404,13 +410,23 @@ TEST(QualitySynthetic, CoherentPartsWithTheirPlantedFaults)
         case R::cons_curve_deviation:  // a space curve 0.1 off, or a cons through a patch lifted 0.05
             EXPECT_TRUE(std::fabs(f.value - 0.1) < 1e-9 || std::fabs(f.value - 0.05) < 1e-9) << f.value;
             break;
-        case R::surf_patch_gap: EXPECT_NEAR(f.value, 0.05, 1e-9); break;
-        case R::top_continuity: EXPECT_NEAR(f.value, 0.5, 0.1); break;
-        case R::face_loop_gap: EXPECT_GE(f.value, 0.1); break;
+        case R::surf_patch_gap:
+            EXPECT_NEAR(f.value, 0.05, 1e-9);
+            break;
+        case R::top_continuity:
+            EXPECT_NEAR(f.value, 0.5, 0.1);
+            break;
+        case R::face_loop_gap:
+            EXPECT_GE(f.value, 0.1);
+            break;
         case R::curve_tiny_segment:
         case R::surf_degenerate_edge:
-        case R::surf_undefined_normal: EXPECT_LT(f.value, 1e-9); break;  // the collapsed top edges
-        default: ADD_FAILURE() << "unplanted"; break;
+        case R::surf_undefined_normal:
+            EXPECT_LT(f.value, 1e-9);
+            break;  // the collapsed top edges
+        default:
+            ADD_FAILURE() << "unplanted";
+            break;
         }
     }
     EXPECT_EQ(found.size(), 7u);
@@ -434,10 +450,12 @@ TEST(QualityRules, IdsAreUniqueAndFoundAgain)
 TEST(QualityNumerics, QuadratureAndMaximumSearch)
 {
     // 8 points integrate x^15 exactly, 24 points x^47.
-    EXPECT_NEAR(vdc_integrate_fixed(vdc_gauss_legendre_8, [](double x) { return std::pow(x, 15); }, 0, 2),
+    EXPECT_NEAR(vdc_integrate_fixed(
+                    vdc_gauss_legendre_8, [](double x) { return std::pow(x, 15); }, 0, 2),
                 std::pow(2.0, 16) / 16, 1e-9);
-    EXPECT_NEAR(vdc_integrate_fixed(vdc_gauss_legendre_24, [](double x) { return 48 * std::pow(x, 47); }, 0, 1), 1.0,
-                1e-13);
+    EXPECT_NEAR(vdc_integrate_fixed(
+                    vdc_gauss_legendre_24, [](double x) { return 48 * std::pow(x, 47); }, 0, 1),
+                1.0, 1e-13);
     // The arc length of y = x^2 from 0 to 1, a closed form.
     const double parabola = vdc_integrate([](double x) { return std::sqrt(1 + 4 * x * x); }, 0, 1);
     EXPECT_NEAR(parabola, std::sqrt(5.0) / 2 + std::asinh(2.0) / 4, 1e-12);
@@ -460,8 +478,8 @@ TEST(QualityNumerics, QuadratureAndMaximumSearch)
         EXPECT_NEAR(p.x, c.x, 1e-4) << c.what;
         EXPECT_NEAR(p.value, c.value, 1e-5) << c.what;
     }
-    const vdcPeak2 low = vdc_minimise_in_square(
-        [](double u, double v) { return std::hypot(u - 0.3, v - 0.7); }, 0.5, 0.5, std::hypot(0.2, 0.2), 0.25, 1e-12);
+    const vdcPeak2 low = vdc_minimise_in_square([](double u, double v) { return std::hypot(u - 0.3, v - 0.7); }, 0.5,
+                                                0.5, std::hypot(0.2, 0.2), 0.25, 1e-12);
     EXPECT_NEAR(low.value, 0.0, 1e-11);
 }
 

@@ -36,7 +36,10 @@ inline ReadOutcome read_with(std::string_view text, unsigned threads, std::size_
 }
 
 inline auto as_tuple(const vdaSource::Span& s) { return std::make_tuple(s.lead, s.body, s.end); }
-inline auto as_tuple(const vdaReadWarning& w) { return std::make_tuple(w.kind, w.line, w.column, w.message, w.summary); }
+inline auto as_tuple(const vdaReadWarning& w)
+{
+    return std::make_tuple(w.kind, w.line, w.column, w.message, w.summary);
+}
 
 // The same error, or the same model with the same lines, source spans and warnings, written back the same.
 inline void expect_same_read(const ReadOutcome& expected, const ReadOutcome& actual)

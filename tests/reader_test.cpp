@@ -158,17 +158,18 @@ TEST(Statements, EveryStatementReadsIntoTheModelAndWritesBack)
 // Content the checks exist to report reaches the model unchanged and without a warning of its own.
 TEST(Reader, ContentTheChecksReportReachesTheModelUnchanged)
 {
-    const auto file = read_all_ways(h +
-                           "C0 = CURVE / 0\nS0 = SURF / 0, 2, 0., 1., 2.\nP0 = PSET / 0\nF0 = FACE / S0, 1, 0\n"
-                           "S1 = SURF / 3, 0, 0., 1., 2., 3.\n"
-                           "CO = CURVE / 3, 0., 1., 2., 3., 0, -2, 1, 5., 6., 7.\n"
-                           "SO = SURF / 1, 1, 0., 1., 0., 1., 0, 30\n"
-                           "CP = CURVE / 2, 1., 0., 0., 1, -1.7976931348623157E+308, 0., 0.,\n"
-                           "  1, 1.7976931348623157E+308, 0., 0.\n"
-                           "P = POINT / 0., 0., 0.\nN = CONS / NOSURF, P, 0., 1., 0\n"
-                           "G = GROUP / 2, G, NOBODY\n"
-                           "D = POINT / 1., 0., 0.\nD = POINT / 2., 0., 0.\n" +
-                           e);
+    const auto file =
+        read_all_ways(h +
+                      "C0 = CURVE / 0\nS0 = SURF / 0, 2, 0., 1., 2.\nP0 = PSET / 0\nF0 = FACE / S0, 1, 0\n"
+                      "S1 = SURF / 3, 0, 0., 1., 2., 3.\n"
+                      "CO = CURVE / 3, 0., 1., 2., 3., 0, -2, 1, 5., 6., 7.\n"
+                      "SO = SURF / 1, 1, 0., 1., 0., 1., 0, 30\n"
+                      "CP = CURVE / 2, 1., 0., 0., 1, -1.7976931348623157E+308, 0., 0.,\n"
+                      "  1, 1.7976931348623157E+308, 0., 0.\n"
+                      "P = POINT / 0., 0., 0.\nN = CONS / NOSURF, P, 0., 1., 0\n"
+                      "G = GROUP / 2, G, NOBODY\n"
+                      "D = POINT / 1., 0., 0.\nD = POINT / 2., 0., 0.\n" +
+                      e);
     ASSERT_EQ(file->warnings().size(), 1u);
     EXPECT_NE(file->warnings()[0].message.find("duplicate name 'D'"), std::string::npos);
     EXPECT_EQ(file->size(), 14);  // both D
@@ -304,10 +305,10 @@ TEST(Reader, ToleratedDeviationsReadWithAWarning)
 TEST(Reader, NumbersReadExactlyInEveryAllowedSpelling)
 {
     const auto file = read_all_ways(h +
-                           "P = PSET / 4, +1., -.5, 2.D-03, 1.E3, 0.6287E-12, 5.,\n"
-                           " 0.1000000000000000055511151231257827, 4.9406564584124654E-324, -0.,\n"
-                           " 12345678901234567., -1.7976931348623157E+308, 1.7976931348623157D+308\n" +
-                           e);
+                                    "P = PSET / 4, +1., -.5, 2.D-03, 1.E3, 0.6287E-12, 5.,\n"
+                                    " 0.1000000000000000055511151231257827, 4.9406564584124654E-324, -0.,\n"
+                                    " 12345678901234567., -1.7976931348623157E+308, 1.7976931348623157D+308\n" +
+                                    e);
     EXPECT_TRUE(file->warnings().empty());
     const auto& p = entity<vdaPset>(*file, "P");
     EXPECT_EQ(p.point(0), giPoint3(1, -0.5, 0.002));
@@ -321,9 +322,9 @@ TEST(Reader, NumbersReadExactlyInEveryAllowedSpelling)
 TEST(Reader, SetsCollectTheEntitiesBetweenTheirRecordsAndNestedSetsTheirOwn)
 {
     const auto file = read_all_ways(h +
-                           "A = BEGINSET\nP = POINT / 1., 2., 3.\nB = BEGINSET\nQ = POINT / 1., 2., 3.\n"
-                           "B = ENDSET\nR = POINT / 1., 2., 3.\nA = ENDSET\nS = POINT / 1., 2., 3.\n" +
-                           e);
+                                    "A = BEGINSET\nP = POINT / 1., 2., 3.\nB = BEGINSET\nQ = POINT / 1., 2., 3.\n"
+                                    "B = ENDSET\nR = POINT / 1., 2., 3.\nA = ENDSET\nS = POINT / 1., 2., 3.\n" +
+                                    e);
     const auto& a = entity<vdaBeginSet>(*file, "A");
     std::string names;
     for (int i = 0; i < a.num_elements(); ++i)

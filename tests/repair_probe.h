@@ -7,11 +7,11 @@
 #include <vector>
 
 #include <vdacheck/check/vdc_file_check.h>
+#include <vdacheck/check/vdc_fix_node.h>
 #include <vdacheck/check/vdc_log.h>
 #include <vdacheck/model/vda_cons.h>
 #include <vdacheck/model/vda_curve.h>
 #include <vdacheck/model/vda_file.h>
-#include <vdacheck/check/vdc_fix_node.h>
 
 // A packet as a sub-check logs it: a literal message, its ints, its doubles and its repair function.
 inline vdcErrorPacket make_packet(const char* message, const std::vector<int>& ints = {},

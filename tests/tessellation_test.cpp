@@ -102,7 +102,8 @@ std::size_t open_edges(const vdaDrawing& d)
             const std::uint32_t a = d.indices[k + i], b = d.indices[k + (i + 1) % 3];
             ++count[{std::min(a, b), std::max(a, b)}];
         }
-    return static_cast<std::size_t>(std::count_if(count.begin(), count.end(), [](const auto& e) { return e.second == 1; }));
+    return static_cast<std::size_t>(
+        std::count_if(count.begin(), count.end(), [](const auto& e) { return e.second == 1; }));
 }
 
 // Largest vertical distance between a triangle's centre and the quadric above it (an upper bound of the
@@ -437,7 +438,9 @@ T = END
         EXPECT_LE(10 - vda_distance(mid, centre), tolerance);
         EXPECT_GE(10 - vda_distance(mid, centre), tolerance / 5) << "not needlessly fine";
     }
-    EXPECT_LT(vda_distance(vertex(circle, std::uint32_t(n - 1)), {1 + 10 * std::cos(300 * std::numbers::pi / 180), 2 + 10 * std::sin(300 * std::numbers::pi / 180), 3}), 1e-5);
+    EXPECT_LT(vda_distance(vertex(circle, std::uint32_t(n - 1)), {1 + 10 * std::cos(300 * std::numbers::pi / 180),
+                                                                  2 + 10 * std::sin(300 * std::numbers::pi / 180), 3}),
+              1e-5);
 
     // The parabola x = 10u, y = 5u^2 and then a line that starts 5 away from its end: two runs.
     const vdaDrawing& curve = *drawing(scene, "C1");

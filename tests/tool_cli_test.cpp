@@ -61,9 +61,23 @@ TEST(ToolOptions, AcceptedCommandLines)
         {"check a.vda --quality=p.json", C::check, F::text, {"a.vda"}, "", false},
         {"repair a.vda -o b.vda --threads 1", C::repair, F::text, {"a.vda"}, "b.vda", false},
         {"report a.vda -o a.html", C::report, F::text, {"a.vda"}, "a.html", false},
-        {"report -o a.html --quality=p.json --threads 1 --max-triangles 1000 a.vda", C::report, F::text, {"a.vda"},
-         "a.html", false, "", 0, 1000},
-        {"report a.vda -o a.html --max-triangles 1000000000", C::report, F::text, {"a.vda"}, "a.html", false, "", 0,
+        {"report -o a.html --quality=p.json --threads 1 --max-triangles 1000 a.vda",
+         C::report,
+         F::text,
+         {"a.vda"},
+         "a.html",
+         false,
+         "",
+         0,
+         1000},
+        {"report a.vda -o a.html --max-triangles 1000000000",
+         C::report,
+         F::text,
+         {"a.vda"},
+         "a.html",
+         false,
+         "",
+         0,
          1'000'000'000},
     };
     for (const Case& c : cases) {
@@ -111,21 +125,21 @@ TEST(ToolOptions, RejectedCommandLines)
         "check a.vda --output-dir out",         // check writes nothing
         "fix a.vda -o x.vda --output-dir out",  // one output or the other
         "repair a b --output-dir out --output-dir again",
-        "rules --format sarif",               // the rule table is part of every SARIF log
-        "check a.vda --stdin-name door.vda",  // no standard input to name
-        "check - --stdin-name",               // no name
-        "report a.vda",                                // no page
-        "report a.vda b.vda -o a.html",                // one model per page
-        "report a.vda -o a.html --format json",        // the page is HTML
-        "report a.vda -o a.html --clean",              // the model is not changed
-        "report a.vda -o a.html --jobs 2",             // one file
-        "report a.vda --output-dir out",               // one page, named
-        "report a.vda -o a.html --max-triangles 0",    // nothing could be drawn
-        "report a.vda -o a.html --max-triangles -5",   // not a count
-        "report a.vda -o a.html --max-triangles 1e6",  // not a whole number
-        "report a.vda -o a.html --max-triangles 1000000001",           // above the limit
+        "rules --format sarif",                               // the rule table is part of every SARIF log
+        "check a.vda --stdin-name door.vda",                  // no standard input to name
+        "check - --stdin-name",                               // no name
+        "report a.vda",                                       // no page
+        "report a.vda b.vda -o a.html",                       // one model per page
+        "report a.vda -o a.html --format json",               // the page is HTML
+        "report a.vda -o a.html --clean",                     // the model is not changed
+        "report a.vda -o a.html --jobs 2",                    // one file
+        "report a.vda --output-dir out",                      // one page, named
+        "report a.vda -o a.html --max-triangles 0",           // nothing could be drawn
+        "report a.vda -o a.html --max-triangles -5",          // not a count
+        "report a.vda -o a.html --max-triangles 1e6",         // not a whole number
+        "report a.vda -o a.html --max-triangles 1000000001",  // above the limit
         "report a.vda -o a.html --max-triangles 99999999999999999999999",
-        "check a.vda --max-triangles 1000",            // check draws nothing
+        "check a.vda --max-triangles 1000",  // check draws nothing
     };
     for (const char* line : lines) {
         SCOPED_TRACE(line);

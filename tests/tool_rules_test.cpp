@@ -22,18 +22,17 @@ const std::string sentinel = "-1.7976931348623157E+308";
 
 // Entities the models below refer to: a clean surface S (and S2), curve K over [0, 1], cons N over [0, 1] on
 // S and K, matrix X; and faulty ones: surface S0, curve K2, cons NB, matrix X0.
-const std::string parts =
-    "S = SURF / 1, 1, 0., 1., 0., 1., 2, 2, 0., 1., 0., 1., 0., 0., 1., 1.,\n"
-    "  1., 1., 1., 1.\n"
-    "S2 = SURF / 1, 1, 0., 1., 0., 1., 2, 2, 0., 1., 0., 1., 0., 0., 1., 1.,\n"
-    "  2., 2., 2., 2.\n"
-    "K = CURVE / 1, 0., 1., 2, 0., 1., 0., 0., 0., 0.\n"
-    "N = CONS / S, K, 0., 1., 1, 0., 1., 2, 0., 1., 0., 0.\n"
-    "X = TMAT / 1., 0., 0., 0., 1., 0., 0., 0., 1., 0., 0., 0.\n"
-    "S0 = SURF / 0, 0\n"
-    "K2 = CURVE / 1, 0., 1., 1, 0., 0., 0.\n"
-    "NB = CONS / S, K, 0., 2., 1, 0., 1., 2, 0., 1., 0., 0.\n"
-    "X0 = TMAT / 0., 0., 0., 0., 0., 0., 0., 0., 0., 0., 0., 0.\n";
+const std::string parts = "S = SURF / 1, 1, 0., 1., 0., 1., 2, 2, 0., 1., 0., 1., 0., 0., 1., 1.,\n"
+                          "  1., 1., 1., 1.\n"
+                          "S2 = SURF / 1, 1, 0., 1., 0., 1., 2, 2, 0., 1., 0., 1., 0., 0., 1., 1.,\n"
+                          "  2., 2., 2., 2.\n"
+                          "K = CURVE / 1, 0., 1., 2, 0., 1., 0., 0., 0., 0.\n"
+                          "N = CONS / S, K, 0., 1., 1, 0., 1., 2, 0., 1., 0., 0.\n"
+                          "X = TMAT / 1., 0., 0., 0., 1., 0., 0., 0., 1., 0., 0., 0.\n"
+                          "S0 = SURF / 0, 0\n"
+                          "K2 = CURVE / 1, 0., 1., 1, 0., 0., 0.\n"
+                          "NB = CONS / S, K, 0., 2., 1, 0., 1., 2, 0., 1., 0., 0.\n"
+                          "X0 = TMAT / 0., 0., 0., 0., 0., 0., 0., 0., 0., 0., 0., 0.\n";
 
 std::unique_ptr<vdaFile> model(const std::string& statements)
 {
@@ -110,7 +109,8 @@ const std::vector<RuleModel>& check_models()
         {"surf-patch-order", text("C = SURF / 1, 1, 0., 1., 0., 1., 1, 1, 1., 1., 1.\n")},
         {"surf-patch-coeffs", text("C = SURF / 1, 1, 0., 1., 0., 1., 1, 2, 1., 1., 1.,\n  " + sentinel + ", 1., 1.\n")},
         {"surf-patch-coeffs-degenerate", text("C = SURF / 1, 1, 0., 1., 0., 1., 1, 2, 0., 0., 0., 0., 1., 1.\n")},
-        {"circle-centre-point", text("C = CIRCLE / " + sentinel + ",\n  0., 0., 1., 1., 0., 0., 0., 1., 0., 0., 90.\n")},
+        {"circle-centre-point",
+         text("C = CIRCLE / " + sentinel + ",\n  0., 0., 1., 1., 0., 0., 0., 1., 0., 0., 90.\n")},
         {"circle-radius", text("C = CIRCLE / 0., 0., 0., 0., 1., 0., 0., 0., 1., 0., 0., 90.\n")},
         {"circle-normal-v-vector", text("C = CIRCLE / 0., 0., 0., 1., 2., 0., 0., 0., 1., 0., 0., 90.\n")},
         {"circle-normal-w-vector", text("C = CIRCLE / 0., 0., 0., 1., 1., 0., 0., 0., 2., 0., 0., 90.\n")},

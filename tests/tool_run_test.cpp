@@ -150,7 +150,8 @@ TEST_F(ToolRun, ExitStatusReportsAndMessages)
     const Case cases[] = {
         {"check " + quoted(clean) + " --format json", 0, 1},
         {"check " + quoted(clean) + " " + bracket + " --format json", 1, 2},
-        {"check missing.vda " + quoted(clean) + " --format json", 2, 1, "missing.vda: error: "},  // the readable file is still reported
+        {"check missing.vda " + quoted(clean) + " --format json", 2, 1,
+         "missing.vda: error: "},  // the readable file is still reported
         {"check " + bracket + " no/such/file.vda --format json", 2, 1, "no/such/file.vda: error: "},
         {"fix " + quoted(clean) + " -o " + quoted(scratch / "again.vda") + " --format json", 0, 1},
         {"check " + quoted(bad) + " --format json", 2, 0, at_bad},
@@ -211,7 +212,8 @@ TEST_F(ToolRun, QualityFindingsCountAndProfilesTuneThem)
 
     const ToolResult json = tool("check " + flae + " --quality --format json");
     EXPECT_EQ(json.status, 1);
-    const std::string seam = R"({"rule": "surf-patch-gap", "entity": "FLAE0001", "type": "SURF", "line": 22, "value": 8.87)";
+    const std::string seam =
+        R"({"rule": "surf-patch-gap", "entity": "FLAE0001", "type": "SURF", "line": 22, "value": 8.87)";
     EXPECT_NE(json.out.find(seam), std::string::npos) << json.out;
     EXPECT_NE(json.out.find(R"("parameters": {"s": 1, "t": 1}, "point": [9.99)"), std::string::npos) << json.out;
 
@@ -309,8 +311,9 @@ TEST_F(ToolRun, BatchReportsDoNotDependOnTheNumberOfJobs)
               std::string::npos)
         << "the summary is the last line of a JSON run";
     EXPECT_TRUE(json.out.ends_with("]}}\n"));
-    EXPECT_NE(json.out.find(R"("warnings": [{"rule": "read-missing-end", "line": 38, "column": 1, "message": "missing END)"),
-              std::string::npos);
+    EXPECT_NE(
+        json.out.find(R"("warnings": [{"rule": "read-missing-end", "line": 38, "column": 1, "message": "missing END)"),
+        std::string::npos);
 }
 
 TEST_F(ToolRun, OutputFolderMirrorsTheInputFolder)

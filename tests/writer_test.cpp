@@ -163,7 +163,7 @@ TEST(ChangedWrite, NullElementsAreLeftOutOfTheCount)
 // records and read back as the holder's member.
 TEST(SetWrite, AChangedSetListsItsMembersAndLeavesTheOthersAfterIt)
 {
-    const Names nested{"H = HEADER / 0",    "A        = BEGINSET", "B        = BEGINSET", "P = POINT / 1., 2., 3.",
+    const Names nested{"H = HEADER / 0",    "A        = BEGINSET", "B        = BEGINSET",    "P = POINT / 1., 2., 3.",
                        "B        = ENDSET", "A        = ENDSET",   "Q = POINT / 4., 5., 6.", "H = END"};
     struct Case {
         std::string text;
@@ -173,7 +173,9 @@ TEST(SetWrite, AChangedSetListsItsMembersAndLeavesTheOthersAfterIt)
         Names records;
     };
     const Case cases[] = {
-        {"A = BEGINSET\nP = POINT / 1., 2., 3.\nQ = POINT / 4., 5., 6.\nA = ENDSET\nR = POINT / 7., 8., 9.\n", "A", 0,
+        {"A = BEGINSET\nP = POINT / 1., 2., 3.\nQ = POINT / 4., 5., 6.\nA = ENDSET\nR = POINT / 7., 8., 9.\n",
+         "A",
+         0,
          "R",
          {"H = HEADER / 0", "A        = BEGINSET", "Q = POINT / 4., 5., 6.", "R = POINT / 7., 8., 9.",
           "A        = ENDSET", "P = POINT / 1., 2., 3.", "H = END"}},

@@ -31,17 +31,17 @@ public:
 
     Command command = Command::help;
     Format format = Format::text;
-    std::vector<std::string> files;  // files and folders; "-" stands for standard input
-    std::string output;              // -o OUT (fix and repair, one file; report: the page)
-    std::string output_dir;          // --output-dir DIR (fix and repair, any number of files)
-    bool clean = false;              // fix --clean
-    int jobs = 0;                    // files checked at once; 0: one per hardware thread
-    std::string stdin_name;          // --stdin-name NAME: what reports call standard input
-    bool quality = false;            // check --quality: measure the geometric quality too
-    std::string quality_profile;     // --quality=PROFILE: the profile file; empty for the default profile
-    int threads = 0;                 // --threads N for the quality run; 0: every hardware thread
+    std::vector<std::string> files;         // files and folders; "-" stands for standard input
+    std::string output;                     // -o OUT (fix and repair, one file; report: the page)
+    std::string output_dir;                 // --output-dir DIR (fix and repair, any number of files)
+    bool clean = false;                     // fix --clean
+    int jobs = 0;                           // files checked at once; 0: one per hardware thread
+    std::string stdin_name;                 // --stdin-name NAME: what reports call standard input
+    bool quality = false;                   // check --quality: measure the geometric quality too
+    std::string quality_profile;            // --quality=PROFILE: the profile file; empty for the default profile
+    int threads = 0;                        // --threads N for the quality run; 0: every hardware thread
     std::size_t max_triangles = 2'000'000;  // report --max-triangles N: the drawing's triangle budget
-    std::string command_line;        // "vdacheck" and the arguments, as a shell would take them back
+    std::string command_line;               // "vdacheck" and the arguments, as a shell would take them back
 };
 
 // The usage text printed by --help and after a usage error.

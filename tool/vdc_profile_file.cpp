@@ -11,10 +11,7 @@ namespace {
 
 using json = nlohmann::json;
 
-[[noreturn]] void refuse(const std::string& path, const std::string& why)
-{
-    throw vdcProfileError(path + ": " + why);
-}
+[[noreturn]] void refuse(const std::string& path, const std::string& why) { throw vdcProfileError(path + ": " + why); }
 
 std::string known_rules()
 {

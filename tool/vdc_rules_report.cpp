@@ -56,10 +56,11 @@ void vdc_write_rules_json(std::ostream& out)
         out << (first ? "" : ", ") << "{\"id\": " << vdc_json_string(rule.id) << ", \"kind\": \""
             << vdc_rule_kind_name(rule.kind) << "\", \"severity\": \"" << vdc_severity_name(rule.severity)
             << "\", \"entity\": " << optional_string(rule.entity) << ", \"check\": " << optional_string(rule.check)
-            << ", \"message\": " << vdc_json_string(rule.message) << ", \"repair\": " << optional_string(rule.repair_name)
-            << ", \"help\": " << vdc_json_string(rule.help);
+            << ", \"message\": " << vdc_json_string(rule.message)
+            << ", \"repair\": " << optional_string(rule.repair_name) << ", \"help\": " << vdc_json_string(rule.help);
         if (rule.kind == vdcRuleKind::quality)
-            out << ", \"tolerance\": " << vdc_json_number(rule.tolerance) << ", \"unit\": " << vdc_json_string(rule.unit);
+            out << ", \"tolerance\": " << vdc_json_number(rule.tolerance)
+                << ", \"unit\": " << vdc_json_string(rule.unit);
         out << '}';
         first = false;
     }

@@ -124,8 +124,8 @@ Result quality_result(const vdcQualityFinding& f, int column)
 {
     const vdcRule* rule = vdc_find_rule(f.id());
     std::string message = std::string(f.type) + ' ' + std::string(f.entity.view()) + ": " + vdc_measured(f.value) +
-                          ' ' + f.unit() + " (tolerance " + vdc_measured(f.tolerance) + ' ' + f.unit() + ')' + vdc_quality_where(f) +
-                          '.';
+                          ' ' + f.unit() + " (tolerance " + vdc_measured(f.tolerance) + ' ' + f.unit() + ')' +
+                          vdc_quality_where(f) + '.';
     std::string properties = "\"value\": " + vdc_json_number(f.value) +
                              ", \"tolerance\": " + vdc_json_number(f.tolerance) +
                              ", \"unit\": " + vdc_json_string(f.unit()) + ", \"where\": " + vdc_json_quality_where(f);

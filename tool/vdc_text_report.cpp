@@ -10,10 +10,7 @@
 
 namespace {
 
-std::string number(double value)
-{
-    return vdc_shortest_double(value, "nan", "inf", "-inf");
-}
+std::string number(double value) { return vdc_shortest_double(value, "nan", "inf", "-inf"); }
 
 // "1 entity", "2 entities", "3 problems".
 std::string plural(std::size_t n, std::string_view word)

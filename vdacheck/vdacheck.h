@@ -93,8 +93,8 @@
 #include <vdacheck/repair/vdc_repair.h>
 
 #include <vdacheck/rules/vdc_check_rules.h>
-#include <vdacheck/rules/vdc_rule.h>
 #include <vdacheck/rules/vdc_quality_rules.h>
+#include <vdacheck/rules/vdc_rule.h>
 #include <vdacheck/rules/vdc_rules.h>
 
 #include <vdacheck/entities/vdc_begin_set_check.h>

@@ -32,7 +32,8 @@ int main()
     report.faulty = {"PS1"};
     std::ostringstream page;
     vdcReportWriter(vdaScene{}, report).write(page);
-    const bool written = page.str().rfind("<!DOCTYPE html>", 0) == 0 && page.str().find("consumer.vda") != std::string::npos;
+    const bool written =
+        page.str().rfind("<!DOCTYPE html>", 0) == 0 && page.str().find("consumer.vda") != std::string::npos;
     std::printf("report page: %zu bytes\n", page.str().size());
     return expected && written ? 0 : 1;
 }

@@ -20,9 +20,14 @@ std::string encoded(const std::string& bytes)
 
 TEST(Base64Writer, EncodesTheStandardTestVectors)
 {
-    const std::vector<std::pair<std::string, std::string>> vectors = {
-        {"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"}, {"foob", "Zm9vYg=="}, {"fooba", "Zm9vYmE="},
-        {"foobar", "Zm9vYmFy"}, {std::string("\xFB\xFF\xBF", 3), "+/+/"}};
+    const std::vector<std::pair<std::string, std::string>> vectors = {{"", ""},
+                                                                      {"f", "Zg=="},
+                                                                      {"fo", "Zm8="},
+                                                                      {"foo", "Zm9v"},
+                                                                      {"foob", "Zm9vYg=="},
+                                                                      {"fooba", "Zm9vYmE="},
+                                                                      {"foobar", "Zm9vYmFy"},
+                                                                      {std::string("\xFB\xFF\xBF", 3), "+/+/"}};
     for (const auto& [bytes, text] : vectors)
         EXPECT_EQ(encoded(bytes), text) << bytes;
 }
@@ -40,7 +45,8 @@ TEST(Base64Writer, PiecesOfAnySizeEncodeAsTheWhole)
     std::ostringstream out;
     vdcBase64Writer base64(out);
     for (std::size_t at = 0; at < bytes.size();) {
-        const std::size_t n = std::min<std::size_t>(bytes.size() - at, random() % 7 == 0 ? random() % 70000 : random() % 5);
+        const std::size_t n =
+            std::min<std::size_t>(bytes.size() - at, random() % 7 == 0 ? random() % 70000 : random() % 5);
         base64.write(bytes.data() + at, n);
         at += n;
     }

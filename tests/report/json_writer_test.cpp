@@ -36,22 +36,22 @@ const std::string fffd = "\xEF\xBF\xBD";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, JsonQuote,
-    testing::Values(
-        QuoteCase{"plain", "CONS B3", "\"CONS B3\""},
-        QuoteCase{"quote and backslash", "a\"b\\c", "\"a\\\"b\\\\c\""},
-        QuoteCase{"controls", std::string("\n\r\t\x01\x1F\x7F", 6), "\"\\n\\r\\t\\u0001\\u001f\\u007f\""},
-        QuoteCase{"NUL", std::string("a\0b", 3), "\"a\\u0000b\""},
-        QuoteCase{"no less-than sign to end a script element", "</script><!--", "\"\\u003c/script>\\u003c!--\""},
-        QuoteCase{"valid UTF-8 of each length", "\xC3\x98 \xE2\x80\x94 \xF0\x9F\x94\xA7 \xF4\x8F\xBF\xBF",
-                  "\"\xC3\x98 \xE2\x80\x94 \xF0\x9F\x94\xA7 \xF4\x8F\xBF\xBF\""},
-        QuoteCase{"Latin-1 byte", "r\xF8hre", "\"r" + fffd + "hre\""},
-        QuoteCase{"lone continuation byte", "\x80", "\"" + fffd + "\""},
-        QuoteCase{"overlong encoding", "\xC0\xAF", "\"" + fffd + fffd + "\""},
-        QuoteCase{"overlong three bytes", "\xE0\x80\xAF", "\"" + fffd + fffd + fffd + "\""},
-        QuoteCase{"surrogate", "\xED\xA0\x80", "\"" + fffd + fffd + fffd + "\""},
-        QuoteCase{"beyond U+10FFFF", "\xF4\x90\x80\x80", "\"" + fffd + fffd + fffd + fffd + "\""},
-        QuoteCase{"cut off at the end", "ab\xE2\x80", "\"ab" + fffd + fffd + "\""},
-        QuoteCase{"cut off before ASCII", "\xE2\x80z", "\"" + fffd + fffd + "z\""}),
+    testing::Values(QuoteCase{"plain", "CONS B3", "\"CONS B3\""},
+                    QuoteCase{"quote and backslash", "a\"b\\c", "\"a\\\"b\\\\c\""},
+                    QuoteCase{"controls", std::string("\n\r\t\x01\x1F\x7F", 6), "\"\\n\\r\\t\\u0001\\u001f\\u007f\""},
+                    QuoteCase{"NUL", std::string("a\0b", 3), "\"a\\u0000b\""},
+                    QuoteCase{"no less-than sign to end a script element", "</script><!--",
+                              "\"\\u003c/script>\\u003c!--\""},
+                    QuoteCase{"valid UTF-8 of each length", "\xC3\x98 \xE2\x80\x94 \xF0\x9F\x94\xA7 \xF4\x8F\xBF\xBF",
+                              "\"\xC3\x98 \xE2\x80\x94 \xF0\x9F\x94\xA7 \xF4\x8F\xBF\xBF\""},
+                    QuoteCase{"Latin-1 byte", "r\xF8hre", "\"r" + fffd + "hre\""},
+                    QuoteCase{"lone continuation byte", "\x80", "\"" + fffd + "\""},
+                    QuoteCase{"overlong encoding", "\xC0\xAF", "\"" + fffd + fffd + "\""},
+                    QuoteCase{"overlong three bytes", "\xE0\x80\xAF", "\"" + fffd + fffd + fffd + "\""},
+                    QuoteCase{"surrogate", "\xED\xA0\x80", "\"" + fffd + fffd + fffd + "\""},
+                    QuoteCase{"beyond U+10FFFF", "\xF4\x90\x80\x80", "\"" + fffd + fffd + fffd + fffd + "\""},
+                    QuoteCase{"cut off at the end", "ab\xE2\x80", "\"ab" + fffd + fffd + "\""},
+                    QuoteCase{"cut off before ASCII", "\xE2\x80z", "\"" + fffd + fffd + "z\""}),
     [](const testing::TestParamInfo<QuoteCase>& info) {
         std::string name = info.param.what;
         for (char& c : name)
@@ -62,8 +62,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(JsonNumber, FiniteDoublesReadBackToTheSameBits)
 {
-    for (const double value : {0.0, -0.0, 0.1, 0.1 + 0.2, 1.0 / 3.0, -2.5, 1e-300, 5e-324, 1e300,
-                               std::numeric_limits<double>::max(), std::numeric_limits<double>::min(), 123456789012345678.0}) {
+    for (const double value :
+         {0.0, -0.0, 0.1, 0.1 + 0.2, 1.0 / 3.0, -2.5, 1e-300, 5e-324, 1e300, std::numeric_limits<double>::max(),
+          std::numeric_limits<double>::min(), 123456789012345678.0}) {
         const std::string text = vdcJsonWriter::number_text(value);
         double back = 1.0;
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), back);
@@ -85,9 +86,20 @@ TEST(JsonWriter, SeparatesValuesKeysAndNestedContainers)
     std::ostringstream out;
     vdcJsonWriter json(out);
     json.begin_object()
-        .key("a").begin_array().integer(-1).number(0.5).boolean(true).null().begin_array().end_array().end_array()
-        .key("b").begin_object().end_object()
-        .key("c").string("x")
+        .key("a")
+        .begin_array()
+        .integer(-1)
+        .number(0.5)
+        .boolean(true)
+        .null()
+        .begin_array()
+        .end_array()
+        .end_array()
+        .key("b")
+        .begin_object()
+        .end_object()
+        .key("c")
+        .string("x")
         .end_object();
     EXPECT_EQ(out.str(), R"({"a":[-1,0.5,true,null,[]],"b":{},"c":"x"})");
 }

@@ -45,8 +45,12 @@ TEST(ModelReport, FaultyAndReferringEntities)
     };
     const Case cases[] = {
         // F2 refers to a faulty cons and has faulty trims of its own; F1 and T1 only refer.
-        {"examples/bracket.vda", false, {"B3", "CI1", "CI3", "F2", "FC2", "PT2"}, {"F1", "FL2", "G1", "T1", "TL1"},
-         18, 0},
+        {"examples/bracket.vda",
+         false,
+         {"B3", "CI1", "CI3", "F2", "FC2", "PT2"},
+         {"F1", "FL2", "G1", "T1", "TL1"},
+         18,
+         0},
         {"tests/data/quality_gaps.vda", false, {}, {}, 0, 0},
         {"tests/data/quality_gaps.vda", true, {"F1", "PLATE"}, {}, 0, 2},
         {"tests/data/samples/OpenVDAFS__FC267.vda", true, {}, {}, 0, 0},

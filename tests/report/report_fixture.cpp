@@ -53,7 +53,8 @@ vdaDrawing surface(std::string entity, std::string type, int line, int nu, int n
     const auto at = [&](int i, int j) { return static_cast<std::uint32_t>(j * (nu + 1) + i); };
     for (int j = 0; j < nv; ++j)
         for (int i = 0; i < nu; ++i)
-            d.indices.insert(d.indices.end(), {at(i, j), at(i + 1, j), at(i + 1, j + 1), at(i, j), at(i + 1, j + 1), at(i, j + 1)});
+            d.indices.insert(d.indices.end(),
+                             {at(i, j), at(i + 1, j), at(i + 1, j + 1), at(i, j), at(i + 1, j + 1), at(i, j + 1)});
     return d;
 }
 
@@ -88,8 +89,8 @@ Point circle(double cx, double cy, double cz, double r, double t)
     return {cx + r * std::cos(a), cy + r * std::sin(a), cz};
 }
 
-vdcReportProblem problem(vdcReportProblem::Kind kind, std::string rule, std::string entity, std::string type,
-                         int line, std::string message)
+vdcReportProblem problem(vdcReportProblem::Kind kind, std::string rule, std::string entity, std::string type, int line,
+                         std::string message)
 {
     vdcReportProblem p;
     p.kind = kind;
@@ -116,29 +117,39 @@ void write_fixture(const std::string& dir)
     vdaScene scene;
     scene.chordal_tolerance = 0.05;
     // Clean plate, faulty plate beside it, and a wall referring to faulty entities behind them.
-    scene.drawings.push_back(surface("S1", "SURF", 10, 12, 12, [](double u, double v) { return Point{100 * u, 100 * v, 0}; }));
-    scene.drawings.push_back(surface("F1", "FACE", 20, 8, 8, [](double u, double v) { return Point{115 + 70 * u, 10 + 70 * v, 0}; }));
+    scene.drawings.push_back(surface("S1", "SURF", 10, 12, 12, [](double u, double v) {
+        return Point{100 * u, 100 * v, 0};
+    }));
+    scene.drawings.push_back(surface("F1", "FACE", 20, 8, 8, [](double u, double v) {
+        return Point{115 + 70 * u, 10 + 70 * v, 0};
+    }));
     vdaDrawing wall = surface("F2", "FACE", 21, 12, 4, [](double u, double v) { return Point{100 * u, 110, 45 * v}; });
     wall.untrimmed = true;
     scene.drawings.push_back(wall);
     // A clean arc over the clean plate, drawn again under a transformation; a faulty two-piece cons along
     // the faulty plate's edges; a circle referring to faulty entities.
     const auto arc = [](double z) {
-        return [z](double t) { return Point{50 + 40 * std::cos(std::numbers::pi * t), 50 + 40 * std::sin(std::numbers::pi * t), z}; };
+        return [z](double t) {
+            return Point{50 + 40 * std::cos(std::numbers::pi * t), 50 + 40 * std::sin(std::numbers::pi * t), z};
+        };
     };
     scene.drawings.push_back(polylines("C1", "CURVE", 30, 48, {arc(12)}));
     vdaDrawing moved = polylines("C1", "CURVE", 30, 48, {arc(30)});
     moved.transform = "TL1";
     scene.drawings.push_back(moved);
     scene.drawings.push_back(polylines("K1", "CONS", 31, 10,
-                                       {[](double t) { return Point{115 + 70 * t, 10, 0}; },
-                                        [](double t) { return Point{185, 10 + 70 * t, 0}; }}));
+                                       {[](double t) {
+                                            return Point{115 + 70 * t, 10, 0};
+                                        },
+                                        [](double t) {
+                                            return Point{185, 10 + 70 * t, 0};
+                                        }}));
     scene.drawings.push_back(polylines("CI1", "CIRCLE", 32, 64, {[](double t) { return circle(150, 45, 25, 20, t); }}));
     scene.drawings.push_back(points("P1", "POINT", 40, {{20, 20, 20}}));
     scene.drawings.push_back(points("P2", "POINT", 41, {{80, 20, 20}}));
     scene.drawings.push_back(points("PS1", "PSET", 42, {{10, 90, 5}, {20, 90, 5}, {30, 90, 5}}));
-    scene.drawings.push_back(points("M1", "MDI", 43, {{130, 95, 0}, {150, 95, 0}, {170, 95, 0}},
-                                    {{0, 0, 1}, {0, 0.5, 1}, {0, -0.5, 1}}));
+    scene.drawings.push_back(
+        points("M1", "MDI", 43, {{130, 95, 0}, {150, 95, 0}, {170, 95, 0}}, {{0, 0, 1}, {0, 0.5, 1}, {0, -0.5, 1}}));
     vdaDrawing broken = surface("BAD1", "SURF", 50, 1, 1, [](double u, double v) { return Point{u, v, 0}; });
     broken.indices[2] = 7;  // past its four vertices
     scene.drawings.push_back(broken);
@@ -148,16 +159,19 @@ void write_fixture(const std::string& dir)
     report.file = "bracket \xE2\x80\x94 r\xC3\xB6hre.vda";  // an em dash and an o umlaut
     report.command = "vdacheck report bracket.vda -o bracket.html --quality";
     report.version = "0.1.0";
-    report.entity_counts = {{"SURF", 2}, {"FACE", 2}, {"CURVE", 1}, {"CONS", 1}, {"CIRCLE", 1},
-                            {"POINT", 2}, {"PSET", 1}, {"MDI", 1}, {"GROUP", 1}, {"TLIST", 1}};
+    report.entity_counts = {{"SURF", 2},  {"FACE", 2}, {"CURVE", 1}, {"CONS", 1},  {"CIRCLE", 1},
+                            {"POINT", 2}, {"PSET", 1}, {"MDI", 1},   {"GROUP", 1}, {"TLIST", 1}};
     report.warnings = {{"read-blank-record", 3, 1, "header line 3 is shorter than 80 columns"},
-                       {"read-indented-comment", 17, 9, "comment holds </script><script>window.pwned=1</script>, <!-- and r\xF8hre"}};  // Latin-1
+                       {"read-indented-comment", 17, 9,
+                        "comment holds </script><script>window.pwned=1</script>, <!-- and r\xF8hre"}};  // Latin-1
 
-    vdcReportProblem p = problem(Kind::error, "face-cons-ptr", "F1", "FACE", 20, "Face cons pointer points to invalid cons");
+    vdcReportProblem p =
+        problem(Kind::error, "face-cons-ptr", "F1", "FACE", 20, "Face cons pointer points to invalid cons");
     p.ints = {0, 2};
     p.repair = "fix_face_cons_ptr";
     report.problems.push_back(p);
-    p = problem(Kind::error, "face-cons-parameters", "F1", "FACE", 20, "Face entity has invalid cons trimming parameters");
+    p = problem(Kind::error, "face-cons-parameters", "F1", "FACE", 20,
+                "Face entity has invalid cons trimming parameters");
     p.ints = {0, 0};
     p.doubles = {0, 1, 0.1 + 0.2, 1e-300, std::nan(""), -HUGE_VAL};
     p.repair = "fix_face_cons_parameters";
@@ -166,13 +180,15 @@ void write_fixture(const std::string& dir)
     p.ints = {0, 1};
     p.repair = "fix_face_cons_ptr";
     report.problems.push_back(p);
-    p = problem(Kind::error, "cons-curve-ptr", "K1", "CONS", 31, "Cons curve pointer points to invalid curve </script>");
+    p = problem(Kind::error, "cons-curve-ptr", "K1", "CONS", 31,
+                "Cons curve pointer points to invalid curve </script>");
     report.problems.push_back(p);
     p = problem(Kind::error, "circle-angles", "CI1", "CIRCLE", 32, "Circle entity has invalid angles");
     p.doubles = {450, 540};
     p.repair = "fix_circle_angles";
     report.problems.push_back(p);
-    report.problems.push_back(problem(Kind::error, "point-validity", "P2", "POINT", 41, "Point entity has invalid point"));
+    report.problems.push_back(
+        problem(Kind::error, "point-validity", "P2", "POINT", 41, "Point entity has invalid point"));
     p = problem(Kind::error, "mdi-vector", "M1", "MDI", 43, "Mdi entity has a tangent vector of length zero");
     p.ints = {1};
     report.problems.push_back(p);
@@ -180,7 +196,8 @@ void write_fixture(const std::string& dir)
     p.ints = {1};
     p.repair = "fix_group_entity_ptr";
     report.problems.push_back(p);
-    p = problem(Kind::quality, "surf-patch-gap", "S1", "SURF", 10, "Gap between patches \xC3\x98 larger than tolerance");
+    p = problem(Kind::quality, "surf-patch-gap", "S1", "SURF", 10,
+                "Gap between patches \xC3\x98 larger than tolerance");
     p.value = 0.125;
     p.tolerance = 0.05;
     p.unit = "mm";
@@ -206,10 +223,16 @@ void write_fixture(const std::string& dir)
     json.begin_object().key("rows").begin_array();
     for (const vdcReportProblem& row : report.problems)
         json.begin_object()
-            .key("entity").string(row.entity)
-            .key("rule").string(row.rule)
-            .key("type").string(row.type)
-            .key("kind").string(row.kind == Kind::error ? "error" : row.kind == Kind::quality ? "quality" : "warning")
+            .key("entity")
+            .string(row.entity)
+            .key("rule")
+            .string(row.rule)
+            .key("type")
+            .string(row.type)
+            .key("kind")
+            .string(row.kind == Kind::error     ? "error"
+                    : row.kind == Kind::quality ? "quality"
+                                                : "warning")
             .end_object();
     json.end_array();
     json.key("file").string(report.file);
@@ -232,7 +255,8 @@ void write_fixture(const std::string& dir)
     for (int i = 0; i < 1200; ++i) {
         const std::string name = numbered("P", i);
         row_of_points.drawings.push_back(points(name, "POINT", i + 1, {{double(i), 0, 0}}));
-        many.problems.insert(many.problems.begin(), problem(Kind::error, "point-validity", name, "POINT", i + 1, "Point entity has invalid point"));
+        many.problems.insert(many.problems.begin(), problem(Kind::error, "point-validity", name, "POINT", i + 1,
+                                                            "Point entity has invalid point"));
         many.faulty.push_back(name);
     }
     finish(row_of_points);
@@ -267,10 +291,12 @@ void write_large(const std::string& file, long triangles, long per_surface)
         scene.drawings.push_back(surface(name, "SURF", static_cast<int>(s + 1), nu, nv, [&](double u, double v) {
             return Point{x0 + 100 * u, y0 + 100 * v, 10 * std::sin(3 * u + x0 * 0.01) * std::cos(2 * v + y0 * 0.01)};
         }));
-        scene.drawings.push_back(polylines(numbered("C", s + 1), "CURVE", static_cast<int>(s + 1), 40,
-                                           {[&](double t) { return Point{x0 + 100 * t, y0 - 2, 0}; }}));
+        scene.drawings.push_back(polylines(numbered("C", s + 1), "CURVE", static_cast<int>(s + 1), 40, {[&](double t) {
+                                               return Point{x0 + 100 * t, y0 - 2, 0};
+                                           }}));
         if (s % 50 == 0) {
-            vdcReportProblem p = problem(Kind::quality, "surf-patch-gap", name, "SURF", static_cast<int>(s + 1), "Gap between patches");
+            vdcReportProblem p =
+                problem(Kind::quality, "surf-patch-gap", name, "SURF", static_cast<int>(s + 1), "Gap between patches");
             p.value = 0.2;
             p.tolerance = 0.05;
             p.unit = "mm";

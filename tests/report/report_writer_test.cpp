@@ -64,7 +64,11 @@ bool valid_utf8(const std::string& text)
 {
     for (std::size_t i = 0; i < text.size();) {
         const auto b = static_cast<unsigned char>(text[i]);
-        const std::size_t n = b < 0x80 ? 1 : b >= 0xC2 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3 : b >= 0xF0 && b <= 0xF4 ? 4 : 0;
+        const std::size_t n = b < 0x80                 ? 1
+                              : b >= 0xC2 && b <= 0xDF ? 2
+                              : b >= 0xE0 && b <= 0xEF ? 3
+                              : b >= 0xF0 && b <= 0xF4 ? 4
+                                                       : 0;
         if (n == 0 || i + n > text.size())
             return false;
         for (std::size_t k = 1; k < n; ++k)
@@ -140,21 +144,22 @@ TEST(ReportWriter, DrawingsTravelInTheDocumentedBinaryLayout)
 
     const std::string page = page_of(scene, vdcReport{});
     std::string expected;
-    append<float>(expected, {0, 0, 0, 1, 0, 0, 0, 1, 0});        // SURF: positions
-    append<std::uint16_t>(expected, {0, 1, 2, 0});              // indices, padded to 4 bytes
+    append<float>(expected, {0, 0, 0, 1, 0, 0, 0, 1, 0});                             // SURF: positions
+    append<std::uint16_t>(expected, {0, 1, 2, 0});                                    // indices, padded to 4 bytes
     append<float>(expected, {0, 0, 0, 1, 0, 0, 2, 0, 0, 3, 0, 0, 5, 5, 5, 6, 6, 6});  // CURVE: positions
-    append<std::uint32_t>(expected, {0, 2, 0});                 // polyline starts per drawing
-    append<float>(expected, {7, 8, 9, 1, 2, 3});                // MDI: positions
-    append<float>(expected, {0, 0, 1, 0, 0, 0});                // vectors, zero where a point has none
+    append<std::uint32_t>(expected, {0, 2, 0});                                       // polyline starts per drawing
+    append<float>(expected, {7, 8, 9, 1, 2, 3});                                      // MDI: positions
+    append<float>(expected, {0, 0, 1, 0, 0, 0});  // vectors, zero where a point has none
     EXPECT_EQ(decode_base64(element(page, "vdc-mesh")), expected);
 
     const std::string data = element(page, "vdc-data");
-    for (const char* part : {
-             R"("groups":[{"type":0,"shape":"triangles","vertices":3,"elements":3,"indexBytes":2,"vectors":false,"offset":0},)",
-             R"({"type":1,"shape":"lines","vertices":6,"elements":3,"indexBytes":2,"vectors":false,"offset":44},)",
-             R"({"type":2,"shape":"points","vertices":2,"elements":0,"indexBytes":2,"vectors":true,"offset":128}])",
-             R"("drawings":{"entity":[0,1,2,3,4],"group":[0,1,1,2,2],"vertices":[3,4,2,1,1],"elements":[3,2,1,0,0]})",
-             R"("meshBytes":176)", R"("bbox":[0,0,0,7,8,9])", R"("triangles":1,)"})
+    for (
+        const char* part :
+        {R"("groups":[{"type":0,"shape":"triangles","vertices":3,"elements":3,"indexBytes":2,"vectors":false,"offset":0},)",
+         R"({"type":1,"shape":"lines","vertices":6,"elements":3,"indexBytes":2,"vectors":false,"offset":44},)",
+         R"({"type":2,"shape":"points","vertices":2,"elements":0,"indexBytes":2,"vectors":true,"offset":128}])",
+         R"("drawings":{"entity":[0,1,2,3,4],"group":[0,1,1,2,2],"vertices":[3,4,2,1,1],"elements":[3,2,1,0,0]})",
+         R"("meshBytes":176)", R"("bbox":[0,0,0,7,8,9])", R"("triangles":1,)"})
         EXPECT_NE(data.find(part), std::string::npos) << part << "\nin " << data;
 }
 
@@ -188,9 +193,11 @@ TEST(ReportWriter, DrawingsThatDoNotHoldTogetherAreLeftOutWithTheReason)
     cases.back().drawing.indices.pop_back();
     cases.push_back({drawing("C", "CURVE", Shape::lines, {0, 0, 0, 1}), "positions are not whole x, y, z triples"});
     cases.push_back({drawing("D", "CURVE", Shape::lines, {0, 0, 0, inf, 0, 0}), "a coordinate is not finite"});
-    cases.push_back({drawing("E", "CURVE", Shape::lines, {0, 0, 0, 1, 0, 0}), "polyline starts are not ascending within the 2 vertices"});
+    cases.push_back({drawing("E", "CURVE", Shape::lines, {0, 0, 0, 1, 0, 0}),
+                     "polyline starts are not ascending within the 2 vertices"});
     cases.back().drawing.runs = {1, 1};
-    cases.push_back({drawing("F", "CURVE", Shape::lines, {0, 0, 0, 1, 0, 0}), "polyline starts are not ascending within the 2 vertices"});
+    cases.push_back({drawing("F", "CURVE", Shape::lines, {0, 0, 0, 1, 0, 0}),
+                     "polyline starts are not ascending within the 2 vertices"});
     cases.back().drawing.runs = {0, 2};
     cases.push_back({drawing("G", "MDI", Shape::points, {0, 0, 0, 1, 0, 0}), "not one vector per point"});
     cases.back().drawing.vectors = {0, 0, 1};
@@ -224,8 +231,9 @@ TEST(ReportWriter, FaultyOutranksReferringAndUndrawnEntitiesAreListed)
     report.faulty = {"S2", "T1"};
     report.referring = {"S2", "G1"};
     const std::string data = element(page_of(scene, report), "vdc-data");
-    EXPECT_NE(data.find(R"("entities":{"name":["S1","S2","G1","T1"],"type":[0,0,1,-1],"line":[0,0,9,0],"status":[0,1,2,1]})"),
-              std::string::npos)
+    EXPECT_NE(
+        data.find(R"("entities":{"name":["S1","S2","G1","T1"],"type":[0,0,1,-1],"line":[0,0,9,0],"status":[0,1,2,1]})"),
+        std::string::npos)
         << data;
 }
 

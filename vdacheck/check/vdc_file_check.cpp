@@ -1,7 +1,7 @@
 #include <vdacheck/check/vdc_file_check.h>
 
-#include <vdacheck/check/vdc_fix_node.h>
 #include <vdacheck/check/vdc_check_dispatch.h>
+#include <vdacheck/check/vdc_fix_node.h>
 #include <vdacheck/model/vda_file.h>
 #include <vdacheck/model/vda_file_it.h>
 #include <vdacheck/model/vda_object_ptr.h>

@@ -1,7 +1,7 @@
 #include <vdacheck/entities/vdc_begin_set_check.h>
 
-#include <vdacheck/rules/vdc_check_rules.h>
 #include <vdacheck/model/vda_begin_set.h>
+#include <vdacheck/rules/vdc_check_rules.h>
 
 vdcBeginSetCheck::~vdcBeginSetCheck() = default;
 

@@ -27,10 +27,9 @@ struct CheckList {
         return (f.template operator()<Check>() || ...);
     }
 };
-using DispatchOrder =
-    CheckList<vdcBeginSetCheck, vdcCircleCheck, vdcConsCheck, vdcCurveCheck, vdcFaceCheck, vdcGroupCheck,
-              vdcHeaderCheck, vdcMDICheck, vdcPointCheck, vdcPsetCheck, vdcSurfCheck, vdcTlistCheck, vdcTmatCheck,
-              vdcTopCheck>;
+using DispatchOrder = CheckList<vdcBeginSetCheck, vdcCircleCheck, vdcConsCheck, vdcCurveCheck, vdcFaceCheck,
+                                vdcGroupCheck, vdcHeaderCheck, vdcMDICheck, vdcPointCheck, vdcPsetCheck, vdcSurfCheck,
+                                vdcTlistCheck, vdcTmatCheck, vdcTopCheck>;
 
 }  // namespace
 

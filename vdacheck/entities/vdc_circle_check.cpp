@@ -1,8 +1,8 @@
 #include <vdacheck/entities/vdc_circle_check.h>
 
-#include <vdacheck/rules/vdc_check_rules.h>
 #include <vdacheck/geometry/gi_vector3.h>
 #include <vdacheck/model/vda_circle.h>
+#include <vdacheck/rules/vdc_check_rules.h>
 
 namespace {
 

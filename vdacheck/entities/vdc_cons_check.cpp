@@ -1,9 +1,9 @@
 #include <vdacheck/entities/vdc_cons_check.h>
 
-#include <vdacheck/rules/vdc_check_rules.h>
 #include <vdacheck/model/vda_cons.h>
 #include <vdacheck/model/vda_curve.h>
 #include <vdacheck/model/vda_surf.h>
+#include <vdacheck/rules/vdc_check_rules.h>
 
 vdcConsCheck::~vdcConsCheck() = default;
 

@@ -1,7 +1,7 @@
 #include <vdacheck/entities/vdc_curve_check.h>
 
-#include <vdacheck/rules/vdc_check_rules.h>
 #include <vdacheck/model/vda_curve.h>
+#include <vdacheck/rules/vdc_check_rules.h>
 
 vdcCurveCheck::~vdcCurveCheck() = default;
 

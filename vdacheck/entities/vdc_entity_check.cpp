@@ -2,8 +2,8 @@
 
 #include <vdacheck/check/vdc_file_check.h>
 #include <vdacheck/check/vdc_log.h>
-#include <vdacheck/model/vda_types.h>
 #include <vdacheck/model/vda_trimmed_curve.h>
+#include <vdacheck/model/vda_types.h>
 
 void vdcEntityCheck::check(vdcLog&, vdcFileCheck&) const {}
 
@@ -49,9 +49,8 @@ int vdcEntityCheck::is_element_type(const vdaObject& entity)
 
 int vdcEntityCheck::trim_outside(double start, double end, double trim_start, double trim_end) noexcept
 {
-    return (trim_start > end || trim_start < start || trim_end > end || trim_end < start || trim_start == trim_end)
-               ? 1
-               : 0;
+    return (trim_start > end || trim_start < start || trim_end > end || trim_end < start || trim_start == trim_end) ? 1
+                                                                                                                    : 0;
 }
 
 int vdcEntityCheck::trim_outside_cons(const vdaTrimmedCurve& curve, TrimValues& values)

@@ -7,8 +7,8 @@
 #include <vdacheck/geometry/gi_point2.h>
 #include <vdacheck/geometry/gi_point3.h>
 #include <vdacheck/model/vda_object_ptr.h>
-#include <vdacheck/util/ut_math.h>
 #include <vdacheck/rules/vdc_rule.h>
+#include <vdacheck/util/ut_math.h>
 #include <vdacheck/util/ut_string.h>
 
 class TypeInfo;

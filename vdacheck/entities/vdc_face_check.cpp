@@ -1,9 +1,9 @@
 #include <vdacheck/entities/vdc_face_check.h>
 
-#include <vdacheck/rules/vdc_check_rules.h>
 #include <vdacheck/model/vda_cons.h>
 #include <vdacheck/model/vda_face.h>
 #include <vdacheck/model/vda_surf.h>
+#include <vdacheck/rules/vdc_check_rules.h>
 
 namespace {
 

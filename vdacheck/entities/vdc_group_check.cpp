@@ -1,7 +1,7 @@
 #include <vdacheck/entities/vdc_group_check.h>
 
-#include <vdacheck/rules/vdc_check_rules.h>
 #include <vdacheck/model/vda_group.h>
+#include <vdacheck/rules/vdc_check_rules.h>
 
 vdcGroupCheck::~vdcGroupCheck() = default;
 

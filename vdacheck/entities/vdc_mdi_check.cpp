@@ -1,7 +1,7 @@
 #include <vdacheck/entities/vdc_mdi_check.h>
 
-#include <vdacheck/rules/vdc_check_rules.h>
 #include <vdacheck/model/vda_mdi.h>
+#include <vdacheck/rules/vdc_check_rules.h>
 
 vdcMDICheck::~vdcMDICheck() = default;
 

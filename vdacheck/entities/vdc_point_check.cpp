@@ -1,7 +1,7 @@
 #include <vdacheck/entities/vdc_point_check.h>
 
-#include <vdacheck/rules/vdc_check_rules.h>
 #include <vdacheck/model/vda_point.h>
+#include <vdacheck/rules/vdc_check_rules.h>
 
 vdcPointCheck::~vdcPointCheck() = default;
 

@@ -1,7 +1,7 @@
 #include <vdacheck/entities/vdc_pset_check.h>
 
-#include <vdacheck/rules/vdc_check_rules.h>
 #include <vdacheck/model/vda_pset.h>
+#include <vdacheck/rules/vdc_check_rules.h>
 
 vdcPsetCheck::~vdcPsetCheck() = default;
 

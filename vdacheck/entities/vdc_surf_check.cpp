@@ -1,7 +1,7 @@
 #include <vdacheck/entities/vdc_surf_check.h>
 
-#include <vdacheck/rules/vdc_check_rules.h>
 #include <vdacheck/model/vda_surf.h>
+#include <vdacheck/rules/vdc_check_rules.h>
 
 namespace {
 

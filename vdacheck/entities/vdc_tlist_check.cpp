@@ -1,8 +1,8 @@
 #include <vdacheck/entities/vdc_tlist_check.h>
 
-#include <vdacheck/rules/vdc_check_rules.h>
 #include <vdacheck/model/vda_tlist.h>
 #include <vdacheck/model/vda_tmat.h>
+#include <vdacheck/rules/vdc_check_rules.h>
 
 vdcTlistCheck::~vdcTlistCheck() = default;
 

@@ -1,7 +1,7 @@
 #include <vdacheck/entities/vdc_tmat_check.h>
 
-#include <vdacheck/rules/vdc_check_rules.h>
 #include <vdacheck/model/vda_tmat.h>
+#include <vdacheck/rules/vdc_check_rules.h>
 
 vdcTmatCheck::~vdcTmatCheck() = default;
 

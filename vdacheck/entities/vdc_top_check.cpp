@@ -1,10 +1,10 @@
 #include <vdacheck/entities/vdc_top_check.h>
 
-#include <vdacheck/rules/vdc_check_rules.h>
 #include <vdacheck/model/vda_cons.h>
 #include <vdacheck/model/vda_face.h>
 #include <vdacheck/model/vda_surf.h>
 #include <vdacheck/model/vda_top.h>
+#include <vdacheck/rules/vdc_check_rules.h>
 
 namespace {
 

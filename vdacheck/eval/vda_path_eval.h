@@ -33,7 +33,10 @@ public:
     int num_segments() const noexcept { return n_; }
     const Segment& segment(int i) const noexcept { return segs_[i]; }
     // 0 <= i <= num_segments(): the start of segment i, or the end of the last segment.
-    double breakpoint(int i) const noexcept { return i < n_ ? segs_[i].start_parameter() : segs_[n_ - 1].end_parameter(); }
+    double breakpoint(int i) const noexcept
+    {
+        return i < n_ ? segs_[i].start_parameter() : segs_[n_ - 1].end_parameter();
+    }
     double start() const noexcept { return segs_[0].start_parameter(); }
     double end() const noexcept { return segs_[n_ - 1].end_parameter(); }
 

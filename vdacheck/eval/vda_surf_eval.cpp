@@ -31,8 +31,8 @@ vdaEvalResult<vdaSurfEval> vdaSurfEval::make(const vdaSurf& surf) noexcept
             const vdaSurfPatch& column = surf.patch(i, 0);
             const vdaSurfPatch& row = surf.patch(0, j);
             if (p.u_start_parameter() != column.u_start_parameter() ||
-                p.u_end_parameter() != column.u_end_parameter() ||
-                p.v_start_parameter() != row.v_start_parameter() || p.v_end_parameter() != row.v_end_parameter() ||
+                p.u_end_parameter() != column.u_end_parameter() || p.v_start_parameter() != row.v_start_parameter() ||
+                p.v_end_parameter() != row.v_end_parameter() ||
                 (i > 0 && p.u_start_parameter() != surf.patch(i - 1, j).u_end_parameter()) ||
                 (j > 0 && p.v_start_parameter() != surf.patch(i, j - 1).v_end_parameter()))
                 return Result::refused("patch parameters not joined");

@@ -7,8 +7,8 @@
 #include <vdacheck/eval/vda_side.h>
 #include <vdacheck/geometry/gi_point3.h>
 #include <vdacheck/geometry/gi_vector3.h>
-#include <vdacheck/util/ut_export.h>
 #include <vdacheck/model/vda_surf_patch.h>
+#include <vdacheck/util/ut_export.h>
 
 class vdaSurf;
 

@@ -17,11 +17,21 @@ void vdaDiagnostics::add_unlisted(const vdaDiagnostics& chunk) noexcept
 
 void vdaDiagnostics::finish(int line)
 {
-    static constexpr const char* names[] = {
-        "comment before the HEADER", "comment after leading blanks", "blank record", "TAB used as a blank",
-        "non-standard name", "integer where a real is expected", "real where an integer is expected",
-        "lower-case exponent letter", "value too small for a double, read as 0", "duplicate name", "nested set",
-        "set not closed", "END name differs from the HEADER name", "missing END", "records after END"};
+    static constexpr const char* names[] = {"comment before the HEADER",
+                                            "comment after leading blanks",
+                                            "blank record",
+                                            "TAB used as a blank",
+                                            "non-standard name",
+                                            "integer where a real is expected",
+                                            "real where an integer is expected",
+                                            "lower-case exponent letter",
+                                            "value too small for a double, read as 0",
+                                            "duplicate name",
+                                            "nested set",
+                                            "set not closed",
+                                            "END name differs from the HEADER name",
+                                            "missing END",
+                                            "records after END"};
     static_assert(std::size(names) == static_cast<std::size_t>(vdaWarningKind::count_));
     for (std::size_t k = 0; k < counts_.size(); ++k)
         if (counts_[k] > per_kind_limit)

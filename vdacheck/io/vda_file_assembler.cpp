@@ -101,8 +101,7 @@ void vdaFileAssembler::end(const utString& name, int line, const vdaSource::Span
 {
     if (name != header_name_ && diag_.listed(vdaWarningKind::end_name))
         diag_.warn(vdaWarningKind::end_name, line, 1,
-                   "END " + quoted(name.view()) + " does not carry the HEADER name " +
-                       quoted(header_name_.view()));
+                   "END " + quoted(name.view()) + " does not carry the HEADER name " + quoted(header_name_.view()));
     close_open_sets("at END");
     const std::size_t size = source_.text().size();
     source_.has_end = true;

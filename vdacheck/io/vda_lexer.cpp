@@ -112,7 +112,8 @@ vdaLexer::Record vdaLexer::classify()
     skip_blanks();
     if (p_ + 1 < data_end_ && p_[0] == '$' && p_[1] == '$') {
         if (p_ != record_ && diag_.listed(vdaWarningKind::indented_comment))
-            diag_.warn(vdaWarningKind::indented_comment, line_, column(p_), "comment '$$' after leading blanks; comments start in column 1");
+            diag_.warn(vdaWarningKind::indented_comment, line_, column(p_),
+                       "comment '$$' after leading blanks; comments start in column 1");
         return Record::comment;
     }
     check_data_record();
@@ -294,8 +295,9 @@ double vdaLexer::to_double(const Number& number)
         const char* letter = number.exponent_letter;
         if (*letter == 'e' || *letter == 'd') {
             if (diag_.listed(vdaWarningKind::lower_case_exponent))
-                diag_.warn(vdaWarningKind::lower_case_exponent, line_, column(letter), prefixed("lower-case exponent letter '" + std::string(1, *letter) +
-                                                           "'; VDA-FS writes E or D"));
+                diag_.warn(
+                    vdaWarningKind::lower_case_exponent, line_, column(letter),
+                    prefixed("lower-case exponent letter '" + std::string(1, *letter) + "'; VDA-FS writes E or D"));
         }
         if (*letter == 'D' || *letter == 'd') {  // from_chars knows only E
             const auto size = static_cast<std::size_t>(end - begin);
@@ -344,7 +346,8 @@ double vdaLexer::real(const char* what)
             while (letter > digits && (is_digit(*letter) || *letter == '+' || *letter == '-'))
                 --letter;
             if (*letter == 'e' && diag_.listed(vdaWarningKind::lower_case_exponent))
-                diag_.warn(vdaWarningKind::lower_case_exponent, line_, column(letter), prefixed("lower-case exponent letter 'e'; VDA-FS writes E or D"));
+                diag_.warn(vdaWarningKind::lower_case_exponent, line_, column(letter),
+                           prefixed("lower-case exponent letter 'e'; VDA-FS writes E or D"));
             if (!point)
                 warn_no_point(token, end);
             return value;
@@ -369,8 +372,9 @@ std::uint64_t vdaLexer::reals(std::vector<double>& out, std::uint64_t n, const c
 void vdaLexer::warn_no_point(const char* begin, const char* end)
 {
     if (diag_.listed(vdaWarningKind::integer_for_real))
-        diag_.warn(vdaWarningKind::integer_for_real, line_, column(begin),
-                   prefixed("number " + std::string(begin, end) + " without a decimal point where a real number is expected"));
+        diag_.warn(
+            vdaWarningKind::integer_for_real, line_, column(begin),
+            prefixed("number " + std::string(begin, end) + " without a decimal point where a real number is expected"));
 }
 
 std::int32_t vdaLexer::integer(const char* what)
@@ -380,9 +384,11 @@ std::int32_t vdaLexer::integer(const char* what)
     if (number.point || number.exponent_letter) {
         const double value = to_double(number);
         if (value != std::trunc(value) || std::fabs(value) >= static_cast<double>(integer_limit))
-            fail_at(line_, column(number.begin), "expected an integer for the " + std::string(what) + ", found " + text());
+            fail_at(line_, column(number.begin),
+                    "expected an integer for the " + std::string(what) + ", found " + text());
         if (diag_.listed(vdaWarningKind::real_for_integer))
-            diag_.warn(vdaWarningKind::real_for_integer, line_, column(number.begin), prefixed("real " + text() + " where an integer is expected"));
+            diag_.warn(vdaWarningKind::real_for_integer, line_, column(number.begin),
+                       prefixed("real " + text() + " where an integer is expected"));
         return static_cast<std::int32_t>(value);
     }
     const char* p = number.begin;

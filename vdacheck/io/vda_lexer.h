@@ -115,8 +115,8 @@ private:
     const char* data_end_ = nullptr;  // end of columns 1-72
     const char* end_ = nullptr;       // end of the record, without its line end
     bool crlf_ = false;
-    const char* p_ = nullptr;         // cursor
-    int last_line_ = 0;               // where the last token read ends (line, column after it)
+    const char* p_ = nullptr;  // cursor
+    int last_line_ = 0;        // where the last token read ends (line, column after it)
     int last_column_ = 0;
     const char* continued_at_ = nullptr;  // first token of the latest continuation record
     bool first_param_ = false;

@@ -17,9 +17,7 @@
 // What a thread read from one chunk: its statements, its warnings with lines counted from the chunk's
 // start, and what stopped it early (an error, which may not be the file's first).
 struct vdaParallelReader::Chunk {
-    Chunk(const std::string& source, std::size_t from, std::size_t to) : begin(from), end(to), diag(source, warnings)
-    {
-    }
+    Chunk(const std::string& source, std::size_t from, std::size_t to) : begin(from), end(to), diag(source, warnings) {}
 
     const std::size_t begin;
     const std::size_t end;
@@ -101,7 +99,8 @@ int vdaParallelReader::read(const std::vector<std::size_t>& cuts, int line_offse
     std::vector<std::unique_ptr<Chunk>> chunks;
     chunks.reserve(cuts.size());
     for (std::size_t i = 0; i < cuts.size(); ++i)
-        chunks.push_back(std::make_unique<Chunk>(diag_.source(), cuts[i], i + 1 < cuts.size() ? cuts[i + 1] : text_.size()));
+        chunks.push_back(
+            std::make_unique<Chunk>(diag_.source(), cuts[i], i + 1 < cuts.size() ? cuts[i + 1] : text_.size()));
 
     std::mutex mutex;
     std::condition_variable finished;

@@ -59,8 +59,8 @@ void read_into(vdaFile& file, const vdaReadOptions& options)
     const std::size_t rest = text.size() - reader.offset();
     std::vector<std::size_t> cuts;
     if (threads > 1 && (options.chunk_bytes > 0 || rest >= parallel_from)) {
-        const std::size_t chunk = options.chunk_bytes > 0 ? options.chunk_bytes
-                                                          : std::max(min_chunk, rest / (threads * chunks_per_thread));
+        const std::size_t chunk =
+            options.chunk_bytes > 0 ? options.chunk_bytes : std::max(min_chunk, rest / (threads * chunks_per_thread));
         cuts = vdaChunker::cuts(text, reader.offset(), chunk);
     }
     int records = 0;

@@ -49,8 +49,8 @@ std::size_t vda_format_real(double value, char* out) noexcept
         exponent = -exponent;
 
     const std::size_t sci_size = count + 3 + std::max<std::size_t>(2, digits_of(exponent < 0 ? -exponent : exponent));
-    const std::size_t fixed_size = exponent >= 0 ? std::max(count, std::size_t(exponent) + 1) + 1
-                                                 : std::size_t(-exponent) + 1 + count;
+    const std::size_t fixed_size =
+        exponent >= 0 ? std::max(count, std::size_t(exponent) + 1) + 1 : std::size_t(-exponent) + 1 + count;
     if (fixed_size <= sci_size) {
         if (exponent >= 0) {
             const auto whole = std::size_t(exponent) + 1;

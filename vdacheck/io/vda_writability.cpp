@@ -5,9 +5,9 @@
 #include <cstring>
 #include <string>
 
-#include <vdacheck/io/vda_write_error.h>
 #include <vdacheck/io/vda_record_writer.h>
 #include <vdacheck/io/vda_statement_writer.h>
+#include <vdacheck/io/vda_write_error.h>
 #include <vdacheck/model/vda_types.h>
 
 namespace {

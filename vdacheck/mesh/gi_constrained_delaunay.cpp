@@ -47,12 +47,18 @@ struct Snapped {
 const char* giConstrainedDelaunay::describe(Status status) noexcept
 {
     switch (status) {
-    case Status::ok: return "triangulated";
-    case Status::open_loop: return "a boundary loop is open";
-    case Status::degenerate_loop: return "a boundary loop encloses no area";
-    case Status::crossing: return "boundary loops cross";
-    case Status::not_finite: return "a boundary point is not finite";
-    case Status::stuck: return "the triangulation did not converge";
+    case Status::ok:
+        return "triangulated";
+    case Status::open_loop:
+        return "a boundary loop is open";
+    case Status::degenerate_loop:
+        return "a boundary loop encloses no area";
+    case Status::crossing:
+        return "boundary loops cross";
+    case Status::not_finite:
+        return "a boundary point is not finite";
+    case Status::stuck:
+        return "the triangulation did not converge";
     }
     return "";
 }

@@ -33,7 +33,7 @@ public:
 
     struct Result {
         Status status = Status::ok;
-        int loop = -1;                    // the loop the failure was found in, when it is one loop's
+        int loop = -1;  // the loop the failure was found in, when it is one loop's
         // The distinct input points (snapped), in order of first use, then the points refinement added.
         std::vector<giPoint2> points;
         // For each input point (the loops' points in order, then the Steiner points): its index in

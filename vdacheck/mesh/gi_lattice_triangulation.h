@@ -24,9 +24,9 @@ public:
     static constexpr std::uint32_t first_vertex = 3;  // vertices 0, 1, 2 enclose the square
 
     struct Triangle {
-        std::array<std::uint32_t, 3> v;     // vertices, counter-clockwise
-        std::array<std::uint32_t, 3> n;     // neighbour across the edge opposite v[i], or none
-        std::array<std::uint16_t, 3> c;     // constraints along the edge opposite v[i]
+        std::array<std::uint32_t, 3> v;  // vertices, counter-clockwise
+        std::array<std::uint32_t, 3> n;  // neighbour across the edge opposite v[i], or none
+        std::array<std::uint16_t, 3> c;  // constraints along the edge opposite v[i]
     };
 
     enum class Outcome {

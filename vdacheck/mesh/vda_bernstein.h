@@ -19,8 +19,8 @@ inline void vda_power_to_bernstein(vdaCoord3* a, int n, int stride)
     // From the highest i down, so that each b_i reads only a_k (k <= i) not yet overwritten.
     for (int i = n - 1; i >= 1; --i) {
         vdaCoord3 b{0.0, 0.0, 0.0};
-        double c_ik = 1.0;   // C(i, k)
-        double c_nk = 1.0;   // C(n - 1, k)
+        double c_ik = 1.0;  // C(i, k)
+        double c_nk = 1.0;  // C(n - 1, k)
         for (int k = 0; k <= i; ++k) {
             const double w = c_ik / c_nk;
             for (int d = 0; d < 3; ++d)

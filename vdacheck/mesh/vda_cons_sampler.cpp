@@ -38,7 +38,8 @@ void vdaConsSampler::sample(const vdaConsEval& cons, double w0, double w1, std::
         else if (!(out.back().st == start.st))  // a gap between segments: keep both ends
             out.push_back(start);
         if (hi > lo)
-            vdaPathSampler::sample(path, split, start, u1, 2 * std::max(cons.segment(i).order() - 1, 1), tolerance_, out);
+            vdaPathSampler::sample(path, split, start, u1, 2 * std::max(cons.segment(i).order() - 1, 1), tolerance_,
+                                   out);
     }
     if (w0 > w1)
         std::reverse(out.begin() + static_cast<std::ptrdiff_t>(first), out.end());

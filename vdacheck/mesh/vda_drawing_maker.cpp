@@ -154,10 +154,12 @@ bool vdaDrawingMaker::draw_circle(const vdaObject& entity, vdaDrawing& out) cons
     if (!eval)
         return false;
     // The chord of an angle step a on radius R deviates R (1 - cos(a / 2)) from the arc.
-    const double radius = circle.radius() * std::max(circle.plane_v().length().value(), circle.plane_w().length().value());
+    const double radius =
+        circle.radius() * std::max(circle.plane_v().length().value(), circle.plane_w().length().value());
     const double sweep = eval->end_angle() - eval->start_angle();
     const double step = 2 * std::acos(std::clamp(1 - settings_.tolerance / radius, -1.0, 1.0)) * 180 / std::numbers::pi;
-    const double n = std::max({std::ceil(std::fabs(sweep) / std::max(step, 1e-9)), std::ceil(std::fabs(sweep) / 90), 1.0});
+    const double n =
+        std::max({std::ceil(std::fabs(sweep) / std::max(step, 1e-9)), std::ceil(std::fabs(sweep) / 90), 1.0});
     const int steps = static_cast<int>(std::min(n, 100000.0));
     out.shape = vdaDrawing::Shape::lines;
     out.runs.push_back(0);
@@ -185,7 +187,8 @@ bool vdaDrawingMaker::draw_points(const vdaObject& entity, vdaDrawing& out) cons
             if (!usable(mdi->point(i)) || !usable(v))
                 return false;
             vda_add_vertex(out, mdi->point(i));
-            out.vectors.insert(out.vectors.end(), {static_cast<float>(v.x()), static_cast<float>(v.y()), static_cast<float>(v.z())});
+            out.vectors.insert(out.vectors.end(),
+                               {static_cast<float>(v.x()), static_cast<float>(v.y()), static_cast<float>(v.z())});
         }
     }
     return true;

@@ -94,7 +94,9 @@ std::vector<giPoint2> vdaFaceMesher::steiner_points(const std::vector<std::vecto
     const int ca = std::max(a0 - 1, 0), cb = std::max(b0 - 1, 0);
     const int na = std::min(a1, static_cast<int>(S.size()) - 1) - ca;
     const int nb = std::min(b1, static_cast<int>(T.size()) - 1) - cb;
-    auto cell = [&](int a, int b) { return static_cast<std::size_t>(a - ca) * static_cast<std::size_t>(nb) + static_cast<std::size_t>(b - cb); };
+    auto cell = [&](int a, int b) {
+        return static_cast<std::size_t>(a - ca) * static_cast<std::size_t>(nb) + static_cast<std::size_t>(b - cb);
+    };
     std::vector<const vdaPathPoint*> starts;
     for (const auto& loop : loops)
         for (std::size_t k = 0; k + 1 < loop.size(); ++k)
@@ -124,8 +126,10 @@ std::vector<giPoint2> vdaFaceMesher::steiner_points(const std::vector<std::vecto
         for (int b = b0; b < b1; ++b) {
             const double s = S[static_cast<std::size_t>(a)], t = T[static_cast<std::size_t>(b)];
             // Distances measured in grid steps around the point.
-            const double ds = std::min(grid_.step_s_length(std::max(a - 1, 0)), grid_.step_s_length(std::min(a, last_a)));
-            const double dt = std::min(grid_.step_t_length(std::max(b - 1, 0)), grid_.step_t_length(std::min(b, last_b)));
+            const double ds =
+                std::min(grid_.step_s_length(std::max(a - 1, 0)), grid_.step_s_length(std::min(a, last_a)));
+            const double dt =
+                std::min(grid_.step_t_length(std::max(b - 1, 0)), grid_.step_t_length(std::min(b, last_b)));
             bool near = false;
             for (int x = std::max(a - 1, ca); x <= std::min(a, ca + na - 1) && !near; ++x)
                 for (int y = std::max(b - 1, cb); y <= std::min(b, cb + nb - 1) && !near; ++y)
@@ -162,7 +166,8 @@ const char* vdaFaceMesher::mesh(const vdaFace& face, vdaDrawing& out, std::vecto
     auto lift = [&](const giPoint2& p) { return surf_.point(p.x() / ks, p.y() / kt); };
     auto refine = [&](const giPoint2& a, const giPoint2& b, const giPoint2& c, giPoint2& insert) {
         const giPoint3 pa = lift(a), pb = lift(b), pc = lift(c);
-        const giPoint3 centre((pa.x() + pb.x() + pc.x()) / 3, (pa.y() + pb.y() + pc.y()) / 3, (pa.z() + pb.z() + pc.z()) / 3);
+        const giPoint3 centre((pa.x() + pb.x() + pc.x()) / 3, (pa.y() + pb.y() + pc.y()) / 3,
+                              (pa.z() + pb.z() + pc.z()) / 3);
         insert = giPoint2((a.x() + b.x() + c.x()) / 3, (a.y() + b.y() + c.y()) / 3);
         return vda_distance(centre, lift(insert)) > tolerance_;
     };
@@ -185,9 +190,9 @@ const char* vdaFaceMesher::mesh(const vdaFace& face, vdaDrawing& out, std::vecto
                 // A loop sample keeps the point it was sampled at; grid and refinement points are lifted.
                 const std::uint32_t i = origin[o];
                 const bool on_boundary = i < flat.size();
-                const giPoint2 st = on_boundary          ? flat[i]->st
-                                    : i != none          ? steiner[i - flat.size()]
-                                                         : giPoint2(r.points[o].x() / ks, r.points[o].y() / kt);
+                const giPoint2 st = on_boundary ? flat[i]->st
+                                    : i != none ? steiner[i - flat.size()]
+                                                : giPoint2(r.points[o].x() / ks, r.points[o].y() / kt);
                 vertex[o] = vda_add_vertex(out, on_boundary ? flat[i]->point : surf_.point(st.x(), st.y()));
                 if (parameters)
                     parameters->push_back(st);

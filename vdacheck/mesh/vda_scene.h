@@ -22,12 +22,12 @@ struct vdaDrawing {
     std::string transform;  // name of the TLIST this instance is drawn under; empty for the entity itself
     Shape shape = Shape::points;
 
-    std::vector<float> positions;         // x, y, z per vertex
-    std::vector<std::uint32_t> indices;   // triangles: 3 per triangle, into the vertices
-    std::vector<std::uint32_t> runs;      // lines: first vertex of each polyline, ascending
-    std::vector<float> vectors;           // points of an MDI: x, y, z of each point's vector; else empty
-    bool untrimmed = false;               // a FACE drawn without its trim: its boundary could not be
-                                          // triangulated (open or self-intersecting loop)
+    std::vector<float> positions;        // x, y, z per vertex
+    std::vector<std::uint32_t> indices;  // triangles: 3 per triangle, into the vertices
+    std::vector<std::uint32_t> runs;     // lines: first vertex of each polyline, ascending
+    std::vector<float> vectors;          // points of an MDI: x, y, z of each point's vector; else empty
+    bool untrimmed = false;              // a FACE drawn without its trim: its boundary could not be
+                                         // triangulated (open or self-intersecting loop)
 };
 
 // Everything drawn of one model, in the model's file order.
@@ -35,6 +35,6 @@ struct vdaScene {
     std::vector<vdaDrawing> drawings;
     std::array<double, 3> min{0.0, 0.0, 0.0};  // bounding box of every vertex drawn
     std::array<double, 3> max{0.0, 0.0, 0.0};
-    double chordal_tolerance = 0.0;            // the tolerance the surfaces were tessellated to (mm)
-    std::size_t triangles = 0;                 // triangles in all drawings
+    double chordal_tolerance = 0.0;  // the tolerance the surfaces were tessellated to (mm)
+    std::size_t triangles = 0;       // triangles in all drawings
 };

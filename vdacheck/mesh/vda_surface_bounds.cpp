@@ -52,12 +52,14 @@ vdaSurfaceBounds::vdaSurfaceBounds(const vdaSurfEval& surf)
                         max_[d] = std::max(max_[d], at(k, l)[d]);
                     }
                     if (k + 2 < nu)
-                        m_uu = std::max(m_uu, vda_coord_norm(combine(combine(at(k + 2, l), 1, at(k + 1, l), -2), 1, at(k, l), 1)));
+                        m_uu = std::max(
+                            m_uu, vda_coord_norm(combine(combine(at(k + 2, l), 1, at(k + 1, l), -2), 1, at(k, l), 1)));
                     if (l + 2 < nv)
-                        m_vv = std::max(m_vv, vda_coord_norm(combine(combine(at(k, l + 2), 1, at(k, l + 1), -2), 1, at(k, l), 1)));
+                        m_vv = std::max(
+                            m_vv, vda_coord_norm(combine(combine(at(k, l + 2), 1, at(k, l + 1), -2), 1, at(k, l), 1)));
                     if (k + 1 < nu && l + 1 < nv)
-                        m_uv = std::max(m_uv, vda_coord_norm(combine(combine(at(k + 1, l + 1), 1, at(k + 1, l), -1),
-                                                               1, combine(at(k, l + 1), -1, at(k, l), 1), 1)));
+                        m_uv = std::max(m_uv, vda_coord_norm(combine(combine(at(k + 1, l + 1), 1, at(k + 1, l), -1), 1,
+                                                                     combine(at(k, l + 1), -1, at(k, l), 1), 1)));
                 }
             m_uu *= p * (p - 1);
             m_vv *= q * (q - 1);

@@ -25,8 +25,14 @@ public:
     // The step that holds s (t), clamped to the grid; the length of that step.
     int step_s_at(double s) const noexcept;
     int step_t_at(double t) const noexcept;
-    double step_s_length(int a) const noexcept { return s_[static_cast<std::size_t>(a) + 1] - s_[static_cast<std::size_t>(a)]; }
-    double step_t_length(int b) const noexcept { return t_[static_cast<std::size_t>(b) + 1] - t_[static_cast<std::size_t>(b)]; }
+    double step_s_length(int a) const noexcept
+    {
+        return s_[static_cast<std::size_t>(a) + 1] - s_[static_cast<std::size_t>(a)];
+    }
+    double step_t_length(int b) const noexcept
+    {
+        return t_[static_cast<std::size_t>(b) + 1] - t_[static_cast<std::size_t>(b)];
+    }
     // The mean step in s and in t.
     double mean_step_s() const noexcept { return (s_.back() - s_.front()) / static_cast<double>(s_.size() - 1); }
     double mean_step_t() const noexcept { return (t_.back() - t_.front()) / static_cast<double>(t_.size() - 1); }

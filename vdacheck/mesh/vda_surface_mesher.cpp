@@ -14,7 +14,9 @@ void vdaSurfaceMesher::mesh(const vdaSurfEval& surf, const vdaSurfaceGrid& grid,
     const std::vector<double>& s = grid.s();
     const std::vector<double>& t = grid.t();
     const int ns = static_cast<int>(s.size()), nt = static_cast<int>(t.size());
-    auto at = [nt](int a, int b) { return static_cast<std::size_t>(a) * static_cast<std::size_t>(nt) + static_cast<std::size_t>(b); };
+    auto at = [nt](int a, int b) {
+        return static_cast<std::size_t>(a) * static_cast<std::size_t>(nt) + static_cast<std::size_t>(b);
+    };
     // The patch a grid point is first evaluated in: the one of the cell above and to the right of it.
     auto home_column = [&](int a) { return grid.column_of_step(a < ns - 1 ? a : a - 1); };
     auto home_row = [&](int b) { return grid.row_of_step(b < nt - 1 ? b : b - 1); };
@@ -42,9 +44,9 @@ void vdaSurfaceMesher::mesh(const vdaSurfEval& surf, const vdaSurfaceGrid& grid,
         if (const auto it = seam.find(key); it != seam.end())
             return it->second;
         const giPoint3 p = evaluate(i, j, a, b);
-        const std::pair<std::uint32_t, giPoint3> v =
-            vda_distance(p, home[at(a, b)]) <= weld ? std::make_pair(vertex[at(a, b)], home[at(a, b)])
-                                                : std::make_pair(vda_add_vertex(out, p), p);
+        const std::pair<std::uint32_t, giPoint3> v = vda_distance(p, home[at(a, b)]) <= weld
+                                                         ? std::make_pair(vertex[at(a, b)], home[at(a, b)])
+                                                         : std::make_pair(vda_add_vertex(out, p), p);
         seam.emplace(key, v);
         return v;
     };

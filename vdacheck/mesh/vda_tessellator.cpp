@@ -15,8 +15,8 @@
 #include <vdacheck/eval/vda_surf_eval.h>
 #include <vdacheck/eval/vda_vector_ops.h>
 #include <vdacheck/mesh/vda_bernstein.h>
-#include <vdacheck/mesh/vda_drawing_ops.h>
 #include <vdacheck/mesh/vda_drawing_maker.h>
+#include <vdacheck/mesh/vda_drawing_ops.h>
 #include <vdacheck/mesh/vda_surface_bounds.h>
 #include <vdacheck/mesh/vda_tessellator.h>
 #include <vdacheck/model/vda_begin_set.h>
@@ -122,7 +122,8 @@ Box model_box(const std::vector<const vdaObject*>& entities,
         } else if (const auto* circle = vda_cast<vdaCircle>(e)) {
             if (!vdaCircleEval::make(*circle))
                 continue;
-            const double r = circle->radius() * (circle->plane_v().length().value() + circle->plane_w().length().value());
+            const double r =
+                circle->radius() * (circle->plane_v().length().value() + circle->plane_w().length().value());
             const giPoint3& m = circle->centre();
             box.add(m.x() - r, m.y() - r, m.z() - r);
             box.add(m.x() + r, m.y() + r, m.z() + r);
@@ -190,7 +191,8 @@ bool transformed(const vdaDrawing& d, const vdaTlist& tlist, const giXform3& m, 
 {
     out = d;
     out.transform = std::string(tlist.name().view());
-    if (!map_triples(out.positions, [&m](double x, double y, double z) { return vda_transform(m, giPoint3(x, y, z)); }) ||
+    if (!map_triples(out.positions,
+                     [&m](double x, double y, double z) { return vda_transform(m, giPoint3(x, y, z)); }) ||
         !map_triples(out.vectors, [&m](double x, double y, double z) { return vda_transform(m, giVector3(x, y, z)); }))
         return false;
     if (m.determinant() < 0)
@@ -219,9 +221,8 @@ vdaScene vdaTessellator::tessellate(const vdaFile& file, const vdaTessellationOp
 }
 
 vdaTessellator::vdaTessellator(const vdaFile& file, const vdaTessellationOptions& options)
-    : options_(options),
-      threads_(options.threads > 0 ? static_cast<unsigned>(options.threads)
-                                   : std::max(1u, std::thread::hardware_concurrency()))
+    : options_(options), threads_(options.threads > 0 ? static_cast<unsigned>(options.threads)
+                                                      : std::max(1u, std::thread::hardware_concurrency()))
 {
     for (const vdaObject& e : file)
         entities_.push_back(&e);
@@ -278,8 +279,8 @@ void vdaTessellator::prepare()
     // sample curves (which the triangle budget does not bound) without end.
     double diagonal = model_box(entities_, [this](const vdaSurf& s) { return bounds_of(s); }).diagonal();
     diagonal = diagonal > 0 && std::isfinite(diagonal) ? diagonal : 1.0;
-    const double requested = options_.chordal_tolerance > 0 ? options_.chordal_tolerance
-                                                            : options_.relative_tolerance * diagonal;
+    const double requested =
+        options_.chordal_tolerance > 0 ? options_.chordal_tolerance : options_.relative_tolerance * diagonal;
     tolerance_ = std::isfinite(requested) ? std::max(requested, 1e-6 * diagonal) : diagonal;
 }
 

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include <vdacheck/util/ut_export.h>
 #include <vdacheck/model/vda_trimmed_curve.h>
+#include <vdacheck/util/ut_export.h>
 
 // One closed boundary loop of a face: its trimming curves in order.
 class VDA_API vdaBoundary {

@@ -2,8 +2,8 @@
 
 #include <vdacheck/geometry/gi_point3.h>
 #include <vdacheck/geometry/gi_vector3.h>
-#include <vdacheck/util/ut_export.h>
 #include <vdacheck/model/vda_object.h>
+#include <vdacheck/util/ut_export.h>
 
 // The CIRCLE statement: an arc around `centre` of `radius` in the plane spanned by v and w (which
 // should be orthonormal), from the start to the end angle in degrees, measured from v towards w.

@@ -3,9 +3,9 @@
 #include <vector>
 
 #include <vdacheck/model/vda_cons_segment.h>
-#include <vdacheck/util/ut_export.h>
 #include <vdacheck/model/vda_object.h>
 #include <vdacheck/model/vda_object_ptr.h>
+#include <vdacheck/util/ut_export.h>
 
 // The CONS statement: a curve in the parameter plane of a surface (its basis surface), with the space
 // curve that represents it in 3D and the range [start, end] of that curve's parameter it covers

@@ -3,8 +3,8 @@
 #include <vector>
 
 #include <vdacheck/model/vda_curve_segment.h>
-#include <vdacheck/util/ut_export.h>
 #include <vdacheck/model/vda_object.h>
+#include <vdacheck/util/ut_export.h>
 
 // The CURVE statement: a piecewise polynomial space curve.
 class VDA_API vdaCurve : public vdaObject {

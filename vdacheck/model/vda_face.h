@@ -3,9 +3,9 @@
 #include <vector>
 
 #include <vdacheck/model/vda_boundary.h>
-#include <vdacheck/util/ut_export.h>
 #include <vdacheck/model/vda_object.h>
 #include <vdacheck/model/vda_object_ptr.h>
+#include <vdacheck/util/ut_export.h>
 
 // The FACE statement: a surface trimmed by closed boundary loops of curves on that surface.
 class VDA_API vdaFace : public vdaObject {

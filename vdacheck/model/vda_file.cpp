@@ -165,5 +165,3 @@ vdaObject& vdaFile::adopt(std::unique_ptr<vdaObject> entity, int line)
     added.changed_ = false;
     return added;
 }
-
-

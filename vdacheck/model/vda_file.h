@@ -9,8 +9,8 @@
 #include <vdacheck/model/vda_object.h>
 #include <vdacheck/model/vda_read_warning.h>
 #include <vdacheck/model/vda_source.h>
-#include <vdacheck/util/ut_export.h>
 #include <vdacheck/util/co_ordered_map.h>
+#include <vdacheck/util/ut_export.h>
 #include <vdacheck/util/ut_string.h>
 
 // A VDA-FS model: the entities of one file, in file order, owned by the file and indexed by name.
@@ -79,8 +79,8 @@ private:
     friend class vdaObject;
     void forget(vdaObject& entity) noexcept;
 
-    std::vector<vdaObject*> slots_;                        // file order; null where deleted
-    coOrderedMap<utString, std::uint32_t> first_;          // name -> slot of its first live entity
+    std::vector<vdaObject*> slots_;                                  // file order; null where deleted
+    coOrderedMap<utString, std::uint32_t> first_;                    // name -> slot of its first live entity
     coOrderedMap<utString, std::vector<std::uint32_t>> duplicates_;  // names held by several entities
     int live_ = 0;
     vdaSource source_;

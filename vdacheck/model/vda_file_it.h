@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include <vdacheck/util/ut_export.h>
 #include <vdacheck/model/vda_file.h>
+#include <vdacheck/util/ut_export.h>
 
 // Walks the live entities of a file in file order:
 //     vdaFileIT it(file, 0);

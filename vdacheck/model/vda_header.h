@@ -4,8 +4,8 @@
 #include <string_view>
 #include <vector>
 
-#include <vdacheck/util/ut_export.h>
 #include <vdacheck/model/vda_object.h>
+#include <vdacheck/util/ut_export.h>
 
 // The HEADER statement: the file's name and its free-text records, kept verbatim.
 class VDA_API vdaHeader : public vdaObject {

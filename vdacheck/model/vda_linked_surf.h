@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include <vdacheck/util/ut_export.h>
 #include <vdacheck/model/vda_object_ptr.h>
 #include <vdacheck/model/vda_trimmed_curve.h>
+#include <vdacheck/util/ut_export.h>
 
 // One side of a topology pair: a face or surface and the trimming curves along which it meets the
 // other side.

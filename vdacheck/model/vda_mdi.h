@@ -4,8 +4,8 @@
 
 #include <vdacheck/geometry/gi_point3.h>
 #include <vdacheck/geometry/gi_vector3.h>
-#include <vdacheck/util/ut_export.h>
 #include <vdacheck/model/vda_object.h>
+#include <vdacheck/util/ut_export.h>
 
 // The MDI statement: a sequence of points, each with a vector (not necessarily of unit length).
 class VDA_API vdaMDI : public vdaObject {

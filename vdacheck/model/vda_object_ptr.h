@@ -1,7 +1,7 @@
 #pragma once
 
-#include <vdacheck/util/ut_export.h>
 #include <vdacheck/model/vda_object.h>
+#include <vdacheck/util/ut_export.h>
 #include <vdacheck/util/ut_string.h>
 
 // A resolved reference to an entity, or null. It is a snapshot: it holds the entity it resolved to

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <vdacheck/geometry/gi_point3.h>
-#include <vdacheck/util/ut_export.h>
 #include <vdacheck/model/vda_object.h>
+#include <vdacheck/util/ut_export.h>
 
 // The POINT statement: one point in space.
 class VDA_API vdaPoint : public vdaObject {

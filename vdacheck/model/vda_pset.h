@@ -3,8 +3,8 @@
 #include <vector>
 
 #include <vdacheck/geometry/gi_point3.h>
-#include <vdacheck/util/ut_export.h>
 #include <vdacheck/model/vda_object.h>
+#include <vdacheck/util/ut_export.h>
 
 // The PSET statement: a sequence of points.
 class VDA_API vdaPset : public vdaObject {

@@ -39,11 +39,11 @@ public:
     char* allocate(std::size_t size);
     std::string_view text() const noexcept { return {data_, size_}; }
 
-    std::string name;                 // the name the text was read under (a path, "<stdin>", ...)
-    std::string eol = "\n";           // line end of the source's records, used for records written afresh
-    std::vector<Span> spans;          // one per slot read from the source (slots 0 .. spans.size() - 1)
-    std::vector<Endset> endsets;      // in file order
-    Span end_span;                    // the END record and everything after it; empty body: no END
+    std::string name;             // the name the text was read under (a path, "<stdin>", ...)
+    std::string eol = "\n";       // line end of the source's records, used for records written afresh
+    std::vector<Span> spans;      // one per slot read from the source (slots 0 .. spans.size() - 1)
+    std::vector<Endset> endsets;  // in file order
+    Span end_span;                // the END record and everything after it; empty body: no END
     bool has_end = false;
     std::vector<vdaReadWarning> warnings;  // in file order
 

@@ -8,8 +8,7 @@ const TypeInfo vdaSurf::id{"SURF", &vdaObject::id};
 vdaSurf::vdaSurf(const utString& name, int nu, int nv, std::vector<vdaSurfPatch> patches)
     : vdaObject(name), nu_(nu), nv_(nv), patches_(std::move(patches))
 {
-    const std::size_t expected =
-        (nu > 0 && nv > 0) ? static_cast<std::size_t>(nu) * static_cast<std::size_t>(nv) : 0;
+    const std::size_t expected = (nu > 0 && nv > 0) ? static_cast<std::size_t>(nu) * static_cast<std::size_t>(nv) : 0;
     if (patches_.size() != expected)
         throw std::invalid_argument("surface patches do not match its patch counts");
     if (expected == 0)

@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include <vdacheck/util/ut_export.h>
 #include <vdacheck/model/vda_object.h>
 #include <vdacheck/model/vda_surf_patch.h>
+#include <vdacheck/util/ut_export.h>
 
 // The SURF statement: a grid of num_patches_in_u() by num_patches_in_v() polynomial patches. Patch (i, j)
 // has u index i and v index j; patches are stored with the u index running fastest, as VDA-FS lists them.

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <vdacheck/util/ut_export.h>
 #include <vdacheck/model/vda_linked_surf.h>
+#include <vdacheck/util/ut_export.h>
 
 // Two adjacent faces or surfaces of a topology entity and the continuity class of their junction
 // (0, 1 or 2 in a valid model; any value is kept).

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <vdacheck/model/vda_element_list.h>
-#include <vdacheck/util/ut_export.h>
 #include <vdacheck/model/vda_object_ptr.h>
+#include <vdacheck/util/ut_export.h>
 
 // The TLIST statement: one transformation matrix applied to a list of entities.
 class VDA_API vdaTlist : public vdaElementList {

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <vdacheck/geometry/gi_xform3.h>
-#include <vdacheck/util/ut_export.h>
 #include <vdacheck/model/vda_object.h>
+#include <vdacheck/util/ut_export.h>
 
 // The TMAT statement: a transformation matrix.
 class VDA_API vdaTmat : public vdaObject {

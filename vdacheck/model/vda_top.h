@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include <vdacheck/util/ut_export.h>
 #include <vdacheck/model/vda_object.h>
 #include <vdacheck/model/vda_surface_pair.h>
+#include <vdacheck/util/ut_export.h>
 
 // The TOP statement: pairs of adjacent faces or surfaces, each side with the trimming curves along
 // which the two meet, and the continuity class of each junction.

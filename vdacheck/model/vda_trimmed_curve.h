@@ -1,7 +1,7 @@
 #pragma once
 
-#include <vdacheck/util/ut_export.h>
 #include <vdacheck/model/vda_object_ptr.h>
+#include <vdacheck/util/ut_export.h>
 #include <vdacheck/util/ut_string.h>
 
 // A piece of a curve on a surface used as a trimming curve by a face boundary or a topology side: the

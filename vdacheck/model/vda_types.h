@@ -34,8 +34,8 @@ struct vdaTypeList {
 
 // Every entity class of the model, in the order of the VDA-FS statements' first appearance in the
 // format's description. Code that treats each entity type its own way derives from this one list.
-using vdaEntityTypes = vdaTypeList<vdaHeader, vdaPoint, vdaPset, vdaMDI, vdaCircle, vdaCurve, vdaSurf, vdaCons,
-                                   vdaFace, vdaTop, vdaGroup, vdaBeginSet, vdaTmat, vdaTlist>;
+using vdaEntityTypes = vdaTypeList<vdaHeader, vdaPoint, vdaPset, vdaMDI, vdaCircle, vdaCurve, vdaSurf, vdaCons, vdaFace,
+                                   vdaTop, vdaGroup, vdaBeginSet, vdaTmat, vdaTlist>;
 
 // 1 when the class of `entity` is exactly one of the list's.
 template <class List>

@@ -83,9 +83,8 @@ bool neighbours(const Edge& e, const Edge& f, const std::vector<vdcPieceChain>& 
     if (e.loop != f.loop)
         return false;
     if (e.piece == f.piece)
-        return std::abs(e.index - f.index) <= 1 ||
-               (loops[static_cast<std::size_t>(e.loop)].size() == 1 &&
-                std::abs(e.index - f.index) == edges_per_piece_of_e - 1);
+        return std::abs(e.index - f.index) <= 1 || (loops[static_cast<std::size_t>(e.loop)].size() == 1 &&
+                                                    std::abs(e.index - f.index) == edges_per_piece_of_e - 1);
     const int n = loops[static_cast<std::size_t>(e.loop)].size();
     const bool e_then_f = (e.piece + 1) % n == f.piece && e.index == edges_per_piece_of_e - 1 && f.index == 0;
     const bool f_then_e = (f.piece + 1) % n == e.piece && f.index == edges_per_piece_of_f - 1 && e.index == 0;
@@ -140,7 +139,8 @@ void vdcFaceQuality::measure(const vdaFace& face) const
         vdcPieceChain& loop = loops.emplace_back(*surface);
         for (int k = 0; k < boundary.num_curve_segments(); ++k)
             if (!loop.add(boundary.curve_segment(k), why)) {
-                out_.skipped(vdc_join({"not evaluated: boundary ", std::to_string(b), " piece ", std::to_string(k), ": ", why}));
+                out_.skipped(
+                    vdc_join({"not evaluated: boundary ", std::to_string(b), " piece ", std::to_string(k), ": ", why}));
                 return;
             }
         if (loop.size() == 0) {
@@ -208,7 +208,9 @@ void vdcFaceQuality::measure_crossings(const std::vector<vdcPieceChain>& loops) 
     const Edge* first_e = nullptr;
     const Edge* first_f = nullptr;
     double first_x = 0.0, first_y = 0.0;
-    auto per_piece = [&](const Edge& e) { return edges_per_piece[static_cast<std::size_t>(e.loop)][static_cast<std::size_t>(e.piece)]; };
+    auto per_piece = [&](const Edge& e) {
+        return edges_per_piece[static_cast<std::size_t>(e.loop)][static_cast<std::size_t>(e.piece)];
+    };
     auto key = [](const Edge& e) { return std::tuple(e.loop, e.piece, e.index); };
     for (std::size_t i = 0; i < edges.size(); ++i)
         for (std::size_t j = i + 1; j < edges.size() && edges[j].s_min <= edges[i].s_max; ++j) {

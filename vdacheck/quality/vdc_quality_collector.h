@@ -21,7 +21,11 @@ public:
     double tolerance(vdcQualityRule rule) const noexcept { return profile_.tolerance(rule); }
 
     // The entity measured next; end_entity() puts its findings into rule and location order.
-    void begin_entity(const vdaObject& entity) noexcept { entity_ = &entity; first_of_entity_ = report_.findings.size(); }
+    void begin_entity(const vdaObject& entity) noexcept
+    {
+        entity_ = &entity;
+        first_of_entity_ = report_.findings.size();
+    }
     void end_entity();
 
     // One measured value (not NaN) of the current entity.

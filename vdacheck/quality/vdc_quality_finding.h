@@ -38,9 +38,9 @@ struct vdcQualityLocation {
 // in which the worst value of a rule is reported.
 struct vdcQualityFinding {
     vdcQualityRule rule{};
-    utString entity;           // the entity's name
-    const char* type = "";     // its command word
-    int line = 0;              // first line of its statement; 0 for an entity built in code
+    utString entity;        // the entity's name
+    const char* type = "";  // its command word
+    int line = 0;           // first line of its statement; 0 for an entity built in code
     double value = 0.0;
     double tolerance = 0.0;
     vdcQualityLocation where;

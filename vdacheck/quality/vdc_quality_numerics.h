@@ -133,8 +133,8 @@ vdcPeak vdc_maximise(F&& f, double a, double b, int n, double negligible = 0.0)
         if (i < 0 || y[static_cast<std::size_t>(i)] == -std::numeric_limits<double>::infinity() ||
             (i == second && y[static_cast<std::size_t>(i)] < 0.5 * best.value))
             continue;
-        const vdcPeak p = vdc_refine_max(f, at(std::max(i - 1, 0)), at(std::min(i + 1, n)), at(i),
-                                         y[static_cast<std::size_t>(i)]);
+        const vdcPeak p =
+            vdc_refine_max(f, at(std::max(i - 1, 0)), at(std::min(i + 1, n)), at(i), y[static_cast<std::size_t>(i)]);
         if (p.value > best.value || (p.value == best.value && p.x < best.x))
             best = p;
     }

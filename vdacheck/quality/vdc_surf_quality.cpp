@@ -11,8 +11,8 @@
 #include <vdacheck/model/vda_surf.h>
 #include <vdacheck/quality/vdc_poly_curve.h>
 #include <vdacheck/quality/vdc_quality_collector.h>
-#include <vdacheck/quality/vdc_quality_references.h>
 #include <vdacheck/quality/vdc_quality_numerics.h>
+#include <vdacheck/quality/vdc_quality_references.h>
 
 namespace {
 
@@ -74,10 +74,14 @@ vdcPeak longest_iso_curve(const vdaSurfPatch& patch, int direction, int samples)
 vdcPolyCurve edge_curve(const vdaSurfPatch& patch, int e) noexcept
 {
     switch (e) {
-    case 0: return vdcPolyCurve::along_u(patch, 0.0);
-    case 1: return vdcPolyCurve::along_v(patch, 1.0);
-    case 2: return vdcPolyCurve::along_u(patch, 1.0);
-    default: return vdcPolyCurve::along_v(patch, 0.0);
+    case 0:
+        return vdcPolyCurve::along_u(patch, 0.0);
+    case 1:
+        return vdcPolyCurve::along_v(patch, 1.0);
+    case 2:
+        return vdcPolyCurve::along_u(patch, 1.0);
+    default:
+        return vdcPolyCurve::along_v(patch, 0.0);
     }
 }
 std::pair<double, double> edge_middle(int e) noexcept
@@ -90,8 +94,8 @@ std::pair<double, double> edge_middle(int e) noexcept
 
 void vdcSurfQuality::measure(const vdaSurf& surf) const
 {
-    const bool patches = out_.on(R::surf_tiny_patch) || out_.on(R::surf_degenerate_edge) ||
-                         out_.on(R::surf_undefined_normal);
+    const bool patches =
+        out_.on(R::surf_tiny_patch) || out_.on(R::surf_degenerate_edge) || out_.on(R::surf_undefined_normal);
     const bool seams = out_.on(R::surf_patch_gap) || out_.on(R::surf_patch_kink);
     if (!patches && !seams)
         return;
@@ -119,9 +123,10 @@ void vdcSurfQuality::measure_seam(const vdaSurfEval& surf, int i, int j, int dir
     const int i2 = direction == 0 ? i + 1 : i;
     const int j2 = direction == 0 ? j : j + 1;
     auto sides = [&](double x, int derivatives) {
-        return direction == 0
-                   ? std::pair(surf.patch_sample(i, j, 1.0, x, derivatives), surf.patch_sample(i2, j2, 0.0, x, derivatives))
-                   : std::pair(surf.patch_sample(i, j, x, 1.0, derivatives), surf.patch_sample(i2, j2, x, 0.0, derivatives));
+        return direction == 0 ? std::pair(surf.patch_sample(i, j, 1.0, x, derivatives),
+                                          surf.patch_sample(i2, j2, 0.0, x, derivatives))
+                              : std::pair(surf.patch_sample(i, j, x, 1.0, derivatives),
+                                          surf.patch_sample(i2, j2, x, 0.0, derivatives));
     };
     auto location = [&](double x) {
         const double u = direction == 0 ? 1.0 : x;

@@ -154,8 +154,8 @@ std::optional<vdcPieceChain> side_chain(const vdaLinkedSurf& side, std::string& 
     std::optional<vdaSurfEval> surface;
     if (basis && basis->is_type(vdaFace::id)) {
         const auto* face = static_cast<const vdaFace*>(basis());
-        surface = vdc_evaluator_of<vdaSurf, vdaSurfEval>(face->basis_surface(), face->basis_surface_name(), "surface",
-                                                         why);
+        surface =
+            vdc_evaluator_of<vdaSurf, vdaSurfEval>(face->basis_surface(), face->basis_surface_name(), "surface", why);
     } else if (basis && basis->is_type(vdaSurf::id)) {
         surface = vdc_evaluator_of<vdaSurf, vdaSurfEval>(basis, side.basis_entity_name(), "surface", why);
     } else {
@@ -195,8 +195,7 @@ void vdcTopQuality::measure(const vdaTop& top) const
     }
 }
 
-void vdcTopQuality::measure_pair(int pair, const vdcPieceChain& first, const vdcPieceChain& second,
-                                 bool tangent) const
+void vdcTopQuality::measure_pair(int pair, const vdcPieceChain& first, const vdcPieceChain& second, bool tangent) const
 {
     const ChainPolyline lines[2] = {ChainPolyline(first), ChainPolyline(second)};
     auto location = [&](int side, const ChainPoint& at) {

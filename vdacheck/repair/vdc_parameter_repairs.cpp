@@ -59,8 +59,7 @@ int fix_face_cons_parameters(const vdaObjectPtr& entity, const vdcErrorPacket& p
     vdaFace* face = vda_cast<vdaFace>(entity());
     const int b = vdc_packet_index(packet, 0);
     const int s = vdc_packet_index(packet, 1);
-    if (!face || !vdc_index_in(b, face->num_boundaries()) ||
-        !vdc_index_in(s, face->boundary(b).num_curve_segments()))
+    if (!face || !vdc_index_in(b, face->num_boundaries()) || !vdc_index_in(s, face->boundary(b).num_curve_segments()))
         return 0;
     vdaTrimmedCurve& trimmed = face->boundary(b).curve_segment(s);
     const vdaCons* cons = cons_of(trimmed);
@@ -116,7 +115,7 @@ int fix_circle_vectors(const vdaObjectPtr& entity, const vdcErrorPacket&, const 
     if (!(utMath::abs(d) <= eps)) {
         const giVector3 n = cross(w, v);
         if (n.is_zero(eps))
-            return 0;  // parallel: no plane to keep
+            return 0;     // parallel: no plane to keep
         w = cross(n, v);  // (w x v) x v: the part of w orthogonal to v, reversed
         w.unitize();
     }

@@ -63,14 +63,16 @@ int fix_face_cons_ptr(const vdaObjectPtr& entity, const vdcErrorPacket& packet, 
 int fix_top_face_surface_ptr(const vdaObjectPtr& entity, const vdcErrorPacket& packet, const vdcLog& log)
 {
     vdaTop* top = vda_cast<vdaTop>(entity());
-    const vdaLinkedSurf* side = top ? vdc_top_side(*top, vdc_packet_index(packet, 0), vdc_packet_index(packet, 1)) : nullptr;
+    const vdaLinkedSurf* side =
+        top ? vdc_top_side(*top, vdc_packet_index(packet, 0), vdc_packet_index(packet, 1)) : nullptr;
     return side ? accept_if_clean(side->basis_entity(), log) : 0;
 }
 
 int fix_top_cons_ptr(const vdaObjectPtr& entity, const vdcErrorPacket& packet, const vdcLog& log)
 {
     vdaTop* top = vda_cast<vdaTop>(entity());
-    const vdaLinkedSurf* side = top ? vdc_top_side(*top, vdc_packet_index(packet, 0), vdc_packet_index(packet, 1)) : nullptr;
+    const vdaLinkedSurf* side =
+        top ? vdc_top_side(*top, vdc_packet_index(packet, 0), vdc_packet_index(packet, 1)) : nullptr;
     const int j = vdc_packet_index(packet, 2);
     if (!side || !vdc_index_in(j, side->num_trimmed_curves()))
         return 0;

@@ -9,12 +9,12 @@ class vdaFile;
 
 // What one round of vdc_repair did.
 struct vdcRepairRound {
-    std::vector<vdcLoggedPacket> found;     // the packets of the round's first check
-    std::vector<vdcLoggedPacket> repaired;  // the packets its fix repaired
-    std::vector<vdcLoggedPacket> deleted;   // why entities were deleted at its end: the packets they still had
+    std::vector<vdcLoggedPacket> found;      // the packets of the round's first check
+    std::vector<vdcLoggedPacket> repaired;   // the packets its fix repaired
+    std::vector<vdcLoggedPacket> deleted;    // why entities were deleted at its end: the packets they still had
     std::vector<utString> deleted_entities;  // their names, in file order
-    int entities_deleted = 0;               // entities the round deleted (a name may stand for several)
-    bool clean = false;                     // a check of the round found nothing: the last round
+    int entities_deleted = 0;                // entities the round deleted (a name may stand for several)
+    bool clean = false;                      // a check of the round found nothing: the last round
 };
 
 // The outcome of vdc_repair: its rounds, and whether the model now checks clean.

@@ -4,9 +4,9 @@
 #include <vector>
 
 #include <vdacheck/check/vdc_file_check.h>
-#include <vdacheck/model/vda_object_ptr.h>
 #include <vdacheck/check/vdc_fix_node.h>
 #include <vdacheck/check/vdc_traveller.h>
+#include <vdacheck/model/vda_object_ptr.h>
 
 int vdcFileCheck::fix()
 {
@@ -16,9 +16,8 @@ int vdcFileCheck::fix()
         if (!node->is_used())
             node->accept_traveller(traveller);
     });
-    fix_nodes.for_each([&](const utString&, std::unique_ptr<vdcFixNode>& node) {
-        deepest = std::max(deepest, node->distance());
-    });
+    fix_nodes.for_each(
+        [&](const utString&, std::unique_ptr<vdcFixNode>& node) { deepest = std::max(deepest, node->distance()); });
 
     // Order the names by distance, deepest first, keeping the table's order within one distance:
     // one counting pass instead of a walk over the whole table per distance.

@@ -53,9 +53,8 @@ vdcReportMesh::vdcReportMesh(const vdaScene& scene) : scene_(scene)
             skipped_.push_back({d, std::move(why)});
             continue;
         }
-        auto group = std::find_if(groups_.begin(), groups_.end(), [&](const Group& g) {
-            return g.type == drawing.type && g.shape == drawing.shape;
-        });
+        auto group = std::find_if(groups_.begin(), groups_.end(),
+                                  [&](const Group& g) { return g.type == drawing.type && g.shape == drawing.shape; });
         if (group == groups_.end()) {
             group = groups_.insert(groups_.end(), Group{});
             group->type = drawing.type;

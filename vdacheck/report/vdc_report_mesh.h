@@ -30,7 +30,7 @@ public:
         std::uint64_t elements = 0;  // triangle indices or polyline starts
         int index_bytes = 2;         // triangles: 2 or 4
         bool vectors = false;
-        std::uint64_t offset = 0;    // byte offset in the binary block
+        std::uint64_t offset = 0;           // byte offset in the binary block
         std::vector<std::size_t> drawings;  // indices into the scene's drawings, in scene order
     };
     struct Skipped {

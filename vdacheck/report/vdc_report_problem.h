@@ -12,10 +12,10 @@ struct vdcReportProblem {
     enum class Kind : std::uint8_t { error, quality, warning };
 
     Kind kind = Kind::error;
-    std::string rule;     // rule id
-    std::string entity;   // name of the entity
-    std::string type;     // its command word
-    int line = 0;         // first line of its statement; 0 for an entity built in code
+    std::string rule;    // rule id
+    std::string entity;  // name of the entity
+    std::string type;    // its command word
+    int line = 0;        // first line of its statement; 0 for an entity built in code
     std::string message;
     std::vector<int> ints;
     std::vector<double> doubles;

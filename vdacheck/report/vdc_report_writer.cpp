@@ -122,10 +122,14 @@ void write_header(vdcJsonWriter& json, const vdcReport& report)
     json.key("warnings").begin_array();
     for (const vdcReport::Warning& w : report.warnings)
         json.begin_object()
-            .key("rule").string(w.rule)
-            .key("line").integer(w.line)
-            .key("column").integer(w.column)
-            .key("message").string(w.message)
+            .key("rule")
+            .string(w.rule)
+            .key("line")
+            .integer(w.line)
+            .key("column")
+            .integer(w.column)
+            .key("message")
+            .string(w.message)
             .end_object();
     json.end_array();
 }
@@ -150,13 +154,20 @@ void write_drawings(vdcJsonWriter& json, const vdcReportMesh& mesh, EntityTable&
     json.key("groups").begin_array();
     for (const vdcReportMesh::Group& g : mesh.groups())
         json.begin_object()
-            .key("type").integer(entities.type_of(g.type))
-            .key("shape").string(vdcReportMesh::shape_name(g.shape))
-            .key("vertices").integer(static_cast<std::int64_t>(g.vertices))
-            .key("elements").integer(static_cast<std::int64_t>(g.elements))
-            .key("indexBytes").integer(g.index_bytes)
-            .key("vectors").boolean(g.vectors)
-            .key("offset").integer(static_cast<std::int64_t>(g.offset))
+            .key("type")
+            .integer(entities.type_of(g.type))
+            .key("shape")
+            .string(vdcReportMesh::shape_name(g.shape))
+            .key("vertices")
+            .integer(static_cast<std::int64_t>(g.vertices))
+            .key("elements")
+            .integer(static_cast<std::int64_t>(g.elements))
+            .key("indexBytes")
+            .integer(g.index_bytes)
+            .key("vectors")
+            .boolean(g.vectors)
+            .key("offset")
+            .integer(static_cast<std::int64_t>(g.offset))
             .end_object();
     json.end_array();
 
@@ -181,7 +192,10 @@ void write_drawings(vdcJsonWriter& json, const vdcReportMesh& mesh, EntityTable&
     json.key("transforms").begin_array();
     for (std::size_t k = 0; k < kept.size(); ++k)
         if (!scene.drawings[kept[k]].transform.empty())
-            json.begin_array().integer(static_cast<std::int64_t>(k)).string(scene.drawings[kept[k]].transform).end_array();
+            json.begin_array()
+                .integer(static_cast<std::int64_t>(k))
+                .string(scene.drawings[kept[k]].transform)
+                .end_array();
     json.end_array().key("untrimmed").begin_array();
     for (std::size_t k = 0; k < kept.size(); ++k)
         if (scene.drawings[kept[k]].untrimmed)
@@ -189,8 +203,10 @@ void write_drawings(vdcJsonWriter& json, const vdcReportMesh& mesh, EntityTable&
     json.end_array().key("skipped").begin_array();
     for (const vdcReportMesh::Skipped& s : mesh.skipped())
         json.begin_object()
-            .key("entity").integer(static_cast<std::int64_t>(entities.index(scene.drawings[s.drawing].entity)))
-            .key("reason").string(s.reason)
+            .key("entity")
+            .integer(static_cast<std::int64_t>(entities.index(scene.drawings[s.drawing].entity)))
+            .key("reason")
+            .string(s.reason)
             .end_object();
     json.end_array();
 }
@@ -200,12 +216,18 @@ void write_problems(vdcJsonWriter& json, const vdcReport& report, EntityTable& e
     json.key("problems").begin_array();
     for (const vdcReportProblem& p : report.problems) {
         json.begin_object()
-            .key("kind").string(kind_name(p.kind))
-            .key("rule").string(p.rule)
-            .key("entity").integer(static_cast<std::int64_t>(entities.index(p.entity)))
-            .key("type").integer(entities.type_of(p.type))
-            .key("line").integer(p.line)
-            .key("message").string(p.message);
+            .key("kind")
+            .string(kind_name(p.kind))
+            .key("rule")
+            .string(p.rule)
+            .key("entity")
+            .integer(static_cast<std::int64_t>(entities.index(p.entity)))
+            .key("type")
+            .integer(entities.type_of(p.type))
+            .key("line")
+            .integer(p.line)
+            .key("message")
+            .string(p.message);
         json.key("ints").begin_array();
         for (const int v : p.ints)
             json.integer(v);
@@ -226,7 +248,12 @@ void write_problems(vdcJsonWriter& json, const vdcReport& report, EntityTable& e
             json.string(p.repair);
         // A place that is not finite cannot be marked; the row is shown all the same.
         if (p.point && std::all_of(p.point->begin(), p.point->end(), [](double c) { return std::isfinite(c); }))
-            json.key("point").begin_array().number((*p.point)[0]).number((*p.point)[1]).number((*p.point)[2]).end_array();
+            json.key("point")
+                .begin_array()
+                .number((*p.point)[0])
+                .number((*p.point)[1])
+                .number((*p.point)[2])
+                .end_array();
         json.end_object();
     }
     json.end_array();

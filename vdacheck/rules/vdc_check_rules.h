@@ -15,7 +15,7 @@ constexpr vdcRule vdc_check_row(std::string_view id, std::string_view entity, st
                                 const char* message, vdcErrorFunction repair, std::string_view repair_name,
                                 std::string_view help)
 {
-    return {id, vdcRuleKind::check, vdcSeverity::error, entity, check, message, repair, repair_name, help, 0.0, "",
+    return {id,   vdcRuleKind::check, vdcSeverity::error, entity, check, message, repair, repair_name, help, 0.0, "",
             false};
 }
 // A row whose rule finds a reference to an entity that has problems of its own.

@@ -32,16 +32,18 @@ enum class vdcQualityRule : unsigned char {
 enum class vdcQualityLimit : unsigned char { at_most, at_least };
 
 struct vdcQualityRuleInfo {
-    const char* id;          // stable identifier, used in reports and profiles
-    const char* help;        // one sentence in plain words
+    const char* id;    // stable identifier, used in reports and profiles
+    const char* help;  // one sentence in plain words
     double default_tolerance;
-    const char* unit;        // "mm", "deg", "relative" or "crossings"
+    const char* unit;  // "mm", "deg", "relative" or "crossings"
     vdcQualityLimit limit;
     // What the indices and parameters of a finding's location stand for, in order (null: unused).
     std::array<const char*, 4> indices;
     std::array<const char*, 3> parameters;
 };
 
+// One row per rule, kept as a table rather than one field per line.
+// clang-format off
 inline constexpr std::array<vdcQualityRuleInfo, 16> vdc_quality_rules = {{
     {"curve-segment-gap", "The end of a curve segment is this far from the start of the next one.", 0.02, "mm",
      vdcQualityLimit::at_most, {"segment"}, {"s"}},
@@ -82,6 +84,7 @@ inline constexpr std::array<vdcQualityRuleInfo, 16> vdc_quality_rules = {{
      "A topology pair declared tangent continuous has normals that differ by this angle along its edge.", 0.1,
      "deg", vdcQualityLimit::at_most, {"pair", "side", "piece"}, {"w"}},
 }};
+// clang-format on
 
 inline constexpr std::size_t vdc_num_quality_rules = vdc_quality_rules.size();
 

@@ -37,8 +37,7 @@ constexpr vdcRule read_rules[] = {
     read_rule("read-nested-set", "nested set",
               "A BEGINSET stands inside another set, which VDA-FS does not allow; it becomes a member of the outer "
               "set."),
-    read_rule("read-unclosed-set", "set not closed",
-              "A set has no ENDSET; it ends at END or at the end of the file."),
+    read_rule("read-unclosed-set", "set not closed", "A set has no ENDSET; it ends at END or at the end of the file."),
     read_rule("read-end-name", "END name differs from the HEADER name",
               "The END statement carries another name than the HEADER; it is read all the same."),
     read_rule("read-missing-end", "missing END", "The file ends without an END statement; it is read to its end."),
@@ -73,8 +72,18 @@ constexpr std::array<vdcRule, check_count + read_count + quality_count> all_rule
     // A quality finding is a measurement against a tolerance the user may set: a warning, like the
     // reader's, while every structural problem is an error.
     for (const vdcQualityRuleInfo& q : vdc_quality_rules)
-        all[k++] = {q.id, vdcRuleKind::quality, vdcSeverity::warning, quality_entity(q.id), "", q.help, nullptr, "",
-                    q.help, q.default_tolerance, q.unit, false};
+        all[k++] = {q.id,
+                    vdcRuleKind::quality,
+                    vdcSeverity::warning,
+                    quality_entity(q.id),
+                    "",
+                    q.help,
+                    nullptr,
+                    "",
+                    q.help,
+                    q.default_tolerance,
+                    q.unit,
+                    false};
     return all;
 }();
 static_assert(std::all_of(all_rules.begin() + check_count + read_count, all_rules.end(),
