@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include <vdacheck/mesh/gi_constrained_delaunay.h>
+#include <vdacheck/geometry/gi_constrained_delaunay.h>
 #include <vdacheck/mesh/vda_tessellator.h>
 #include <vdacheck/vdacheck.h>
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include <vdacheck/mesh/gi_constrained_delaunay.h>
-#include <vdacheck/mesh/gi_exact_predicates.h>
+#include <vdacheck/geometry/gi_constrained_delaunay.h>
+#include <vdacheck/geometry/gi_exact_predicates.h>
 
 namespace {
 

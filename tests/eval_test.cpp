@@ -10,7 +10,7 @@
 #include <vdacheck/eval/vda_cons_eval.h>
 #include <vdacheck/eval/vda_curve_eval.h>
 #include <vdacheck/eval/vda_surf_eval.h>
-#include <vdacheck/eval/vda_vector_ops.h>
+#include <vdacheck/geometry/gi_vector_ops.h>
 #include <vdacheck/vdacheck.h>
 
 #include "vda_test_support.h"
@@ -234,10 +234,10 @@ TEST(EvalVectors, TransformationMatrixMapsPointsWithTranslationAndVectorsWithout
 {
     // A quarter turn about z, then 100 along x.
     const giXform3 m({0, -1, 0, 1, 0, 0, 0, 0, 1}, {100, 0, 0});
-    expect_near(vda_transform(m, giPoint3(1, 2, 3)), {98, 1, 3}, "point");
-    expect_near(vda_transform(m, giVector3(1, 2, 3)), {-2, 1, 3}, "vector");
-    EXPECT_NEAR(vda_angle_deg({1, 0, 0}, {1, std::tan(5 * deg), 0}), 5.0, 1e-12);
-    EXPECT_NEAR(vda_angle_deg({1, 0, 0}, {-1, 1e-9, 0}), 180.0, 1e-6);
+    expect_near(gi_transform(m, giPoint3(1, 2, 3)), {98, 1, 3}, "point");
+    expect_near(gi_transform(m, giVector3(1, 2, 3)), {-2, 1, 3}, "vector");
+    EXPECT_NEAR(gi_angle_deg({1, 0, 0}, {1, std::tan(5 * deg), 0}), 5.0, 1e-12);
+    EXPECT_NEAR(gi_angle_deg({1, 0, 0}, {-1, 1e-9, 0}), 180.0, 1e-6);
 }
 
 // Every entity the structural checks reject is refused, with the reason (a reason's text is static).

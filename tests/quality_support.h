@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include <vdacheck/eval/vda_vector_ops.h>
+#include <vdacheck/geometry/gi_vector_ops.h>
 #include <vdacheck/quality/vdc_quality_check.h>
 #include <vdacheck/vdacheck.h>
 

@@ -10,7 +10,7 @@
 
 #include <vdacheck/eval/vda_cons_eval.h>
 #include <vdacheck/eval/vda_surf_eval.h>
-#include <vdacheck/eval/vda_vector_ops.h>
+#include <vdacheck/geometry/gi_vector_ops.h>
 #include <vdacheck/mesh/vda_face_mesher.h>
 #include <vdacheck/mesh/vda_surface_bounds.h>
 #include <vdacheck/mesh/vda_surface_grid.h>
@@ -407,12 +407,12 @@ T = END
         ASSERT_EQ(instance.positions.size(), original.positions.size());
         ASSERT_EQ(instance.indices.size(), original.indices.size());
         for (std::uint32_t v = 0; v < original.positions.size() / 3; ++v) {
-            const giPoint3 expected = vda_transform(m, vertex(original, v));
-            EXPECT_LT(vda_distance(vertex(instance, v), expected), 1e-4) << tlist;
+            const giPoint3 expected = gi_transform(m, vertex(original, v));
+            EXPECT_LT(gi_distance(vertex(instance, v), expected), 1e-4) << tlist;
         }
         // Normals map with the matrix: a mirror reverses the triangles so that they keep facing out.
         for (std::size_t k = 0; k < original.indices.size(); k += 3)
-            EXPECT_GT(vda_transform(m, normal(original, k)).dot(normal(instance, k)), 0) << tlist;
+            EXPECT_GT(gi_transform(m, normal(original, k)).dot(normal(instance, k)), 0) << tlist;
     }
 }
 
@@ -432,14 +432,14 @@ T = END
     const giPoint3 centre(1, 2, 3);
     const std::size_t n = circle.positions.size() / 3;
     for (std::uint32_t v = 0; v + 1 < n; ++v) {
-        EXPECT_NEAR(vda_distance(vertex(circle, v), centre), 10, 1e-5);
+        EXPECT_NEAR(gi_distance(vertex(circle, v), centre), 10, 1e-5);
         const giPoint3 a = vertex(circle, v), b = vertex(circle, v + 1);
         const giPoint3 mid((a.x() + b.x()) / 2, (a.y() + b.y()) / 2, (a.z() + b.z()) / 2);
-        EXPECT_LE(10 - vda_distance(mid, centre), tolerance);
-        EXPECT_GE(10 - vda_distance(mid, centre), tolerance / 5) << "not needlessly fine";
+        EXPECT_LE(10 - gi_distance(mid, centre), tolerance);
+        EXPECT_GE(10 - gi_distance(mid, centre), tolerance / 5) << "not needlessly fine";
     }
-    EXPECT_LT(vda_distance(vertex(circle, std::uint32_t(n - 1)), {1 + 10 * std::cos(300 * std::numbers::pi / 180),
-                                                                  2 + 10 * std::sin(300 * std::numbers::pi / 180), 3}),
+    EXPECT_LT(gi_distance(vertex(circle, std::uint32_t(n - 1)), {1 + 10 * std::cos(300 * std::numbers::pi / 180),
+                                                                 2 + 10 * std::sin(300 * std::numbers::pi / 180), 3}),
               1e-5);
 
     // The parabola x = 10u, y = 5u^2 and then a line that starts 5 away from its end: two runs.

@@ -23,12 +23,12 @@
 #include <tool/vdc_sarif_log.h>
 #include <tool/vdc_text_report.h>
 #include <vdacheck/check/vdc_file_check.h>
+#include <vdacheck/check/vdc_file_check_acc.h>
 #include <vdacheck/io/vda_read_error.h>
 #include <vdacheck/io/vda_reader.h>
 #include <vdacheck/io/vda_writer.h>
 #include <vdacheck/model/vda_file.h>
 #include <vdacheck/quality/vdc_quality_check.h>
-#include <vdacheck/repair/vdc_file_check_acc.h>
 #include <vdacheck/repair/vdc_repair.h>
 #include <vdacheck/rules/vdc_rules.h>
 

@@ -10,10 +10,14 @@
 #include <vdacheck/util/ut_replace_file.h>
 #include <vdacheck/util/ut_string.h>
 
+#include <vdacheck/geometry/gi_constrained_delaunay.h>
+#include <vdacheck/geometry/gi_exact_predicates.h>
+#include <vdacheck/geometry/gi_lattice_triangulation.h>
 #include <vdacheck/geometry/gi_length.h>
 #include <vdacheck/geometry/gi_point2.h>
 #include <vdacheck/geometry/gi_point3.h>
 #include <vdacheck/geometry/gi_vector3.h>
+#include <vdacheck/geometry/gi_vector_ops.h>
 #include <vdacheck/geometry/gi_xform3.h>
 
 #include <vdacheck/model/type_info.h>
@@ -62,11 +66,7 @@
 #include <vdacheck/eval/vda_path_eval.h>
 #include <vdacheck/eval/vda_side.h>
 #include <vdacheck/eval/vda_surf_eval.h>
-#include <vdacheck/eval/vda_vector_ops.h>
 
-#include <vdacheck/mesh/gi_constrained_delaunay.h>
-#include <vdacheck/mesh/gi_exact_predicates.h>
-#include <vdacheck/mesh/gi_lattice_triangulation.h>
 #include <vdacheck/mesh/vda_bernstein.h>
 #include <vdacheck/mesh/vda_cons_sampler.h>
 #include <vdacheck/mesh/vda_drawing_maker.h>
@@ -82,12 +82,12 @@
 
 #include <vdacheck/check/vdc_error_packet.h>
 #include <vdacheck/check/vdc_file_check.h>
+#include <vdacheck/check/vdc_file_check_acc.h>
 #include <vdacheck/check/vdc_fix_node.h>
 #include <vdacheck/check/vdc_log.h>
 #include <vdacheck/check/vdc_logged_packet.h>
 #include <vdacheck/check/vdc_traveller.h>
 
-#include <vdacheck/repair/vdc_file_check_acc.h>
 #include <vdacheck/repair/vdc_parameter_repairs.h>
 #include <vdacheck/repair/vdc_reference_repairs.h>
 #include <vdacheck/repair/vdc_repair.h>

@@ -13,10 +13,10 @@ void vdcBeginSetCheck::check(vdcLog& log, vdcFileCheck& checker) const
 
 void vdcBeginSetCheck::check_null_entity_ptr(vdcLog& log, vdcFileCheck&) const
 {
-    log_null_elements(log, entity, vdc_check_rule("beginset-null-entity-ptr"));
+    log_null_elements(log, entity, vdc_check_rule("beginset-null-entity-ptr", __func__));
 }
 
 void vdcBeginSetCheck::check_entity_ptr(vdcLog& log, vdcFileCheck& checker) const
 {
-    log_faulty_elements(log, checker, entity, vdc_check_rule("beginset-entity-ptr"));
+    log_faulty_elements(log, checker, entity, vdc_check_rule("beginset-entity-ptr", __func__));
 }

@@ -26,63 +26,63 @@ void vdcConsCheck::check(vdcLog& log, vdcFileCheck& checker) const
 void vdcConsCheck::check_num_segments(vdcLog& log, vdcFileCheck&) const
 {
     if (entity.num_segments() == 0)
-        log_problem(log, entity, vdc_check_rule("cons-num-segments"));
+        log_problem(log, entity, vdc_check_rule("cons-num-segments", __func__));
 }
 
 void vdcConsCheck::check_segment_parameters(vdcLog& log, vdcFileCheck&) const
 {
-    log_non_increasing_segments(log, entity, vdc_check_rule("cons-segment-parameters"));
+    log_non_increasing_segments(log, entity, vdc_check_rule("cons-segment-parameters", __func__));
 }
 
 void vdcConsCheck::check_adjacent_parameters(vdcLog& log, vdcFileCheck&) const
 {
-    log_unjoined_segments(log, entity, vdc_check_rule("cons-adjacent-parameters"));
+    log_unjoined_segments(log, entity, vdc_check_rule("cons-adjacent-parameters", __func__));
 }
 
 void vdcConsCheck::check_segment_orders(vdcLog& log, vdcFileCheck&) const
 {
-    log_segments_of_invalid_order(log, entity, vdc_check_rule("cons-segment-orders"));
+    log_segments_of_invalid_order(log, entity, vdc_check_rule("cons-segment-orders", __func__));
 }
 
 void vdcConsCheck::check_segment_coeffs(vdcLog& log, vdcFileCheck&) const
 {
-    log_invalid_segment_coeffs(log, entity, vdc_check_rule("cons-segment-coeffs"));
+    log_invalid_segment_coeffs(log, entity, vdc_check_rule("cons-segment-coeffs", __func__));
 }
 
 void vdcConsCheck::check_null_curve_ptr(vdcLog& log, vdcFileCheck&) const
 {
     if (!entity.curve_3d())
-        log_problem(log, entity, vdc_check_rule("cons-null-curve-ptr"));
+        log_problem(log, entity, vdc_check_rule("cons-null-curve-ptr", __func__));
 }
 
 void vdcConsCheck::check_curve_ptr_is_curve(vdcLog& log, vdcFileCheck&) const
 {
     if (refers_to_other_type(entity.curve_3d(), vdaCurve::id))
-        log_problem(log, entity, vdc_check_rule("cons-curve-ptr-is-curve"));
+        log_problem(log, entity, vdc_check_rule("cons-curve-ptr-is-curve", __func__));
 }
 
 void vdcConsCheck::check_curve_ptr(vdcLog& log, vdcFileCheck& checker) const
 {
     if (refers_to_faulty(entity.curve_3d(), vdaCurve::id, log, checker))
-        log_problem(log, entity, vdc_check_rule("cons-curve-ptr"));
+        log_problem(log, entity, vdc_check_rule("cons-curve-ptr", __func__));
 }
 
 void vdcConsCheck::check_null_surface_ptr(vdcLog& log, vdcFileCheck&) const
 {
     if (!entity.basis_surface())
-        log_problem(log, entity, vdc_check_rule("cons-null-surface-ptr"));
+        log_problem(log, entity, vdc_check_rule("cons-null-surface-ptr", __func__));
 }
 
 void vdcConsCheck::check_surface_ptr_is_surface(vdcLog& log, vdcFileCheck&) const
 {
     if (refers_to_other_type(entity.basis_surface(), vdaSurf::id))
-        log_problem(log, entity, vdc_check_rule("cons-surface-ptr-is-surface"));
+        log_problem(log, entity, vdc_check_rule("cons-surface-ptr-is-surface", __func__));
 }
 
 void vdcConsCheck::check_surface_ptr(vdcLog& log, vdcFileCheck& checker) const
 {
     if (refers_to_faulty(entity.basis_surface(), vdaSurf::id, log, checker))
-        log_problem(log, entity, vdc_check_rule("cons-surface-ptr"));
+        log_problem(log, entity, vdc_check_rule("cons-surface-ptr", __func__));
 }
 
 // The trim is compared with the range of the space curve's segments; a curve without segments has no
@@ -96,6 +96,6 @@ void vdcConsCheck::check_cons_trimming_params(vdcLog& log, vdcFileCheck&) const
     v.trim_start = entity.start_parameter();
     v.trim_end = entity.end_parameter();
     if (trim_outside(v.start, v.end, v.trim_start, v.trim_end))
-        log_problem(log, entity, vdc_check_rule("cons-trimming-params"), {},
+        log_problem(log, entity, vdc_check_rule("cons-trimming-params", __func__), {},
                     {v.start, v.end, v.trim_start, v.trim_end});
 }

@@ -17,25 +17,25 @@ void vdcCurveCheck::check(vdcLog& log, vdcFileCheck& checker) const
 void vdcCurveCheck::check_num_segments(vdcLog& log, vdcFileCheck&) const
 {
     if (entity.num_segments() == 0)
-        log_problem(log, entity, vdc_check_rule("curve-num-segments"));
+        log_problem(log, entity, vdc_check_rule("curve-num-segments", __func__));
 }
 
 void vdcCurveCheck::check_segment_parameters(vdcLog& log, vdcFileCheck&) const
 {
-    log_non_increasing_segments(log, entity, vdc_check_rule("curve-segment-parameters"));
+    log_non_increasing_segments(log, entity, vdc_check_rule("curve-segment-parameters", __func__));
 }
 
 void vdcCurveCheck::check_adjacent_parameters(vdcLog& log, vdcFileCheck&) const
 {
-    log_unjoined_segments(log, entity, vdc_check_rule("curve-adjacent-parameters"));
+    log_unjoined_segments(log, entity, vdc_check_rule("curve-adjacent-parameters", __func__));
 }
 
 void vdcCurveCheck::check_segment_orders(vdcLog& log, vdcFileCheck&) const
 {
-    log_segments_of_invalid_order(log, entity, vdc_check_rule("curve-segment-orders"));
+    log_segments_of_invalid_order(log, entity, vdc_check_rule("curve-segment-orders", __func__));
 }
 
 void vdcCurveCheck::check_segment_coeffs(vdcLog& log, vdcFileCheck&) const
 {
-    log_invalid_segment_coeffs(log, entity, vdc_check_rule("curve-segment-coeffs"));
+    log_invalid_segment_coeffs(log, entity, vdc_check_rule("curve-segment-coeffs", __func__));
 }

@@ -39,25 +39,26 @@ void vdcFaceCheck::check(vdcLog& log, vdcFileCheck& checker) const
 void vdcFaceCheck::check_null_surface_ptr(vdcLog& log, vdcFileCheck&) const
 {
     if (!entity.basis_surface())
-        log_problem(log, entity, vdc_check_rule("face-null-surface-ptr"));
+        log_problem(log, entity, vdc_check_rule("face-null-surface-ptr", __func__));
 }
 
 void vdcFaceCheck::check_surface_ptr_is_surface(vdcLog& log, vdcFileCheck&) const
 {
     if (refers_to_other_type(entity.basis_surface(), vdaSurf::id))
-        log_problem(log, entity, vdc_check_rule("face-surface-ptr-is-surface"));
+        log_problem(log, entity, vdc_check_rule("face-surface-ptr-is-surface", __func__));
 }
 
 void vdcFaceCheck::check_surface_ptr(vdcLog& log, vdcFileCheck& checker) const
 {
     if (refers_to_faulty(entity.basis_surface(), vdaSurf::id, log, checker))
-        log_problem(log, entity, vdc_check_rule("face-surface-ptr"));
+        log_problem(log, entity, vdc_check_rule("face-surface-ptr", __func__));
 }
 
 // Surfaces are compared by name, so two references resolving to different entities of one name agree.
 // Only pieces whose cons and whose cons's surface are of the right types are compared.
 void vdcFaceCheck::check_surface_ptr_is_cons_surface_ptr(vdcLog& log, vdcFileCheck&) const
 {
+    constexpr const vdcRule& rule = vdc_check_rule("face-surface-ptr-is-cons-surface-ptr", __func__);
     const vdaSurf* face_surface = referenced<vdaSurf>(entity.basis_surface());
     if (!face_surface)
         return;
@@ -65,40 +66,43 @@ void vdcFaceCheck::check_surface_ptr_is_cons_surface_ptr(vdcLog& log, vdcFileChe
         const vdaCons* cons = referenced<vdaCons>(piece.basis_curve());
         const vdaSurf* cons_surface = cons ? referenced<vdaSurf>(cons->basis_surface()) : nullptr;
         if (cons_surface && cons_surface->name() != face_surface->name())
-            log_problem(log, entity, vdc_check_rule("face-surface-ptr-is-cons-surface-ptr"), {b, s});
+            log_problem(log, entity, rule, {b, s});
     });
 }
 
 void vdcFaceCheck::check_null_cons_ptr(vdcLog& log, vdcFileCheck&) const
 {
+    constexpr const vdcRule& rule = vdc_check_rule("face-null-cons-ptr", __func__);
     for_each_piece(entity, [&](int b, int s, const vdaTrimmedCurve& piece) {
         if (!piece.basis_curve())
-            log_problem(log, entity, vdc_check_rule("face-null-cons-ptr"), {b, s});
+            log_problem(log, entity, rule, {b, s});
     });
 }
 
 void vdcFaceCheck::check_cons_ptr_is_cons(vdcLog& log, vdcFileCheck&) const
 {
+    constexpr const vdcRule& rule = vdc_check_rule("face-cons-ptr-is-cons", __func__);
     for_each_piece(entity, [&](int b, int s, const vdaTrimmedCurve& piece) {
         if (refers_to_other_type(piece.basis_curve(), vdaCons::id))
-            log_problem(log, entity, vdc_check_rule("face-cons-ptr-is-cons"), {b, s});
+            log_problem(log, entity, rule, {b, s});
     });
 }
 
 void vdcFaceCheck::check_cons_ptr(vdcLog& log, vdcFileCheck& checker) const
 {
+    constexpr const vdcRule& rule = vdc_check_rule("face-cons-ptr", __func__);
     for_each_piece(entity, [&](int b, int s, const vdaTrimmedCurve& piece) {
         if (refers_to_faulty(piece.basis_curve(), vdaCons::id, log, checker))
-            log_problem(log, entity, vdc_check_rule("face-cons-ptr"), {b, s});
+            log_problem(log, entity, rule, {b, s});
     });
 }
 
 void vdcFaceCheck::check_cons_parameters(vdcLog& log, vdcFileCheck&) const
 {
+    constexpr const vdcRule& rule = vdc_check_rule("face-cons-parameters", __func__);
     for_each_piece(entity, [&](int b, int s, const vdaTrimmedCurve& piece) {
         TrimValues v;
         if (trim_outside_cons(piece, v))
-            log_problem(log, entity, vdc_check_rule("face-cons-parameters"), {b, s},
-                        {v.start, v.end, v.trim_start, v.trim_end});
+            log_problem(log, entity, rule, {b, s}, {v.start, v.end, v.trim_start, v.trim_end});
     });
 }

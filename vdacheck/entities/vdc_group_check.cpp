@@ -14,15 +14,15 @@ void vdcGroupCheck::check(vdcLog& log, vdcFileCheck& checker) const
 
 void vdcGroupCheck::check_null_entity_ptr(vdcLog& log, vdcFileCheck&) const
 {
-    log_null_elements(log, entity, vdc_check_rule("group-null-entity-ptr"));
+    log_null_elements(log, entity, vdc_check_rule("group-null-entity-ptr", __func__));
 }
 
 void vdcGroupCheck::check_entity_ptr_type(vdcLog& log, vdcFileCheck&) const
 {
-    log_elements_of_wrong_type(log, entity, vdc_check_rule("group-entity-ptr-type"));
+    log_elements_of_wrong_type(log, entity, vdc_check_rule("group-entity-ptr-type", __func__));
 }
 
 void vdcGroupCheck::check_entity_ptr(vdcLog& log, vdcFileCheck& checker) const
 {
-    log_faulty_elements(log, checker, entity, vdc_check_rule("group-entity-ptr"));
+    log_faulty_elements(log, checker, entity, vdc_check_rule("group-entity-ptr", __func__));
 }

@@ -16,7 +16,7 @@ void vdcMDICheck::check_mdi_point(vdcLog& log, vdcFileCheck&) const
     const int n = entity.num_point_vector();
     for (int i = 0; i < n; ++i)
         if (entity.point(i).invalid())
-            log_problem(log, entity, vdc_check_rule("mdi-point"), {i});
+            log_problem(log, entity, vdc_check_rule("mdi-point", __func__), {i});
 }
 
 void vdcMDICheck::check_mdi_vector(vdcLog& log, vdcFileCheck&) const
@@ -24,5 +24,5 @@ void vdcMDICheck::check_mdi_vector(vdcLog& log, vdcFileCheck&) const
     const int n = entity.num_point_vector();
     for (int i = 0; i < n; ++i)
         if (entity.vector(i).invalid())
-            log_problem(log, entity, vdc_check_rule("mdi-vector"), {i});
+            log_problem(log, entity, vdc_check_rule("mdi-vector", __func__), {i});
 }

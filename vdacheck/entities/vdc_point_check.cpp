@@ -10,5 +10,5 @@ void vdcPointCheck::check(vdcLog& log, vdcFileCheck& checker) const { check_poin
 void vdcPointCheck::check_point_validity(vdcLog& log, vdcFileCheck&) const
 {
     if (entity.point().invalid())
-        log_problem(log, entity, vdc_check_rule("point-validity"));
+        log_problem(log, entity, vdc_check_rule("point-validity", __func__));
 }

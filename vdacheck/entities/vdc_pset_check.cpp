@@ -12,5 +12,5 @@ void vdcPsetCheck::check_point_validity(vdcLog& log, vdcFileCheck&) const
     const int n = entity.num_points();
     for (int i = 0; i < n; ++i)
         if (entity.point(i).invalid())
-            log_problem(log, entity, vdc_check_rule("pset-point-validity"), {i});
+            log_problem(log, entity, vdc_check_rule("pset-point-validity", __func__), {i});
 }

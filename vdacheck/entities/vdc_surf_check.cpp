@@ -48,7 +48,7 @@ void vdcSurfCheck::check(vdcLog& log, vdcFileCheck& checker) const
 void vdcSurfCheck::check_num_patches(vdcLog& log, vdcFileCheck&) const
 {
     if (entity.num_patches_in_u() <= 0 || entity.num_patches_in_v() <= 0)
-        log_problem(log, entity, vdc_check_rule("surf-num-patches"));
+        log_problem(log, entity, vdc_check_rule("surf-num-patches", __func__));
 }
 
 // Along v within each column of patches, the u index outermost.
@@ -59,7 +59,7 @@ void vdcSurfCheck::check_adjacent_v_parameters(vdcLog& log, vdcFileCheck&) const
     for (int i = 0; i < nu; ++i)
         for (int j = 1; j < nv; ++j)
             if (entity.patch(i, j).v_start_parameter() != entity.patch(i, j - 1).v_end_parameter())
-                log_problem(log, entity, vdc_check_rule("surf-adjacent-v-parameters"), {i, j});
+                log_problem(log, entity, vdc_check_rule("surf-adjacent-v-parameters", __func__), {i, j});
 }
 
 // Along u within each row of patches, the v index outermost.
@@ -70,30 +70,33 @@ void vdcSurfCheck::check_adjacent_u_parameters(vdcLog& log, vdcFileCheck&) const
     for (int j = 0; j < nv; ++j)
         for (int i = 1; i < nu; ++i)
             if (entity.patch(i, j).u_start_parameter() != entity.patch(i - 1, j).u_end_parameter())
-                log_problem(log, entity, vdc_check_rule("surf-adjacent-u-parameters"), {i, j});
+                log_problem(log, entity, vdc_check_rule("surf-adjacent-u-parameters", __func__), {i, j});
 }
 
 void vdcSurfCheck::check_u_patch_parameters(vdcLog& log, vdcFileCheck&) const
 {
+    constexpr const vdcRule& rule = vdc_check_rule("surf-u-patch-parameters", __func__);
     for_each_patch(entity, [&](int i, int j, const vdaSurfPatch& patch) {
         if (patch.u_end_parameter() <= patch.u_start_parameter())
-            log_problem(log, entity, vdc_check_rule("surf-u-patch-parameters"), {i, j});
+            log_problem(log, entity, rule, {i, j});
     });
 }
 
 void vdcSurfCheck::check_v_patch_parameters(vdcLog& log, vdcFileCheck&) const
 {
+    constexpr const vdcRule& rule = vdc_check_rule("surf-v-patch-parameters", __func__);
     for_each_patch(entity, [&](int i, int j, const vdaSurfPatch& patch) {
         if (patch.v_end_parameter() <= patch.v_start_parameter())
-            log_problem(log, entity, vdc_check_rule("surf-v-patch-parameters"), {i, j});
+            log_problem(log, entity, rule, {i, j});
     });
 }
 
 void vdcSurfCheck::check_patch_order(vdcLog& log, vdcFileCheck&) const
 {
+    constexpr const vdcRule& rule = vdc_check_rule("surf-patch-order", __func__);
     for_each_patch(entity, [&](int i, int j, const vdaSurfPatch& patch) {
         if (invalid_order(patch.u_order()) || invalid_order(patch.v_order()))
-            log_problem(log, entity, vdc_check_rule("surf-patch-order"), {i, j});
+            log_problem(log, entity, rule, {i, j});
     });
 }
 
@@ -101,14 +104,16 @@ void vdcSurfCheck::check_patch_order(vdcLog& log, vdcFileCheck&) const
 // the degenerate test over all its coefficients.
 void vdcSurfCheck::check_patch_coeffs(vdcLog& log, vdcFileCheck&) const
 {
+    constexpr const vdcRule& rule = vdc_check_rule("surf-patch-coeffs", __func__);
+    constexpr const vdcRule& degenerate_rule = vdc_check_rule("surf-patch-coeffs-degenerate", __func__);
     for_each_patch(entity, [&](int i, int j, const vdaSurfPatch& patch) {
         const int u_order = patch.u_order();
         const int v_order = patch.v_order();
         for (int l = 0; l < v_order; ++l)
             for (int k = 0; k < u_order; ++k)
                 if (invalid_coefficient(patch.coeffs(k, l)))
-                    log_problem(log, entity, vdc_check_rule("surf-patch-coeffs"), {i, j, l, k});
+                    log_problem(log, entity, rule, {i, j, l, k});
         if (all_zero_in_two_coordinates(patch))
-            log_problem(log, entity, vdc_check_rule("surf-patch-coeffs-degenerate"), {i, j});
+            log_problem(log, entity, degenerate_rule, {i, j});
     });
 }

@@ -19,32 +19,32 @@ void vdcTlistCheck::check(vdcLog& log, vdcFileCheck& checker) const
 void vdcTlistCheck::check_null_tmat_ptr(vdcLog& log, vdcFileCheck&) const
 {
     if (!entity.transform())
-        log_problem(log, entity, vdc_check_rule("tlist-null-tmat-ptr"));
+        log_problem(log, entity, vdc_check_rule("tlist-null-tmat-ptr", __func__));
 }
 
 void vdcTlistCheck::check_tmat_ptr_type(vdcLog& log, vdcFileCheck&) const
 {
     if (refers_to_other_type(entity.transform(), vdaTmat::id))
-        log_problem(log, entity, vdc_check_rule("tlist-tmat-ptr-type"));
+        log_problem(log, entity, vdc_check_rule("tlist-tmat-ptr-type", __func__));
 }
 
 void vdcTlistCheck::check_tmat_ptr(vdcLog& log, vdcFileCheck& checker) const
 {
     if (refers_to_faulty(entity.transform(), vdaTmat::id, log, checker))
-        log_problem(log, entity, vdc_check_rule("tlist-tmat-ptr"));
+        log_problem(log, entity, vdc_check_rule("tlist-tmat-ptr", __func__));
 }
 
 void vdcTlistCheck::check_null_entity_ptr(vdcLog& log, vdcFileCheck&) const
 {
-    log_null_elements(log, entity, vdc_check_rule("tlist-null-entity-ptr"));
+    log_null_elements(log, entity, vdc_check_rule("tlist-null-entity-ptr", __func__));
 }
 
 void vdcTlistCheck::check_entity_ptr_type(vdcLog& log, vdcFileCheck&) const
 {
-    log_elements_of_wrong_type(log, entity, vdc_check_rule("tlist-entity-ptr-type"));
+    log_elements_of_wrong_type(log, entity, vdc_check_rule("tlist-entity-ptr-type", __func__));
 }
 
 void vdcTlistCheck::check_entity_ptr(vdcLog& log, vdcFileCheck& checker) const
 {
-    log_faulty_elements(log, checker, entity, vdc_check_rule("tlist-entity-ptr"));
+    log_faulty_elements(log, checker, entity, vdc_check_rule("tlist-entity-ptr", __func__));
 }

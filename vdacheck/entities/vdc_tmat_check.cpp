@@ -14,11 +14,11 @@ void vdcTmatCheck::check(vdcLog& log, vdcFileCheck& checker) const
 void vdcTmatCheck::check_tmat_invertible(vdcLog& log, vdcFileCheck&) const
 {
     if (utMath::abs(entity.matrix().magnification()) <= tolerance)
-        log_problem(log, entity, vdc_check_rule("tmat-invertible"));
+        log_problem(log, entity, vdc_check_rule("tmat-invertible", __func__));
 }
 
 void vdcTmatCheck::check_tmat_rigid(vdcLog& log, vdcFileCheck&) const
 {
     if (utMath::abs(entity.matrix().magnification() - 1.0) > tolerance)
-        log_problem(log, entity, vdc_check_rule("tmat-rigid"));
+        log_problem(log, entity, vdc_check_rule("tmat-rigid", __func__));
 }

@@ -55,61 +55,67 @@ void vdcTopCheck::check(vdcLog& log, vdcFileCheck& checker) const
 
 void vdcTopCheck::check_null_face_surf_ptr(vdcLog& log, vdcFileCheck&) const
 {
+    constexpr const vdcRule& rule = vdc_check_rule("top-null-face-surf-ptr", __func__);
     for_each_side(entity, [&](int i, int k, const vdaLinkedSurf& side) {
         if (!side.basis_entity())
-            log_problem(log, entity, vdc_check_rule("top-null-face-surf-ptr"), {i, k});
+            log_problem(log, entity, rule, {i, k});
     });
 }
 
 void vdcTopCheck::check_face_surface_ptr_type(vdcLog& log, vdcFileCheck&) const
 {
+    constexpr const vdcRule& rule = vdc_check_rule("top-face-surface-ptr-type", __func__);
     for_each_side(entity, [&](int i, int k, const vdaLinkedSurf& side) {
         const vdaObjectPtr basis = side.basis_entity();
         if (basis && !is_face_or_surface(*basis()))
-            log_problem(log, entity, vdc_check_rule("top-face-surface-ptr-type"), {i, k});
+            log_problem(log, entity, rule, {i, k});
     });
 }
 
 void vdcTopCheck::check_face_surface_ptr(vdcLog& log, vdcFileCheck& checker) const
 {
+    constexpr const vdcRule& rule = vdc_check_rule("top-face-surface-ptr", __func__);
     for_each_side(entity, [&](int i, int k, const vdaLinkedSurf& side) {
         const vdaObjectPtr basis = side.basis_entity();
         if (basis && is_face_or_surface(*basis()) && refers_to_faulty(basis, log, checker))
-            log_problem(log, entity, vdc_check_rule("top-face-surface-ptr"), {i, k});
+            log_problem(log, entity, rule, {i, k});
     });
 }
 
 void vdcTopCheck::check_null_cons_ptr(vdcLog& log, vdcFileCheck&) const
 {
+    constexpr const vdcRule& rule = vdc_check_rule("top-null-cons-ptr", __func__);
     for_each_trimming_curve(entity, [&](int i, int k, int j, const vdaTrimmedCurve& curve) {
         if (!curve.basis_curve())
-            log_problem(log, entity, vdc_check_rule("top-null-cons-ptr"), {i, k, j});
+            log_problem(log, entity, rule, {i, k, j});
     });
 }
 
 void vdcTopCheck::check_cons_ptr_is_cons(vdcLog& log, vdcFileCheck&) const
 {
+    constexpr const vdcRule& rule = vdc_check_rule("top-cons-ptr-is-cons", __func__);
     for_each_trimming_curve(entity, [&](int i, int k, int j, const vdaTrimmedCurve& curve) {
         if (refers_to_other_type(curve.basis_curve(), vdaCons::id))
-            log_problem(log, entity, vdc_check_rule("top-cons-ptr-is-cons"), {i, k, j});
+            log_problem(log, entity, rule, {i, k, j});
     });
 }
 
 void vdcTopCheck::check_cons_ptr(vdcLog& log, vdcFileCheck& checker) const
 {
+    constexpr const vdcRule& rule = vdc_check_rule("top-cons-ptr", __func__);
     for_each_trimming_curve(entity, [&](int i, int k, int j, const vdaTrimmedCurve& curve) {
         if (refers_to_faulty(curve.basis_curve(), vdaCons::id, log, checker))
-            log_problem(log, entity, vdc_check_rule("top-cons-ptr"), {i, k, j});
+            log_problem(log, entity, rule, {i, k, j});
     });
 }
 
 void vdcTopCheck::check_cons_parameters(vdcLog& log, vdcFileCheck&) const
 {
+    constexpr const vdcRule& rule = vdc_check_rule("top-cons-parameters", __func__);
     for_each_trimming_curve(entity, [&](int i, int k, int j, const vdaTrimmedCurve& curve) {
         TrimValues v;
         if (trim_outside_cons(curve, v))
-            log_problem(log, entity, vdc_check_rule("top-cons-parameters"), {i, k, j},
-                        {v.start, v.end, v.trim_start, v.trim_end});
+            log_problem(log, entity, rule, {i, k, j}, {v.start, v.end, v.trim_start, v.trim_end});
     });
 }
 
@@ -120,6 +126,6 @@ void vdcTopCheck::check_continuity_class(vdcLog& log, vdcFileCheck&) const
     for (int i = 0; i < num_pairs; ++i) {
         const int continuity = entity.surface_pair(i).continuity();
         if (continuity < 0 || continuity > 2)
-            log_problem(log, entity, vdc_check_rule("top-continuity-class"), {i});
+            log_problem(log, entity, vdc_check_rule("top-continuity-class", __func__), {i});
     }
 }

@@ -4,7 +4,7 @@
 #include <numbers>
 
 #include <vdacheck/eval/vda_horner.h>
-#include <vdacheck/eval/vda_vector_ops.h>
+#include <vdacheck/geometry/gi_vector_ops.h>
 #include <vdacheck/model/vda_circle.h>
 
 namespace {
@@ -30,7 +30,7 @@ vdaEvalResult<vdaCircleEval> vdaCircleEval::make(const vdaCircle& circle) noexce
         return Result::refused("radius not positive");
     if (!usable(circle.plane_v()) || !usable(circle.plane_w()))
         return Result::refused("invalid plane vector");
-    if (vda_norm(circle.plane_v().cross(circle.plane_w())) == 0.0)
+    if (gi_norm(circle.plane_v().cross(circle.plane_w())) == 0.0)
         return Result::refused("plane vectors do not span a plane");
     if (!std::isfinite(circle.start_angle()) || !std::isfinite(circle.end_angle()))
         return Result::refused("angles not finite");

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include <vdacheck/eval/vda_vector_ops.h>
+#include <vdacheck/geometry/gi_vector_ops.h>
 #include <vdacheck/model/vda_surf.h>
 
 namespace {

@@ -7,7 +7,7 @@
 #include <vdacheck/eval/vda_curve_eval.h>
 #include <vdacheck/eval/vda_horner.h>
 #include <vdacheck/eval/vda_surf_eval.h>
-#include <vdacheck/eval/vda_vector_ops.h>
+#include <vdacheck/geometry/gi_vector_ops.h>
 #include <vdacheck/mesh/vda_cons_sampler.h>
 #include <vdacheck/mesh/vda_drawing_maker.h>
 #include <vdacheck/mesh/vda_drawing_ops.h>
@@ -41,7 +41,7 @@ void add_run(vdaDrawing& out, const std::vector<vdaPathPoint>& piece, double tol
     bool joined = false;
     if (vertices > 0) {
         const float* last = out.positions.data() + out.positions.size() - 3;
-        joined = vda_distance(giPoint3(last[0], last[1], last[2]), piece.front().point) <= tolerance;
+        joined = gi_distance(giPoint3(last[0], last[1], last[2]), piece.front().point) <= tolerance;
     }
     if (joined)
         ++from;

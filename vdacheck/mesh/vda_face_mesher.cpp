@@ -3,8 +3,8 @@
 
 #include <vdacheck/eval/vda_cons_eval.h>
 #include <vdacheck/eval/vda_surf_eval.h>
-#include <vdacheck/eval/vda_vector_ops.h>
-#include <vdacheck/mesh/gi_constrained_delaunay.h>
+#include <vdacheck/geometry/gi_constrained_delaunay.h>
+#include <vdacheck/geometry/gi_vector_ops.h>
 #include <vdacheck/mesh/vda_cons_sampler.h>
 #include <vdacheck/mesh/vda_drawing_ops.h>
 #include <vdacheck/mesh/vda_face_mesher.h>
@@ -52,7 +52,7 @@ const char* vdaFaceMesher::loops(const vdaFace& face, std::vector<std::vector<vd
             sampler.sample(*eval, w0, w1, piece);
             auto from = piece.begin();
             if (!loop.empty()) {
-                if (vda_distance(loop.back().point, piece.front().point) > tolerance_)
+                if (gi_distance(loop.back().point, piece.front().point) > tolerance_)
                     return "a boundary has a gap between pieces";
                 if (loop.back().st == piece.front().st)
                     ++from;
@@ -61,7 +61,7 @@ const char* vdaFaceMesher::loops(const vdaFace& face, std::vector<std::vector<vd
         }
         if (loop.empty())
             return "a boundary is empty";
-        if (vda_distance(loop.back().point, loop.front().point) > tolerance_)
+        if (gi_distance(loop.back().point, loop.front().point) > tolerance_)
             return "a boundary loop is open";
         if (!(loop.back().st == loop.front().st))
             loop.push_back(loop.front());
@@ -169,7 +169,7 @@ const char* vdaFaceMesher::mesh(const vdaFace& face, vdaDrawing& out, std::vecto
         const giPoint3 centre((pa.x() + pb.x() + pc.x()) / 3, (pa.y() + pb.y() + pc.y()) / 3,
                               (pa.z() + pb.z() + pc.z()) / 3);
         insert = giPoint2((a.x() + b.x() + c.x()) / 3, (a.y() + b.y() + c.y()) / 3);
-        return vda_distance(centre, lift(insert)) > tolerance_;
+        return gi_distance(centre, lift(insert)) > tolerance_;
     };
     const giConstrainedDelaunay::Result r = giConstrainedDelaunay::triangulate(scaled, scaled_steiner, refine);
     if (r.status != giConstrainedDelaunay::Status::ok)

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include <vdacheck/eval/vda_surf_eval.h>
-#include <vdacheck/eval/vda_vector_ops.h>
+#include <vdacheck/geometry/gi_vector_ops.h>
 #include <vdacheck/mesh/vda_drawing_ops.h>
 #include <vdacheck/mesh/vda_surface_grid.h>
 #include <vdacheck/mesh/vda_surface_mesher.h>
@@ -44,7 +44,7 @@ void vdaSurfaceMesher::mesh(const vdaSurfEval& surf, const vdaSurfaceGrid& grid,
         if (const auto it = seam.find(key); it != seam.end())
             return it->second;
         const giPoint3 p = evaluate(i, j, a, b);
-        const std::pair<std::uint32_t, giPoint3> v = vda_distance(p, home[at(a, b)]) <= weld
+        const std::pair<std::uint32_t, giPoint3> v = gi_distance(p, home[at(a, b)]) <= weld
                                                          ? std::make_pair(vertex[at(a, b)], home[at(a, b)])
                                                          : std::make_pair(vda_add_vertex(out, p), p);
         seam.emplace(key, v);
@@ -57,7 +57,7 @@ void vdaSurfaceMesher::mesh(const vdaSurfEval& surf, const vdaSurfaceGrid& grid,
             const int i = grid.column_of_step(a), j = grid.row_of_step(b);
             const auto c00 = corner(i, j, a, b), c10 = corner(i, j, a + 1, b);
             const auto c01 = corner(i, j, a, b + 1), c11 = corner(i, j, a + 1, b + 1);
-            if (vda_distance(c00.second, c11.second) <= vda_distance(c10.second, c01.second)) {
+            if (gi_distance(c00.second, c11.second) <= gi_distance(c10.second, c01.second)) {
                 vda_add_triangle(out, c00.first, c10.first, c11.first);
                 vda_add_triangle(out, c00.first, c11.first, c01.first);
             } else {

@@ -13,7 +13,7 @@
 #include <vdacheck/eval/vda_circle_eval.h>
 #include <vdacheck/eval/vda_curve_eval.h>
 #include <vdacheck/eval/vda_surf_eval.h>
-#include <vdacheck/eval/vda_vector_ops.h>
+#include <vdacheck/geometry/gi_vector_ops.h>
 #include <vdacheck/mesh/vda_bernstein.h>
 #include <vdacheck/mesh/vda_drawing_maker.h>
 #include <vdacheck/mesh/vda_drawing_ops.h>
@@ -192,8 +192,8 @@ bool transformed(const vdaDrawing& d, const vdaTlist& tlist, const giXform3& m, 
     out = d;
     out.transform = std::string(tlist.name().view());
     if (!map_triples(out.positions,
-                     [&m](double x, double y, double z) { return vda_transform(m, giPoint3(x, y, z)); }) ||
-        !map_triples(out.vectors, [&m](double x, double y, double z) { return vda_transform(m, giVector3(x, y, z)); }))
+                     [&m](double x, double y, double z) { return gi_transform(m, giPoint3(x, y, z)); }) ||
+        !map_triples(out.vectors, [&m](double x, double y, double z) { return gi_transform(m, giVector3(x, y, z)); }))
         return false;
     if (m.determinant() < 0)
         for (std::size_t k = 0; k + 2 < out.indices.size(); k += 3)

@@ -6,7 +6,7 @@
 #include <vdacheck/eval/vda_cons_eval.h>
 #include <vdacheck/eval/vda_curve_eval.h>
 #include <vdacheck/eval/vda_surf_eval.h>
-#include <vdacheck/eval/vda_vector_ops.h>
+#include <vdacheck/geometry/gi_vector_ops.h>
 #include <vdacheck/model/vda_cons.h>
 #include <vdacheck/model/vda_curve.h>
 #include <vdacheck/model/vda_surf.h>
@@ -86,7 +86,7 @@ void vdcConsQuality::measure(const vdaCons& cons) const
         for (int i = 0; i + 1 < n; ++i) {
             const giPoint3 end = s.sample_along(c.segment_sample(i, 1.0, 1), 0).point;
             const giPoint3 start = s.sample_along(c.segment_sample(i + 1, 0.0, 1), 0).point;
-            out_.measured(R::cons_segment_gap, vda_distance(end, start),
+            out_.measured(R::cons_segment_gap, gi_distance(end, start),
                           vdcQualityLocation::at({i}, {c.breakpoint(i + 1)}, end));
         }
 
@@ -118,7 +118,7 @@ void vdcConsQuality::measure(const vdaCons& cons) const
         const double w = c.global_parameter(i, u);
         // On a breakpoint of the curve, its segment on the same side as the cons's segment.
         const vdaSide side = (u < 0.5) == forward ? vdaSide::after : vdaSide::before;
-        return vda_distance(s.sample_along(uv, 0).point, space->point(c.curve_parameter(w), side));
+        return gi_distance(s.sample_along(uv, 0).point, space->point(c.curve_parameter(w), side));
     });
     out_.measured(R::cons_curve_deviation, worst.peak.value, location(worst.segment, worst.peak.x));
 }

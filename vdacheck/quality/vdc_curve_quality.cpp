@@ -3,7 +3,7 @@
 #include <string>
 
 #include <vdacheck/eval/vda_curve_eval.h>
-#include <vdacheck/eval/vda_vector_ops.h>
+#include <vdacheck/geometry/gi_vector_ops.h>
 #include <vdacheck/model/vda_curve.h>
 #include <vdacheck/quality/vdc_poly_curve.h>
 #include <vdacheck/quality/vdc_quality_collector.h>
@@ -25,15 +25,15 @@ void vdcCurveQuality::measure(const vdaCurve& curve) const
         const vdaCurveSample start = eval->segment_sample(i + 1, 0.0, 1);
         const vdcQualityLocation where = vdcQualityLocation::at({i}, {eval->breakpoint(i + 1)}, end.point);
         if (out_.on(R::curve_segment_gap))
-            out_.measured(R::curve_segment_gap, vda_distance(end.point, start.point), where);
+            out_.measured(R::curve_segment_gap, gi_distance(end.point, start.point), where);
         // A vanishing tangent has no direction: no angle is measured there.
-        if (out_.on(R::curve_segment_kink) && vda_norm(end.d1) > 0.0 && vda_norm(start.d1) > 0.0)
-            out_.measured(R::curve_segment_kink, vda_angle_deg(end.d1, start.d1), where);
+        if (out_.on(R::curve_segment_kink) && gi_norm(end.d1) > 0.0 && gi_norm(start.d1) > 0.0)
+            out_.measured(R::curve_segment_kink, gi_angle_deg(end.d1, start.d1), where);
     }
     if (out_.on(R::curve_tiny_segment))
         for (int i = 0; i < n; ++i) {
             // The chord is a lower bound of the length: a long chord spares integrating.
-            const double chord = vda_distance(eval->segment_point(i, 0.0), eval->segment_point(i, 1.0));
+            const double chord = gi_distance(eval->segment_point(i, 0.0), eval->segment_point(i, 1.0));
             if (!out_.could_matter(R::curve_tiny_segment, chord)) {
                 out_.measured_beyond(R::curve_tiny_segment);
                 continue;

@@ -6,7 +6,7 @@
 #include <tuple>
 
 #include <vdacheck/eval/vda_surf_eval.h>
-#include <vdacheck/eval/vda_vector_ops.h>
+#include <vdacheck/geometry/gi_vector_ops.h>
 #include <vdacheck/model/vda_face.h>
 #include <vdacheck/model/vda_surf.h>
 #include <vdacheck/quality/vdc_piece_chain.h>
@@ -164,7 +164,7 @@ void vdcFaceQuality::measure_gaps(const std::vector<vdcPieceChain>& loops) const
             const vdaConsSample end = loop.uv(k, 1.0, 1);
             const giPoint3 p = loop.surface().sample_along(end, 0).point;
             const giPoint3 q = loop.point((k + 1) % loop.size(), 0.0);
-            out_.measured(R::face_loop_gap, vda_distance(p, q),
+            out_.measured(R::face_loop_gap, gi_distance(p, q),
                           vdcQualityLocation::at({b, k}, {end.point.x(), end.point.y()}, p));
         }
     }

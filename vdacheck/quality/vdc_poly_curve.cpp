@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include <vdacheck/eval/vda_horner.h>
-#include <vdacheck/eval/vda_vector_ops.h>
+#include <vdacheck/geometry/gi_vector_ops.h>
 #include <vdacheck/model/vda_surf_patch.h>
 #include <vdacheck/quality/vdc_quality_numerics.h>
 
@@ -56,5 +56,5 @@ giVector3 vdcPolyCurve::derivative(double u) const noexcept
 
 double vdcPolyCurve::length() const noexcept
 {
-    return vdc_integrate([this](double u) { return vda_norm(derivative(u)); }, 0.0, 1.0);
+    return vdc_integrate([this](double u) { return gi_norm(derivative(u)); }, 0.0, 1.0);
 }

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include <vdacheck/eval/vda_surf_eval.h>
-#include <vdacheck/eval/vda_vector_ops.h>
+#include <vdacheck/geometry/gi_vector_ops.h>
 #include <vdacheck/model/vda_surf.h>
 #include <vdacheck/quality/vdc_poly_curve.h>
 #include <vdacheck/quality/vdc_quality_collector.h>
@@ -22,7 +22,7 @@ constexpr double nan_d = std::numeric_limits<double>::quiet_NaN();
 constexpr double negligible = 1e-9;
 
 // |dS/du x dS/dv|: zero where the normal is undefined.
-double normal_length(const vdaSurfSample& p) noexcept { return vda_norm(p.d_u.cross(p.d_v)); }
+double normal_length(const vdaSurfSample& p) noexcept { return gi_norm(p.d_u.cross(p.d_v)); }
 
 // Samples per unit interval for a polynomial of that order: enough to separate its bumps.
 int samples_for(int order) noexcept { return std::clamp(4 * order, 8, 64); }
@@ -54,8 +54,8 @@ struct PatchGrid {
     {
         double length = 0.0;
         for (int a = 1; a < n; ++a)
-            length += direction == 0 ? vda_distance(point[at(a - 1, b)], point[at(a, b)])
-                                     : vda_distance(point[at(b, a - 1)], point[at(b, a)]);
+            length += direction == 0 ? gi_distance(point[at(a - 1, b)], point[at(a, b)])
+                                     : gi_distance(point[at(b, a - 1)], point[at(b, a)]);
         return length;
     }
 };
@@ -143,7 +143,7 @@ void vdcSurfQuality::measure_seam(const vdaSurfEval& surf, int i, int j, int dir
         const vdcPeak gap = vdc_maximise(
             [&](double x) {
                 const auto [p, q] = sides(x, 0);
-                return vda_distance(p.point, q.point);
+                return gi_distance(p.point, q.point);
             },
             0.0, 1.0, samples, negligible);
         out_.measured(R::surf_patch_gap, gap.value, location(gap.x));
@@ -154,10 +154,10 @@ void vdcSurfQuality::measure_seam(const vdaSurfEval& surf, int i, int j, int dir
                 const auto [p, q] = sides(x, 1);
                 const giVector3 np = p.d_u.cross(p.d_v), nq = q.d_u.cross(q.d_v);
                 // Where either normal is undefined there is no angle to measure.
-                if (vda_norm(np) <= 1e-12 * vda_norm(p.d_u) * vda_norm(p.d_v) ||
-                    vda_norm(nq) <= 1e-12 * vda_norm(q.d_u) * vda_norm(q.d_v))
+                if (gi_norm(np) <= 1e-12 * gi_norm(p.d_u) * gi_norm(p.d_v) ||
+                    gi_norm(nq) <= 1e-12 * gi_norm(q.d_u) * gi_norm(q.d_v))
                     return nan_d;
-                return vda_angle_deg(np, nq);
+                return gi_angle_deg(np, nq);
             },
             0.0, 1.0, samples, negligible);
         out_.measured(R::surf_patch_kink, kink.value, location(kink.x));

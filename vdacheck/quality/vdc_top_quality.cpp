@@ -7,7 +7,7 @@
 #include <vector>
 
 #include <vdacheck/eval/vda_surf_eval.h>
-#include <vdacheck/eval/vda_vector_ops.h>
+#include <vdacheck/geometry/gi_vector_ops.h>
 #include <vdacheck/model/vda_face.h>
 #include <vdacheck/model/vda_surf.h>
 #include <vdacheck/model/vda_top.h>
@@ -70,7 +70,7 @@ public:
             const giVector3 ab = b.p - a.p;
             const double len2 = ab.dot(ab);
             const double t = len2 > 0.0 ? std::clamp((p - a.p).dot(ab) / len2, 0.0, 1.0) : 0.0;
-            const double d = vda_distance(p, a.p + t * ab);
+            const double d = gi_distance(p, a.p + t * ab);
             if (d < best_d) {
                 best = m;
                 best_t = t;
@@ -112,9 +112,9 @@ private:
 // their normals point to opposite sides. NaN where a normal vanishes.
 double normal_angle(const giVector3& a, const giVector3& b) noexcept
 {
-    if (vda_norm(a) == 0.0 || vda_norm(b) == 0.0)
+    if (gi_norm(a) == 0.0 || gi_norm(b) == 0.0)
         return nan_d;
-    const double angle = vda_angle_deg(a, b);
+    const double angle = gi_angle_deg(a, b);
     return std::min(angle, 180.0 - angle);
 }
 

@@ -1,9 +1,9 @@
 #include <vdacheck/repair/vdc_repair.h>
 
 #include <vdacheck/check/vdc_file_check.h>
+#include <vdacheck/check/vdc_file_check_acc.h>
 #include <vdacheck/model/vda_element_list.h>
 #include <vdacheck/model/vda_file.h>
-#include <vdacheck/repair/vdc_file_check_acc.h>
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <vector>
 
 #include <vdacheck/check/vdc_file_check.h>
+#include <vdacheck/check/vdc_file_check_acc.h>
 #include <vdacheck/check/vdc_logged_packet.h>
 #include <vdacheck/mesh/vda_tessellator.h>
 #include <vdacheck/model/vda_file.h>
 #include <vdacheck/quality/vdc_quality_check.h>
-#include <vdacheck/repair/vdc_file_check_acc.h>
 #include <vdacheck/report/vdc_report_writer.h>
 #include <vdacheck/rules/vdc_rules.h>
 

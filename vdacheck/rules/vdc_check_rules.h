@@ -258,11 +258,16 @@ inline constexpr vdcRule vdc_check_rules[] = {
 #undef VDC_FIX
 // clang-format on
 
-// The check rule of that id, found at compile time: a check that names an id no rule has does not compile.
-consteval const vdcRule& vdc_check_rule(std::string_view id)
+// The check rule of that id, found at compile time for the sub-check that logs it (`caller`: its
+// __func__): a check that names an id no rule has, or a rule whose row names another sub-check, does not
+// compile, so the table's sub-check names stay true.
+consteval const vdcRule& vdc_check_rule(std::string_view id, std::string_view caller)
 {
     for (const vdcRule& rule : vdc_check_rules)
-        if (rule.id == id)
+        if (rule.id == id) {
+            if (rule.check != caller)
+                throw std::logic_error("the rule's row names another sub-check");
             return rule;
+        }
     throw std::logic_error("no check rule has this id");
 }

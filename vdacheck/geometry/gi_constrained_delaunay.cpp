@@ -1,8 +1,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include <vdacheck/mesh/gi_constrained_delaunay.h>
-#include <vdacheck/mesh/gi_lattice_triangulation.h>
+#include <vdacheck/geometry/gi_constrained_delaunay.h>
+#include <vdacheck/geometry/gi_lattice_triangulation.h>
 
 namespace {
 

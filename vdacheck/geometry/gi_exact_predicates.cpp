@@ -1,6 +1,6 @@
 #include <cmath>
 
-#include <vdacheck/mesh/gi_exact_predicates.h>
+#include <vdacheck/geometry/gi_exact_predicates.h>
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include <vdacheck/repair/vdc_file_check_acc.h>
+#include <vdacheck/check/vdc_file_check_acc.h>
 
 #include <vdacheck/check/vdc_file_check.h>
 

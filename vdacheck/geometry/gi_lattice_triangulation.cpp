@@ -2,8 +2,8 @@
 #include <deque>
 #include <utility>
 
-#include <vdacheck/mesh/gi_exact_predicates.h>
-#include <vdacheck/mesh/gi_lattice_triangulation.h>
+#include <vdacheck/geometry/gi_exact_predicates.h>
+#include <vdacheck/geometry/gi_lattice_triangulation.h>
 
 namespace {
 
