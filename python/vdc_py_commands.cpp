@@ -1,5 +1,5 @@
-// The module's functions. Each runs the library the way the tool does (the tool's own check, fix and repair of a
-// model read), with the GIL released for the long part, and converts the outcome to Python values.
+// The module's functions. Each runs the run library's command, as the tool does, with the GIL released for the
+// long part, and converts the result to Python values.
 #include <cstddef>
 #include <filesystem>
 #include <memory>
@@ -10,12 +10,11 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl/filesystem.h>
 
-#include <tool/vdc_cli_runner.h>
 #include <vdacheck/io/vda_reader.h>
 #include <vdacheck/io/vda_write_error.h>
 #include <vdacheck/model/vda_file.h>
-#include <vdacheck/report/vdc_model_report.h>
 #include <vdacheck/rules/vdc_rules.h>
+#include <vdacheck/run/vdc_run.h>
 #include <vdc_py_bindings.h>
 #include <vdc_py_model.h>
 #include <vdc_py_profile.h>
@@ -91,81 +90,62 @@ std::shared_ptr<vdcPyModel> read_text(const py::object& text, const std::string&
     return std::make_shared<vdcPyModel>(std::move(file));
 }
 
-py::object check(vdcPyModel& model, const py::object& quality, int threads)
+// Runs `command` on the model with the GIL released.
+vdcRunResult run(vdcPyModel& model, vdcCommand command, const vdcRunOptions& options)
 {
-    const std::optional<vdcQualityProfile> profile = vdc_py_profile(quality);
-    checked_threads(threads);
     const vdcPyModel::Use use(model);
-    const vdcCliReport report = model.without_gil(
-        use, [&](vdaFile& file) { return vdcCliRunner::check_model(file, profile ? &*profile : nullptr, threads); });
-    if (!profile)
-        return vdc_py_problems(report.errors);
-    return vdc_py_quality_result(report);
+    if (command == vdcCommand::repair || (command == vdcCommand::fix && options.clean))
+        model.refuse_views(command == vdcCommand::repair ? "repair" : "clean");
+    const vdcRun runner(options);
+    return model.without_gil(use, [&](vdaFile& file) { return runner.run(command, file); });
 }
 
-// The call that made a page, as its header shows it: the arguments that differ from their defaults.
-std::string report_call(const std::filesystem::path& path, const vdcModelReportOptions& options,
-                        const py::object& quality, long long triangles)
+py::object check(vdcPyModel& model, const py::object& quality, const py::object& profile, int threads)
 {
-    std::string call = "vdacheck.report(model, " + py::repr(vdc_py_str(path.string())).cast<std::string>();
-    if (options.quality)
-        call += ", quality=" + vdc_py_profile_spelled(quality);
-    if (options.threads != 0)
-        call += ", threads=" + std::to_string(options.threads);
-    if (triangles != default_triangles)
-        call += ", max_triangles=" + std::to_string(triangles);
-    return call + ')';
+    vdcRunOptions options;
+    vdc_py_profile(quality, profile, options);
+    options.threads = checked_threads(threads);
+    const vdcRunResult result = run(model, vdcCommand::check, options);
+    if (!options.quality)
+        return vdc_py_problems(result.errors);
+    return vdc_py_quality_result(result);
 }
 
-py::object report(vdcPyModel& model, const std::filesystem::path& path, const py::object& quality, int threads,
-                  long long triangles)
+py::object report(vdcPyModel& model, const std::filesystem::path& path, const py::object& quality,
+                  const py::object& profile, int threads, long long triangles)
 {
-    vdcModelReportOptions options;
-    if (const std::optional<vdcQualityProfile> profile = vdc_py_profile(quality)) {
-        options.quality = true;
-        options.quality_profile = *profile;
-    }
+    vdcRunOptions options;
+    vdc_py_profile(quality, profile, options);
     options.threads = checked_threads(threads);
     options.tessellation.triangle_budget = checked_triangles(triangles);
-    options.command = report_call(path, options, quality, triangles);
+    options.output = path;
+    // The call that made the page, as its header shows it: the arguments that differ from their defaults.
+    options.command =
+        "vdacheck.report(model, " + py::repr(vdc_py_str(path.string())).cast<std::string>() +
+        vdc_py_profile_spelled(quality, profile) +
+        (threads != 0 ? ", threads=" + std::to_string(threads) : std::string()) +
+        (triangles != default_triangles ? ", max_triangles=" + std::to_string(triangles) : std::string()) + ')';
     options.version = VDACHECK_VERSION;
-
-    struct Written {
-        bool clean;
-        std::size_t errors;
-        std::size_t findings;
-        std::size_t triangles;
-    };
-    const vdcPyModel::Use use(model);
-    const Written written = model.without_gil(use, [&](vdaFile& file) {
-        const vdcModelReport page(file, options);
-        try {
-            page.save(path);
-        } catch (const std::runtime_error& e) {
-            throw vdaWriteError(e.what());
-        }
-        return Written{page.clean(), page.errors(), page.findings(), page.scene().triangles};
-    });
-    return vdc_py_values_module().attr("ReportPage")(written.clean, written.errors, written.findings,
-                                                     written.triangles);
+    const vdcRunResult result = run(model, vdcCommand::report, options);
+    if (!result.output_error.empty())
+        throw vdaWriteError(result.output_error);
+    return vdc_py_values_module().attr("ReportPage")(result.clean, result.errors.size(), result.findings.size(),
+                                                     result.triangles);
 }
 
-py::object fix(vdcPyModel& model, bool clean)
+py::object fix(vdcPyModel& model, bool clean, const py::object& profile)
 {
-    const vdcPyModel::Use use(model);
-    if (clean)
-        model.refuse_views("clean");
-    const vdcCliReport report =
-        model.without_gil(use, [&](vdaFile& file) { return vdcCliRunner::fix_model(file, clean); });
-    return vdc_py_result(report);
+    vdcRunOptions options;
+    vdc_py_profile(py::none(), profile, options);
+    options.clean = clean;
+    return vdc_py_result(run(model, vdcCommand::fix, options));
 }
 
-py::object repair(vdcPyModel& model)
+py::object repair(vdcPyModel& model, const py::object& profile)
 {
-    const vdcPyModel::Use use(model);
-    model.refuse_views("repair");
-    const vdcCliReport report = model.without_gil(use, [](vdaFile& file) { return vdcCliRunner::repair_model(file); });
-    return vdc_py_result(report);
+    vdcRunOptions options;
+    vdc_py_profile(py::none(), profile, options);
+    return vdc_py_result(run(model, vdcCommand::repair, options));
 }
 
 py::list rules()
@@ -197,8 +177,9 @@ Raises ReadError like load(); `threads` as for load(). Runs without the GIL.)");
         // give their signature in the first line of their docstring.
         py::options options;
         options.disable_function_signatures();
-        m.def("check", &check, py::arg("model"), py::kw_only(), py::arg("quality") = false, py::arg("threads") = 0,
-              R"(check(model, *, quality=False, threads=0) -> list[Problem] | QualityResult
+        m.def("check", &check, py::arg("model"), py::kw_only(), py::arg("quality") = false,
+              py::arg("profile") = py::none(), py::arg("threads") = 0,
+              R"(check(model, *, quality=False, profile=None, threads=0) -> list[Problem] | QualityResult
 
 Checks every entity of the Model `model` and returns its problems (list of Problem), entity by entity in file
 order, as `vdacheck check` reports them. The model is not changed.
@@ -212,17 +193,20 @@ the worst), .skipped (what could not be measured, and why) and .clean.
                                     a profile, with the keys of the tool's profile file
   quality="profile.json"            a profile file (str or path-like)
   quality=False                     no quality run: a plain list of Problem
-A profile the tool would refuse raises ProfileError. `threads` is for the quality run: 0 uses every
-hardware thread; the result is the same for any number.
+`profile` (a dict or a profile file, as for quality) switches any rule off, sets its severity ("error",
+"warning" or "note": Problem.severity; a note leaves the result clean) and the quality rules' tolerances,
+as `vdacheck --profile FILE` does; with it, quality=True measures with its tolerances. A profile the
+library refuses raises ProfileError. `threads` is for the quality run: 0 uses every hardware thread; the
+result is the same for any number.
 
 Runs without the GIL; ModelBusyError when another thread uses the model.)");
         m.def("report", &report, py::arg("model"), py::arg("path"), py::kw_only(), py::arg("quality") = false,
-              py::arg("threads") = 0, py::arg("max_triangles") = default_triangles,
-              R"(report(model, path, *, quality=False, threads=0, max_triangles=2000000) -> ReportPage
+              py::arg("profile") = py::none(), py::arg("threads") = 0, py::arg("max_triangles") = default_triangles,
+              R"(report(model, path, *, quality=False, profile=None, threads=0, max_triangles=2000000) -> ReportPage
 
 Writes the report page of the Model `model` to `path` (str or path-like), as `vdacheck report` does: one
 self-contained HTML file with the model in 3-D beside its problems (and, with `quality`, its quality
-findings; `quality` as for check()).
+findings; `quality` and `profile` as for check()).
 The model is drawn with at most `max_triangles` triangles, on `threads` threads (0: every hardware thread).
 Returns a ReportPage: .clean, and the numbers of .errors, .findings and .triangles on the page.
 
@@ -231,22 +215,28 @@ is ever left; WriteError when that fails (a missing folder, say). The model is n
 Runs without the GIL; ModelBusyError when another thread uses the model.)");
     }
     m.def(
-        "fix", [](vdcPyModel& model) { return fix(model, false); }, py::arg("model"),
+        "fix", [](vdcPyModel& model, const py::object& profile) { return fix(model, false, profile); },
+        py::arg("model"), py::kw_only(), py::arg("profile") = py::none(),
         R"(Checks `model` and repairs what the repair functions can, referenced entities first, as
 `vdacheck fix` does. Returns a Result: `repaired` holds the problems repaired, `errors` those left, `clean` whether
-none is left. Changes the model in place; deletes nothing.)");
+none that fails is left (`profile` as for check(): it shapes what is reported, never what is repaired). Changes
+the model in place; deletes nothing.)");
     m.def(
-        "clean", [](vdcPyModel& model) { return fix(model, true); }, py::arg("model"),
+        "clean", [](vdcPyModel& model, const py::object& profile) { return fix(model, true, profile); },
+        py::arg("model"), py::kw_only(), py::arg("profile") = py::none(),
         R"(fix(), then deletes every entity that still has problems, as `vdacheck fix --clean` does. Returns a
 Result: `deleted` names the entities deleted, `errors` the problems they had; `clean` is as fix left the error log.
 
 BufferError while NumPy arrays view the model's entities: a deleted entity would take their memory with it.)");
-    m.def("repair", &repair, py::arg("model"),
+    m.def("repair", &repair, py::arg("model"), py::kw_only(), py::arg("profile") = py::none(),
           R"(Repairs `model` until it checks clean, as `vdacheck repair` does: rounds of check, fix, check again
 and delete what still has problems. Returns a Result with one Round per round; `repaired` and `errors` carry
-the round of each problem, `errors` holding those that made entities go.
+the round of each problem, `errors` holding those that made entities go; `profile` as for fix().
 
 BufferError while NumPy arrays view the model's entities (see clean()).)");
+    m.def(
+        "_json", &vdc_py_json, py::arg("value"),
+        "The JSON text of a plain value (Problem, Finding, ReadWarning, RuleSummary, Skip), as the library writes it");
     m.def("rules", &rules,
           R"(Every rule vdacheck has (list of Rule): the structural checks, then the reader's deviations, then the
 geometric quality rules, each with its id, what it finds and what its repair does.)");

@@ -4,9 +4,9 @@
 
 #include <pybind11/pybind11.h>
 
-#include <tool/vdc_profile_file.h>
 #include <vdacheck/io/vda_read_error.h>
 #include <vdacheck/io/vda_write_error.h>
+#include <vdacheck/run/vdc_profile.h>
 #include <vdc_py_bindings.h>
 #include <vdc_py_error.h>
 #include <vdc_py_values.h>

@@ -1,16 +1,18 @@
 #pragma once
 
-#include <optional>
 #include <string>
 
 #include <pybind11/pybind11.h>
 
-#include <vdacheck/quality/vdc_quality_profile.h>
+#include <vdacheck/run/vdc_run_options.h>
 
-// The `quality=` argument of check() and report() as a profile: nothing for False or None, the default
-// profile for True, a dict read with the rules of a profile file (as JSON), or a str or path-like naming a
-// profile file. Throws vdcProfileError for a profile the tool would refuse, pybind11::type_error for
-// anything else.
-std::optional<vdcQualityProfile> vdc_py_profile(const pybind11::handle& quality);
-// How the argument reads in a Python call: True, the path's repr, or {...} for a dict.
-std::string vdc_py_profile_spelled(const pybind11::handle& quality);
+// The `quality=` and `profile=` arguments of check(), fix(), clean(), repair() and report() in the options of a
+// run. quality= is False or None (no quality run), True (measured with the profile's tolerances), or a profile
+// itself; profile= is None (every rule as the registry has it) or a profile. A profile is a dict with the keys of
+// a profile file (read as its JSON) or a str or path-like naming such a file, read by the library's profile
+// reader. Throws vdcProfileError for a profile the reader refuses, pybind11::type_error for an argument of
+// another kind, and pybind11::value_error when both arguments give a profile.
+void vdc_py_profile(const pybind11::handle& quality, const pybind11::handle& profile, vdcRunOptions& options);
+// How the arguments read in a Python call, as the report page's header shows it: ", quality=True",
+// ", profile='p.json'", ", quality={...}"; empty for the defaults.
+std::string vdc_py_profile_spelled(const pybind11::handle& quality, const pybind11::handle& profile);

@@ -1,8 +1,13 @@
 #include <vdc_py_report.h>
 
+#include <sstream>
 #include <string_view>
 
+#include <pybind11/stl.h>
+
 #include <vdacheck/rules/vdc_rules.h>
+#include <vdacheck/run/vdc_json_report.h>
+#include <vdacheck/util/ut_json_writer.h>
 #include <vdc_py_bindings.h>
 #include <vdc_py_values.h>
 
@@ -17,114 +22,227 @@ py::object text_or_none(std::string_view text)
     return vdc_py_str(text);
 }
 
-py::object problem(const py::module_& values, const vdcReportPacket& p)
+py::object point_or_none(const std::optional<giPoint3>& p)
 {
-    const vdcErrorPacket& packet = p.logged.packet;
-    py::tuple ints(packet.num_int());
-    for (int i = 0; i < packet.num_int(); ++i)
-        ints[static_cast<std::size_t>(i)] = packet.get_int(i);
-    py::tuple doubles(packet.num_dbl());
-    for (int i = 0; i < packet.num_dbl(); ++i)
-        doubles[static_cast<std::size_t>(i)] = packet.get_dbl(i);
-    return values.attr("Problem")(text_or_none(p.rule_id()), vdc_py_str(p.entity()), vdc_py_str(p.logged.type),
-                                  p.logged.line, vdc_py_str(packet.error_message()), ints, doubles,
-                                  text_or_none(p.repair()), p.round);
+    return p ? py::object(py::make_tuple(p->x(), p->y(), p->z())) : py::none();
 }
 
-py::object finding(const py::module_& values, const vdcQualityFinding& f)
+py::object problem(const py::module_& values, const vdcProblem& p)
 {
-    const vdcQualityRuleInfo& rule = vdc_quality_rule_info(f.rule);
+    py::tuple ints(p.ints.size());
+    for (std::size_t i = 0; i < p.ints.size(); ++i)
+        ints[i] = p.ints[i];
+    py::tuple doubles(p.doubles.size());
+    for (std::size_t i = 0; i < p.doubles.size(); ++i)
+        doubles[i] = p.doubles[i];
+    return values.attr("Problem")(text_or_none(p.id()), vdc_py_str(p.entity), vdc_py_str(p.type), p.line,
+                                  vdc_py_str(p.message), ints, doubles, text_or_none(p.repair), p.round,
+                                  py::arg("severity") = vdc_severity_name(p.severity));
+}
+
+py::object finding(const py::module_& values, const vdcProblem& f)
+{
     py::dict indices;
-    for (std::size_t i = 0; i < rule.indices.size() && rule.indices[i]; ++i)
-        indices[rule.indices[i]] = f.where.indices[i];
+    const auto index_names = f.index_names();
+    for (std::size_t i = 0; i < index_names.size() && i < f.ints.size(); ++i)
+        indices[index_names[i]] = f.ints[i];
     py::dict parameters;
-    for (std::size_t i = 0; i < rule.parameters.size() && rule.parameters[i]; ++i)
-        parameters[rule.parameters[i]] = f.where.parameters[i];
-    const py::object point = f.where.has_point
-                                 ? py::object(py::make_tuple(f.where.point.x(), f.where.point.y(), f.where.point.z()))
-                                 : py::none();
-    return values.attr("Finding")(rule.id, vdc_py_str(f.entity), f.type, f.line, f.value, f.tolerance, rule.unit,
-                                  indices, parameters, point);
+    const auto parameter_names = f.parameter_names();
+    for (std::size_t i = 0; i < parameter_names.size() && i < f.doubles.size(); ++i)
+        parameters[parameter_names[i]] = f.doubles[i];
+    return values.attr("Finding")(vdc_py_str(f.id()), vdc_py_str(f.entity), vdc_py_str(f.type), f.line,
+                                  f.value.value_or(0.0), f.tolerance, vdc_py_str(f.unit()), indices, parameters,
+                                  point_or_none(f.point), vdc_severity_name(f.severity));
 }
 
-const char* kind_name(vdcRuleKind kind) noexcept
+// The reverse: a plain value's fields as the library's problem, for its JSON. The strings the problem views
+// are kept in `kept`.
+struct Kept {
+    std::string type;
+    std::string repair;
+};
+
+// A str of the module as the bytes it stands for (surrogate escapes back to the bytes they escape).
+std::string text_of(const py::handle& text)
 {
-    switch (kind) {
-    case vdcRuleKind::read:
-        return "read";
-    case vdcRuleKind::quality:
-        return "quality";
-    default:
-        return "check";
+    PyObject* encoded = PyUnicode_AsEncodedString(text.ptr(), "utf-8", "surrogateescape");
+    if (!encoded)
+        throw py::error_already_set();
+    return py::reinterpret_steal<py::bytes>(encoded).cast<std::string>();
+}
+
+const vdcRule* rule_named(const py::handle& id)
+{
+    return id.is_none() ? nullptr : vdc_find_rule(id.cast<std::string>());
+}
+
+vdcSeverity severity_named(const py::handle& name, vdcSeverity otherwise)
+{
+    return vdc_severity_named(name.cast<std::string>()).value_or(otherwise);
+}
+
+vdcProblem problem_of(const py::handle& value, Kept& kept)
+{
+    vdcProblem p;
+    p.rule = rule_named(value.attr("rule"));
+    p.severity = severity_named(value.attr("severity"), vdcSeverity::error);
+    p.line = value.attr("line").cast<int>();
+    if (py::hasattr(value, "entity")) {
+        p.entity = utString(text_of(value.attr("entity")));
+        kept.type = text_of(value.attr("type"));
+        p.type = kept.type;
     }
+    return p;
+}
+
+vdcProblem packet_of(const py::handle& value, Kept& kept)
+{
+    vdcProblem p = problem_of(value, kept);
+    p.message = utString(text_of(value.attr("message")));
+    p.ints = value.attr("ints").cast<std::vector<int>>();
+    p.doubles = value.attr("doubles").cast<std::vector<double>>();
+    if (!value.attr("repair").is_none()) {
+        kept.repair = text_of(value.attr("repair"));
+        p.repair = kept.repair;
+    }
+    p.round = value.attr("round").cast<int>();
+    if (!value.attr("value").is_none()) {
+        p.value = value.attr("value").cast<double>();
+        p.tolerance = value.attr("tolerance").cast<double>();
+    }
+    if (!value.attr("point").is_none()) {
+        const auto xyz = value.attr("point").cast<std::vector<double>>();
+        p.point = giPoint3(xyz.at(0), xyz.at(1), xyz.at(2));
+    }
+    return p;
+}
+
+vdcProblem finding_of(const py::handle& value, Kept& kept)
+{
+    vdcProblem f = problem_of(value, kept);
+    f.value = value.attr("value").cast<double>();
+    f.tolerance = value.attr("tolerance").cast<double>();
+    const py::dict indices = value.attr("indices");
+    for (const char* name : f.index_names())
+        f.ints.push_back(indices.contains(name) ? indices[name].cast<int>() : 0);
+    const py::dict parameters = value.attr("parameters");
+    for (const char* name : f.parameter_names())
+        f.doubles.push_back(parameters.contains(name) ? parameters[name].cast<double>() : 0.0);
+    if (!value.attr("point").is_none()) {
+        const auto xyz = value.attr("point").cast<std::vector<double>>();
+        f.point = giPoint3(xyz.at(0), xyz.at(1), xyz.at(2));
+    }
+    return f;
 }
 
 }  // namespace
 
-py::list vdc_py_problems(const std::vector<vdcReportPacket>& packets)
+py::list vdc_py_problems(const std::vector<vdcProblem>& packets)
 {
     const py::module_ values = vdc_py_values_module();
     py::list list;
-    for (const vdcReportPacket& p : packets)
+    for (const vdcProblem& p : packets)
         list.append(problem(values, p));
     return list;
 }
 
-py::object vdc_py_quality_result(const vdcCliReport& report)
+py::object vdc_py_quality_result(const vdcRunResult& result)
 {
     const py::module_ values = vdc_py_values_module();
-    const vdcQualityReport& quality = report.quality;
     py::list findings;
-    for (const vdcQualityFinding& f : quality.findings)
+    for (const vdcProblem& f : result.findings)
         findings.append(finding(values, f));
     py::list rules;
-    for (std::size_t r = 0; r < vdc_num_quality_rules; ++r) {
-        const auto rule = static_cast<vdcQualityRule>(r);
-        const vdcQualityRuleSummary& summary = quality.rule(rule);
-        rules.append(values.attr("RuleSummary")(vdc_quality_rule_info(rule).id, report.quality_profile.enabled(rule),
-                                                report.quality_profile.tolerance(rule),
-                                                vdc_quality_rule_info(rule).unit, summary.items, summary.findings,
-                                                summary.worst ? finding(values, *summary.worst) : py::none()));
-    }
+    for (const vdcRuleSummary& s : result.quality_rules)
+        rules.append(values.attr("RuleSummary")(
+            vdc_py_str(s.rule->id), s.enabled, s.tolerance, vdc_py_str(s.rule->unit), s.items, s.findings,
+            s.worst ? finding(values, *s.worst) : py::none(), vdc_severity_name(s.severity)));
     py::list skipped;
-    for (const vdcQualitySkip& skip : quality.skipped)
+    for (const vdcQualitySkip& skip : result.skipped)
         skipped.append(values.attr("Skip")(vdc_py_str(skip.entity), skip.type, skip.line, vdc_py_str(skip.reason)));
-    return values.attr("QualityResult")(report.clean, vdc_py_problems(report.errors), findings, rules, skipped);
+    return values.attr("QualityResult")(result.clean, vdc_py_problems(result.errors), findings, rules, skipped);
 }
 
-py::object vdc_py_result(const vdcCliReport& report)
+py::object vdc_py_result(const vdcRunResult& result)
 {
     const py::module_ values = vdc_py_values_module();
     py::list rounds;
     const py::object round = values.attr("Round");
-    if (report.kind == vdcCliReport::Kind::repair) {
-        for (const vdcReportRound& r : report.rounds)
-            rounds.append(round(r.found, r.fixed, r.deleted, r.clean));
+    if (result.command == vdcCommand::repair) {
+        for (const vdcRunRound& r : result.rounds)
+            rounds.append(round(r.found, r.repaired, r.deleted, r.clean));
     } else {
         // fix is one round: every packet found was either repaired or left.
-        rounds.append(round(report.errors.size() + report.fixed.size(), report.fixed.size(), report.deleted.size(),
-                            report.clean));
+        rounds.append(round(result.errors.size() + result.repaired.size(), result.repaired.size(),
+                            result.deleted.size(), result.clean));
     }
     py::list deleted;
-    for (const std::string& name : report.deleted)
+    for (const std::string& name : result.deleted)
         deleted.append(vdc_py_str(name));
-    return values.attr("Result")(report.clean, report.entities, rounds, vdc_py_problems(report.fixed),
-                                 vdc_py_problems(report.errors), deleted);
+    return values.attr("Result")(result.clean, result.entities, rounds, vdc_py_problems(result.repaired),
+                                 vdc_py_problems(result.errors), deleted);
 }
 
 py::list vdc_py_warnings(const std::vector<vdaReadWarning>& warnings)
 {
     const py::object warning = vdc_py_values_module().attr("ReadWarning");
     py::list list;
-    for (const vdaReadWarning& w : warnings)
-        list.append(warning(vdc_py_str(vdc_rule_of(w.kind).id), w.line, w.column, vdc_py_str(w.message), w.summary));
+    for (const vdaReadWarning& w : warnings) {
+        const vdcRule& rule = vdc_rule_of(w.kind);
+        list.append(warning(vdc_py_str(rule.id), w.line, w.column, vdc_py_str(w.message), w.summary,
+                            vdc_severity_name(rule.severity)));
+    }
     return list;
 }
 
 py::object vdc_py_rule(const vdcRule& rule)
 {
     return vdc_py_values_module().attr("Rule")(
-        vdc_py_str(rule.id), kind_name(rule.kind), rule.severity == vdcSeverity::error ? "error" : "warning",
-        text_or_none(rule.entity), text_or_none(rule.check), rule.message ? vdc_py_str(rule.message) : vdc_py_str(""),
+        vdc_py_str(rule.id), vdc_rule_kind_name(rule.kind), vdc_severity_name(rule.severity), text_or_none(rule.entity),
+        text_or_none(rule.check), rule.message ? vdc_py_str(rule.message) : vdc_py_str(""),
         text_or_none(rule.repair_name), vdc_py_str(rule.help), rule.tolerance, vdc_py_str(rule.unit));
+}
+
+std::string vdc_py_json(const py::handle& value)
+{
+    const std::string kind = py::str(py::type::of(value).attr("__name__"));
+    std::ostringstream out;
+    utJsonWriter json(out, utJsonWriter::Style::line);
+    Kept kept;
+    if (kind == "Problem") {
+        vdcJsonReport::packet(json, packet_of(value, kept));
+    } else if (kind == "Finding") {
+        vdcJsonReport::finding(json, finding_of(value, kept));
+    } else if (kind == "ReadWarning") {
+        vdcProblem w = problem_of(value, kept);
+        w.severity = severity_named(value.attr("severity"), vdcSeverity::warning);
+        w.column = value.attr("column").cast<int>();
+        w.message = utString(text_of(value.attr("message")));
+        vdcJsonReport::warning(json, w);
+    } else if (kind == "RuleSummary") {
+        vdcRuleSummary s;
+        s.rule = rule_named(value.attr("rule"));
+        if (!s.rule)
+            throw py::value_error("RuleSummary of no rule: " + py::repr(value).cast<std::string>());
+        s.enabled = value.attr("enabled").cast<bool>();
+        s.severity = severity_named(value.attr("severity"), vdcSeverity::warning);
+        s.tolerance = value.attr("tolerance").cast<double>();
+        s.items = value.attr("items").cast<std::size_t>();
+        s.findings = value.attr("findings").cast<std::size_t>();
+        Kept worst;
+        if (!value.attr("worst").is_none())
+            s.worst = finding_of(value.attr("worst"), worst);
+        vdcJsonReport::rule_summary(json, s);
+    } else if (kind == "Skip") {
+        vdcQualitySkip skip;
+        skip.entity = utString(text_of(value.attr("entity")));
+        kept.type = text_of(value.attr("type"));
+        skip.type = kept.type.c_str();
+        skip.line = value.attr("line").cast<int>();
+        skip.reason = text_of(value.attr("reason"));
+        vdcJsonReport::skip(json, skip);
+    } else {
+        throw py::type_error("no JSON for a " + kind);
+    }
+    return out.str();
 }

@@ -14,6 +14,7 @@ set(uses_rules util geometry model check repair rules)
 set(uses_entities util geometry model check repair rules entities)
 set(uses_quality util geometry model eval check repair rules quality)
 set(uses_report util geometry model eval mesh check repair rules quality report)
+set(uses_run util geometry model io eval mesh check repair rules quality report run)
 
 file(GLOB layers LIST_DIRECTORIES true RELATIVE ${SOURCE_DIR}/vdacheck ${SOURCE_DIR}/vdacheck/*)
 set(failures "")

@@ -10,9 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <tool/vdc_cli_options.h>
-#include <tool/vdc_cli_runner.h>
-#include <tool/vdc_json_report.h>
 #include <tool/vdc_sarif_log.h>
+#include <vdacheck/run/vdc_run_result.h>
+#include <vdacheck/util/ut_json_writer.h>
 #include <vdacheck/vdacheck.h>
 
 namespace {
@@ -151,13 +151,13 @@ TEST(ToolJson, NumbersReadBackToTheSameBits)
 {
     const double values[] = {0.0, -0.0, 1.0, 0.1, 1.0 / 3.0, -1.7976931348623157e308, 5e-324, 1e21, 123456789.125};
     for (double v : values) {
-        const std::string text = vdc_json_number(v);
+        const std::string text = utJsonWriter::number_text(v);
         EXPECT_EQ(std::bit_cast<std::uint64_t>(std::strtod(text.c_str(), nullptr)), std::bit_cast<std::uint64_t>(v))
             << text;
     }
-    EXPECT_EQ(vdc_json_number(std::numeric_limits<double>::quiet_NaN()), "\"NaN\"");
-    EXPECT_EQ(vdc_json_number(std::numeric_limits<double>::infinity()), "\"Infinity\"");
-    EXPECT_EQ(vdc_json_number(-std::numeric_limits<double>::infinity()), "\"-Infinity\"");
+    EXPECT_EQ(utJsonWriter::number_text(std::numeric_limits<double>::quiet_NaN()), "\"NaN\"");
+    EXPECT_EQ(utJsonWriter::number_text(std::numeric_limits<double>::infinity()), "\"Infinity\"");
+    EXPECT_EQ(utJsonWriter::number_text(-std::numeric_limits<double>::infinity()), "\"-Infinity\"");
 }
 
 TEST(ToolSarif, ArtifactsAreUrisRelativeToTheWorkingFolder)
@@ -190,22 +190,24 @@ TEST(ToolSarif, PacketsAndFindingsStandAtTheColumnWhereTheirStatementStarts)
                              "  1.\n"
                              "\tP3 = POINT / 2., 2., 2.\n"
                              "H = END";
-    vdcCliReport report;
+    vdcRunResult result;
     const int lines[] = {6, 2, 4, 4, 7, 0};  // not in line order; 0: an entity built in code
-    for (const int line : lines)
-        report.errors.push_back({{utString("P"), "POINT", line, vdcErrorPacket()}, nullptr, 0});
-    report.fixed = report.errors;
-    for (const int line : {4, 0}) {
-        vdcQualityFinding finding;
-        finding.line = line;
-        report.quality.findings.push_back(finding);
+    for (const int line : lines) {
+        vdcProblem& p = result.errors.emplace_back();
+        p.entity = utString("P");
+        p.type = "POINT";
+        p.line = line;
     }
-    report.locate_columns(text);
-    EXPECT_EQ(report.quality_columns, (std::vector<int>{4, 0}));
+    result.repaired = result.errors;
+    for (const int line : {4, 0})
+        result.findings.emplace_back().line = line;
+    result.locate_columns(text);
+    EXPECT_EQ(result.findings[0].column, 4);
+    EXPECT_EQ(result.findings[1].column, 0);
     const int columns[] = {2, 1, 4, 4, 1, 0};
     for (std::size_t i = 0; i < std::size(lines); ++i) {
-        EXPECT_EQ(report.errors[i].column, columns[i]) << "line " << lines[i];
-        EXPECT_EQ(report.fixed[i].column, columns[i]) << "line " << lines[i];
+        EXPECT_EQ(result.errors[i].column, columns[i]) << "line " << lines[i];
+        EXPECT_EQ(result.repaired[i].column, columns[i]) << "line " << lines[i];
     }
 }
 

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include <tool/vdc_cli_report.h>
-#include <tool/vdc_cli_runner.h>
-#include <tool/vdc_json_report.h>
 #include <tool/vdc_text_report.h>
+#include <vdacheck/run/vdc_json_report.h>
+#include <vdacheck/run/vdc_run.h>
+#include <vdacheck/util/ut_json_writer.h>
 #include <vdacheck/vdacheck.h>
 
 #include "check_support.h"
@@ -157,16 +157,18 @@ const std::vector<RuleModel>& check_models()
 // The rules the report of a model's check names for entity C (or the only faulty entity).
 std::set<std::string> rules_reported(vdaFile& file, std::string& text, std::string& json)
 {
-    vdcCliReport report = vdcCliRunner::check_model(file);
-    report.file = "rule.vda";
+    vdcRunOptions options;
+    options.file = "rule.vda";
+    const vdcRunResult result = vdcRun(options).check(file);
     std::ostringstream t, j;
-    vdc_write_text(t, report);
-    vdc_write_json(j, report);
+    vdc_write_text(t, result);
+    utJsonWriter writer(j, utJsonWriter::Style::line);
+    vdcJsonReport::write(writer, result);
     text = t.str();
     json = j.str();
     std::set<std::string> rules;
-    for (const vdcReportPacket& p : report.errors)
-        rules.insert(std::string(p.rule_id()));
+    for (const vdcProblem& p : result.errors)
+        rules.insert(std::string(p.id()));
     return rules;
 }
 

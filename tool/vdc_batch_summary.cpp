@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <ostream>
 
-#include <tool/vdc_json_report.h>
+#include <vdacheck/util/ut_json_writer.h>
 
 namespace {
 
@@ -103,16 +103,29 @@ void vdcBatchSummary::write_text(std::ostream& out) const
 
 void vdcBatchSummary::write_json(std::ostream& out) const
 {
-    out << "{\"summary\": {\"files\": " << files() << ", \"clean\": " << clean_ << ", \"problems\": " << problems_
-        << ", \"unreadable\": " << unreadable_ << ", \"unwritten\": " << unwritten_ << ", \"bytes\": " << bytes_
-        << ", \"seconds\": " << vdc_json_number(seconds_) << ", \"rules\": [";
-    const std::vector<RuleCount> top = rules();
-    for (std::size_t i = 0; i < top.size(); ++i)
-        out << (i ? ", " : "") << "{\"rule\": " << vdc_json_string(top[i].rule) << ", \"count\": " << top[i].count
-            << '}';
-    out << "], \"slowest\": [";
-    for (std::size_t i = 0; i < slowest_.size(); ++i)
-        out << (i ? ", " : "") << "{\"file\": " << vdc_json_string(slowest_[i].file)
-            << ", \"seconds\": " << vdc_json_number(slowest_[i].seconds) << ", \"bytes\": " << slowest_[i].bytes << '}';
-    out << "]}}\n";
+    utJsonWriter json(out, utJsonWriter::Style::line);
+    json.begin_object().key("summary").begin_object();
+    json.key("files")
+        .integer(static_cast<std::int64_t>(files()))
+        .key("clean")
+        .integer(static_cast<std::int64_t>(clean_));
+    json.key("problems").integer(static_cast<std::int64_t>(problems_));
+    json.key("unreadable").integer(static_cast<std::int64_t>(unreadable_));
+    json.key("unwritten").integer(static_cast<std::int64_t>(unwritten_));
+    json.key("bytes").integer(static_cast<std::int64_t>(bytes_)).key("seconds").number(seconds_);
+    json.key("rules").begin_array();
+    for (const RuleCount& r : rules())
+        json.begin_object().key("rule").string(r.rule).key("count").integer(r.count).end_object();
+    json.end_array().key("slowest").begin_array();
+    for (const FileTime& f : slowest_)
+        json.begin_object()
+            .key("file")
+            .string(f.file)
+            .key("seconds")
+            .number(f.seconds)
+            .key("bytes")
+            .integer(static_cast<std::int64_t>(f.bytes))
+            .end_object();
+    json.end_array().end_object().end_object();
+    out << '\n';
 }

@@ -85,6 +85,7 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
     bool threads_given = false;
     bool format_given = false;
     bool triangles_given = false;
+    bool profile_given = false;
     bool only_files = false;  // after "--" every argument is a file
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string_view arg = args[i];
@@ -137,6 +138,13 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
             options.quality_profile = std::string(arg.substr(10));
             if (options.quality_profile.empty())
                 throw vdcUsageError("--quality= needs a profile file");
+        } else if (arg == "--profile" || arg.starts_with("--profile=")) {
+            if (profile_given)
+                throw vdcUsageError("more than one profile");
+            options.profile = std::string(arg == "--profile" ? value(arg) : arg.substr(10));
+            if (options.profile.empty())
+                throw vdcUsageError("--profile needs a profile file");
+            profile_given = true;
         } else if (arg == "--threads") {
             options.threads = static_cast<int>(count_named(arg, value(arg), 0, 1024, "threads"));
             threads_given = true;
@@ -154,8 +162,10 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
         throw vdcUsageError("--stdin-name names standard input (-) in the reports; it needs - and a name");
     if (triangles_given && options.command != Command::report)
         throw vdcUsageError("--max-triangles is for report");
+    if (profile_given && !options.quality_profile.empty())
+        throw vdcUsageError("--quality=PROFILE and --profile both name a profile; give it once");
     const bool any_option = output_given || output_dir_given || options.clean || jobs_given || stdin_named ||
-                            options.quality || threads_given;
+                            options.quality || threads_given || profile_given;
     switch (options.command) {
     case Command::help:
     case Command::version:
@@ -215,6 +225,7 @@ const char* vdc_usage_text() noexcept
            "       vdacheck repair FILE -o OUT [--threads N] [--format text|json|sarif]\n"
            "       vdacheck repair PATH... --output-dir DIR [--jobs N] [--format text|json|sarif]\n"
            "       vdacheck report FILE -o OUT.html [--quality[=PROFILE]] [--threads N] [--max-triangles N]\n"
+           "       (check, fix, repair and report also take --profile FILE)\n"
            "       vdacheck rules [--format text|json]\n"
            "       vdacheck --help | --version\n"
            "\n"
@@ -238,6 +249,8 @@ const char* vdc_usage_text() noexcept
            "  --threads N       threads that read (and measure) one file (default: the cores left to\n"
            "                    each job; 1 reads on the calling thread)\n"
            "  --stdin-name NAME what the reports call standard input (-), instead of <stdin>\n"
+           "  --profile FILE    a JSON file that switches rules off, sets their severity (error,\n"
+           "                    warning, note) and the quality rules' tolerances\n"
            "  --format          text for a person, json (one object per file and line, then a summary),\n"
            "                    or sarif (one SARIF 2.1.0 log for the whole run)\n"
            "\n"

@@ -18,8 +18,9 @@ public:
 //   vdacheck repair FILE -o OUT              vdacheck repair PATH... --output-dir DIR [--jobs N]
 //   vdacheck report FILE -o OUT.html [--quality[=PROFILE]] [--threads N] [--max-triangles N]
 //   vdacheck rules
-// with --format text|json|sarif anywhere after the command (text|json for rules, none for report), and
-// --help / --version alone. A PATH is a file or a folder; whether it is a folder is only known when the
+// with --format text|json|sarif anywhere after the command (text|json for rules, none for report),
+// --profile FILE for any command on models (--quality=PROFILE names one too, not both), and --help /
+// --version alone. A PATH is a file or a folder; whether it is a folder is only known when the
 // inputs are listed.
 class vdcCliOptions {
 public:
@@ -39,6 +40,7 @@ public:
     std::string stdin_name;                 // --stdin-name NAME: what reports call standard input
     bool quality = false;                   // check --quality: measure the geometric quality too
     std::string quality_profile;            // --quality=PROFILE: the profile file; empty for the default profile
+    std::string profile;                    // --profile FILE: the profile of every rule; empty: the defaults
     int threads = 0;                        // --threads N for the quality run; 0: every hardware thread
     std::size_t max_triangles = 2'000'000;  // report --max-triangles N: the drawing's triangle budget
     std::string command_line;               // "vdacheck" and the arguments, as a shell would take them back

@@ -14,23 +14,18 @@
 
 #include <tool/vdc_batch_input.h>
 #include <tool/vdc_batch_summary.h>
-#include <tool/vdc_json_report.h>
 #include <tool/vdc_ordered_pool.h>
-#include <tool/vdc_profile_file.h>
 #include <tool/vdc_progress_bar.h>
-#include <tool/vdc_report_command.h>
 #include <tool/vdc_rules_report.h>
 #include <tool/vdc_sarif_log.h>
 #include <tool/vdc_text_report.h>
-#include <vdacheck/check/vdc_file_check.h>
-#include <vdacheck/check/vdc_file_check_acc.h>
 #include <vdacheck/io/vda_read_error.h>
 #include <vdacheck/io/vda_reader.h>
-#include <vdacheck/io/vda_writer.h>
 #include <vdacheck/model/vda_file.h>
-#include <vdacheck/quality/vdc_quality_check.h>
-#include <vdacheck/repair/vdc_repair.h>
-#include <vdacheck/rules/vdc_rules.h>
+#include <vdacheck/run/vdc_json_report.h>
+#include <vdacheck/run/vdc_profile.h>
+#include <vdacheck/run/vdc_run.h>
+#include <vdacheck/util/ut_json_writer.h>
 
 #ifndef VDACHECK_VERSION
 #  define VDACHECK_VERSION "unknown"
@@ -56,69 +51,6 @@ std::string located(const std::string& file, int line, int column, const char* k
 }
 
 }  // namespace
-
-vdcCliReport vdcCliRunner::check_model(vdaFile& file, const vdcQualityProfile* quality, int threads)
-{
-    vdcCliReport report;
-    report.kind = vdcCliReport::Kind::check;
-    report.entities_read = file.size();
-    vdcFileCheck checker;
-    const vdcFileCheckAcc access(&checker);
-    report.clean = checker.check(file) != 0;
-    vdcCliReport::add(file, access.error_log(), report.errors);
-    if (quality) {
-        report.quality_run = true;
-        report.quality_profile = *quality;
-        report.quality = vdcQualityCheck(*quality, threads).run(file);
-        report.clean = report.clean && report.quality.findings.empty();
-    }
-    report.entities = file.size();
-    return report;
-}
-
-vdcCliReport vdcCliRunner::fix_model(vdaFile& file, bool clean)
-{
-    vdcCliReport report;
-    report.kind = vdcCliReport::Kind::fix;
-    report.entities_read = file.size();
-    vdcFileCheck checker;
-    const vdcFileCheckAcc access(&checker);
-    checker.check(file);
-    file.make_current();  // repairs and clean resolve names in the current file
-    report.clean = checker.fix() != 0;
-    vdcCliReport::add(file, access.error_log(), report.errors);
-    vdcCliReport::add(file, access.fixed_log(), report.fixed);
-    if (clean) {
-        report.cleaned = true;
-        for (const utString& name : vdc_logged_names(file, access.error_log()))
-            report.deleted.emplace_back(name.view());
-        checker.clean();
-    }
-    report.entities = file.size();
-    return report;
-}
-
-vdcCliReport vdcCliRunner::repair_model(vdaFile& file)
-{
-    vdcCliReport report;
-    report.kind = vdcCliReport::Kind::repair;
-    report.entities_read = file.size();
-    vdcRepairResult result = vdc_repair(file);
-    for (std::size_t r = 0; r < result.rounds.size(); ++r) {
-        vdcRepairRound& round = result.rounds[r];
-        const int number = static_cast<int>(r + 1);
-        report.rounds.push_back({static_cast<int>(round.found.size()), static_cast<int>(round.repaired.size()),
-                                 round.entities_deleted, round.clean});
-        vdcCliReport::add(std::move(round.repaired), number, report.fixed);
-        // What each deleted entity still had: its own faults, or references to entities deleted before.
-        vdcCliReport::add(std::move(round.deleted), number, report.errors);
-        for (const utString& name : round.deleted_entities)
-            report.deleted.emplace_back(name.view());
-    }
-    report.clean = result.clean;
-    report.entities = file.size();
-    return report;
-}
 
 std::string vdcCliRunner::artifact(const vdcBatchInput& input, const vdcCliOptions& options) const
 {
@@ -154,10 +86,6 @@ std::unique_ptr<vdaFile> vdcCliRunner::read(const vdcBatchInput& input, const vd
             outcome.sarif_notification =
                 vdcSarifLog::notification(true, artifact(input, options), e.line(), e.column(), e.message());
     }
-    if (file && options.format == vdcCliOptions::Format::text)
-        for (const vdaReadWarning& w : file->warnings())
-            outcome.err += located(input.shown, w.line, w.column, "warning", w.message) + " [" +
-                           std::string(vdc_rule_of(w.kind).id) + "]\n";
     return file;
 }
 
@@ -165,62 +93,60 @@ void vdcCliRunner::run_command(vdaFile& file, const vdcBatchInput& input, const 
                                vdcFileOutcome& outcome) const
 {
     const vdcCliOptions& options = task.options;
-    if (options.command == vdcCliOptions::Command::report) {
-        vdc_run_report(file, output, options, task.quality, task.threads, outcome);
-        return;
-    }
-    vdcCliReport report;
+    vdcRunOptions run = task.run;
+    run.threads = task.threads;
+    run.file = outcome.file;
+    run.output = output;
+    run.make_folders = !options.output_dir.empty();
+    vdcCommand command = vdcCommand::check;
     switch (options.command) {
     case vdcCliOptions::Command::fix:
-        report = fix_model(file, options.clean);
+        command = vdcCommand::fix;
         break;
     case vdcCliOptions::Command::repair:
-        report = repair_model(file);
+        command = vdcCommand::repair;
+        break;
+    case vdcCliOptions::Command::report:
+        command = vdcCommand::report;
         break;
     default:
-        report = check_model(file, task.quality, task.threads);
         break;
     }
-    std::string save_error;
-    if (!output.empty()) {
-        try {
-            if (!options.output_dir.empty() && output.has_parent_path())
-                fs::create_directories(output.parent_path());
-            vdaWriter::save(file, output);
-            report.saved_to = output.string();
-        } catch (const std::exception& e) {
-            save_error = e.what();
-        }
-    }
-    report.file = outcome.file;
-    report.warnings = file.warnings();
-    outcome.problems_per_rule = report.problems_per_rule();
+    vdcRunResult result = vdcRun(std::move(run)).run(command, file);
+    outcome.problems_per_rule = result.problems_per_rule();
 
+    // Reader warnings go to standard error in text; the other formats carry them in the report.
+    if (options.format == vdcCliOptions::Format::text)
+        for (const vdcProblem& w : result.warnings)
+            outcome.err +=
+                located(input.shown, w.line, w.column, vdc_severity_name(w.severity), std::string(w.message.view())) +
+                " [" + std::string(w.id()) + "]\n";
+    // A page that cannot be written leaves nothing to report but why.
+    const bool page = command == vdcCommand::report;
     std::ostringstream rendered;
-    switch (options.format) {
-    case vdcCliOptions::Format::text:
-        vdc_write_text(rendered, report);
-        break;
-    case vdcCliOptions::Format::json:
-        vdc_write_json(rendered, report);
-        break;
-    case vdcCliOptions::Format::sarif:
-        report.locate_columns(file.source().text());
-        rendered << vdcSarifLog::results(report, artifact(input, options));
-        break;
+    if (options.format == vdcCliOptions::Format::text) {
+        if (!page || result.output_error.empty())
+            vdc_write_text(rendered, result);
+    } else if (options.format == vdcCliOptions::Format::json) {
+        utJsonWriter json(rendered, utJsonWriter::Style::line);
+        vdcJsonReport::write(json, result);
+        rendered << '\n';
+    } else {
+        result.locate_columns(file.source().text());
+        rendered << vdcSarifLog::results(result, artifact(input, options));
     }
     outcome.out = rendered.str();
-    if (!save_error.empty()) {
-        outcome.err += "vdacheck: " + save_error + '\n';
+    if (!result.output_error.empty()) {
+        outcome.err += "vdacheck: " + result.output_error + '\n';
         if (options.format == vdcCliOptions::Format::sarif)
             outcome.sarif_notification = vdcSarifLog::notification(
-                false, vdcSarifLog::artifact(output.string(), working_folder_), 0, 0, save_error);
+                false, vdcSarifLog::artifact(output.string(), working_folder_), 0, 0, result.output_error);
         outcome.state = vdcFileOutcome::State::unwritten;
         outcome.status = status_failed;
         return;
     }
-    outcome.state = report.clean ? vdcFileOutcome::State::clean : vdcFileOutcome::State::problems;
-    outcome.status = report.clean ? status_clean : status_problems;
+    outcome.state = result.clean ? vdcFileOutcome::State::clean : vdcFileOutcome::State::problems;
+    outcome.status = result.clean ? status_clean : status_problems;
 }
 
 vdcFileOutcome vdcCliRunner::process(const vdcBatchInput& input, const fs::path& output, const Task& task,
@@ -258,7 +184,7 @@ vdcFileOutcome vdcCliRunner::process(const vdcBatchInput& input, const fs::path&
     return outcome;
 }
 
-int vdcCliRunner::run_files(const vdcCliOptions& options, const vdcQualityProfile* quality)
+int vdcCliRunner::run_files(const vdcCliOptions& options, const vdcRunOptions& run)
 {
     const auto start = std::chrono::steady_clock::now();
     const fs::path output_dir = options.output_dir;
@@ -292,7 +218,7 @@ int vdcCliRunner::run_files(const vdcCliOptions& options, const vdcQualityProfil
     const int threads = options.threads > 0 || inputs.size() < 2
                             ? options.threads
                             : std::max(1, static_cast<int>(cores) / std::min(jobs, static_cast<int>(inputs.size())));
-    const Task task{options, quality, threads};
+    const Task task{options, run, threads};
     vdcOrderedPool<vdcFileOutcome> pool(jobs, static_cast<std::size_t>(jobs) * window_per_job);
     progress.draw();
     pool.run(
@@ -348,21 +274,26 @@ int vdcCliRunner::run(const vdcCliOptions& options)
     default:
         break;
     }
-    // The quality profile is read once, before any model.
-    std::optional<vdcQualityProfile> quality;
-    if (options.quality) {
-        try {
-            quality =
-                options.quality_profile.empty() ? vdcQualityProfile() : vdc_read_profile_file(options.quality_profile);
-        } catch (const vdcProfileError& e) {
-            err_ << "vdacheck: " << e.what() << '\n';
-            return status_failed;
-        }
+    // The profile is read once, before any model.
+    vdcRunOptions run;
+    run.quality = options.quality;
+    run.clean = options.clean;
+    run.tessellation.triangle_budget = options.max_triangles;
+    run.command = options.command_line;
+    run.version = VDACHECK_VERSION;
+    try {
+        if (!options.quality_profile.empty())
+            run.profile = vdcProfile::load(options.quality_profile, "quality profile");
+        else if (!options.profile.empty())
+            run.profile = vdcProfile::load(options.profile);
+    } catch (const vdcProfileError& e) {
+        err_ << "vdacheck: " << e.what() << '\n';
+        return status_failed;
     }
     try {
         std::error_code error;
         working_folder_ = fs::current_path(error).string();
-        return run_files(options, quality ? &*quality : nullptr);
+        return run_files(options, run);
     } catch (const vdcUsageError& e) {
         err_ << "vdacheck: " << e.what() << '\n';
         return status_failed;

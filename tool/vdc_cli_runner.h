@@ -9,19 +9,19 @@
 #include <string>
 
 #include <tool/vdc_cli_options.h>
-#include <tool/vdc_cli_report.h>
 #include <tool/vdc_file_outcome.h>
-#include <vdacheck/quality/vdc_quality_profile.h>
+#include <vdacheck/run/vdc_run_options.h>
 
 class vdaFile;
 class vdcProgressBar;
 struct vdcBatchInput;
 
 // Runs one command line: lists the files of the paths given, works on up to --jobs of them at once (each
-// worker reads one model, runs the command, saves, and renders the report), writes the reports to `out`
-// and the messages to `err` in the order of the inputs, then a summary when the run had several files.
-// The exit status is the worst of the files: 0 nothing left in the error log, 1 problems remain, 2 a
-// usage error or a file that could not be read or written.
+// worker reads one model, runs the command on it through the run library, which also saves what it
+// writes, and renders the result), writes the reports to `out` and the messages to `err` in the order of
+// the inputs, then a summary when the run had several files. The exit status is the worst of the files:
+// 0 nothing that fails is left, 1 problems remain, 2 a usage error or a file that could not be read or
+// written.
 class vdcCliRunner {
 public:
     // `progress` gets the progress bar when it is a terminal; `out_is_terminal` says whether `out` shares
@@ -34,19 +34,8 @@ public:
 
     int run(const vdcCliOptions& options);
 
-    // The commands on a model already read, on the calling thread (which must have stack enough for the
-    // model's reference chains). Each leaves `file` as the command leaves it and returns the report,
-    // without the file's name, warnings and output.
-    // With a quality profile, the geometric quality is measured too (on `threads` threads) and its findings
-    // count against a clean report.
-    static vdcCliReport check_model(vdaFile& file, const vdcQualityProfile* quality = nullptr, int threads = 0);
-    static vdcCliReport fix_model(vdaFile& file, bool clean);
-    // Rounds of check, fix, check again and clean, each with a fresh checker, until a check finds
-    // nothing. Every round that does not end clean deletes at least one entity.
-    static vdcCliReport repair_model(vdaFile& file);
-
 private:
-    int run_files(const vdcCliOptions& options, const vdcQualityProfile* quality);
+    int run_files(const vdcCliOptions& options, const vdcRunOptions& run);
     // The SARIF artifactLocation of an input: standard input under its --stdin-name, if it has one.
     std::string artifact(const vdcBatchInput& input, const vdcCliOptions& options) const;
     // Reads the input, adding the bytes read to `reported` and the bar; null after putting why it cannot
@@ -55,17 +44,19 @@ private:
     std::unique_ptr<vdaFile> read(const vdcBatchInput& input, const vdcCliOptions& options, int threads,
                                   vdcProgressBar& progress, std::atomic<std::uint64_t>& reported,
                                   vdcFileOutcome& outcome) const;
-    // What the run does with each file, on a worker thread: the command line's options, the quality
-    // profile (null: no quality run) and the threads that read and measure one file (0: all).
+    // What the run does with each file, on a worker thread: the command line's options, what the command
+    // runs with (the profile, the quality run, the drawing) and the threads that read and measure one file
+    // (0: all).
     struct Task {
         const vdcCliOptions& options;
-        const vdcQualityProfile* quality;
+        const vdcRunOptions& run;
         int threads;
     };
     // Everything the run does with one file; `output` is empty for check.
     vdcFileOutcome process(const vdcBatchInput& input, const std::filesystem::path& output, const Task& task,
                            vdcProgressBar& progress) const;
-    // Runs the command on the model read, saves it, and renders the report into `outcome`.
+    // Runs the command on the model read (which saves it, or writes the page), and renders the result into
+    // `outcome`.
     void run_command(vdaFile& file, const vdcBatchInput& input, const std::filesystem::path& output, const Task& task,
                      vdcFileOutcome& outcome) const;
 

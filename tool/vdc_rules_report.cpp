@@ -3,32 +3,9 @@
 #include <ostream>
 #include <string>
 
-#include <tool/vdc_json_report.h>
 #include <vdacheck/rules/vdc_rules.h>
-
-const char* vdc_rule_kind_name(vdcRuleKind kind) noexcept
-{
-    switch (kind) {
-    case vdcRuleKind::check:
-        return "check";
-    case vdcRuleKind::read:
-        return "read";
-    case vdcRuleKind::quality:
-        return "quality";
-    }
-    return "";
-}
-
-const char* vdc_severity_name(vdcSeverity severity) noexcept
-{
-    return severity == vdcSeverity::error ? "error" : "warning";
-}
-
-namespace {
-
-std::string optional_string(std::string_view text) { return text.empty() ? "null" : vdc_json_string(text); }
-
-}  // namespace
+#include <vdacheck/util/ut_json_writer.h>
+#include <vdacheck/util/ut_number_text.h>
 
 void vdc_write_rules_text(std::ostream& out)
 {
@@ -40,7 +17,7 @@ void vdc_write_rules_text(std::ostream& out)
         if (!rule.repair_name.empty())
             out << ", repaired by " << rule.repair_name;
         if (rule.tolerance > 0.0)
-            out << ", tolerance " << vdc_json_number(rule.tolerance) << ' ' << rule.unit;
+            out << ", tolerance " << ut_number_text(rule.tolerance) << ' ' << rule.unit;
         out << ")\n";
         if (rule.kind == vdcRuleKind::check)
             out << "    \"" << rule.message << "\"\n";
@@ -50,19 +27,17 @@ void vdc_write_rules_text(std::ostream& out)
 
 void vdc_write_rules_json(std::ostream& out)
 {
-    out << "{\"rules\": [";
-    bool first = true;
+    utJsonWriter json(out, utJsonWriter::Style::line);
+    json.begin_object().key("rules").begin_array();
     for (const vdcRule& rule : vdc_rules()) {
-        out << (first ? "" : ", ") << "{\"id\": " << vdc_json_string(rule.id) << ", \"kind\": \""
-            << vdc_rule_kind_name(rule.kind) << "\", \"severity\": \"" << vdc_severity_name(rule.severity)
-            << "\", \"entity\": " << optional_string(rule.entity) << ", \"check\": " << optional_string(rule.check)
-            << ", \"message\": " << vdc_json_string(rule.message)
-            << ", \"repair\": " << optional_string(rule.repair_name) << ", \"help\": " << vdc_json_string(rule.help);
+        json.begin_object().key("id").string(rule.id).key("kind").string(vdc_rule_kind_name(rule.kind));
+        json.key("severity").string(vdc_severity_name(rule.severity)).key("entity").string_or_null(rule.entity);
+        json.key("check").string_or_null(rule.check).key("message").string(rule.message);
+        json.key("repair").string_or_null(rule.repair_name).key("help").string(rule.help);
         if (rule.kind == vdcRuleKind::quality)
-            out << ", \"tolerance\": " << vdc_json_number(rule.tolerance)
-                << ", \"unit\": " << vdc_json_string(rule.unit);
-        out << '}';
-        first = false;
+            json.key("tolerance").number(rule.tolerance).key("unit").string(rule.unit);
+        json.end_object();
     }
-    out << "]}\n";
+    json.end_array().end_object();
+    out << '\n';
 }

@@ -3,12 +3,11 @@
 #include <cctype>
 #include <filesystem>
 #include <ostream>
+#include <sstream>
 
-#include <tool/vdc_cli_report.h>
-#include <tool/vdc_json_report.h>
-#include <tool/vdc_rules_report.h>
 #include <tool/vdc_text_report.h>
 #include <vdacheck/rules/vdc_rules.h>
+#include <vdacheck/run/vdc_run_result.h>
 
 #ifndef VDACHECK_VERSION
 #  define VDACHECK_VERSION "unknown"
@@ -28,137 +27,140 @@ constexpr const char* source_root = "%SRCROOT%";
 constexpr const char* read_error_id = "read-error";
 constexpr const char* save_error_id = "save-error";
 
-// One result, from whichever source: a packet, a reader warning or a quality finding.
-struct Result {
-    const vdcRule* rule = nullptr;  // null: a packet no check logs
-    const char* level = "error";
+// JSON made by `write(json)` with a writer of the log's style, as text.
+template <class Write>
+std::string written(Write&& write)
+{
+    std::ostringstream out;
+    utJsonWriter json(out, utJsonWriter::Style::line);
+    write(json);
+    return out.str();
+}
+
+// "Text." from "text": a sentence, for a message.
+std::string sentence(std::string_view text)
+{
+    std::string s(text);
+    if (!s.empty())
+        s[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(s[0])));
+    return s + '.';
+}
+
+void physical_location(utJsonWriter& json, const std::string& artifact, int line, int column)
+{
+    json.begin_object().key("physicalLocation").begin_object().key("artifactLocation").raw(artifact);
+    if (line > 0) {
+        json.key("region").begin_object().key("startLine").integer(line);
+        if (column > 0)
+            json.key("startColumn").integer(column);
+        json.end_object();
+    }
+    json.end_object();
+}
+
+// One result: a reader warning, a packet or a quality finding. `outcome` says for fix and repair what
+// became of a packet (null for check).
+void result(utJsonWriter& json, const vdcProblem& p, const char* outcome, const std::string& artifact)
+{
+    json.begin_object();
+    if (p.rule)
+        json.key("ruleId")
+            .string(p.rule->id)
+            .key("ruleIndex")
+            .integer(static_cast<std::int64_t>(vdc_rule_index(*p.rule)));
+    // A repaired packet is a note, whatever its rule.
+    const bool repaired = outcome && std::string_view(outcome) == "repaired";
+    json.key("level").string(repaired ? "note" : vdc_severity_name(p.severity));
     std::string message;
-    int line = 0;  // 0: no region
-    int column = 0;
-    std::string_view entity;  // the logical location; empty: none
-    std::string_view type;
-    std::string properties;  // members of the properties object, without braces
-};
-
-const char* level_of(const vdcRule* rule) { return rule ? vdc_severity_name(rule->severity) : "error"; }
-
-std::string region(int line, int column)
-{
-    std::string s = "\"region\": {\"startLine\": " + std::to_string(line);
-    if (column > 0)
-        s += ", \"startColumn\": " + std::to_string(column);
-    return s + '}';
-}
-
-std::string physical_location(const std::string& artifact, int line, int column)
-{
-    std::string s = "{\"physicalLocation\": {\"artifactLocation\": " + artifact;
-    if (line > 0)
-        s += ", " + region(line, column);
-    return s + "}}";
-}
-
-void append(std::string& out, const Result& r, const std::string& artifact)
-{
-    if (!out.empty())
-        out += ", ";
-    out += '{';
-    if (r.rule) {
-        out += "\"ruleId\": " + vdc_json_string(r.rule->id);
-        out += ", \"ruleIndex\": " + std::to_string(r.rule - vdc_rules().data()) + ", ";
+    if (p.entity.empty())
+        message = sentence(p.message.view());
+    else if (p.value)
+        message = std::string(p.type) + ' ' + std::string(p.entity.view()) + ": " + vdc_measured(*p.value) + ' ' +
+                  std::string(p.unit()) + " (tolerance " + vdc_measured(p.tolerance) + ' ' + std::string(p.unit()) +
+                  ')' + vdc_quality_where(p) + '.';
+    else
+        message = std::string(p.type) + ' ' + std::string(p.entity.view()) + ": " + std::string(p.message.view()) + '.';
+    json.key("message").begin_object().key("text").string(message).end_object();
+    json.key("locations").begin_array();
+    physical_location(json, artifact, p.line, p.column);
+    if (!p.entity.empty())
+        json.key("logicalLocations")
+            .begin_array()
+            .begin_object()
+            .key("name")
+            .string(p.entity.view())
+            .key("kind")
+            .string("object")
+            .key("properties")
+            .begin_object()
+            .key("type")
+            .string(p.type)
+            .end_object()
+            .end_object()
+            .end_array();
+    json.end_object().end_array();
+    if (p.value) {
+        // Where a finding was measured, as the JSON report gives it.
+        json.key("properties").begin_object().key("value").number(*p.value).key("tolerance").number(p.tolerance);
+        json.key("unit").string(p.unit()).key("where").begin_object().key("indices").begin_object();
+        const auto indices = p.index_names();
+        for (std::size_t i = 0; i < indices.size() && i < p.ints.size(); ++i)
+            json.key(indices[i]).integer(p.ints[i]);
+        json.end_object().key("parameters").begin_object();
+        const auto parameters = p.parameter_names();
+        for (std::size_t i = 0; i < parameters.size() && i < p.doubles.size(); ++i)
+            json.key(parameters[i]).number(p.doubles[i]);
+        json.end_object().key("point");
+        if (p.point)
+            json.begin_array().number(p.point->x()).number(p.point->y()).number(p.point->z()).end_array();
+        else
+            json.null();
+        json.end_object().end_object();
+    } else if (!p.entity.empty()) {
+        // A packet's ints, doubles and repair, and for fix and repair what became of it.
+        json.key("properties").begin_object().key("ints").begin_array();
+        for (const int v : p.ints)
+            json.integer(v);
+        json.end_array().key("doubles").begin_array();
+        for (const double v : p.doubles)
+            json.number(v);
+        json.end_array().key("repair").string_or_null(p.repair);
+        if (outcome)
+            json.key("outcome").string(outcome);
+        if (p.round > 0)
+            json.key("round").integer(p.round);
+        json.end_object();
     }
-    out += "\"level\": \"";
-    out += r.level;
-    out += "\", \"message\": {\"text\": " + vdc_json_string(r.message) + "}, \"locations\": [";
-    out += physical_location(artifact, r.line, r.column);
-    if (!r.entity.empty()) {
-        out.pop_back();  // the location's closing brace
-        out += ", \"logicalLocations\": [{\"name\": " + vdc_json_string(r.entity) +
-               ", \"kind\": \"object\", \"properties\": {\"type\": " + vdc_json_string(r.type) + "}}]}";
-    }
-    out += ']';
-    if (!r.properties.empty())
-        out += ", \"properties\": {" + r.properties + '}';
-    out += '}';
+    json.end_object();
 }
 
-// A packet's ints, doubles and repair, and for fix and repair what became of it.
-std::string packet_properties(const vdcReportPacket& p, const char* outcome)
-{
-    const vdcErrorPacket& packet = p.logged.packet;
-    std::string s = "\"ints\": [";
-    for (int k = 0; k < packet.num_int(); ++k)
-        s += (k ? ", " : "") + std::to_string(packet.get_int(k));
-    s += "], \"doubles\": [";
-    for (int k = 0; k < packet.num_dbl(); ++k)
-        s += (k ? ", " : "") + vdc_json_number(packet.get_dbl(k));
-    const std::string_view repair = p.repair();
-    s += "], \"repair\": " + (repair.empty() ? std::string("null") : vdc_json_string(repair));
-    if (outcome) {
-        s += ", \"outcome\": \"";
-        s += outcome;
-        s += '"';
-    }
-    if (p.round > 0)
-        s += ", \"round\": " + std::to_string(p.round);
-    return s;
-}
-
-Result packet_result(const vdcReportPacket& p, const char* level, const char* outcome)
-{
-    const vdcLoggedPacket& logged = p.logged;
-    std::string message = std::string(logged.type) + ' ' + std::string(logged.entity.view()) + ": " +
-                          std::string(logged.packet.error_message().view()) + '.';
-    return {p.rule,
-            level,
-            std::move(message),
-            logged.line,
-            p.column,
-            logged.entity.view(),
-            logged.type,
-            packet_properties(p, outcome)};
-}
-
-// A quality finding: its value against the tolerance, where it was measured, under its quality rule.
-Result quality_result(const vdcQualityFinding& f, int column)
-{
-    const vdcRule* rule = vdc_find_rule(f.id());
-    std::string message = std::string(f.type) + ' ' + std::string(f.entity.view()) + ": " + vdc_measured(f.value) +
-                          ' ' + f.unit() + " (tolerance " + vdc_measured(f.tolerance) + ' ' + f.unit() + ')' +
-                          vdc_quality_where(f) + '.';
-    std::string properties = "\"value\": " + vdc_json_number(f.value) +
-                             ", \"tolerance\": " + vdc_json_number(f.tolerance) +
-                             ", \"unit\": " + vdc_json_string(f.unit()) + ", \"where\": " + vdc_json_quality_where(f);
-    return {rule, level_of(rule), std::move(message), f.line, column, f.entity.view(), f.type, std::move(properties)};
-}
-
-void write_rule(std::ostream& out, const vdcRule& rule)
+void write_rule(utJsonWriter& json, const vdcRule& rule)
 {
     // A check rule's message is what its packets say; a reader rule's is what the reader met.
-    std::string short_text = rule.message;
-    if (!short_text.empty())
-        short_text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(short_text[0])));
-    out << "{\"id\": " << vdc_json_string(rule.id)
-        << ", \"shortDescription\": {\"text\": " << vdc_json_string(short_text + '.')
-        << "}, \"fullDescription\": {\"text\": " << vdc_json_string(rule.help)
-        << "}, \"help\": {\"text\": " << vdc_json_string(rule.help) << "}, \"defaultConfiguration\": {\"level\": \""
-        << vdc_severity_name(rule.severity) << "\"}, \"properties\": {\"kind\": \"" << vdc_rule_kind_name(rule.kind)
-        << '"';
+    json.begin_object().key("id").string(rule.id);
+    json.key("shortDescription").begin_object().key("text").string(sentence(rule.message)).end_object();
+    json.key("fullDescription").begin_object().key("text").string(rule.help).end_object();
+    json.key("help").begin_object().key("text").string(rule.help).end_object();
+    json.key("defaultConfiguration").begin_object().key("level").string(vdc_severity_name(rule.severity)).end_object();
+    json.key("properties").begin_object().key("kind").string(vdc_rule_kind_name(rule.kind));
     if (!rule.entity.empty())
-        out << ", \"entity\": " << vdc_json_string(rule.entity);
+        json.key("entity").string(rule.entity);
     if (!rule.repair_name.empty())
-        out << ", \"repair\": " << vdc_json_string(rule.repair_name);
+        json.key("repair").string(rule.repair_name);
     if (rule.kind == vdcRuleKind::quality)
-        out << ", \"tolerance\": " << vdc_json_number(rule.tolerance) << ", \"unit\": " << vdc_json_string(rule.unit);
-    out << ", \"tags\": [\"" << vdc_rule_kind_name(rule.kind) << "\"]}}";
+        json.key("tolerance").number(rule.tolerance).key("unit").string(rule.unit);
+    json.key("tags").begin_array().string(vdc_rule_kind_name(rule.kind)).end_array();
+    json.end_object().end_object();
 }
 
 // A notification descriptor: what kind of trouble a toolExecutionNotification reports.
-void write_descriptor(std::ostream& out, const char* id, const char* short_text, const char* help)
+void write_descriptor(utJsonWriter& json, const char* id, const char* short_text, const char* help)
 {
-    out << "{\"id\": \"" << id << "\", \"shortDescription\": {\"text\": " << vdc_json_string(short_text)
-        << "}, \"fullDescription\": {\"text\": " << vdc_json_string(help)
-        << "}, \"help\": {\"text\": " << vdc_json_string(help) << "}}";
+    json.begin_object().key("id").string(id);
+    json.key("shortDescription").begin_object().key("text").string(short_text).end_object();
+    json.key("fullDescription").begin_object().key("text").string(help).end_object();
+    json.key("help").begin_object().key("text").string(help).end_object();
+    json.end_object();
 }
 
 }  // namespace
@@ -186,52 +188,56 @@ std::string vdcSarifLog::uri_path(std::string_view text)
 
 std::string vdcSarifLog::artifact(const std::string& path, const std::string& working_folder)
 {
-    if (path == "-")
-        return "{\"description\": {\"text\": \"standard input\"}}";
-    fs::path file = fs::path(path).lexically_normal();
-    if (file.is_absolute()) {
-        const fs::path relative = file.lexically_relative(working_folder);
-        if (relative.empty() || *relative.begin() == "..")
-            return "{\"uri\": " + vdc_json_string("file://" + uri_path(file.generic_string())) + '}';
-        file = relative;
-    }
-    return "{\"uri\": " + vdc_json_string(uri_path(file.generic_string())) + ", \"uriBaseId\": \"" + source_root +
-           "\"}";
+    return written([&](utJsonWriter& json) {
+        json.begin_object();
+        if (path == "-") {
+            json.key("description").begin_object().key("text").string("standard input").end_object();
+            json.end_object();
+            return;
+        }
+        fs::path file = fs::path(path).lexically_normal();
+        if (file.is_absolute()) {
+            const fs::path relative = file.lexically_relative(working_folder);
+            if (relative.empty() || *relative.begin() == "..") {
+                json.key("uri").string("file://" + uri_path(file.generic_string())).end_object();
+                return;
+            }
+            file = relative;
+        }
+        json.key("uri").string(uri_path(file.generic_string())).key("uriBaseId").string(source_root).end_object();
+    });
 }
 
-std::string vdcSarifLog::results(const vdcCliReport& report, const std::string& artifact)
+std::string vdcSarifLog::results(const vdcRunResult& run, const std::string& artifact)
 {
-    std::string out;
-    for (const vdaReadWarning& w : report.warnings) {
-        const vdcRule& rule = vdc_rule_of(w.kind);
-        std::string message = w.message;
-        if (!message.empty())
-            message[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(message[0])));
-        append(out, {&rule, level_of(&rule), message + '.', w.line, w.column, {}, {}, {}}, artifact);
-    }
-    // What the command leaves, or deleted; then, for fix and repair, what it repaired.
-    const char* left = report.kind == vdcCliReport::Kind::check                      ? nullptr
-                       : report.kind == vdcCliReport::Kind::repair || report.cleaned ? "deleted"
-                                                                                     : "left";
-    for (const vdcReportPacket& p : report.errors)
-        append(out, packet_result(p, level_of(p.rule), left), artifact);
-    for (const vdcReportPacket& p : report.fixed)
-        append(out, packet_result(p, "note", "repaired"), artifact);
-    for (std::size_t i = 0; i < report.quality.findings.size(); ++i)
-        append(out,
-               quality_result(report.quality.findings[i],
-                              i < report.quality_columns.size() ? report.quality_columns[i] : 0),
-               artifact);
-    return out;
+    return written([&](utJsonWriter& json) {
+        for (const vdcProblem& w : run.warnings)
+            result(json, w, nullptr, artifact);
+        // What the command leaves, or deleted; then, for fix and repair, what it repaired.
+        const char* left = run.command == vdcCommand::check || run.command == vdcCommand::report ? nullptr
+                           : run.command == vdcCommand::repair || run.cleaned                    ? "deleted"
+                                                                                                 : "left";
+        for (const vdcProblem& p : run.errors)
+            result(json, p, left, artifact);
+        for (const vdcProblem& p : run.repaired)
+            result(json, p, "repaired", artifact);
+        for (const vdcProblem& f : run.findings)
+            result(json, f, nullptr, artifact);
+    });
 }
 
 std::string vdcSarifLog::notification(bool read, const std::string& artifact, int line, int column,
                                       std::string_view message)
 {
-    return std::string("{\"level\": \"error\", \"message\": {\"text\": ") + vdc_json_string(message) +
-           "}, \"descriptor\": {\"id\": \"" + (read ? read_error_id : save_error_id) +
-           "\", \"index\": " + (read ? "0" : "1") + "}, \"locations\": [" + physical_location(artifact, line, column) +
-           "]}";
+    return written([&](utJsonWriter& json) {
+        json.begin_object().key("level").string("error");
+        json.key("message").begin_object().key("text").string(message).end_object();
+        json.key("descriptor").begin_object().key("id").string(read ? read_error_id : save_error_id);
+        json.key("index").integer(read ? 0 : 1).end_object();
+        json.key("locations").begin_array();
+        physical_location(json, artifact, line, column);
+        json.end_object().end_array().end_object();
+    });
 }
 
 void vdcSarifLog::begin(const std::string& working_folder)
@@ -239,44 +245,39 @@ void vdcSarifLog::begin(const std::string& working_folder)
     std::string root = working_folder;
     if (!root.ends_with('/'))
         root += '/';
-    out_ << "{\"$schema\": \"https://json.schemastore.org/sarif-2.1.0.json\", \"version\": \"2.1.0\", \"runs\": [{"
-         << "\"tool\": {\"driver\": {\"name\": \"vdacheck\", \"version\": \"" << VDACHECK_VERSION
-         << "\", \"semanticVersion\": \"" << VDACHECK_VERSION << "\", \"informationUri\": \""
-         << VDACHECK_INFORMATION_URI << "\", \"rules\": [";
-    bool first = true;
-    for (const vdcRule& rule : vdc_rules()) {
-        out_ << (first ? "" : ", ");
-        write_rule(out_, rule);
-        first = false;
-    }
-    out_ << "], \"notifications\": [";
-    write_descriptor(out_, read_error_id, "A file cannot be read as VDA-FS.",
+    json_.begin_object().key("$schema").string("https://json.schemastore.org/sarif-2.1.0.json");
+    json_.key("version").string("2.1.0").key("runs").begin_array().begin_object();
+    json_.key("tool").begin_object().key("driver").begin_object().key("name").string("vdacheck");
+    json_.key("version").string(VDACHECK_VERSION).key("semanticVersion").string(VDACHECK_VERSION);
+    json_.key("informationUri").string(VDACHECK_INFORMATION_URI).key("rules").begin_array();
+    for (const vdcRule& rule : vdc_rules())
+        write_rule(json_, rule);
+    json_.end_array().key("notifications").begin_array();
+    write_descriptor(json_, read_error_id, "A file cannot be read as VDA-FS.",
                      "The file cannot be opened, or its text is not VDA-FS statements: the message names the "
                      "statement and what was expected where the reader stopped. Nothing of it is checked.");
-    out_ << ", ";
-    write_descriptor(out_, save_error_id, "A model cannot be saved.",
+    write_descriptor(json_, save_error_id, "A model cannot be saved.",
                      "The output file cannot be written; nothing of it is left behind.");
-    out_ << "]}}, "
-         << "\"originalUriBaseIds\": {\"" << source_root
-         << "\": {\"uri\": " << vdc_json_string("file://" + uri_path(root))
-         << "}}, \"columnKind\": \"unicodeCodePoints\", \"results\": [";
+    json_.end_array().end_object().end_object();
+    json_.key("originalUriBaseIds").begin_object().key(source_root).begin_object();
+    json_.key("uri").string("file://" + uri_path(root)).end_object().end_object();
+    json_.key("columnKind").string("unicodeCodePoints").key("results").begin_array();
 }
 
 void vdcSarifLog::add(const std::string& results, std::string notification)
 {
-    if (!results.empty()) {
-        out_ << (any_result_ ? ", " : "") << results;
-        any_result_ = true;
-    }
+    json_.raw(results);
     if (!notification.empty())
         notifications_.push_back(std::move(notification));
 }
 
 void vdcSarifLog::end(int exit_status)
 {
-    out_ << "], \"invocations\": [{\"executionSuccessful\": " << (exit_status < 2 ? "true" : "false")
-         << ", \"exitCode\": " << exit_status << ", \"toolExecutionNotifications\": [";
-    for (std::size_t i = 0; i < notifications_.size(); ++i)
-        out_ << (i ? ", " : "") << notifications_[i];
-    out_ << "]}]}]}\n";
+    json_.end_array().key("invocations").begin_array().begin_object();
+    json_.key("executionSuccessful").boolean(exit_status < 2).key("exitCode").integer(exit_status);
+    json_.key("toolExecutionNotifications").begin_array();
+    for (const std::string& n : notifications_)
+        json_.raw(n);
+    json_.end_array().end_object().end_array().end_object().end_array().end_object();
+    out_ << '\n';
 }

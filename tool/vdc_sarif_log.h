@@ -5,7 +5,9 @@
 #include <string_view>
 #include <vector>
 
-struct vdcCliReport;
+#include <vdacheck/util/ut_json_writer.h>
+
+struct vdcRunResult;
 
 // One SARIF 2.1.0 log for a whole run, written as the run goes: the head (the tool and the full rule
 // table of the registry), then the results of each file as they come, then the invocation with the exit
@@ -13,7 +15,7 @@ struct vdcCliReport;
 // made by results() and notification() on any thread; the log itself is written by one.
 class vdcSarifLog {
 public:
-    explicit vdcSarifLog(std::ostream& out) : out_(out) {}
+    explicit vdcSarifLog(std::ostream& out) : out_(out), json_(out, utJsonWriter::Style::line) {}
 
     // Writes everything up to the first result; `working_folder` is what relative artifact URIs are
     // relative to.
@@ -28,8 +30,8 @@ public:
     static std::string artifact(const std::string& path, const std::string& working_folder);
     // The results of one file's report, as JSON objects separated by commas: its reader warnings, its
     // packets (for fix and repair, those left or deleted, then those repaired, as notes), then its quality
-    // findings. Columns come from the report's locate_columns.
-    static std::string results(const vdcCliReport& report, const std::string& artifact);
+    // findings. Columns come from the result's locate_columns.
+    static std::string results(const vdcRunResult& result, const std::string& artifact);
     // A toolExecutionNotification for a file that could not be read (`read` true) or saved; `line` 0: no
     // position.
     static std::string notification(bool read, const std::string& artifact, int line, int column,
@@ -39,6 +41,6 @@ public:
 
 private:
     std::ostream& out_;
-    bool any_result_ = false;
+    utJsonWriter json_;
     std::vector<std::string> notifications_;
 };

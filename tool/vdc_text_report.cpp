@@ -6,11 +6,10 @@
 #include <string>
 #include <string_view>
 
-#include <tool/vdc_cli_report.h>
+#include <vdacheck/run/vdc_run_result.h>
+#include <vdacheck/util/ut_number_text.h>
 
 namespace {
-
-std::string number(double value) { return vdc_shortest_double(value, "nan", "inf", "-inf"); }
 
 // "1 entity", "2 entities", "3 problems".
 std::string plural(std::size_t n, std::string_view word)
@@ -23,52 +22,57 @@ std::string plural(std::size_t n, std::string_view word)
     return s.append(word).append("s");
 }
 
+// ", note" after a rule id, when a profile gave the problem another severity than its rule's.
+std::string changed_severity(const vdcProblem& p)
+{
+    if (!p.rule || p.severity == p.rule->severity)
+        return {};
+    return std::string(", ") + vdc_severity_name(p.severity);
+}
+
 // The packets of `round` (all of them for round 0), grouped under their entity.
-void write_packets(std::ostream& out, const std::vector<vdcReportPacket>& packets, int round, const char* indent)
+void write_packets(std::ostream& out, const std::vector<vdcProblem>& packets, int round, const char* indent)
 {
     const utString* last = nullptr;
-    for (const vdcReportPacket& p : packets) {
+    for (const vdcProblem& p : packets) {
         if (round != 0 && p.round != round)
             continue;
-        const vdcLoggedPacket& logged = p.logged;
-        if (!last || *last != logged.entity) {
-            out << indent << logged.type << ' ' << logged.entity.view();
-            if (logged.line > 0)
-                out << " (line " << logged.line << ')';
+        if (!last || *last != p.entity) {
+            out << indent << p.type << ' ' << p.entity.view();
+            if (p.line > 0)
+                out << " (line " << p.line << ')';
             out << '\n';
         }
-        last = &logged.entity;
-        const vdcErrorPacket& packet = logged.packet;
-        out << indent << "    " << packet.error_message().view();
+        last = &p.entity;
+        out << indent << "    " << p.message.view();
         if (p.rule)
-            out << " [" << p.rule_id() << ']';
-        for (int i = 0; i < packet.num_int(); ++i)
-            out << (i ? ", " : " at ") << packet.get_int(i);
-        if (packet.num_dbl() > 0) {
+            out << " [" << p.id() << changed_severity(p) << ']';
+        for (std::size_t i = 0; i < p.ints.size(); ++i)
+            out << (i ? ", " : " at ") << p.ints[i];
+        if (!p.doubles.empty()) {
             out << " (";
-            for (int i = 0; i < packet.num_dbl(); ++i)
-                out << (i ? ", " : "") << number(packet.get_dbl(i));
+            for (std::size_t i = 0; i < p.doubles.size(); ++i)
+                out << (i ? ", " : "") << ut_number_text(p.doubles[i]);
             out << ')';
         }
-        if (const std::string_view repair = p.repair(); !repair.empty())
-            out << " -> " << repair;
+        if (!p.repair.empty())
+            out << " -> " << p.repair;
         out << '\n';
     }
 }
 
-void write_saved(std::ostream& out, const vdcCliReport& report)
+void write_saved(std::ostream& out, const vdcRunResult& result)
 {
-    if (!report.saved_to.empty())
-        out << "; " << plural(static_cast<std::size_t>(report.entities), "entity") << " saved to " << report.saved_to;
+    if (!result.saved_to.empty())
+        out << "; " << plural(static_cast<std::size_t>(result.entities), "entity") << " saved to " << result.saved_to;
 }
 
 // The quality findings under their entities, then per rule how close the model came.
-void write_quality(std::ostream& out, const vdcCliReport& report)
+void write_quality(std::ostream& out, const vdcRunResult& result)
 {
-    const vdcQualityReport& q = report.quality;
-    out << "quality: " << plural(q.findings.size(), "finding") << '\n';
+    out << "quality: " << plural(result.findings.size(), "finding") << '\n';
     const utString* last = nullptr;
-    for (const vdcQualityFinding& f : q.findings) {
+    for (const vdcProblem& f : result.findings) {
         if (!last || *last != f.entity) {
             out << "  " << f.type << ' ' << f.entity.view();
             if (f.line > 0)
@@ -76,31 +80,30 @@ void write_quality(std::ostream& out, const vdcCliReport& report)
             out << '\n';
         }
         last = &f.entity;
-        out << "      " << f.id() << ": " << vdc_measured(f.value) << ' ' << f.unit() << " (tolerance "
-            << vdc_measured(f.tolerance) << ')' << vdc_quality_where(f) << '\n';
+        const std::string severity = changed_severity(f);
+        out << "      " << f.id() << (severity.empty() ? "" : " (" + severity.substr(2) + ')') << ": "
+            << vdc_measured(f.value.value_or(0.0)) << ' ' << f.unit() << " (tolerance " << vdc_measured(f.tolerance)
+            << ')' << vdc_quality_where(f) << '\n';
     }
     out << "worst per rule:\n";
-    for (std::size_t r = 0; r < vdc_num_quality_rules; ++r) {
-        const auto rule = static_cast<vdcQualityRule>(r);
-        const vdcQualityRuleInfo& info = vdc_quality_rule_info(rule);
-        const vdcQualityRuleSummary& summary = q.rule(rule);
-        out << "  " << info.id << ": ";
-        if (!report.quality_profile.enabled(rule)) {
+    for (const vdcRuleSummary& summary : result.quality_rules) {
+        out << "  " << summary.rule->id << ": ";
+        if (!summary.enabled) {
             out << "off\n";
             continue;
         }
         out << summary.items << " measured, " << plural(summary.findings, "finding");
         if (summary.worst) {
-            const vdcQualityFinding& w = *summary.worst;
-            out << ", worst " << vdc_measured(w.value) << ' ' << info.unit << " (tolerance "
-                << vdc_measured(report.quality_profile.tolerance(rule)) << ") on " << w.type << ' ' << w.entity.view()
+            const vdcProblem& w = *summary.worst;
+            out << ", worst " << vdc_measured(w.value.value_or(0.0)) << ' ' << summary.rule->unit << " (tolerance "
+                << vdc_measured(summary.tolerance) << ") on " << w.type << ' ' << w.entity.view()
                 << vdc_quality_where(w);
         }
         out << '\n';
     }
-    if (!q.skipped.empty()) {
-        out << "not measured: " << plural(q.skipped.size(), "entity") << '\n';
-        for (const vdcQualitySkip& skip : q.skipped) {
+    if (!result.skipped.empty()) {
+        out << "not measured: " << plural(result.skipped.size(), "entity") << '\n';
+        for (const vdcQualitySkip& skip : result.skipped) {
             out << "  " << skip.type << ' ' << skip.entity.view();
             if (skip.line > 0)
                 out << " (line " << skip.line << ')';
@@ -109,87 +112,98 @@ void write_quality(std::ostream& out, const vdcCliReport& report)
     }
 }
 
-void write_check(std::ostream& out, const vdcCliReport& report)
+void write_check(std::ostream& out, const vdcRunResult& result)
 {
-    out << "check " << report.file << ": " << plural(static_cast<std::size_t>(report.entities), "entity") << '\n';
-    write_packets(out, report.errors, 0, "  ");
-    if (report.quality_run)
-        write_quality(out, report);
-    out << report.file << ": ";
-    if (report.clean)
+    out << "check " << result.file << ": " << plural(static_cast<std::size_t>(result.entities), "entity") << '\n';
+    write_packets(out, result.errors, 0, "  ");
+    if (result.quality_run)
+        write_quality(out, result);
+    out << result.file << ": ";
+    if (result.clean)
         out << "clean";
-    else if (report.errors.empty())
+    else if (result.errors.empty())
         out << "no problems";
     else
-        out << plural(report.errors.size(), "problem") << " on "
-            << plural(static_cast<std::size_t>(vdcCliReport::count_entities(report.errors)), "entity");
-    if (report.quality_run && !report.quality.findings.empty())
-        out << "; " << plural(report.quality.findings.size(), "quality finding");
+        out << plural(result.errors.size(), "problem") << " on "
+            << plural(static_cast<std::size_t>(vdcRunResult::count_entities(result.errors)), "entity");
+    if (result.quality_run && !result.findings.empty())
+        out << "; " << plural(result.findings.size(), "quality finding");
     out << '\n';
 }
 
-void write_fix(std::ostream& out, const vdcCliReport& report)
+void write_fix(std::ostream& out, const vdcRunResult& result)
 {
-    out << "fix " << report.file << ": " << plural(static_cast<std::size_t>(report.entities_read), "entity") << '\n';
-    if (!report.fixed.empty()) {
+    out << "fix " << result.file << ": " << plural(static_cast<std::size_t>(result.entities_read), "entity") << '\n';
+    if (!result.repaired.empty()) {
         out << "repaired:\n";
-        write_packets(out, report.fixed, 0, "  ");
+        write_packets(out, result.repaired, 0, "  ");
     }
-    if (!report.errors.empty()) {
+    if (!result.errors.empty()) {
         out << "left in the error log:\n";
-        write_packets(out, report.errors, 0, "  ");
+        write_packets(out, result.errors, 0, "  ");
     }
-    if (report.cleaned && !report.deleted.empty()) {
+    if (result.cleaned && !result.deleted.empty()) {
         out << "deleted:";
-        for (const std::string& name : report.deleted)
+        for (const std::string& name : result.deleted)
             out << ' ' << name;
         out << '\n';
     }
-    out << report.file << ": " << plural(report.fixed.size(), "problem") << " repaired, ";
-    if (report.errors.empty())
+    out << result.file << ": " << plural(result.repaired.size(), "problem") << " repaired, ";
+    if (result.errors.empty())
         out << "none left";
     else
-        out << plural(report.errors.size(), "problem") << " left on "
-            << plural(static_cast<std::size_t>(vdcCliReport::count_entities(report.errors)), "entity");
-    if (report.cleaned)
-        out << "; " << plural(report.deleted.size(), "entity") << " deleted";
-    write_saved(out, report);
+        out << plural(result.errors.size(), "problem") << " left on "
+            << plural(static_cast<std::size_t>(vdcRunResult::count_entities(result.errors)), "entity");
+    if (result.cleaned)
+        out << "; " << plural(result.deleted.size(), "entity") << " deleted";
+    write_saved(out, result);
     out << '\n';
 }
 
-void write_repair(std::ostream& out, const vdcCliReport& report)
+void write_repair(std::ostream& out, const vdcRunResult& result)
 {
-    out << "repair " << report.file << ": " << plural(static_cast<std::size_t>(report.entities_read), "entity") << '\n';
-    for (std::size_t r = 0; r < report.rounds.size(); ++r) {
-        const vdcReportRound& round = report.rounds[r];
+    out << "repair " << result.file << ": " << plural(static_cast<std::size_t>(result.entities_read), "entity") << '\n';
+    for (std::size_t r = 0; r < result.rounds.size(); ++r) {
+        const vdcRunRound& round = result.rounds[r];
         const int number = static_cast<int>(r + 1);
         out << "round " << number << ": ";
         if (round.found == 0) {
             out << "clean\n";
             continue;
         }
-        out << plural(static_cast<std::size_t>(round.found), "problem") << " found, " << round.fixed << " repaired, ";
+        out << plural(static_cast<std::size_t>(round.found), "problem") << " found, " << round.repaired
+            << " repaired, ";
         if (round.clean)
             out << "clean after the repairs\n";
         else
             out << plural(static_cast<std::size_t>(round.deleted), "entity") << " deleted\n";
-        bool any_fixed = false;
-        for (const vdcReportPacket& p : report.fixed)
-            any_fixed = any_fixed || p.round == number;
-        if (any_fixed) {
+        bool any_repaired = false;
+        for (const vdcProblem& p : result.repaired)
+            any_repaired = any_repaired || p.round == number;
+        if (any_repaired) {
             out << "  repaired:\n";
-            write_packets(out, report.fixed, number, "    ");
+            write_packets(out, result.repaired, number, "    ");
         }
         if (round.deleted > 0) {
             out << "  deleted, with the problems they still had:\n";
-            write_packets(out, report.errors, number, "    ");
+            write_packets(out, result.errors, number, "    ");
         }
     }
-    out << report.file << ": " << (report.clean ? "clean" : "not clean") << " after "
-        << plural(report.rounds.size(), "round") << "; " << plural(report.fixed.size(), "problem") << " repaired, "
-        << plural(report.deleted.size(), "entity") << " deleted";
-    write_saved(out, report);
+    out << result.file << ": " << (result.clean ? "clean" : "not clean") << " after "
+        << plural(result.rounds.size(), "round") << "; " << plural(result.repaired.size(), "problem") << " repaired, "
+        << plural(result.deleted.size(), "entity") << " deleted";
+    write_saved(out, result);
     out << '\n';
+}
+
+// What the page shows, in one line.
+void write_report(std::ostream& out, const vdcRunResult& result)
+{
+    out << "report " << result.file << ": " << plural(static_cast<std::size_t>(result.entities), "entity") << ", "
+        << plural(result.errors.size(), "error");
+    if (result.quality_run)
+        out << ", " << plural(result.findings.size(), "quality finding");
+    out << ", " << plural(result.triangles, "triangle") << "; page written to " << result.saved_to << '\n';
 }
 
 }  // namespace
@@ -201,31 +215,35 @@ std::string vdc_measured(double value)
     return s.str();
 }
 
-std::string vdc_quality_where(const vdcQualityFinding& f)
+std::string vdc_quality_where(const vdcProblem& f)
 {
-    const vdcQualityRuleInfo& rule = vdc_quality_rule_info(f.rule);
     std::string s;
-    for (std::size_t i = 0; i < rule.indices.size() && rule.indices[i]; ++i)
-        s += (i ? ", " : " at ") + std::string(rule.indices[i]) + ' ' + std::to_string(f.where.indices[i]);
-    for (std::size_t i = 0; i < rule.parameters.size() && rule.parameters[i]; ++i)
-        s += (i ? ", " : "; ") + std::string(rule.parameters[i]) + ' ' + vdc_measured(f.where.parameters[i]);
-    if (f.where.has_point)
-        s += "; point (" + vdc_measured(f.where.point.x()) + ", " + vdc_measured(f.where.point.y()) + ", " +
-             vdc_measured(f.where.point.z()) + ')';
+    const auto indices = f.index_names();
+    for (std::size_t i = 0; i < indices.size() && i < f.ints.size(); ++i)
+        s += (i ? ", " : " at ") + std::string(indices[i]) + ' ' + std::to_string(f.ints[i]);
+    const auto parameters = f.parameter_names();
+    for (std::size_t i = 0; i < parameters.size() && i < f.doubles.size(); ++i)
+        s += (i ? ", " : "; ") + std::string(parameters[i]) + ' ' + vdc_measured(f.doubles[i]);
+    if (f.point)
+        s += "; point (" + vdc_measured(f.point->x()) + ", " + vdc_measured(f.point->y()) + ", " +
+             vdc_measured(f.point->z()) + ')';
     return s;
 }
 
-void vdc_write_text(std::ostream& out, const vdcCliReport& report)
+void vdc_write_text(std::ostream& out, const vdcRunResult& result)
 {
-    switch (report.kind) {
-    case vdcCliReport::Kind::check:
-        write_check(out, report);
+    switch (result.command) {
+    case vdcCommand::check:
+        write_check(out, result);
         break;
-    case vdcCliReport::Kind::fix:
-        write_fix(out, report);
+    case vdcCommand::fix:
+        write_fix(out, result);
         break;
-    case vdcCliReport::Kind::repair:
-        write_repair(out, report);
+    case vdcCommand::repair:
+        write_repair(out, result);
+        break;
+    case vdcCommand::report:
+        write_report(out, result);
         break;
     }
 }

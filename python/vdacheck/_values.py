@@ -2,9 +2,18 @@
 
 from __future__ import annotations
 
+import json
 from typing import Any, NamedTuple, Optional
 
 import numpy
+
+
+def _as_written(value: Any) -> dict[str, Any]:
+    """A value as the library writes it in its JSON report (the same writer as the tool's), read back."""
+    from vdacheck import _vdacheck  # the extension imports this module first
+
+    result: dict[str, Any] = json.loads(_vdacheck._json(value))
+    return result
 
 
 class ReadWarning(NamedTuple):
@@ -15,10 +24,11 @@ class ReadWarning(NamedTuple):
     column: int
     message: str
     summary: bool = False  #: True for the closing warning that counts further ones of the same rule
+    severity: str = "warning"  #: ``"error"``, ``"warning"`` or ``"note"``: the rule's, or what a profile set
 
     def to_dict(self) -> dict[str, Any]:
         """The warning as the tool's JSON report writes it."""
-        return {"rule": self.rule, "line": self.line, "column": self.column, "message": self.message}
+        return _as_written(self)
 
 
 class Problem(NamedTuple):
@@ -39,25 +49,12 @@ class Problem(NamedTuple):
     tolerance: Optional[float] = None
     unit: Optional[str] = None
     point: Optional[tuple[float, float, float]] = None
+    severity: str = "error"  #: ``"error"``, ``"warning"`` or ``"note"``: the rule's, or what a profile set
 
     def to_dict(self) -> dict[str, Any]:
         """The problem as the tool's JSON report writes it (``"round"`` only for repair, the quality fields only
-        for quality findings)."""
-        d: dict[str, Any] = {
-            "entity": self.entity,
-            "type": self.type,
-            "line": self.line,
-            "rule": self.rule,
-            "message": self.message,
-            "ints": list(self.ints),
-            "doubles": list(self.doubles),
-            "repair": self.repair,
-        }
-        if self.round:
-            d["round"] = self.round
-        if self.value is not None:
-            d.update(value=self.value, tolerance=self.tolerance, unit=self.unit, point=self.point)
-        return d
+        for quality findings); non-finite doubles are the strings ``"NaN"``, ``"Infinity"``, ``"-Infinity"``."""
+        return _as_written(self)
 
 
 class Finding(NamedTuple):
@@ -73,23 +70,11 @@ class Finding(NamedTuple):
     indices: dict[str, int]  #: where, by the names the rule gives them, e.g. ``{"patch_u": 0, "patch_v": 1}``
     parameters: dict[str, float]  #: the parameters of the place, e.g. ``{"s": 1.0, "t": 0.5}``
     point: Optional[tuple[float, float, float]]  #: the place in space, or None when the rule has none
+    severity: str = "warning"  #: ``"error"``, ``"warning"`` or ``"note"``: the rule's, or what a profile set
 
     def to_dict(self) -> dict[str, Any]:
         """The finding as the tool's JSON report writes it (the place under ``"where"``)."""
-        return {
-            "rule": self.rule,
-            "entity": self.entity,
-            "type": self.type,
-            "line": self.line,
-            "value": self.value,
-            "tolerance": self.tolerance,
-            "unit": self.unit,
-            "where": {
-                "indices": dict(self.indices),
-                "parameters": dict(self.parameters),
-                "point": None if self.point is None else list(self.point),
-            },
-        }
+        return _as_written(self)
 
 
 class RuleSummary(NamedTuple):
@@ -102,12 +87,11 @@ class RuleSummary(NamedTuple):
     items: int  #: values measured (joints, seams, patches, edges, ...)
     findings: int  #: of which failed the tolerance
     worst: Optional[Finding]  #: the worst value measured, even when within tolerance; None when nothing was
+    severity: str = "warning"  #: the severity its findings are reported at
 
     def to_dict(self) -> dict[str, Any]:
         """The summary as the tool's JSON report writes it under ``"quality_rules"``."""
-        d = self._asdict()
-        d["worst"] = None if self.worst is None else self.worst.to_dict()
-        return d
+        return _as_written(self)
 
 
 class Skip(NamedTuple):
@@ -119,13 +103,14 @@ class Skip(NamedTuple):
     reason: str
 
     def to_dict(self) -> dict[str, Any]:
-        return self._asdict()
+        """What was not measured, as the tool's JSON report writes it under ``"quality_skipped"``."""
+        return _as_written(self)
 
 
 class QualityResult(NamedTuple):
     """The outcome of check(model, quality=...): the structural problems and the geometric quality measured."""
 
-    clean: bool  #: no problem and no finding
+    clean: bool  #: no problem and no finding that fails (notes do not)
     problems: list[Problem]  #: what check(model) alone returns
     findings: list[Finding]  #: in file order of the entities, then by rule, then by place
     rules: list[RuleSummary]  #: one per quality rule, in the order of rules()
@@ -176,7 +161,7 @@ class Rule(NamedTuple):
 
     id: str  #: e.g. ``"cons-curve-ptr"``: the entity's command word, then what is checked
     kind: str  #: ``"check"`` (a structural check), ``"read"`` (a reader deviation) or ``"quality"``
-    severity: str  #: ``"error"`` or ``"warning"``
+    severity: str  #: ``"error"`` or ``"warning"``: its severity unless a profile sets another
     entity: Optional[str]  #: command word of the entity type it concerns; None for reader rules
     check: Optional[str]  #: check rules: the sub-check that logs it; None for the others
     message: str  #: check rules: the problem's message; reader rules: what was met

@@ -14,6 +14,8 @@ _Array = numpy.typing.NDArray[numpy.float64]
 _T = TypeVar("_T")
 # quality=: True for the default profile, a profile as a dict (the keys of a profile file), or a profile file.
 _Profile = Union[Literal[True], dict[str, Any], str, bytes, os.PathLike[str]]
+# profile=: a profile of every rule, as a dict (the keys of a profile file) or a profile file.
+_ProfileGiven = Union[dict[str, Any], str, bytes, os.PathLike[str]]
 
 class Entity:
     """An entity of a model; once clean or repair deletes it, its values raise DeletedEntityError."""
@@ -144,19 +146,26 @@ def load(path: _Path, *, threads: int = 0) -> Model:
 def read(text: Union[str, bytes], name: str = "<string>", *, threads: int = 0) -> Model:
     """Reads VDA-FS text; ReadError when it cannot."""
 @overload
-def check(model: Model, *, quality: Literal[False] | None = False, threads: int = 0) -> list[Problem]:
+def check(
+    model: Model, *, quality: Literal[False] | None = False, profile: Optional[_ProfileGiven] = None, threads: int = 0
+) -> list[Problem]:
     """The model's problems, entity by entity in file order; the model is not changed."""
 @overload
-def check(model: Model, *, quality: _Profile, threads: int = 0) -> QualityResult:
+def check(
+    model: Model, *, quality: _Profile, profile: Optional[_ProfileGiven] = None, threads: int = 0
+) -> QualityResult:
     """The model's problems and its geometric quality measured with the profile; ProfileError for a bad one."""
 @overload
-def check(model: Model, *, quality: bool, threads: int = 0) -> Union[list[Problem], QualityResult]: ...
-def fix(model: Model) -> Result:
+def check(
+    model: Model, *, quality: bool, profile: Optional[_ProfileGiven] = None, threads: int = 0
+) -> Union[list[Problem], QualityResult]: ...
+def fix(model: Model, *, profile: Optional[_ProfileGiven] = None) -> Result:
     """Repairs what can be repaired, in place."""
-def clean(model: Model) -> Result:
+def clean(model: Model, *, profile: Optional[_ProfileGiven] = None) -> Result:
     """fix(), then deletes every entity that still has problems."""
-def repair(model: Model) -> Result:
+def repair(model: Model, *, profile: Optional[_ProfileGiven] = None) -> Result:
     """Rounds of check, fix, check and delete until the model checks clean."""
+
 def rules() -> list[Rule]:
     """Every rule: the structural checks, the reader's deviations, the quality rules."""
 def report(
@@ -164,6 +173,7 @@ def report(
     path: _Path,
     *,
     quality: Union[bool, _Profile] = False,
+    profile: Optional[_ProfileGiven] = None,
     threads: int = 0,
     max_triangles: int = 2000000,
 ) -> ReportPage:

@@ -52,10 +52,10 @@ def test_the_package_exports_what_it_lists():
 
 def test_help_shows_python_signatures_and_what_the_call_does():
     text = pydoc.render_doc(vdacheck.check, renderer=pydoc.plaintext)
-    assert "check(model, *, quality=False, threads=0) -> list[Problem] | QualityResult" in text
+    assert "check(model, *, quality=False, profile=None, threads=0) -> list[Problem] | QualityResult" in text
     assert "ModelBusyError" in text and "ProfileError" in text
     text = pydoc.render_doc(vdacheck.report, renderer=pydoc.plaintext)
-    assert "report(model, path, *, quality=False, threads=0, max_triangles=2000000) -> ReportPage" in text
+    assert "report(model, path, *, quality=False, profile=None, threads=0, max_triangles=2000000) -> ReportPage" in text
     text = pydoc.render_doc(vdacheck.load, renderer=pydoc.plaintext)
     assert "load(path: os.PathLike, *, threads: int = 0) -> vdacheck.Model" in text
     assert inspect.getdoc(vdacheck.Curve.segments).startswith("The segments")

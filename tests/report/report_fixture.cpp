@@ -14,9 +14,12 @@
 #include <iostream>
 #include <numbers>
 #include <string>
+#include <string_view>
+#include <tuple>
 
-#include <vdacheck/report/vdc_json_writer.h>
 #include <vdacheck/report/vdc_report_writer.h>
+#include <vdacheck/rules/vdc_rules.h>
+#include <vdacheck/util/ut_json_writer.h>
 
 namespace {
 
@@ -89,17 +92,26 @@ Point circle(double cx, double cy, double cz, double r, double t)
     return {cx + r * std::cos(a), cy + r * std::sin(a), cz};
 }
 
-vdcReportProblem problem(vdcReportProblem::Kind kind, std::string rule, std::string entity, std::string type, int line,
-                         std::string message)
+// A row of the table: a problem of a rule of the registry, at `severity`. `type` must outlive the row.
+vdcProblem problem(vdcSeverity severity, std::string_view rule, std::string_view entity, std::string_view type,
+                   int line, std::string_view message)
 {
-    vdcReportProblem p;
-    p.kind = kind;
-    p.rule = std::move(rule);
-    p.entity = std::move(entity);
-    p.type = std::move(type);
+    vdcProblem p;
+    p.rule = vdc_find_rule(rule);
+    if (!p.rule)
+        throw std::logic_error("no rule " + std::string(rule));
+    p.severity = severity;
+    p.entity = utString(entity);
+    p.type = type;
     p.line = line;
-    p.message = std::move(message);
+    p.message = utString(message);
     return p;
+}
+
+// The kind the page files a row under.
+const char* kind_of(const vdcProblem& p)
+{
+    return p.kind() == vdcRuleKind::quality ? "quality" : vdc_severity_name(p.severity);
 }
 
 void finish(vdaScene& scene)
@@ -113,7 +125,7 @@ void finish(vdaScene& scene)
 // problem row, text that must survive escaping, and a drawing that does not hold together.
 void write_fixture(const std::string& dir)
 {
-    using Kind = vdcReportProblem::Kind;
+    using Kind = vdcSeverity;
     vdaScene scene;
     scene.chordal_tolerance = 0.05;
     // Clean plate, faulty plate beside it, and a wall referring to faulty entities behind them.
@@ -161,12 +173,16 @@ void write_fixture(const std::string& dir)
     report.version = "0.1.0";
     report.entity_counts = {{"SURF", 2},  {"FACE", 2}, {"CURVE", 1}, {"CONS", 1},  {"CIRCLE", 1},
                             {"POINT", 2}, {"PSET", 1}, {"MDI", 1},   {"GROUP", 1}, {"TLIST", 1}};
-    report.warnings = {{"read-blank-record", 3, 1, "header line 3 is shorter than 80 columns"},
-                       {"read-indented-comment", 17, 9,
-                        "comment holds </script><script>window.pwned=1</script>, <!-- and r\xF8hre"}};  // Latin-1
+    for (const auto& [rule, line, column, message] :
+         {std::tuple("read-blank-record", 3, 1, "header line 3 is shorter than 80 columns"),
+          std::tuple("read-indented-comment", 17, 9,
+                     "comment holds </script><script>window.pwned=1</script>, <!-- and r\xF8hre")}) {  // Latin-1
+        vdcProblem w = problem(vdcSeverity::warning, rule, "", "", line, message);
+        w.column = column;
+        report.warnings.push_back(w);
+    }
 
-    vdcReportProblem p =
-        problem(Kind::error, "face-cons-ptr", "F1", "FACE", 20, "Face cons pointer points to invalid cons");
+    vdcProblem p = problem(Kind::error, "face-cons-ptr", "F1", "FACE", 20, "Face cons pointer points to invalid cons");
     p.ints = {0, 2};
     p.repair = "fix_face_cons_ptr";
     report.problems.push_back(p);
@@ -196,21 +212,19 @@ void write_fixture(const std::string& dir)
     p.ints = {1};
     p.repair = "fix_group_entity_ptr";
     report.problems.push_back(p);
-    p = problem(Kind::quality, "surf-patch-gap", "S1", "SURF", 10,
+    p = problem(Kind::warning, "surf-patch-gap", "S1", "SURF", 10,
                 "Gap between patches \xC3\x98 larger than tolerance");
     p.value = 0.125;
     p.tolerance = 0.05;
-    p.unit = "mm";
-    p.point = Point{50, 50, 0};
+    p.point = giPoint3(50, 50, 0);
     report.problems.push_back(p);
-    p = problem(Kind::quality, "curve-tangent-kink", "C1", "CURVE", 30, "Tangent kink between segments");
+    p = problem(Kind::warning, "curve-segment-kink", "C1", "CURVE", 30, "Tangent kink between segments");
     p.value = 3.5;
     p.tolerance = 1;
-    p.unit = "deg";
-    p.point = Point{50, 90, 12};
+    p.point = giPoint3(50, 90, 12);
     report.problems.push_back(p);
     p = problem(Kind::warning, "circle-radius", "CI1", "CIRCLE", 32, "Circle radius is close to the tolerance");
-    p.value = 20;
+    p.doubles = {20};
     report.problems.push_back(p);
     report.faulty = {"F1", "K1", "P2", "M1", "G1"};
     report.referring = {"F2", "CI1"};
@@ -219,20 +233,18 @@ void write_fixture(const std::string& dir)
 
     // What the browser tests expect the page to show.
     std::ofstream expected(dir + "/fixture.expected.json");
-    vdcJsonWriter json(expected);
+    utJsonWriter json(expected);
     json.begin_object().key("rows").begin_array();
-    for (const vdcReportProblem& row : report.problems)
+    for (const vdcProblem& row : report.problems)
         json.begin_object()
             .key("entity")
-            .string(row.entity)
+            .string(row.entity.view())
             .key("rule")
-            .string(row.rule)
+            .string(row.id())
             .key("type")
             .string(row.type)
             .key("kind")
-            .string(row.kind == Kind::error     ? "error"
-                    : row.kind == Kind::quality ? "quality"
-                                                : "warning")
+            .string(kind_of(row))
             .end_object();
     json.end_array();
     json.key("file").string(report.file);
@@ -255,7 +267,7 @@ void write_fixture(const std::string& dir)
     for (int i = 0; i < 1200; ++i) {
         const std::string name = numbered("P", i);
         row_of_points.drawings.push_back(points(name, "POINT", i + 1, {{double(i), 0, 0}}));
-        many.problems.insert(many.problems.begin(), problem(Kind::error, "point-validity", name, "POINT", i + 1,
+        many.problems.insert(many.problems.begin(), problem(vdcSeverity::error, "point-validity", name, "POINT", i + 1,
                                                             "Point entity has invalid point"));
         many.faulty.push_back(name);
     }
@@ -273,7 +285,6 @@ void write_fixture(const std::string& dir)
 // curves, a few points, and every 50th surface faulty with a quality finding on it.
 void write_large(const std::string& file, long triangles, long per_surface)
 {
-    using Kind = vdcReportProblem::Kind;
     const int nv = std::max(1, static_cast<int>(std::sqrt(double(per_surface) / 2 / 1.6)));
     const int nu = std::max(1, static_cast<int>(per_surface / 2 / nv));
     const long surfaces = std::max(1L, triangles / (2L * nu * nv));
@@ -295,12 +306,11 @@ void write_large(const std::string& file, long triangles, long per_surface)
                                                return Point{x0 + 100 * t, y0 - 2, 0};
                                            }}));
         if (s % 50 == 0) {
-            vdcReportProblem p =
-                problem(Kind::quality, "surf-patch-gap", name, "SURF", static_cast<int>(s + 1), "Gap between patches");
+            vdcProblem p = problem(vdcSeverity::warning, "surf-patch-gap", name, "SURF", static_cast<int>(s + 1),
+                                   "Gap between patches");
             p.value = 0.2;
             p.tolerance = 0.05;
-            p.unit = "mm";
-            p.point = Point{x0 + 50, y0 + 50, 0};
+            p.point = giPoint3(x0 + 50, y0 + 50, 0);
             report.problems.push_back(p);
             report.faulty.push_back(name);
         }

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <vdacheck/report/vdc_report_writer.h>
+#include <vdacheck/rules/vdc_rules.h>
 
 namespace {
 
@@ -109,9 +110,15 @@ TEST(ReportWriter, NoTextEndsAScriptElementOrBreaksUtf8)
     vdcReport report;
     report.file = report.command = report.version = hostile;
     report.entity_counts = {{hostile, 1}};
-    report.warnings = {{hostile, 1, 2, hostile}};
-    vdcReportProblem p;
-    p.rule = p.entity = p.type = p.message = p.unit = p.repair = hostile;
+    vdcProblem p;
+    p.rule = vdc_find_rule("read-tab");
+    p.line = 1;
+    p.column = 2;
+    p.message = utString(hostile);
+    report.warnings = {p};
+    p.rule = nullptr;  // a packet no check logs
+    p.entity = utString(hostile);
+    p.type = p.repair = hostile;
     report.problems = {p};
     report.faulty = report.referring = {hostile};
 
@@ -223,8 +230,8 @@ TEST(ReportWriter, FaultyOutranksReferringAndUndrawnEntitiesAreListed)
     scene.drawings.push_back(triangle("S1"));
     scene.drawings.push_back(triangle("S2"));
     vdcReport report;
-    vdcReportProblem p;
-    p.entity = "G1";
+    vdcProblem p;
+    p.entity = utString("G1");
     p.type = "GROUP";
     p.line = 9;
     report.problems = {p};

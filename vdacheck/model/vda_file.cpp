@@ -94,6 +94,14 @@ void vdaFile::make_current() noexcept
     registry.current = this;
 }
 
+void vdaFile::restore_current(vdaFile* file) noexcept
+{
+    FileRegistry& registry = this_thread();
+    const std::lock_guard<std::mutex> guard(registry.lock);
+    if (std::find(registry.alive.begin(), registry.alive.end(), file) != registry.alive.end())
+        registry.current = file;
+}
+
 vdaObject& vdaFile::add(std::unique_ptr<vdaObject> entity)
 {
     if (!entity)

@@ -42,6 +42,9 @@ public:
 
     static vdaFile* current() noexcept;
     void make_current() noexcept;
+    // Makes `file` current again, if it is still alive (a file made current earlier on this thread, and
+    // perhaps destroyed since on another).
+    static void restore_current(vdaFile* file) noexcept;
 
     // Appends `entity` at the end of the file order and indexes its name. The entity must not belong
     // to a file yet (std::logic_error otherwise; the entity then stays with its file).

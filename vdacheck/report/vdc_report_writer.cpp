@@ -8,9 +8,9 @@
 #include <unordered_map>
 
 #include <vdacheck/report/vdc_base64_writer.h>
-#include <vdacheck/report/vdc_json_writer.h>
 #include <vdacheck/report/vdc_report_assets.h>
 #include <vdacheck/report/vdc_report_mesh.h>
+#include <vdacheck/util/ut_json_writer.h>
 #include <vdacheck/util/ut_replace_file.h>
 
 namespace {
@@ -26,8 +26,8 @@ public:
         index_.reserve(scene.drawings.size() + report.problems.size());
         for (const vdaDrawing& d : scene.drawings)
             add(d.entity, d.type, d.line);
-        for (const vdcReportProblem& p : report.problems)
-            add(p.entity, p.type, p.line);
+        for (const vdcProblem& p : report.problems)
+            add(p.entity.view(), p.type, p.line);
         for (const std::string& name : report.referring)
             status_[add(name, {}, 0)] = referring;
         for (const std::string& name : report.faulty)
@@ -45,7 +45,7 @@ public:
         return it->second;
     }
 
-    void write(vdcJsonWriter& json) const
+    void write(utJsonWriter& json) const
     {
         json.key("types").begin_array();
         for (const std::string_view t : types_)
@@ -80,7 +80,7 @@ private:
         return i;
     }
 
-    static void write_column(vdcJsonWriter& json, std::string_view key, const std::vector<int>& values)
+    static void write_column(utJsonWriter& json, std::string_view key, const std::vector<int>& values)
     {
         json.key(key).begin_array();
         for (const int v : values)
@@ -97,20 +97,13 @@ private:
     std::unordered_map<std::string_view, int> type_index_;
 };
 
-const char* kind_name(vdcReportProblem::Kind kind)
+// The kind a row is filtered by: a quality finding, or the severity of any other problem.
+const char* kind_name(const vdcProblem& p)
 {
-    switch (kind) {
-    case vdcReportProblem::Kind::error:
-        return "error";
-    case vdcReportProblem::Kind::quality:
-        return "quality";
-    case vdcReportProblem::Kind::warning:
-        break;
-    }
-    return "warning";
+    return p.kind() == vdcRuleKind::quality ? "quality" : vdc_severity_name(p.severity);
 }
 
-void write_header(vdcJsonWriter& json, const vdcReport& report)
+void write_header(utJsonWriter& json, const vdcReport& report)
 {
     json.key("file").string(report.file);
     json.key("command").string(report.command);
@@ -120,21 +113,21 @@ void write_header(vdcJsonWriter& json, const vdcReport& report)
         json.begin_array().string(type).integer(count).end_array();
     json.end_array();
     json.key("warnings").begin_array();
-    for (const vdcReport::Warning& w : report.warnings)
+    for (const vdcProblem& w : report.warnings)
         json.begin_object()
             .key("rule")
-            .string(w.rule)
+            .string(w.id())
             .key("line")
             .integer(w.line)
             .key("column")
             .integer(w.column)
             .key("message")
-            .string(w.message)
+            .string(w.message.view())
             .end_object();
     json.end_array();
 }
 
-void write_drawings(vdcJsonWriter& json, const vdcReportMesh& mesh, EntityTable& entities)
+void write_drawings(utJsonWriter& json, const vdcReportMesh& mesh, EntityTable& entities)
 {
     const vdaScene& scene = mesh.scene();
     json.key("triangles").integer(static_cast<std::int64_t>(mesh.triangles()));
@@ -211,23 +204,23 @@ void write_drawings(vdcJsonWriter& json, const vdcReportMesh& mesh, EntityTable&
     json.end_array();
 }
 
-void write_problems(vdcJsonWriter& json, const vdcReport& report, EntityTable& entities)
+void write_problems(utJsonWriter& json, const vdcReport& report, EntityTable& entities)
 {
     json.key("problems").begin_array();
-    for (const vdcReportProblem& p : report.problems) {
+    for (const vdcProblem& p : report.problems) {
         json.begin_object()
             .key("kind")
-            .string(kind_name(p.kind))
+            .string(kind_name(p))
             .key("rule")
-            .string(p.rule)
+            .string(p.id())
             .key("entity")
-            .integer(static_cast<std::int64_t>(entities.index(p.entity)))
+            .integer(static_cast<std::int64_t>(entities.index(p.entity.view())))
             .key("type")
             .integer(entities.type_of(p.type))
             .key("line")
             .integer(p.line)
             .key("message")
-            .string(p.message);
+            .string(p.message.view());
         json.key("ints").begin_array();
         for (const int v : p.ints)
             json.integer(v);
@@ -236,24 +229,12 @@ void write_problems(vdcJsonWriter& json, const vdcReport& report, EntityTable& e
             json.number(v);
         json.end_array();
         if (p.value)
-            json.key("value").number(*p.value);
-        if (p.tolerance)
-            json.key("tolerance").number(*p.tolerance);
-        if (!p.unit.empty())
-            json.key("unit").string(p.unit);
-        json.key("repair");
-        if (p.repair.empty())
-            json.null();
-        else
-            json.string(p.repair);
+            json.key("value").number(*p.value).key("tolerance").number(p.tolerance).key("unit").string(p.unit());
+        json.key("repair").string_or_null(p.repair);
         // A place that is not finite cannot be marked; the row is shown all the same.
-        if (p.point && std::all_of(p.point->begin(), p.point->end(), [](double c) { return std::isfinite(c); }))
-            json.key("point")
-                .begin_array()
-                .number((*p.point)[0])
-                .number((*p.point)[1])
-                .number((*p.point)[2])
-                .end_array();
+        const giPoint3* at = p.point ? &*p.point : nullptr;
+        if (at && std::isfinite(at->x()) && std::isfinite(at->y()) && std::isfinite(at->z()))
+            json.key("point").begin_array().number(at->x()).number(at->y()).number(at->z()).end_array();
         json.end_object();
     }
     json.end_array();
@@ -283,7 +264,7 @@ void vdcReportWriter::write(std::ostream& out) const
         } else if (part == "script") {
             out << vdcReportAssets::script();
         } else if (part == "data") {
-            vdcJsonWriter json(out);
+            utJsonWriter json(out);
             json.begin_object().key("format").integer(1);
             write_header(json, report_);
             write_drawings(json, mesh, entities);

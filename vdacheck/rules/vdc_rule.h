@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 #include <vdacheck/check/vdc_error_packet.h>
@@ -11,7 +12,9 @@ enum class vdcRuleKind : unsigned char {
     quality,  // a geometric quality criterion measured on the evaluated model
 };
 
-enum class vdcSeverity : unsigned char { error, warning };
+// How much a problem of a rule matters. Every rule has one in the registry; a profile may set another for
+// its reports. Notes never make a model fail its check.
+enum class vdcSeverity : unsigned char { error, warning, note };
 
 // One rule: what vdacheck can find, under a stable id that reports, filters and profiles use. Plain data;
 // the registry (vdc_rules.h) holds every rule once.
@@ -31,3 +34,39 @@ struct vdcRule {
     // it is faulty only through what it refers to (reports draw it apart from the faulty entity itself).
     bool reference = false;
 };
+
+// The words reports, listings and profiles use for a rule's kind and a severity.
+constexpr const char* vdc_rule_kind_name(vdcRuleKind kind) noexcept
+{
+    switch (kind) {
+    case vdcRuleKind::check:
+        return "check";
+    case vdcRuleKind::read:
+        return "read";
+    case vdcRuleKind::quality:
+        return "quality";
+    }
+    return "";
+}
+
+constexpr const char* vdc_severity_name(vdcSeverity severity) noexcept
+{
+    switch (severity) {
+    case vdcSeverity::error:
+        return "error";
+    case vdcSeverity::warning:
+        return "warning";
+    case vdcSeverity::note:
+        return "note";
+    }
+    return "";
+}
+
+// The severity of that name, or nothing.
+constexpr std::optional<vdcSeverity> vdc_severity_named(std::string_view name) noexcept
+{
+    for (const vdcSeverity s : {vdcSeverity::error, vdcSeverity::warning, vdcSeverity::note})
+        if (name == vdc_severity_name(s))
+            return s;
+    return std::nullopt;
+}

@@ -131,3 +131,17 @@ const vdcRule& vdc_rule_of(vdaWarningKind kind) noexcept
 {
     return all_rules[check_count + static_cast<std::size_t>(kind)];
 }
+
+const vdcRule& vdc_rule_of(vdcQualityRule rule) noexcept
+{
+    return all_rules[check_count + read_count + static_cast<std::size_t>(rule)];
+}
+
+std::optional<vdcQualityRule> vdc_quality_rule_of(const vdcRule& rule) noexcept
+{
+    if (rule.kind != vdcRuleKind::quality)
+        return std::nullopt;
+    return static_cast<vdcQualityRule>(vdc_rule_index(rule) - check_count - read_count);
+}
+
+std::size_t vdc_rule_index(const vdcRule& rule) noexcept { return static_cast<std::size_t>(&rule - all_rules.data()); }

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <span>
 #include <string_view>
 
 #include <vdacheck/check/vdc_export.h>
 #include <vdacheck/model/vda_read_warning.h>
+#include <vdacheck/rules/vdc_quality_rules.h>
 #include <vdacheck/rules/vdc_rule.h>
 
 class vdcErrorPacket;
@@ -22,3 +25,8 @@ VDC_API const vdcRule* vdc_find_rule(std::string_view id) noexcept;
 VDC_API const vdcRule* vdc_rule_of(const vdcErrorPacket& packet) noexcept;
 // The reader rule of a kind of warning.
 VDC_API const vdcRule& vdc_rule_of(vdaWarningKind kind) noexcept;
+// The registry's row of a quality rule, and the quality rule of a row (nothing for other kinds).
+VDC_API const vdcRule& vdc_rule_of(vdcQualityRule rule) noexcept;
+VDC_API std::optional<vdcQualityRule> vdc_quality_rule_of(const vdcRule& rule) noexcept;
+// The position of a rule of the registry in vdc_rules().
+VDC_API std::size_t vdc_rule_index(const vdcRule& rule) noexcept;

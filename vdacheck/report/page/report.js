@@ -69,14 +69,14 @@
     if (data.command) madeBy.append('Made by ', make('code', { text: data.command }));
     if (data.version) madeBy.append(`${data.command ? ' · ' : ''}vdacheck ${data.version}`);
 
-    const kinds = { error: 0, quality: 0, warning: 0 };
+    const kinds = { error: 0, quality: 0, warning: 0, note: 0 };
     for (const p of problems) kinds[p.kind] = (kinds[p.kind] || 0) + 1;
     const faultyEntities = rowsOf.reduce((n, rows) => n + (rows ? 1 : 0), 0);
     const summary = $('vdc-summary');
     if (problems.length === 0) summary.append(make('strong', { text: 'No problems.' }));
     else {
       summary.append(make('strong', { text: plural(problems.length, 'problem') }), ` on ${plural(faultyEntities, 'entity', 'entities')}: `);
-      summary.append([[kinds.error, 'error'], [kinds.quality, 'quality finding'], [kinds.warning, 'warning']]
+      summary.append([[kinds.error, 'error'], [kinds.quality, 'quality finding'], [kinds.warning, 'warning'], [kinds.note, 'note']]
         .filter(([n]) => n > 0).map(([n, w]) => plural(n, w)).join(', '));
     }
 
@@ -135,7 +135,7 @@
     const byKind = new Map();
     for (const p of problems) byKind.set(p.kind, (byKind.get(p.kind) || 0) + 1);
     $('vdc-filter-kind').append(option('', 'All kinds'),
-      ...['error', 'quality', 'warning'].filter((k) => byKind.has(k)).map((k) => option(k, `${k} (${byKind.get(k)})`)));
+      ...['error', 'quality', 'warning', 'note'].filter((k) => byKind.has(k)).map((k) => option(k, `${k} (${byKind.get(k)})`)));
     for (const key of ['rule', 'type', 'kind'])
       $(`vdc-filter-${key}`).addEventListener('change', (event) => {
         filters[key] = event.target.value === '' ? null : event.target.value;

@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include <vdacheck/report/vdc_json_writer.h>
+#include <vdacheck/util/ut_json_writer.h>
 
 namespace {
 
@@ -24,12 +24,12 @@ void PrintTo(const QuoteCase& c, std::ostream* out) { *out << c.what; }
 
 class JsonQuote : public testing::TestWithParam<QuoteCase> {};
 
-TEST_P(JsonQuote, EscapesAndRepairs) { EXPECT_EQ(vdcJsonWriter::quote(GetParam().text), GetParam().quoted); }
+TEST_P(JsonQuote, EscapesAndRepairs) { EXPECT_EQ(utJsonWriter::quote(GetParam().text), GetParam().quoted); }
 
 // Text outside a page (the tool's JSON report) keeps its '<' and is escaped otherwise alike.
 TEST(JsonQuotePlain, KeepsTheLessThanSign)
 {
-    EXPECT_EQ(vdcJsonWriter::quote("<stdin>\t\x80", vdcJsonWriter::Target::plain), "\"<stdin>\\t\xEF\xBF\xBD\"");
+    EXPECT_EQ(utJsonWriter::quote("<stdin>\t\x80", utJsonWriter::Style::line), "\"<stdin>\\t\xEF\xBF\xBD\"");
 }
 
 const std::string fffd = "\xEF\xBF\xBD";
@@ -65,7 +65,7 @@ TEST(JsonNumber, FiniteDoublesReadBackToTheSameBits)
     for (const double value :
          {0.0, -0.0, 0.1, 0.1 + 0.2, 1.0 / 3.0, -2.5, 1e-300, 5e-324, 1e300, std::numeric_limits<double>::max(),
           std::numeric_limits<double>::min(), 123456789012345678.0}) {
-        const std::string text = vdcJsonWriter::number_text(value);
+        const std::string text = utJsonWriter::number_text(value);
         double back = 1.0;
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), back);
         ASSERT_EQ(error, std::errc()) << text;
@@ -76,15 +76,15 @@ TEST(JsonNumber, FiniteDoublesReadBackToTheSameBits)
 
 TEST(JsonNumber, NonFiniteDoublesAreNamedStrings)
 {
-    EXPECT_EQ(vdcJsonWriter::number_text(std::nan("")), "\"NaN\"");
-    EXPECT_EQ(vdcJsonWriter::number_text(HUGE_VAL), "\"Infinity\"");
-    EXPECT_EQ(vdcJsonWriter::number_text(-HUGE_VAL), "\"-Infinity\"");
+    EXPECT_EQ(utJsonWriter::number_text(std::nan("")), "\"NaN\"");
+    EXPECT_EQ(utJsonWriter::number_text(HUGE_VAL), "\"Infinity\"");
+    EXPECT_EQ(utJsonWriter::number_text(-HUGE_VAL), "\"-Infinity\"");
 }
 
 TEST(JsonWriter, SeparatesValuesKeysAndNestedContainers)
 {
     std::ostringstream out;
-    vdcJsonWriter json(out);
+    utJsonWriter json(out);
     json.begin_object()
         .key("a")
         .begin_array()

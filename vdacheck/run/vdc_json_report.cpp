@@ -1,0 +1,105 @@
+#include <vdacheck/run/vdc_json_report.h>
+
+#include <vdacheck/util/ut_json_writer.h>
+
+namespace {
+
+void point(utJsonWriter& json, const std::optional<giPoint3>& p)
+{
+    if (p)
+        json.begin_array().number(p->x()).number(p->y()).number(p->z()).end_array();
+    else
+        json.null();
+}
+
+template <class T, class Write>
+void array(utJsonWriter& json, const std::vector<T>& items, Write&& write)
+{
+    json.begin_array();
+    for (const T& item : items)
+        write(json, item);
+    json.end_array();
+}
+
+}  // namespace
+
+void vdcJsonReport::write(utJsonWriter& json, const vdcRunResult& result)
+{
+    const bool repair = result.command == vdcCommand::repair;
+    json.begin_object().key("file").string(result.file);
+    json.key("entities").integer(result.entities).key("clean").boolean(result.clean);
+    if (repair)
+        json.key("rounds").integer(static_cast<std::int64_t>(result.rounds.size()));
+    array(json.key("warnings"), result.warnings, warning);
+    array(json.key("errors"), result.errors, packet);
+    if (result.command == vdcCommand::fix || repair) {
+        array(json.key("fixed"), result.repaired, packet);
+        array(json.key("deleted"), result.deleted, [](utJsonWriter& j, const std::string& name) { j.string(name); });
+    }
+    if (result.quality_run) {
+        array(json.key("quality"), result.findings, finding);
+        array(json.key("quality_rules"), result.quality_rules, rule_summary);
+        array(json.key("quality_skipped"), result.skipped, skip);
+    }
+    json.end_object();
+}
+
+void vdcJsonReport::warning(utJsonWriter& json, const vdcProblem& w)
+{
+    json.begin_object().key("rule").string(w.id()).key("line").integer(w.line).key("column").integer(w.column);
+    json.key("message").string(w.message.view()).key("severity").string(vdc_severity_name(w.severity));
+    json.end_object();
+}
+
+void vdcJsonReport::packet(utJsonWriter& json, const vdcProblem& p)
+{
+    json.begin_object().key("entity").string(p.entity.view()).key("type").string(p.type);
+    json.key("line").integer(p.line).key("rule").string_or_null(p.id()).key("message").string(p.message.view());
+    array(json.key("ints"), p.ints, [](utJsonWriter& j, int v) { j.integer(v); });
+    array(json.key("doubles"), p.doubles, [](utJsonWriter& j, double v) { j.number(v); });
+    json.key("repair").string_or_null(p.repair);
+    if (p.round > 0)
+        json.key("round").integer(p.round);
+    if (p.value) {
+        json.key("value").number(*p.value).key("tolerance").number(p.tolerance).key("unit").string(p.unit());
+        point(json.key("point"), p.point);
+    }
+    json.key("severity").string(vdc_severity_name(p.severity)).end_object();
+}
+
+void vdcJsonReport::finding(utJsonWriter& json, const vdcProblem& f)
+{
+    json.begin_object().key("rule").string(f.id()).key("entity").string(f.entity.view()).key("type").string(f.type);
+    json.key("line").integer(f.line).key("value").number(f.value.value_or(0.0));
+    json.key("tolerance").number(f.tolerance).key("unit").string(f.unit());
+    json.key("where").begin_object().key("indices").begin_object();
+    const auto indices = f.index_names();
+    for (std::size_t i = 0; i < indices.size() && i < f.ints.size(); ++i)
+        json.key(indices[i]).integer(f.ints[i]);
+    json.end_object().key("parameters").begin_object();
+    const auto parameters = f.parameter_names();
+    for (std::size_t i = 0; i < parameters.size() && i < f.doubles.size(); ++i)
+        json.key(parameters[i]).number(f.doubles[i]);
+    json.end_object();
+    point(json.key("point"), f.point);
+    json.end_object().key("severity").string(vdc_severity_name(f.severity)).end_object();
+}
+
+void vdcJsonReport::rule_summary(utJsonWriter& json, const vdcRuleSummary& s)
+{
+    json.begin_object().key("rule").string(s.rule->id).key("enabled").boolean(s.enabled);
+    json.key("tolerance").number(s.tolerance).key("unit").string(s.rule->unit);
+    json.key("items").integer(static_cast<std::int64_t>(s.items));
+    json.key("findings").integer(static_cast<std::int64_t>(s.findings)).key("worst");
+    if (s.worst)
+        finding(json, *s.worst);
+    else
+        json.null();
+    json.key("severity").string(vdc_severity_name(s.severity)).end_object();
+}
+
+void vdcJsonReport::skip(utJsonWriter& json, const vdcQualitySkip& s)
+{
+    json.begin_object().key("entity").string(s.entity.view()).key("type").string(s.type).key("line").integer(s.line);
+    json.key("reason").string(s.reason).end_object();
+}

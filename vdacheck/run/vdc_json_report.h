@@ -1,0 +1,30 @@
+#pragma once
+
+#include <vdacheck/run/vdc_run_export.h>
+#include <vdacheck/run/vdc_run_result.h>
+
+class utJsonWriter;
+
+// The JSON report of a run, written once for every front end: the tool's --format json writes write(),
+// and the Python module's to_dict() gives the parts. Doubles read back to the same bits; non-finite ones
+// are the strings "NaN", "Infinity" and "-Infinity".
+class VDC_RUN_API vdcJsonReport {
+public:
+    // {"file", "entities", "clean", ("rounds" for repair), "warnings", "errors", ("fixed" and "deleted" for
+    // fix and repair), ("quality", "quality_rules" and "quality_skipped" when measured)}
+    static void write(utJsonWriter& json, const vdcRunResult& result);
+
+    // {"rule", "line", "column", "message", "severity"}
+    static void warning(utJsonWriter& json, const vdcProblem& warning);
+    // {"entity", "type", "line", "rule" (null for a packet no check logs), "message", "ints", "doubles",
+    //  "repair" (or null), "round" (repair), "severity"}, and "value", "tolerance", "unit" and "point" for a
+    //  problem that is measured
+    static void packet(utJsonWriter& json, const vdcProblem& packet);
+    // {"rule", "entity", "type", "line", "value", "tolerance", "unit", "where", "severity"}, with where a
+    // finding was measured: {"indices": {...}, "parameters": {...}, "point": [x, y, z] or null}
+    static void finding(utJsonWriter& json, const vdcProblem& finding);
+    // {"rule", "enabled", "tolerance", "unit", "items", "findings", "worst" (a finding, or null), "severity"}
+    static void rule_summary(utJsonWriter& json, const vdcRuleSummary& summary);
+    // {"entity", "type", "line", "reason"}
+    static void skip(utJsonWriter& json, const vdcQualitySkip& skip);
+};

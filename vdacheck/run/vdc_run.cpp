@@ -1,0 +1,352 @@
+#include <vdacheck/run/vdc_run.h>
+
+#include <exception>
+#include <string_view>
+#include <unordered_map>
+
+#include <vdacheck/check/vdc_file_check.h>
+#include <vdacheck/check/vdc_file_check_acc.h>
+#include <vdacheck/check/vdc_logged_packet.h>
+#include <vdacheck/io/vda_writer.h>
+#include <vdacheck/mesh/vda_tessellator.h>
+#include <vdacheck/model/vda_current_file.h>
+#include <vdacheck/model/vda_file.h>
+#include <vdacheck/quality/vdc_quality_check.h>
+#include <vdacheck/repair/vdc_repair.h>
+#include <vdacheck/report/vdc_report_writer.h>
+#include <vdacheck/rules/vdc_rules.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool none_fails(const std::vector<vdcProblem>& problems)
+{
+    for (const vdcProblem& p : problems)
+        if (p.fails())
+            return false;
+    return true;
+}
+
+// Turns what the checker, the reader and the quality run found into problems, as the profile reports them:
+// the problems of rules switched off are left out, the others get the profile's severity.
+class Problems {
+public:
+    explicit Problems(const vdcProfile& profile) : profile_(profile) {}
+
+    // Appends the packets `log` holds for the entities of `file`, entity by entity in file order; returns
+    // how many packets the log holds for them, reported or not.
+    std::size_t add(const vdaFile& file, const vdcLog& log, std::vector<vdcProblem>& out) const
+    {
+        std::size_t logged = 0;
+        vdc_for_each_logged_packet(file, log, [&](const vdaObject& entity, const vdcErrorPacket& packet) {
+            ++logged;
+            add(entity.name(), entity.type().command_word(), entity.line(), packet, 0, out);
+        });
+        return logged;
+    }
+
+    // Appends packets kept with their entities, each with `round`; returns how many were reported.
+    int add(const std::vector<vdcLoggedPacket>& packets, int round, std::vector<vdcProblem>& out) const
+    {
+        const std::size_t before = out.size();
+        for (const vdcLoggedPacket& p : packets)
+            add(p.entity, p.type, p.line, p.packet, round, out);
+        return static_cast<int>(out.size() - before);
+    }
+
+    // How many of `packets` are reported.
+    int reported(const std::vector<vdcLoggedPacket>& packets) const
+    {
+        int n = 0;
+        for (const vdcLoggedPacket& p : packets) {
+            const vdcRule* rule = vdc_rule_of(p.packet);
+            n += !rule || profile_.enabled(*rule);
+        }
+        return n;
+    }
+
+    std::vector<vdcProblem> warnings(const vdaFile& file) const
+    {
+        std::vector<vdcProblem> out;
+        for (const vdaReadWarning& w : file.warnings()) {
+            const vdcRule& rule = vdc_rule_of(w.kind);
+            if (!profile_.enabled(rule))
+                continue;
+            vdcProblem& p = out.emplace_back();
+            p.rule = &rule;
+            p.severity = profile_.severity(rule);
+            p.line = w.line;
+            p.column = w.column;
+            p.message = utString(w.message);
+            p.summary = w.summary;
+        }
+        return out;
+    }
+
+    // A finding (or the worst value of a rule): the rule's sentence as its message, its place's indices and
+    // parameters as its values.
+    vdcProblem finding(const vdcQualityFinding& f) const
+    {
+        const vdcRule& rule = vdc_rule_of(f.rule);
+        vdcProblem p;
+        p.rule = &rule;
+        p.severity = profile_.severity(rule);
+        p.entity = f.entity;
+        p.type = f.type;
+        p.line = f.line;
+        p.message = ut_lit(rule.message);
+        p.value = f.value;
+        p.tolerance = f.tolerance;
+        p.ints.assign(f.where.indices.begin(), f.where.indices.begin() + p.index_names().size());
+        p.doubles.assign(f.where.parameters.begin(), f.where.parameters.begin() + p.parameter_names().size());
+        if (f.where.has_point)
+            p.point = f.where.point;
+        return p;
+    }
+
+    // Measures the model's geometric quality into `result`.
+    void measure(const vdaFile& file, int threads, vdcRunResult& result) const
+    {
+        const vdcQualityReport quality = vdcQualityCheck(profile_.quality(), threads).run(file);
+        result.quality_run = true;
+        result.findings.reserve(quality.findings.size());
+        for (const vdcQualityFinding& f : quality.findings)
+            result.findings.push_back(finding(f));
+        for (std::size_t r = 0; r < vdc_num_quality_rules; ++r) {
+            const auto rule = static_cast<vdcQualityRule>(r);
+            const vdcQualityRuleSummary& measured = quality.rule(rule);
+            const vdcRule& row = vdc_rule_of(rule);
+            vdcRuleSummary& summary = result.quality_rules.emplace_back();
+            summary.rule = &row;
+            summary.enabled = profile_.enabled(row);
+            summary.severity = profile_.severity(row);
+            summary.tolerance = profile_.tolerance(row);
+            summary.items = measured.items;
+            summary.findings = measured.findings;
+            if (measured.worst)
+                summary.worst = finding(*measured.worst);
+        }
+        result.skipped = quality.skipped;
+    }
+
+private:
+    void add(const utString& entity, std::string_view type, int line, const vdcErrorPacket& packet, int round,
+             std::vector<vdcProblem>& out) const
+    {
+        const vdcRule* rule = vdc_rule_of(packet);
+        if (rule && !profile_.enabled(*rule))
+            return;
+        vdcProblem& p = out.emplace_back();
+        p.rule = rule;
+        p.severity = rule ? profile_.severity(*rule) : vdcSeverity::error;
+        p.entity = entity;
+        p.type = type;
+        p.line = line;
+        p.message = packet.error_message();
+        p.ints.resize(static_cast<std::size_t>(packet.num_int()));
+        for (int k = 0; k < packet.num_int(); ++k)
+            p.ints[static_cast<std::size_t>(k)] = packet.get_int(k);
+        p.doubles.resize(static_cast<std::size_t>(packet.num_dbl()));
+        for (int k = 0; k < packet.num_dbl(); ++k)
+            p.doubles[static_cast<std::size_t>(k)] = packet.get_dbl(k);
+        if (packet.error_function())
+            p.repair = rule ? rule->repair_name : std::string_view("unknown repair");
+        p.round = round;
+    }
+
+    const vdcProfile& profile_;
+};
+
+// Whether the checker's log leaves the model failing: `logged` packets, of which `reported` are reported.
+bool structurally_clean(bool log_empty, std::size_t logged, const std::vector<vdcProblem>& reported)
+{
+    return log_empty || (logged > 0 && none_fails(reported));
+}
+
+// Writes `output` through `write(path)`, creating its folders when asked; a failure is kept in the result.
+template <class Write>
+void write_output(const vdcRunOptions& options, vdcRunResult& result, Write&& write)
+{
+    if (options.output.empty())
+        return;
+    try {
+        if (options.make_folders && options.output.has_parent_path())
+            fs::create_directories(options.output.parent_path());
+        write(options.output);
+        result.saved_to = options.output.string();
+    } catch (const std::exception& e) {
+        result.output_error = e.what();
+    }
+}
+
+// Per entity with problems that fail, in the order first met: whether any of them is its own, or all are
+// references to faulty entities (a rule marked `reference`).
+class EntityStatus {
+public:
+    void add(const vdcProblem& p)
+    {
+        if (!p.fails())
+            return;
+        const bool own = !p.rule || !p.rule->reference;
+        const auto [it, added] = index_.try_emplace(std::string(p.entity.view()), names_.size());
+        if (added) {
+            names_.emplace_back(p.entity.view());
+            own_.push_back(own);
+        } else if (own) {
+            own_[it->second] = true;
+        }
+    }
+
+    void fill(vdcReport& report) const
+    {
+        for (std::size_t i = 0; i < names_.size(); ++i)
+            (own_[i] ? report.faulty : report.referring).push_back(names_[i]);
+    }
+
+private:
+    std::vector<std::string> names_;
+    std::vector<bool> own_;
+    std::unordered_map<std::string, std::size_t> index_;
+};
+
+std::vector<std::pair<std::string, int>> entity_counts(const vdaFile& file)
+{
+    std::vector<std::pair<std::string, int>> counts;  // types in the order first met: a dozen at most
+    for (const vdaObject& entity : file) {
+        const std::string_view type = entity.type().command_word();
+        auto it = counts.begin();
+        while (it != counts.end() && it->first != type)
+            ++it;
+        if (it == counts.end())
+            counts.emplace_back(type, 1);
+        else
+            ++it->second;
+    }
+    return counts;
+}
+
+}  // namespace
+
+vdcRunResult vdcRun::run(vdcCommand command, vdaFile& file) const
+{
+    switch (command) {
+    case vdcCommand::fix:
+        return fix(file);
+    case vdcCommand::repair:
+        return repair(file);
+    case vdcCommand::report:
+        return report(file);
+    case vdcCommand::check:
+        break;
+    }
+    return check(file);
+}
+
+vdcRunResult vdcRun::check(vdaFile& file) const
+{
+    const vdaCurrentFile current(file);
+    const Problems problems(options_.profile);
+    vdcRunResult result;
+    result.command = vdcCommand::check;
+    result.file = options_.file.empty() ? file.source_name() : options_.file;
+    result.entities_read = file.size();
+    result.warnings = problems.warnings(file);
+    bool clean = false;
+    {
+        vdcFileCheck checker;
+        const vdcFileCheckAcc access(&checker);
+        const bool log_empty = checker.check(file) != 0;
+        const std::size_t logged = problems.add(file, access.error_log(), result.errors);
+        clean = structurally_clean(log_empty, logged, result.errors);
+    }
+    if (options_.quality)
+        problems.measure(file, options_.threads, result);
+    result.clean = clean && none_fails(result.findings) && none_fails(result.warnings);
+    result.entities = file.size();
+    return result;
+}
+
+vdcRunResult vdcRun::fix(vdaFile& file) const
+{
+    const vdaCurrentFile current(file);
+    const Problems problems(options_.profile);
+    vdcRunResult result;
+    result.command = vdcCommand::fix;
+    result.file = options_.file.empty() ? file.source_name() : options_.file;
+    result.entities_read = file.size();
+    result.warnings = problems.warnings(file);
+    vdcFileCheck checker;
+    const vdcFileCheckAcc access(&checker);
+    checker.check(file);
+    const bool log_empty = checker.fix() != 0;
+    const std::size_t logged = problems.add(file, access.error_log(), result.errors);
+    problems.add(file, access.fixed_log(), result.repaired);
+    result.clean = structurally_clean(log_empty, logged, result.errors) && none_fails(result.warnings);
+    if (options_.clean) {
+        result.cleaned = true;
+        for (const utString& name : vdc_logged_names(file, access.error_log()))
+            result.deleted.emplace_back(name.view());
+        checker.clean();
+    }
+    result.entities = file.size();
+    write_output(options_, result, [&](const fs::path& path) { vdaWriter::save(file, path); });
+    return result;
+}
+
+vdcRunResult vdcRun::repair(vdaFile& file) const
+{
+    const vdaCurrentFile current(file);
+    const Problems problems(options_.profile);
+    vdcRunResult result;
+    result.command = vdcCommand::repair;
+    result.file = options_.file.empty() ? file.source_name() : options_.file;
+    result.entities_read = file.size();
+    result.warnings = problems.warnings(file);
+    const vdcRepairResult repair = vdc_repair(file);
+    for (std::size_t r = 0; r < repair.rounds.size(); ++r) {
+        const vdcRepairRound& round = repair.rounds[r];
+        const int number = static_cast<int>(r + 1);
+        const int found = problems.reported(round.found);
+        const int repaired = problems.add(round.repaired, number, result.repaired);
+        // What each deleted entity still had: its own faults, or references to entities deleted before.
+        problems.add(round.deleted, number, result.errors);
+        for (const utString& name : round.deleted_entities)
+            result.deleted.emplace_back(name.view());
+        result.rounds.push_back({found, repaired, round.entities_deleted, round.clean});
+    }
+    result.clean = repair.clean && none_fails(result.warnings);
+    result.entities = file.size();
+    write_output(options_, result, [&](const fs::path& path) { vdaWriter::save(file, path); });
+    return result;
+}
+
+vdcRunResult vdcRun::report(vdaFile& file) const
+{
+    const vdaCurrentFile current(file);
+    vdcRunResult result = check(file);
+    result.command = vdcCommand::report;
+
+    vdcReport page;
+    page.file = result.file;
+    page.command = options_.command;
+    page.version = options_.version;
+    page.entity_counts = entity_counts(file);
+    page.warnings = result.warnings;
+    // The rows: the packets, then the quality findings, as check reports them.
+    page.problems.reserve(result.errors.size() + result.findings.size());
+    EntityStatus status;
+    for (const std::vector<vdcProblem>* problems : {&result.errors, &result.findings})
+        for (const vdcProblem& p : *problems) {
+            page.problems.push_back(p);
+            status.add(p);
+        }
+    status.fill(page);
+
+    vdaTessellationOptions tessellation = options_.tessellation;
+    tessellation.threads = options_.threads;
+    const vdaScene scene = vdaTessellator::tessellate(file, tessellation);
+    result.triangles = scene.triangles;
+    write_output(options_, result, [&](const fs::path& path) { vdcReportWriter(scene, page).save(path); });
+    return result;
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <utility>
+
+#include <vdacheck/run/vdc_run_export.h>
+#include <vdacheck/run/vdc_run_options.h>
+#include <vdacheck/run/vdc_run_result.h>
+
+class vdaFile;
+
+// The commands a user runs on a model, as the tool runs them: each takes the model and the one options
+// value, and gives one result.
+//     vdcRunOptions options;
+//     options.profile = vdcProfile::load("profile.json");    // throws vdcProfileError
+//     options.quality = true;
+//     const vdcRunResult result = vdcRun(options).check(*file);
+//     for (const vdcProblem& p : result.errors) ...           // and result.findings, result.warnings
+//     return result.clean ? 0 : 1;
+//
+// Each call makes the model the calling thread's current file for its length (repairs and clean find
+// entities by name in it) and the previous one current again afterwards; it runs on the calling thread
+// (the quality run and the drawing on `threads` threads), so a host may run calls on different models
+// from threads of its own. The profile shapes what is reported, never what the checker repairs or deletes.
+// A file named by `output` that cannot be written leaves result.output_error set; nothing else throws
+// but std::bad_alloc.
+class VDC_RUN_API vdcRun {
+public:
+    explicit vdcRun(vdcRunOptions options = {}) : options_(std::move(options)) {}
+
+    const vdcRunOptions& options() const noexcept { return options_; }
+
+    vdcRunResult run(vdcCommand command, vdaFile& file) const;
+    // Checks the model and, with `quality`, measures its geometric quality; the model is not changed.
+    vdcRunResult check(vdaFile& file) const;
+    // Checks the model and repairs what the repair functions can, referenced entities first; with `clean`
+    // then deletes every entity still faulty. Saves the model to `output`, when given.
+    vdcRunResult fix(vdaFile& file) const;
+    // Rounds of check, fix, check again and delete, each with a fresh checker, until a check finds
+    // nothing; every round that does not end clean deletes at least one entity. Saves the model to
+    // `output`, when given.
+    vdcRunResult repair(vdaFile& file) const;
+    // What check gives, and the report page written to `output`: the model drawn within the options'
+    // triangle budget beside the problem table. The model is not changed.
+    vdcRunResult report(vdaFile& file) const;
+
+private:
+    vdcRunOptions options_;
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include <vdacheck/mesh/vda_tessellation_options.h>
+#include <vdacheck/run/vdc_profile.h>
+
+// What a user does with a model; each is an entry point of vdcRun.
+enum class vdcCommand {
+    check,   // check it, and measure its geometric quality when asked
+    fix,     // check, repair what can be repaired, and delete what stays faulty when asked
+    repair,  // rounds of check, fix, check and delete until it checks clean
+    report,  // check (and measure) it, draw it and write the report page
+};
+
+// How a command runs, the same value for every command: each reads what concerns it.
+struct vdcRunOptions {
+    vdcProfile profile;                   // which rules are reported, at which severity; the quality rules' tolerances
+    bool quality = false;                 // check and report: measure the geometric quality too
+    bool clean = false;                   // fix: then delete every entity that is still faulty
+    int threads = 0;                      // for the quality run and the drawing; 0: every hardware thread
+    vdaTessellationOptions tessellation;  // report: how the model is drawn (its `threads` is replaced)
+    // fix and repair: where the model is saved; report: where the page is written. Empty: nothing is
+    // written. Written through a temporary file and a rename.
+    std::filesystem::path output;
+    bool make_folders = false;  // create the folders `output` needs
+    std::string file;           // the model's name in the reports; empty: the name it was read under
+    std::string command;        // report: the command line shown in the page's header
+    std::string version;        // report: the version of the program that made the page
+};
