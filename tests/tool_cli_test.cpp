@@ -60,6 +60,8 @@ TEST(ToolOptions, AcceptedCommandLines)
         {"check a.vda --quality --threads 2", C::check, F::text, {"a.vda"}, "", false},
         {"check a.vda --quality=p.json", C::check, F::text, {"a.vda"}, "", false},
         {"repair a.vda -o b.vda --threads 1", C::repair, F::text, {"a.vda"}, "b.vda", false},
+        {"fix a.vda -o b.vda --profile p.json", C::fix, F::text, {"a.vda"}, "b.vda", false},
+        {"check a.vda --quality --profile=p.json", C::check, F::text, {"a.vda"}, "", false},
         {"report a.vda -o a.html", C::report, F::text, {"a.vda"}, "a.html", false},
         {"report -o a.html --quality=p.json --threads 1 --max-triangles 1000 a.vda",
          C::report,
@@ -140,6 +142,10 @@ TEST(ToolOptions, RejectedCommandLines)
         "report a.vda -o a.html --max-triangles 1000000001",  // above the limit
         "report a.vda -o a.html --max-triangles 99999999999999999999999",
         "check a.vda --max-triangles 1000",  // check draws nothing
+        "rules --profile p.json",            // the registry's rules as they are
+        "check a.vda --profile",             // no profile
+        "check a.vda --profile p.json --profile=q.json",
+        "check a.vda --quality=p.json --profile q.json",  // one profile
     };
     for (const char* line : lines) {
         SCOPED_TRACE(line);

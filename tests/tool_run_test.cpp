@@ -246,6 +246,66 @@ TEST_F(ToolRun, QualityFindingsCountAndProfilesTuneThem)
     }
 }
 
+// --profile sets the severity of any rule: it shapes the reports and the exit status, never the file fix
+// saves. A profile that cannot be used stops the run before any model with exit status 2 and says why.
+TEST_F(ToolRun, ProfilesShapeReportsAndTheExitStatusOnly)
+{
+    const std::string flae = "tests/data/samples/OpenVDAFS__SURF_FLAE0001.vda";
+    const fs::path profile = scratch / "severity.json";
+    const fs::path plain = scratch / "plain.vda";
+    const fs::path shaped = scratch / "shaped.vda";
+    struct Case {
+        std::string json;  // empty: a folder stands where the profile should be
+        std::string args;  // then --profile PROFILE
+        int status;
+        const char* fragment;  // in standard output (status 0 or 1) or standard error (status 2)
+    };
+    const std::string left = R"("curve-segment-orders": {"severity": "note"}, "cons-curve-ptr": {"enabled": false},
+        "face-cons-ptr": {"severity": "note"}, "top-face-surface-ptr": {"severity": "note"},
+        "point-validity": {"severity": "note"})";
+    const Case cases[] = {
+        {R"({"rules": {"surf-patch-gap": {"severity": "note"}, "surf-patch-kink": {"severity": "note"}}})",
+         "check " + flae + " --quality --format sarif", 0, R"("ruleId": "surf-patch-gap", "ruleIndex": )"},
+        {R"({"rules": {"surf-patch-gap": {"severity": "error"}}})", "check " + flae + " --quality --format json", 1,
+         R"("severity": "error"})"},
+        {R"({"rules": {"read-missing-end": {"severity": "error"}}})", "check " + flae, 1, ""},
+        {"{\"rules\": {" + left + "}}", "fix " + bracket + " -o " + quoted(shaped), 0, "[point-validity, note]"},
+        {R"({"rules": {"surf-patch-gap": {"tolerance": 1e400}}})", "check " + flae + " --quality", 2,
+         R"(: line 1, column 44: the number 1e400 of "tolerance" is beyond the range of a double)"},
+        {"{\"rules\": {\"surf-patch-gap\": {},\n\"surf-patch-gap\": {}}}",
+         "report " + flae + " -o " + quoted(scratch / "page.html"), 2,
+         R"(: line 2, column 1: the key "surf-patch-gap" is given twice)"},
+        {"", "repair " + bracket + " -o " + quoted(shaped), 2, ": cannot read the profile: it is a folder"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args);
+        fs::remove_all(profile);
+        if (!c.json.empty())
+            spit(profile, c.json);
+        else
+            fs::create_directories(profile);
+        const ToolResult run = tool(c.args + " --profile " + quoted(profile));
+        EXPECT_EQ(run.status, c.status) << run.err;
+        EXPECT_NE((c.status == 2 ? run.err : run.out).find(c.fragment), std::string::npos) << run.out << run.err;
+        if (c.status == 2) {
+            EXPECT_TRUE(run.err.starts_with("vdacheck: " + profile.string() + ": ")) << run.err;
+        }
+    }
+    // The SARIF level and the reader warning's kind follow the severity; fix saved what it saves without one.
+    fs::remove_all(profile);
+    spit(profile, R"({"rules": {"surf-patch-gap": {"severity": "note"}, "read-missing-end": {"severity": "error"}}})");
+    const ToolResult sarif = tool("check " + flae + " --quality --format sarif --profile " + quoted(profile));
+    EXPECT_NE(sarif.out.find(R"("ruleId": "surf-patch-gap", "ruleIndex": )"), std::string::npos);
+    EXPECT_EQ(sarif.out.find(R"("level": "warning", "message": {"text": "SURF FLAE0001: 8.87)"), std::string::npos);
+    EXPECT_NE(sarif.out.find(R"("level": "note", "message": {"text": "SURF FLAE0001: 8.87)"), std::string::npos);
+    const ToolResult text = tool("check " + flae + " --profile " + quoted(profile));
+    EXPECT_NE(text.err.find(":40:1: error: missing END"), std::string::npos) << text.err;
+    EXPECT_NE(text.out.find(": no problems; 1 reader warning counted as an error\n"), std::string::npos) << text.out;
+    ASSERT_EQ(tool("fix " + bracket + " -o " + quoted(plain)).status, 1);
+    EXPECT_EQ(slurp(shaped), slurp(plain));
+    EXPECT_EQ(tool("check " + flae + " --quality=" + quoted(profile) + " --profile " + quoted(profile)).status, 2);
+}
+
 // The same summary without what depends on the clock: the run's time and the slowest files.
 std::string without_times(const std::string& report)
 {

@@ -1,5 +1,6 @@
 #include <tool/vdc_text_report.h>
 
+#include <algorithm>
 #include <iomanip>
 #include <ostream>
 #include <sstream>
@@ -128,6 +129,11 @@ void write_check(std::ostream& out, const vdcRunResult& result)
             << plural(static_cast<std::size_t>(vdcRunResult::count_entities(result.errors)), "entity");
     if (result.quality_run && !result.findings.empty())
         out << "; " << plural(result.findings.size(), "quality finding");
+    const auto raised =
+        std::count_if(result.warnings.begin(), result.warnings.end(), [](const vdcProblem& w) { return w.fails(); });
+    if (raised > 0)
+        out << "; " << plural(static_cast<std::size_t>(raised), "reader warning") << " counted as "
+            << (raised == 1 ? "an error" : "errors");
     out << '\n';
 }
 

@@ -201,3 +201,59 @@ def test_a_page_into_a_missing_folder_raises_and_leaves_nothing(tmp_path):
     with pytest.raises(vdacheck.WriteError):
         vdacheck.report(model, tmp_path / "page.html")
     assert [p.name for p in tmp_path.iterdir()] == ["page.html"] and not any((tmp_path / "page.html").iterdir())
+
+
+# profile= for every rule: (model, profile, command), held against the tool's --profile on the same file.
+PROFILED = [
+    (GAPS, {"rules": {"surf-patch-gap": {"severity": "note"}, "face-loop-gap": {"enabled": False}}}, "quality"),
+    (BRACKET, {"rules": {"cons-trimming-params": {"enabled": False}, "point-validity": {"severity": "note"}}}, "check"),
+    (BRACKET, {"rules": {"face-cons-ptr": {"severity": "warning"}, "circle-angles": {"enabled": False}}}, "repair"),
+]
+
+
+@pytest.mark.parametrize("path, profile, command", PROFILED)
+def test_a_profile_of_every_rule_gives_what_the_tools_profile_gives(path, profile, command, tmp_path):
+    file = tmp_path / "profile.json"
+    file.write_text(json.dumps(profile))
+    model = vdacheck.load(path)
+    if command == "quality":
+        result = vdacheck.check(model, quality=True, profile=profile)
+        report = tool_json("check", path, "--quality", "--profile", file)
+        assert json_spelled(result.to_dict()) == {key: report[key] for key in QUALITY_KEYS}
+        assert result == vdacheck.check(model, quality=True, profile=file) and result.clean
+    elif command == "check":
+        problems = vdacheck.check(model, profile=str(file))
+        assert [json_spelled(p.to_dict()) for p in problems] == tool_json("check", path, "--profile", file)["errors"]
+        assert {p.severity for p in problems} == {"error", "note"}
+    else:
+        result = vdacheck.repair(model, profile=profile)
+        report = tool_json("repair", path, "-o", tmp_path / "out.vda", "--profile", file)
+        assert [p.to_dict() for p in result.repaired] == report["fixed"]
+        assert [p.to_dict() for p in result.errors] == report["errors"] and result.clean == report["clean"]
+
+
+# Profiles that once aborted the tool or were silently taken: refused with the file and the key named.
+REFUSED = [
+    ('{"rules": {"surf-patch-gap": {"tolerance": 1e400}}}', 'the number 1e400 of "tolerance" is beyond'),
+    ('{"rules": {"surf-patch-gap": {"tolerance": 9}, "surf-patch-gap": {}}}', 'the key "surf-patch-gap" is given twice'),
+    (None, "cannot read the profile: it is a folder"),
+]
+
+
+@pytest.mark.parametrize("text, why", REFUSED)
+def test_a_profile_file_the_library_refuses_raises_profile_error(text, why, tmp_path):
+    file = tmp_path / "profile.json"
+    if text is None:
+        file.mkdir()
+    else:
+        file.write_text(text)
+    model = vdacheck.load(GAPS)
+    with pytest.raises(vdacheck.ProfileError) as raised:
+        vdacheck.check(model, profile=file)
+    assert why in str(raised.value) and str(raised.value).startswith(f"{file}: ")
+    done = run_tool("check", GAPS, "--profile", file)
+    assert done.returncode == 2 and done.stderr == f"vdacheck: {raised.value}\n"
+    with pytest.raises(ValueError, match="give it once"):
+        vdacheck.check(model, quality={"rules": {}}, profile={"rules": {}})
+    with pytest.raises(TypeError, match="got int"):
+        vdacheck.fix(model, profile=1)

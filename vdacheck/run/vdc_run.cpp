@@ -321,19 +321,14 @@ vdcRunResult vdcRun::repair(vdaFile& file) const
     return result;
 }
 
-vdcRunResult vdcRun::report(vdaFile& file) const
+vdcReport vdcRun::page(const vdaFile& file, const vdcRunResult& result) const
 {
-    const vdaCurrentFile current(file);
-    vdcRunResult result = check(file);
-    result.command = vdcCommand::report;
-
     vdcReport page;
     page.file = result.file;
     page.command = options_.command;
     page.version = options_.version;
     page.entity_counts = entity_counts(file);
     page.warnings = result.warnings;
-    // The rows: the packets, then the quality findings, as check reports them.
     page.problems.reserve(result.errors.size() + result.findings.size());
     EntityStatus status;
     for (const std::vector<vdcProblem>* problems : {&result.errors, &result.findings})
@@ -342,11 +337,19 @@ vdcRunResult vdcRun::report(vdaFile& file) const
             status.add(p);
         }
     status.fill(page);
+    return page;
+}
 
+vdcRunResult vdcRun::report(vdaFile& file) const
+{
+    const vdaCurrentFile current(file);
+    vdcRunResult result = check(file);
+    result.command = vdcCommand::report;
+    const vdcReport data = page(file, result);
     vdaTessellationOptions tessellation = options_.tessellation;
     tessellation.threads = options_.threads;
     const vdaScene scene = vdaTessellator::tessellate(file, tessellation);
     result.triangles = scene.triangles;
-    write_output(options_, result, [&](const fs::path& path) { vdcReportWriter(scene, page).save(path); });
+    write_output(options_, result, [&](const fs::path& path) { vdcReportWriter(scene, data).save(path); });
     return result;
 }

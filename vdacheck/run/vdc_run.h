@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include <vdacheck/report/vdc_report.h>
 #include <vdacheck/run/vdc_run_export.h>
 #include <vdacheck/run/vdc_run_options.h>
 #include <vdacheck/run/vdc_run_result.h>
@@ -42,6 +43,10 @@ public:
     // What check gives, and the report page written to `output`: the model drawn within the options'
     // triangle budget beside the problem table. The model is not changed.
     vdcRunResult report(vdaFile& file) const;
+    // What the page of report() shows beside the drawing, for the result of check of `file`: the header,
+    // the table (the packets, then the quality findings) and the entities whose problems make them faulty
+    // (drawn red) or only refer to faulty ones (a rule marked `reference`; drawn orange).
+    vdcReport page(const vdaFile& file, const vdcRunResult& result) const;
 
 private:
     vdcRunOptions options_;

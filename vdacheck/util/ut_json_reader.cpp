@@ -84,7 +84,8 @@ private:
         advance(1);
     }
 
-    utJsonValue value(int depth)
+    // A value; `key` is the key it is the member of, if any, for messages.
+    utJsonValue value(int depth, std::string_view key = {})
     {
         const int line = line_;
         const int column = column_;
@@ -107,7 +108,7 @@ private:
             word("null");
             return utJsonValue::of_null(line, column);
         default:
-            return utJsonValue::of_number(number(), line, column);
+            return utJsonValue::of_number(number(key), line, column);
         }
     }
 
@@ -150,7 +151,7 @@ private:
             blanks();
             expect(':', "':' after the key");
             blanks();
-            utJsonValue member = value(depth);
+            utJsonValue member = value(depth, key);
             members.emplace_back(std::move(key), std::move(member));
             blanks();
             if (next_is('}')) {
@@ -280,7 +281,7 @@ private:
         }
     }
 
-    double number()
+    double number(std::string_view key)
     {
         const std::size_t start = at_;
         const auto digits = [&] {
@@ -321,7 +322,8 @@ private:
         double value = 0.0;
         const auto [stop, error] = std::from_chars(written.data(), written.data() + written.size(), value);
         if (error == std::errc::result_out_of_range)
-            fail("the number " + std::string(written) + " is beyond the range of a double",
+            fail("the number " + std::string(written) + (key.empty() ? "" : " of \"" + std::string(key) + '"') +
+                     " is beyond the range of a double",
                  utJsonError::Kind::number_range);
         if (error != std::errc() || stop != written.data() + written.size())
             fail("cannot read the number " + std::string(written));
