@@ -1,11 +1,57 @@
 // Builds a model in code, checks it through the installed library and tells whether the checker found
-// exactly the one problem the model holds; writes a report page of it.
+// exactly the one problem the model holds; writes a report page of it. Then loads a profile file and runs
+// check with the geometric quality on a model read from text, as one call with one result.
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <vector>
 
 #include <vdacheck/report/vdc_report_writer.h>
+#include <vdacheck/run/vdc_run.h>
 #include <vdacheck/vdacheck.h>
+
+namespace {
+
+// Two patches whose seam opens by 0.05 mm, and a point holding the invalid-value sentinel.
+const char* const gap_model = "GAPS     = HEADER / 0\n"
+                              "PLATE    = SURF / 2, 1, 0., 1., 2., 0., 1.,\n"
+                              "           2, 2, 0., 50., 0., 0., 0., 0., 60., 0., 0., 0., 0., 0.,\n"
+                              "           2, 2, 50., 50., 0., 0., 0., 0., 60., 0., .05, 0., 0., 0.\n"
+                              "P1       = POINT / -1.7976931348623157E+308, 0., 0.\n"
+                              "GAPS     = END\n";
+
+// The profile a host keeps beside its data: a tighter seam tolerance, and the invalid point only a note.
+const char* const profile_text = R"({"rules": {"surf-patch-gap": {"tolerance": 0.01, "severity": "error"},
+                                                "point-validity": {"severity": "note"}}})";
+
+bool check_with_profile()
+{
+    const std::filesystem::path path = std::filesystem::temp_directory_path() / "vdacheck_consumer_profile.json";
+    std::ofstream(path) << profile_text;
+    vdcRunOptions options;
+    try {
+        options.profile = vdcProfile::load(path);
+    } catch (const vdcProfileError& e) {
+        std::printf("profile refused: %s\n", e.what());
+        return false;
+    }
+    std::filesystem::remove(path);
+    options.quality = true;
+    const std::unique_ptr<vdaFile> file = vdaReader::read(gap_model, "gaps.vda");
+    const vdcRunResult result = vdcRun(options).check(*file);
+    for (const vdcProblem& p : result.errors)
+        std::printf("%s %s: %s [%s, %s]\n", p.type.data(), p.entity.c_str(), p.message.c_str(), p.id().data(),
+                    vdc_severity_name(p.severity));
+    for (const vdcProblem& f : result.findings)
+        std::printf("%s %s: %s %g %s (tolerance %g) [%s]\n", f.type.data(), f.entity.c_str(), f.id().data(), *f.value,
+                    f.unit().data(), f.tolerance, vdc_severity_name(f.severity));
+    return !result.clean && result.errors.size() == 1 && result.errors[0].severity == vdcSeverity::note &&
+           result.findings.size() == 1 && result.findings[0].id() == "surf-patch-gap" &&
+           result.findings[0].tolerance == 0.01 && result.findings[0].severity == vdcSeverity::error;
+}
+
+}  // namespace
 
 int main()
 {
@@ -35,5 +81,6 @@ int main()
     const bool written =
         page.str().rfind("<!DOCTYPE html>", 0) == 0 && page.str().find("consumer.vda") != std::string::npos;
     std::printf("report page: %zu bytes\n", page.str().size());
-    return expected && written ? 0 : 1;
+    const bool profiled = check_with_profile();
+    return expected && written && profiled ? 0 : 1;
 }
