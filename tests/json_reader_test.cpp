@@ -12,42 +12,11 @@
 
 namespace {
 
-// Writes the value read in the writer's compact form, which shows every type and every member in order.
-void rewritten(const utJsonValue& v, utJsonWriter& json)
-{
-    switch (v.type()) {
-    case utJsonValue::Type::null:
-        json.null();
-        break;
-    case utJsonValue::Type::boolean:
-        json.boolean(v.boolean());
-        break;
-    case utJsonValue::Type::number:
-        json.number(v.number());
-        break;
-    case utJsonValue::Type::string:
-        json.string(v.string());
-        break;
-    case utJsonValue::Type::array:
-        json.begin_array();
-        for (const utJsonValue& item : v.items())
-            rewritten(item, json);
-        json.end_array();
-        break;
-    case utJsonValue::Type::object:
-        json.begin_object();
-        for (const auto& [key, member] : v.members())
-            rewritten(member, json.key(key));
-        json.end_object();
-        break;
-    }
-}
-
 std::string read_back(const std::string& text)
 {
     std::ostringstream out;
     utJsonWriter json(out);
-    rewritten(utJsonReader::parse(text), json);
+    utJsonReader::parse(text).write(json);  // compact: every type and every member in order
     return out.str();
 }
 

@@ -299,7 +299,8 @@ TEST_F(ToolRun, ProfilesShapeReportsAndTheExitStatusOnly)
     EXPECT_EQ(sarif.out.find(R"("level": "warning", "message": {"text": "SURF FLAE0001: 8.87)"), std::string::npos);
     EXPECT_NE(sarif.out.find(R"("level": "note", "message": {"text": "SURF FLAE0001: 8.87)"), std::string::npos);
     const ToolResult text = tool("check " + flae + " --profile " + quoted(profile));
-    EXPECT_NE(text.err.find(":40:1: error: missing END"), std::string::npos) << text.err;
+    EXPECT_TRUE(text.err.find(":40:1: error: ") != std::string::npos && text.err.ends_with(" [read-missing-end]\n"))
+        << text.err;
     EXPECT_NE(text.out.find(": no problems; 1 reader warning counted as an error\n"), std::string::npos) << text.out;
     ASSERT_EQ(tool("fix " + bracket + " -o " + quoted(plain)).status, 1);
     EXPECT_EQ(slurp(shaped), slurp(plain));
@@ -358,9 +359,9 @@ TEST_F(ToolRun, BatchReportsDoNotDependOnTheNumberOfJobs)
             order.push_back(fs::path(line.substr(6, line.find(": ") - 6)).lexically_relative(folder).string());
     EXPECT_EQ(order, (std::vector<std::string>{"a_big.vda", "b.vda", "sub/d.vda", "sub/e.VDAFS"}));
     // The rejected file is reported in its place, between the warning of the file before and after.
-    const std::size_t warning =
-        text.err.find("d.vda:38:1: warning: missing END statement at the end of the file [read-missing-end]");
+    const std::size_t warning = text.err.find("d.vda:38:1: warning: ");
     EXPECT_NE(warning, std::string::npos) << text.err;
+    EXPECT_EQ(text.err.find(" [read-missing-end]\n", warning), text.err.find('\n', warning) - 19) << text.err;
     EXPECT_LT(text.err.find("c_bad.vda:2:12: error: "), warning) << text.err;
     EXPECT_NE(text.out.find("summary: 5 files, "), std::string::npos) << text.out;
     EXPECT_NE(text.out.find(": 1 clean, 3 with problems, 1 unreadable\n"), std::string::npos) << text.out;
@@ -371,9 +372,8 @@ TEST_F(ToolRun, BatchReportsDoNotDependOnTheNumberOfJobs)
               std::string::npos)
         << "the summary is the last line of a JSON run";
     EXPECT_TRUE(json.out.ends_with("]}}\n"));
-    EXPECT_NE(
-        json.out.find(R"("warnings": [{"rule": "read-missing-end", "line": 38, "column": 1, "message": "missing END)"),
-        std::string::npos);
+    EXPECT_NE(json.out.find(R"("warnings": [{"rule": "read-missing-end", "line": 38, "column": 1, "message": ")"),
+              std::string::npos);
 }
 
 TEST_F(ToolRun, OutputFolderMirrorsTheInputFolder)

@@ -1,5 +1,7 @@
 #include <vdacheck/util/ut_json_value.h>
 
+#include <vdacheck/util/ut_json_writer.h>
+
 utJsonValue utJsonValue::of_boolean(bool value, int line, int column)
 {
     utJsonValue v(Type::boolean, line, column);
@@ -41,4 +43,34 @@ const utJsonValue* utJsonValue::find(std::string_view key) const noexcept
         if (m.first == key)
             return &m.second;
     return nullptr;
+}
+
+void utJsonValue::write(utJsonWriter& json) const
+{
+    switch (type_) {
+    case Type::null:
+        json.null();
+        break;
+    case Type::boolean:
+        json.boolean(boolean_);
+        break;
+    case Type::number:
+        json.number(number_);
+        break;
+    case Type::string:
+        json.string(string_);
+        break;
+    case Type::array:
+        json.begin_array();
+        for (const utJsonValue& item : items_)
+            item.write(json);
+        json.end_array();
+        break;
+    case Type::object:
+        json.begin_object();
+        for (const auto& [key, member] : members_)
+            member.write(json.key(key));
+        json.end_object();
+        break;
+    }
 }

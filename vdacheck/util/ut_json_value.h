@@ -7,6 +7,8 @@
 
 #include <vdacheck/util/ut_export.h>
 
+class utJsonWriter;
+
 // A JSON value as utJsonReader reads it, with the line and column (from 1, in characters) where it
 // starts in the text, so that whoever interprets it can say where a value is wrong. An object keeps its
 // members in the order written; the reader has made sure that no key is given twice.
@@ -39,6 +41,9 @@ public:
     const std::vector<Member>& members() const noexcept { return members_; }
     // The member of that key, or null when there is none (or this is not an object).
     const utJsonValue* find(std::string_view key) const noexcept;
+
+    // Writes the value, members in their order.
+    void write(utJsonWriter& json) const;
 
     int line() const noexcept { return line_; }
     int column() const noexcept { return column_; }
