@@ -7,6 +7,7 @@
 
 #include <tool/vdc_text_report.h>
 #include <vdacheck/rules/vdc_rules.h>
+#include <vdacheck/run/vdc_json_report.h>
 #include <vdacheck/run/vdc_run_result.h>
 
 #ifndef VDACHECK_VERSION
@@ -102,20 +103,9 @@ void result(utJsonWriter& json, const vdcProblem& p, const char* outcome, const 
     if (p.value) {
         // Where a finding was measured, as the JSON report gives it.
         json.key("properties").begin_object().key("value").number(*p.value).key("tolerance").number(p.tolerance);
-        json.key("unit").string(p.unit()).key("where").begin_object().key("indices").begin_object();
-        const auto indices = p.index_names();
-        for (std::size_t i = 0; i < indices.size() && i < p.ints.size(); ++i)
-            json.key(indices[i]).integer(p.ints[i]);
-        json.end_object().key("parameters").begin_object();
-        const auto parameters = p.parameter_names();
-        for (std::size_t i = 0; i < parameters.size() && i < p.doubles.size(); ++i)
-            json.key(parameters[i]).number(p.doubles[i]);
-        json.end_object().key("point");
-        if (p.point)
-            json.begin_array().number(p.point->x()).number(p.point->y()).number(p.point->z()).end_array();
-        else
-            json.null();
-        json.end_object().end_object();
+        json.key("unit").string(p.unit());
+        vdcJsonReport::where(json.key("where"), p);
+        json.end_object();
     } else if (!p.entity.empty()) {
         // A packet's ints, doubles and repair, and for fix and repair what became of it.
         json.key("properties").begin_object().key("ints").begin_array();

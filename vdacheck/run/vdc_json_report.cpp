@@ -72,7 +72,13 @@ void vdcJsonReport::finding(utJsonWriter& json, const vdcProblem& f)
     json.begin_object().key("rule").string(f.id()).key("entity").string(f.entity.view()).key("type").string(f.type);
     json.key("line").integer(f.line).key("value").number(f.value.value_or(0.0));
     json.key("tolerance").number(f.tolerance).key("unit").string(f.unit());
-    json.key("where").begin_object().key("indices").begin_object();
+    where(json.key("where"), f);
+    json.key("severity").string(vdc_severity_name(f.severity)).end_object();
+}
+
+void vdcJsonReport::where(utJsonWriter& json, const vdcProblem& f)
+{
+    json.begin_object().key("indices").begin_object();
     const auto indices = f.index_names();
     for (std::size_t i = 0; i < indices.size() && i < f.ints.size(); ++i)
         json.key(indices[i]).integer(f.ints[i]);
@@ -82,7 +88,7 @@ void vdcJsonReport::finding(utJsonWriter& json, const vdcProblem& f)
         json.key(parameters[i]).number(f.doubles[i]);
     json.end_object();
     point(json.key("point"), f.point);
-    json.end_object().key("severity").string(vdc_severity_name(f.severity)).end_object();
+    json.end_object();
 }
 
 void vdcJsonReport::rule_summary(utJsonWriter& json, const vdcRuleSummary& s)

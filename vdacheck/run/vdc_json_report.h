@@ -20,9 +20,11 @@ public:
     //  "repair" (or null), "round" (repair), "severity"}, and "value", "tolerance", "unit" and "point" for a
     //  problem that is measured
     static void packet(utJsonWriter& json, const vdcProblem& packet);
-    // {"rule", "entity", "type", "line", "value", "tolerance", "unit", "where", "severity"}, with where a
-    // finding was measured: {"indices": {...}, "parameters": {...}, "point": [x, y, z] or null}
+    // {"rule", "entity", "type", "line", "value", "tolerance", "unit", "where", "severity"}
     static void finding(utJsonWriter& json, const vdcProblem& finding);
+    // Where a finding was measured: {"indices": {...}, "parameters": {...}, "point": [x, y, z] or null}, the
+    // indices and parameters under the names its rule gives them.
+    static void where(utJsonWriter& json, const vdcProblem& finding);
     // {"rule", "enabled", "tolerance", "unit", "items", "findings", "worst" (a finding, or null), "severity"}
     static void rule_summary(utJsonWriter& json, const vdcRuleSummary& summary);
     // {"entity", "type", "line", "reason"}

@@ -226,6 +226,17 @@ std::vector<std::pair<std::string, int>> entity_counts(const vdaFile& file)
     return counts;
 }
 
+// A result of `command` on `file` as it starts: its name, its size as read and its reader warnings.
+vdcRunResult started(vdcCommand command, const vdaFile& file, const vdcRunOptions& options, const Problems& problems)
+{
+    vdcRunResult result;
+    result.command = command;
+    result.file = options.file.empty() ? file.source_name() : options.file;
+    result.entities_read = file.size();
+    result.warnings = problems.warnings(file);
+    return result;
+}
+
 }  // namespace
 
 vdcRunResult vdcRun::run(vdcCommand command, vdaFile& file) const
@@ -247,11 +258,7 @@ vdcRunResult vdcRun::check(vdaFile& file) const
 {
     const vdaCurrentFile current(file);
     const Problems problems(options_.profile);
-    vdcRunResult result;
-    result.command = vdcCommand::check;
-    result.file = options_.file.empty() ? file.source_name() : options_.file;
-    result.entities_read = file.size();
-    result.warnings = problems.warnings(file);
+    vdcRunResult result = started(vdcCommand::check, file, options_, problems);
     bool clean = false;
     {
         vdcFileCheck checker;
@@ -271,11 +278,7 @@ vdcRunResult vdcRun::fix(vdaFile& file) const
 {
     const vdaCurrentFile current(file);
     const Problems problems(options_.profile);
-    vdcRunResult result;
-    result.command = vdcCommand::fix;
-    result.file = options_.file.empty() ? file.source_name() : options_.file;
-    result.entities_read = file.size();
-    result.warnings = problems.warnings(file);
+    vdcRunResult result = started(vdcCommand::fix, file, options_, problems);
     vdcFileCheck checker;
     const vdcFileCheckAcc access(&checker);
     checker.check(file);
@@ -298,11 +301,7 @@ vdcRunResult vdcRun::repair(vdaFile& file) const
 {
     const vdaCurrentFile current(file);
     const Problems problems(options_.profile);
-    vdcRunResult result;
-    result.command = vdcCommand::repair;
-    result.file = options_.file.empty() ? file.source_name() : options_.file;
-    result.entities_read = file.size();
-    result.warnings = problems.warnings(file);
+    vdcRunResult result = started(vdcCommand::repair, file, options_, problems);
     const vdcRepairResult repair = vdc_repair(file);
     for (std::size_t r = 0; r < repair.rounds.size(); ++r) {
         const vdcRepairRound& round = repair.rounds[r];
