@@ -6,7 +6,6 @@
 #include <exception>
 #include <istream>
 #include <iterator>
-#include <optional>
 #include <ostream>
 #include <sstream>
 #include <string>

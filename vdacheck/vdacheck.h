@@ -2,11 +2,16 @@
 
 // Everything a host needs, each public header once: the model library (utilities, geometry, entities,
 // reading and writing, evaluation, tessellation) and the checker (checker, logs, repair, rules, entity
-// checks, quality).
+// checks, quality). The run library's calls, which do what the tool does, come with
+// <vdacheck/run/vdc_run.h> (target vdacheck::run).
 
 #include <vdacheck/util/co_ordered_map.h>
 #include <vdacheck/util/ut_big_stack.h>
+#include <vdacheck/util/ut_json_reader.h>
+#include <vdacheck/util/ut_json_value.h>
+#include <vdacheck/util/ut_json_writer.h>
 #include <vdacheck/util/ut_math.h>
+#include <vdacheck/util/ut_number_text.h>
 #include <vdacheck/util/ut_replace_file.h>
 #include <vdacheck/util/ut_string.h>
 
@@ -29,6 +34,7 @@
 #include <vdacheck/model/vda_cons_segment.h>
 #include <vdacheck/model/vda_curve.h>
 #include <vdacheck/model/vda_curve_segment.h>
+#include <vdacheck/model/vda_current_file.h>
 #include <vdacheck/model/vda_element_list.h>
 #include <vdacheck/model/vda_face.h>
 #include <vdacheck/model/vda_file.h>
@@ -93,6 +99,7 @@
 #include <vdacheck/repair/vdc_repair.h>
 
 #include <vdacheck/rules/vdc_check_rules.h>
+#include <vdacheck/rules/vdc_problem.h>
 #include <vdacheck/rules/vdc_quality_rules.h>
 #include <vdacheck/rules/vdc_rule.h>
 #include <vdacheck/rules/vdc_rules.h>
