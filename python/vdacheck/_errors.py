@@ -36,7 +36,9 @@ class DeletedEntityError(ReferenceError):
 
 
 class ProfileError(ValueError):
-    """A quality profile that cannot be used: not JSON, an unknown rule or key, or a value of the wrong kind.
+    """A profile that cannot be used: not JSON, an unknown rule or key, a key given twice, a value of the wrong kind
+    or out of range, or a file that cannot be read (a folder, say).
 
-    The message names the profile (its path, or ``quality profile`` for a dict) and what is wrong.
+    The message names the profile (its path, or ``quality profile`` or ``profile`` for a dict) and the key that is
+    wrong, as the tool's does.
     """
