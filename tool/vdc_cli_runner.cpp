@@ -183,6 +183,13 @@ vdcFileOutcome vdcCliRunner::process(const vdcBatchInput& input, const fs::path&
     return outcome;
 }
 
+vdcFileOutcome vdcCliRunner::process_one(const vdcBatchInput& input, const fs::path& output,
+                                         const vdcCliOptions& options, const vdcRunOptions& run, int threads) const
+{
+    vdcProgressBar progress(nullptr, 1, input.bytes);
+    return process(input, output, Task{options, run, threads}, progress);
+}
+
 int vdcCliRunner::run_files(const vdcCliOptions& options, const vdcRunOptions& run)
 {
     const auto start = std::chrono::steady_clock::now();
@@ -255,6 +262,21 @@ int vdcCliRunner::run_files(const vdcCliOptions& options, const vdcRunOptions& r
     return status;
 }
 
+vdcRunOptions vdcCliRunner::run_options(const vdcCliOptions& options)
+{
+    vdcRunOptions run;
+    run.quality = options.quality;
+    run.clean = options.clean;
+    run.tessellation.triangle_budget = options.max_triangles;
+    run.command = options.command_line;
+    run.version = VDACHECK_VERSION;
+    if (!options.quality_profile.empty())
+        run.profile = vdcProfile::load(options.quality_profile, "quality profile");
+    else if (!options.profile.empty())
+        run.profile = vdcProfile::load(options.profile);
+    return run;
+}
+
 int vdcCliRunner::run(const vdcCliOptions& options)
 {
     switch (options.command) {
@@ -275,16 +297,8 @@ int vdcCliRunner::run(const vdcCliOptions& options)
     }
     // The profile is read once, before any model.
     vdcRunOptions run;
-    run.quality = options.quality;
-    run.clean = options.clean;
-    run.tessellation.triangle_budget = options.max_triangles;
-    run.command = options.command_line;
-    run.version = VDACHECK_VERSION;
     try {
-        if (!options.quality_profile.empty())
-            run.profile = vdcProfile::load(options.quality_profile, "quality profile");
-        else if (!options.profile.empty())
-            run.profile = vdcProfile::load(options.profile);
+        run = run_options(options);
     } catch (const vdcProfileError& e) {
         err_ << "vdacheck: " << e.what() << '\n';
         return status_failed;

@@ -34,6 +34,15 @@ public:
 
     int run(const vdcCliOptions& options);
 
+    // What run() takes from the command line for every file: the command's options, with the profile read
+    // (throws vdcProfileError).
+    static vdcRunOptions run_options(const vdcCliOptions& options);
+    // One file of a run whose files are spread over other processes: what run() makes of it, its report
+    // rendered in the format asked (not SARIF) and `threads` reading and measuring it (0: all); `output` is
+    // where fix and repair save it. No progress is shown.
+    vdcFileOutcome process_one(const vdcBatchInput& input, const std::filesystem::path& output,
+                               const vdcCliOptions& options, const vdcRunOptions& run, int threads) const;
+
 private:
     int run_files(const vdcCliOptions& options, const vdcRunOptions& run);
     // The SARIF artifactLocation of an input: standard input under its --stdin-name, if it has one.
