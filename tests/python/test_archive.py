@@ -28,13 +28,45 @@ FAULTS = pathlib.Path(__file__).with_name("archive_faults.py")
 MEMORY_LIMIT = 1 << 30
 
 
-@pytest.fixture(scope="module")
-def client():
-    # One retry after a worker dies, so that a file that kills its worker is given up after two deaths.
-    with dask.config.set({"distributed.scheduler.allowed-failures": 1}):
+@contextlib.contextmanager
+def local_cluster():
+    # One retry after a worker dies, so that a file that kills its worker is given up soon; a worker holds only
+    # the task it runs, as in the clusters vdacheck.archive starts.
+    with dask.config.set({"distributed.scheduler.allowed-failures": 1, "distributed.scheduler.worker-saturation": 1.0}):
         with LocalCluster(n_workers=2, threads_per_worker=1, processes=True, dashboard_address=":0",
                           memory_limit=MEMORY_LIMIT, preload=[str(FAULTS)]) as cluster, Client(cluster) as c:
             yield c
+
+
+@pytest.fixture(scope="module")
+def client():
+    with local_cluster() as c:
+        yield c
+
+
+@pytest.fixture
+def crashing_client():
+    """A cluster of its own: the last worker the nanny restarts after a crash may take minutes to come back."""
+    with local_cluster() as c:
+        yield c
+
+
+def started(*args, **kwargs):
+    """archive.check(...) on a thread of its own; the function returned waits for its result, a stuck run fails."""
+    results: list = []
+    thread = threading.Thread(target=lambda: results.append(archive.check(*args, **kwargs)), daemon=True)
+    thread.start()
+
+    def result() -> archive.ArchiveResult:
+        thread.join(timeout=300)
+        assert results, "the run did not end"
+        return results[0]
+
+    return result
+
+
+def checked(*args, **kwargs) -> archive.ArchiveResult:
+    return started(*args, **kwargs)()
 
 
 @pytest.fixture(scope="module")
@@ -68,7 +100,7 @@ def without_times(summary: str) -> dict:
 
 @pytest.mark.parametrize("quality", [None, True])
 def test_the_report_of_a_folder_is_the_tools(client, folder, quality):
-    result = archive.check([folder], client, quality=quality, batch_bytes=8 << 10)
+    result = checked([folder], client, quality=quality, batch_bytes=8 << 10)
     lines, summary, status = tool_run("check", folder, "--format", "json", *(["--quality"] if quality else []))
     assert result.lines == lines and result.status == status == 2
     assert result.messages == run_tool("check", folder, "--format", "json").stderr
@@ -85,7 +117,7 @@ def test_the_report_of_a_folder_is_the_tools(client, folder, quality):
         assert gap.value.max() == pytest.approx(8.87381, abs=1e-5)
 
 
-def test_files_the_workers_cannot_take_cost_those_files_only(client, folder, tmp_path):
+def test_files_the_workers_cannot_take_cost_those_files_only(crashing_client, folder, tmp_path):
     not_a_file = tmp_path / "x.vda"
     not_a_file.mkdir()
     huge = tmp_path / "huge.vda"
@@ -96,7 +128,7 @@ def test_files_the_workers_cannot_take_cost_those_files_only(client, folder, tmp
     good = [folder / "bracket.vda", folder / "sub"]
     paths = [good[0], not_a_file, crash, folder / "dangling.vda", huge, good[1]]
 
-    result = archive.check(paths, client)  # all in one batch, which the crash takes down
+    result = checked(paths, crashing_client)  # all in one batch, which the crash takes down
     lines, _, _ = tool_run("check", *good, "--format", "json")
     assert result.lines == lines and result.status == 2
     failures = result.frame[result.frame.kind.isin(["unreadable", "failed"])]
@@ -108,26 +140,9 @@ def test_files_the_workers_cannot_take_cost_those_files_only(client, folder, tmp
     assert "cannot read the file" in reasons[2] and "memory limit" in reasons[3]
 
 
-def test_a_worker_killed_mid_run_costs_nothing(client, tmp_path):
-    slow = tmp_path / "slow"
-    slow.mkdir()
-    for i in range(6):
-        shutil.copy(SAMPLES[i % len(SAMPLES)], slow / f"slow{i}.vda")
-    results = []
-    run = threading.Thread(target=lambda: results.append(archive.check([slow], client, batch_bytes=1)))
-    run.start()
-    while not any(client.processing().values()):
-        time.sleep(0.05)
-    time.sleep(0.2)
-    os.kill(next(iter(client.run(os.getpid).values())), signal.SIGKILL)
-    run.join()
-    lines, _, status = tool_run("check", slow, "--format", "json")
-    assert results[0].lines == lines and results[0].status == status
-
-
 @pytest.mark.parametrize("command", [["repair"], ["fix", "--clean"]])
 def test_saved_models_are_the_tools_byte_for_byte(client, folder, tmp_path, command):
-    result = archive.check([folder], client, command=command[0], clean="--clean" in command,
+    result = checked([folder], client, command=command[0], clean="--clean" in command,
                            output_dir=tmp_path / "cluster", batch_bytes=8 << 10)
     lines, _, status = tool_run(*command, folder, "--output-dir", tmp_path / "tool", "--format", "json")
     assert result.status == status
@@ -197,3 +212,19 @@ def archive_command(*args) -> subprocess.CompletedProcess[str]:
 def test_command_lines_the_archive_refuses(args, message):
     done = archive_command(*args)
     assert done.returncode == 2 and message in done.stderr and done.stdout == ""
+
+
+# Last: the worker killed here may take a while to come back.
+def test_a_worker_killed_mid_run_costs_nothing(client, tmp_path):
+    slow = tmp_path / "slow"
+    slow.mkdir()
+    for i in range(6):
+        shutil.copy(SAMPLES[i % len(SAMPLES)], slow / f"slow{i}.vda")
+    client.wait_for_workers(2, timeout=60)
+    result = started([slow], client, batch_bytes=1)
+    while not any(client.processing().values()):
+        time.sleep(0.05)
+    time.sleep(0.2)
+    os.kill(next(iter(client.run(os.getpid).values())), signal.SIGKILL)
+    lines, _, status = tool_run("check", slow, "--format", "json")
+    assert result().lines == lines and result().status == status

@@ -144,10 +144,14 @@ def cluster(client=None, workers: Optional[int] = None) -> Iterator[Any]:
     if client is not None:
         yield client
         return
+    import dask
     from distributed import Client, LocalCluster
 
-    with LocalCluster(n_workers=workers or os.cpu_count() or 1, threads_per_worker=1, processes=True,
-                      dashboard_address=":0") as local, Client(local) as own:
+    # A worker holds only the task it runs: a file that kills it takes no queued task down with it.
+    with dask.config.set({"distributed.scheduler.worker-saturation": 1.0}):
+        local = LocalCluster(n_workers=workers or os.cpu_count() or 1, threads_per_worker=1, processes=True,
+                             dashboard_address=":0")
+    with local, Client(local) as own:
         yield own
 
 
@@ -166,6 +170,8 @@ class Run:
         those before it are in."""
         done: queue.Queue = queue.Queue()
         pending: dict[Any, list[int]] = {}
+        suspects: list[int] = []  # files whose task failed on their own, to be tried once more alone
+        alone = False  # the last tries: one task on the whole cluster, so that a death is its own
 
         def submit(indices: list[int]) -> None:
             future = client.submit(run_batch, self.args, [self.inputs[i] for i in indices],
@@ -178,6 +184,9 @@ class Run:
         results: list[Optional[Outcome]] = [None] * len(self.inputs)
         written = 0
         while written < len(self.inputs):
+            if not pending:
+                alone = True
+                submit([suspects.pop(0)])
             try:
                 future = done.get(timeout=0.2)
             except queue.Empty:
@@ -193,6 +202,10 @@ class Run:
                 # culprit is lost.
                 for i in indices:
                     submit([i])
+            elif not alone:
+                # Dask counts a death against every task the dying worker held, an innocent one queued behind
+                # the culprit too.
+                suspects.append(indices[0])
             else:
                 results[indices[0]] = failed(self.inputs[indices[0]], why_failed(future))
             future.release()
