@@ -36,11 +36,12 @@ vdaConsSample vdcPieceChain::uv(int k, double x, int derivatives) const noexcept
     return c;
 }
 
-giVector3 vdcPieceChain::normal(int k, double x) const noexcept
+vdcPieceChain::Normal vdcPieceChain::normal(int k, double x) const noexcept
 {
     const vdaConsSample c = uv(k, x, 1);
-    const vdaSide su = c.d1.x() < 0.0 ? vdaSide::before : vdaSide::after;
-    const vdaSide sv = c.d1.y() < 0.0 ? vdaSide::before : vdaSide::after;
-    const vdaSurfSample s = surface_.sample(c.point.x(), c.point.y(), 1, su, sv);
-    return s.d_u.cross(s.d_v);
+    const int i = surface_.patch_u_at(c.point.x(), c.d1.x() < 0.0 ? vdaSide::before : vdaSide::after);
+    const int j = surface_.patch_v_at(c.point.y(), c.d1.y() < 0.0 ? vdaSide::before : vdaSide::after);
+    const vdaSurfSample s =
+        surface_.patch_sample(i, j, surface_.local_u(i, c.point.x()), surface_.local_v(j, c.point.y()), 1);
+    return {s.d_u.cross(s.d_v), i, j};
 }

@@ -44,8 +44,14 @@ public:
         return surface_.sample_along(uv(k, x, std::max(derivatives, 1)), derivatives);
     }
     giPoint3 point(int k, double x) const noexcept { return sample(k, x, 0).point; }
-    // The surface's normal vector (dS/ds x dS/dt, not unitized) where the chain is.
-    giVector3 normal(int k, double x) const noexcept;
+    // The surface's normal vector (dS/ds x dS/dt, not unitized) where the chain is, and the patch it
+    // is taken from (on a seam, the one the chain moves into).
+    struct Normal {
+        giVector3 vector;
+        int patch_u = 0;
+        int patch_v = 0;
+    };
+    Normal normal(int k, double x) const noexcept;
 
 private:
     vdaSurfEval surface_;
