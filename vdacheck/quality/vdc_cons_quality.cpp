@@ -13,6 +13,7 @@
 #include <vdacheck/model/vda_cons.h>
 #include <vdacheck/model/vda_curve.h>
 #include <vdacheck/model/vda_surf.h>
+#include <vdacheck/quality/vdc_piece_chain.h>
 #include <vdacheck/quality/vdc_quality_collector.h>
 #include <vdacheck/quality/vdc_quality_numerics.h>
 #include <vdacheck/quality/vdc_quality_references.h>
@@ -68,11 +69,13 @@ struct Stretch {
 // place beside the curve's breakpoint.
 constexpr double same_cut = 1e-9;
 
-// Where segment i of the cons crosses an interior breakpoint of the surface: between samples on either
-// side, narrowed by bisection to the last bit. A cons running along a seam is not cut.
+// Where segment i of the cons crosses an interior breakpoint of the surface: for a straight segment
+// where its line does; else between samples on either side, narrowed by regula falsi. A cons running
+// along a seam is not cut.
 void surface_cuts(const vdaConsEval& c, int i, const vdaSurfEval& s, std::vector<double>& cuts)
 {
-    const int n = std::clamp(4 * c.segment(i).order(), 8, 64);
+    const bool straight = vdcPieceChain::straight(c.segment(i));
+    const int n = straight ? 1 : std::clamp(4 * c.segment(i).order(), 8, 64);
     std::array<giPoint2, 65> p;
     for (int k = 0; k <= n; ++k)
         p[static_cast<std::size_t>(k)] = c.segment_point(i, double(k) / n);
@@ -86,15 +89,37 @@ void surface_cuts(const vdaConsEval& c, int i, const vdaSurfEval& s, std::vector
         const int first = axis == 0 ? s.patch_u_at(coordinate(*low)) : s.patch_v_at(coordinate(*low));
         for (int b = std::max(first, 1); b < patches && breakpoint(b) <= coordinate(*high); ++b) {
             const double at = breakpoint(b);
-            const auto beyond = [&](double u) { return coordinate(c.segment_point(i, u)) > at; };
+            const auto f = [&](double u) { return coordinate(c.segment_point(i, u)) - at; };
             for (int k = 0; k < n; ++k) {
-                const bool before = coordinate(p[static_cast<std::size_t>(k)]) > at;
-                if (before == (coordinate(p[static_cast<std::size_t>(k) + 1]) > at))
-                    continue;
                 double a = double(k) / n, z = double(k + 1) / n;
-                for (double m = 0.5 * (a + z); m > a && m < z; m = 0.5 * (a + z))
-                    (beyond(m) == before ? a : z) = m;
-                cuts.push_back(z);
+                double fa = coordinate(p[static_cast<std::size_t>(k)]) - at;
+                double fz = coordinate(p[static_cast<std::size_t>(k) + 1]) - at;
+                if ((fa > 0.0) == (fz > 0.0))
+                    continue;
+                if (straight) {
+                    cuts.push_back(std::clamp(fa / (fa - fz), 0.0, 1.0));
+                    continue;
+                }
+                // Regula falsi with the Illinois step, the root kept between a and z.
+                double root = z;
+                for (int iteration = 0, side = 0; iteration < 60 && z - a > 1e-15; ++iteration) {
+                    const double m = std::clamp(a - fa * (z - a) / (fz - fa), a, z);
+                    const double fm = f(m);
+                    if (fm == 0.0) {
+                        root = m;
+                        break;
+                    }
+                    if ((fm > 0.0) == (fa > 0.0)) {
+                        a = m, fa = fm;
+                        fz = side == -1 ? 0.5 * fz : fz;
+                        side = -1;
+                    } else {
+                        z = root = m, fz = fm;
+                        fa = side == 1 ? 0.5 * fa : fa;
+                        side = 1;
+                    }
+                }
+                cuts.push_back(root);
             }
         }
     }

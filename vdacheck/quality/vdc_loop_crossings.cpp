@@ -40,12 +40,6 @@ Place place_along(const Vertex& a, const Vertex& b, double t) noexcept
 }
 using Polyline = std::vector<Vertex>;  // closed: the last vertex joins the first
 
-bool straight(const vdaConsEval::Segment& g) noexcept
-{
-    const auto& c = g.all_coeffs();
-    return std::all_of(c.begin() + 2, c.end(), [](const giPoint2& p) { return p.x() == 0.0 && p.y() == 0.0; });
-}
-
 // Appends piece k of a chain from its start to its end: a vertex at each end of every cons segment it
 // covers (so both sides of a jump), straight segments as one edge, curved ones as 2 (order - 1) edges
 // over a whole segment, doubled `level` times. Sets `curved` when a segment is curved.
@@ -61,7 +55,7 @@ void append_piece(const vdcPieceChain& chain, int loop, int k, int level, Polyli
         const double a = std::max(lo, cons.breakpoint(i)), b = std::min(hi, cons.breakpoint(i + 1));
         const double from = forward ? a : b, to = forward ? b : a;
         int n = 1;
-        if (!straight(cons.segment(i))) {
+        if (!vdcPieceChain::straight(cons.segment(i))) {
             curved = true;
             const double share = (b - a) / (cons.breakpoint(i + 1) - cons.breakpoint(i));
             n = std::max(2, static_cast<int>(std::ceil(2 * (cons.segment(i).order() - 1) * share))) << level;

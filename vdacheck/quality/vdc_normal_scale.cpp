@@ -31,7 +31,8 @@ const vdcPeak2& vdcNormalScale::largest(int i, int j, const double* grid)
         return known;
     const int n = grid_size(surf_.patch(i, j));
     const double h = 1.0 / (n - 1);
-    // The search looks for the least of minus the length.
+    // The search looks for the least of minus the length, relative to the largest sample: a smooth
+    // maximum is then right to about 1e-6 once the step is below 1e-3.
     std::array<double, 25 * 25> minus;
     for (int b = 0; b < n; ++b)
         for (int a = 0; a < n; ++a)
@@ -39,12 +40,14 @@ const vdcPeak2& vdcNormalScale::largest(int i, int j, const double* grid)
     std::array<int, 3> start;
     const int starts = vdc_grid_minima(minus.data(), n, 0.5, start.data(), 3);
     known = {0.0, 0.0, 0.0};
-    for (int k = 0; k < starts; ++k) {
+    const double scale = starts > 0 ? -minus[static_cast<std::size_t>(start[0])] : 0.0;
+    for (int k = 0; k < starts && scale > 0.0; ++k) {
         const int at = start[static_cast<std::size_t>(k)];
-        const vdcPeak2 p = vdc_minimise_in_square([&](double u, double v) { return -length(i, j, u, v); }, (at % n) * h,
-                                                  (at / n) * h, minus[static_cast<std::size_t>(at)], 0.5 * h, 1e-5);
-        if (-p.value > known.value)
-            known = {p.u, p.v, -p.value};
+        const vdcPeak2 p =
+            vdc_minimise_in_square([&](double u, double v) { return -length(i, j, u, v) / scale; }, (at % n) * h,
+                                   (at / n) * h, minus[static_cast<std::size_t>(at)] / scale, 0.5 * h, 1e-3);
+        if (-p.value * scale > known.value)
+            known = {p.u, p.v, -p.value * scale};
     }
     return known;
 }

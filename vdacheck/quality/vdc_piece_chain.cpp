@@ -1,6 +1,8 @@
 #include <vdacheck/quality/vdc_piece_chain.h>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include <vdacheck/geometry/gi_vector_ops.h>
 #include <vdacheck/model/vda_cons.h>
@@ -22,6 +24,13 @@ bool vdcPieceChain::add(const vdaTrimmedCurve& piece, std::string& why)
     }
     pieces_.push_back({*eval, w1, w2});
     return true;
+}
+
+bool vdcPieceChain::straight(const vdaConsEval::Segment& segment) noexcept
+{
+    const auto& c = segment.all_coeffs();
+    return std::all_of(c.begin() + std::min<std::ptrdiff_t>(2, std::ssize(c)), c.end(),
+                       [](const giPoint2& p) { return p.x() == 0.0 && p.y() == 0.0; });
 }
 
 vdaConsSample vdcPieceChain::uv(int k, double x, int derivatives) const noexcept

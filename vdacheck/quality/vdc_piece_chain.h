@@ -27,6 +27,9 @@ public:
     // evaluated, or its range is empty or leaves the cons's parameter range.
     bool add(const vdaTrimmedCurve& piece, std::string& why);
 
+    // True for a cons segment that is a straight line: every coefficient beyond the linear one is 0.
+    static bool straight(const vdaConsEval::Segment& segment) noexcept;
+
     int size() const noexcept { return static_cast<int>(pieces_.size()); }
     const Piece& piece(int k) const noexcept { return pieces_[static_cast<std::size_t>(k)]; }
     const vdaSurfEval& surface() const noexcept { return surface_; }

@@ -143,9 +143,10 @@ vdcPeak vdc_maximise(F&& f, double a, double b, int n, double negligible = 0.0)
 
 // A local minimum of f over the unit square from (u, v), where f is `value`: compass search along the
 // axes, staying inside the square, its step halved from `step` whenever no neighbour is lower, until it
-// is below `relative` times |f| (or below `min_step`). Where f has unit slopes, a smooth minimum is then
-// known to about relative^2 of its value and a conical one, where f falls towards 0, to about `relative`
-// of it. Stops early at a value of 0, and after 4000 evaluations.
+// is below `relative` times |f| (or below `min_step`). Near a minimum m > 0 where f grows like
+// sqrt(m^2 + k^2 d^2) with the distance d, the value is then right to about (k relative)^2 / 2 of m, however
+// small m; where f falls to 0 the search goes on towards `min_step`. Stops early at a value of 0, and after
+// 4000 evaluations.
 template <class F>
 vdcPeak2 vdc_minimise_in_square(F&& f, double u, double v, double value, double step, double relative,
                                 double min_step = 1e-15)

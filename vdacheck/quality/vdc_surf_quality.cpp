@@ -189,7 +189,7 @@ void vdcSurfQuality::measure_patch(const vdaSurfEval& surf, vdcNormalScale& norm
             const vdcPeak2 p =
                 vdc_minimise_in_square([&](double u, double v) { return normals.length(i, j, u, v) / reference; },
                                        grid.parameter(at % grid.n), grid.parameter(at / grid.n),
-                                       grid.normal[static_cast<std::size_t>(at)] / reference, 0.5 / (grid.n - 1), 1e-5);
+                                       grid.normal[static_cast<std::size_t>(at)] / reference, 0.5 / (grid.n - 1), 1e-3);
             if (k == 0 || p.value < least.value)
                 least = p;
         }
