@@ -65,6 +65,8 @@ inline double model_size(const vdaFile& file)
     return std::max(std::sqrt(d), 1.0);
 }
 
+inline std::unique_ptr<vdaFile> read_text(std::string_view text) { return vdaReader::read(text, "test.vda"); }
+
 // A fresh folder for a test's files.
 inline std::filesystem::path scratch(const std::string& name)
 {

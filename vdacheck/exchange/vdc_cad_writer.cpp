@@ -15,6 +15,10 @@
 #include <STEPCAFControl_Controller.hxx>
 #include <STEPCAFControl_Writer.hxx>
 #include <Standard_Failure.hxx>
+#include <TDF_LabelSequence.hxx>
+#include <TDataStd_Name.hxx>
+#include <XCAFDoc_DocumentTool.hxx>
+#include <XCAFDoc_ShapeTool.hxx>
 
 #include <vdacheck/exchange/vdc_convert_error.h>
 
@@ -87,7 +91,30 @@ void vdcCadWriter::write(const Handle(TDocStd_Document) & document, vdcExchangeF
                 writer.SetNameMode(Standard_True);
                 writer.SetColorMode(Standard_False);
                 writer.SetLayerMode(Standard_False);
-                if (!writer.Transfer(document))
+                // OCCT's IGES writer keeps names only on shapes transferred on their own, and writes faces as
+                // trimmed surfaces, flat: each entity's shape is transferred, each face of a shell as a shape of
+                // its own, and the assemblies, which IGES would flatten anyway, are not.
+                const Handle(XCAFDoc_ShapeTool) tool = XCAFDoc_DocumentTool::ShapeTool(document->Main());
+                TDF_LabelSequence all, shapes;
+                tool->GetShapes(all);
+                for (int i = 1; i <= all.Length(); ++i) {
+                    const TDF_Label& label = all.Value(i);
+                    TDF_LabelSequence faces;
+                    if (tool->IsAssembly(label))
+                        continue;
+                    if (!tool->GetSubShapes(label, faces)) {
+                        shapes.Append(label);
+                        continue;
+                    }
+                    for (int f = 1; f <= faces.Length(); ++f) {
+                        const TDF_Label face = tool->AddShape(tool->GetShape(faces.Value(f)), Standard_False);
+                        Handle(TDataStd_Name) name;
+                        if (faces.Value(f).FindAttribute(TDataStd_Name::GetID(), name))
+                            TDataStd_Name::Set(face, name->Get());
+                        shapes.Append(face);
+                    }
+                }
+                if (!writer.Transfer(shapes))
                     throw vdcConvertError("cannot write " + temporary.string() +
                                           ": OCCT's IGES writer refuses the model");
                 if (!writer.Write(path.c_str()))
