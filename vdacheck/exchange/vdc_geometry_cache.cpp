@@ -9,29 +9,35 @@
 #include <vdacheck/model/vda_curve.h>
 #include <vdacheck/model/vda_surf.h>
 
+namespace {
+
+// The geometry of `entity` in `made`, made on first use from its evaluator (none when it refuses).
+template <class Eval, class Geometry, class Entity, class Make>
+Geometry made_once(std::unordered_map<const vdaObject*, Geometry>& made, const Entity& entity, Make make)
+{
+    const auto [it, added] = made.try_emplace(&entity);
+    if (added)
+        if (const auto eval = Eval::make(entity))
+            it->second = make(*eval);
+    return it->second;
+}
+
+}  // namespace
+
 Handle(Geom_BSplineSurface) vdcGeometryCache::surface(const vdaSurf& surf)
 {
-    const auto [it, added] = surfaces_.try_emplace(&surf);
-    if (added)
-        if (const auto eval = vdaSurfEval::make(surf))
-            it->second = vdcOcctGeometry::surface(vdcBezierNet::of(*eval));
-    return it->second;
+    return made_once<vdaSurfEval>(surfaces_, surf,
+                                  [](const vdaSurfEval& e) { return vdcOcctGeometry::surface(vdcBezierNet::of(e)); });
 }
 
 Handle(Geom_BSplineCurve) vdcGeometryCache::curve(const vdaCurve& curve)
 {
-    const auto [it, added] = curves_.try_emplace(&curve);
-    if (added)
-        if (const auto eval = vdaCurveEval::make(curve))
-            it->second = vdcOcctGeometry::curve(vdcBezierNet::of(*eval));
-    return it->second;
+    return made_once<vdaCurveEval>(curves_, curve,
+                                   [](const vdaCurveEval& e) { return vdcOcctGeometry::curve(vdcBezierNet::of(e)); });
 }
 
 Handle(Geom2d_BSplineCurve) vdcGeometryCache::pcurve(const vdaCons& cons)
 {
-    const auto [it, added] = pcurves_.try_emplace(&cons);
-    if (added)
-        if (const auto eval = vdaConsEval::make(cons))
-            it->second = vdcOcctGeometry::pcurve(vdcBezierNet::of(*eval), *eval);
-    return it->second;
+    return made_once<vdaConsEval>(pcurves_, cons,
+                                  [](const vdaConsEval& e) { return vdcOcctGeometry::pcurve(vdcBezierNet::of(e), e); });
 }

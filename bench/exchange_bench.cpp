@@ -1,0 +1,89 @@
+// Time and peak memory of converting a model to STEP, IGES or glTF, in a process of its own, split into the
+// project's part (reading the VDA-FS file; checking, measuring and converting it to OCCT's shapes and document,
+// or drawing it) and the writer's (OCCT's STEP or IGES writer, or the glTF writer), beside the time OCCT's STEP
+// reader takes to read the file back:
+//   vdacheck_exchange_bench FILE OUT [--repair]    OUT's suffix gives the format (.step, .igs, .glb, .gltf)
+// Make the model with `vdacheck_io_roundtrip make FILE MB`.
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include <IFSelect_ReturnStatus.hxx>
+#include <STEPCAFControl_Reader.hxx>
+#include <TDocStd_Document.hxx>
+#include <XCAFApp_Application.hxx>
+
+#include <vdacheck/exchange/vdc_convert.h>
+#include <vdacheck/vdacheck.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double seconds_since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+double peak_rss_mb()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / 1024;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: vdacheck_exchange_bench FILE OUT [--repair]\n");
+        return 2;
+    }
+    vdcConvertOptions options;
+    options.repair = argc > 3 && std::strcmp(argv[3], "--repair") == 0;
+    const double mb = double(std::filesystem::file_size(argv[1])) / (1 << 20);
+
+    auto t = Clock::now();
+    const auto file = vdaReader::load(argv[1]);
+    const double read_s = seconds_since(t);
+    const double read_peak = peak_rss_mb();
+
+    t = Clock::now();
+    vdcConversion conversion(*file, argv[2], options);
+    conversion.build();
+    const double convert_s = seconds_since(t);
+    const double convert_peak = peak_rss_mb();
+
+    t = Clock::now();
+    const vdcConvertResult result = conversion.write();
+    const double write_s = seconds_since(t);
+    const double write_peak = peak_rss_mb();
+    if (!result.written) {
+        std::fprintf(stderr, "%s\n", result.message.c_str());
+        return 1;
+    }
+
+    const double ours = read_s + convert_s, whole = ours + write_s;
+    std::printf("model %.1f MB, %d entities: %zu faces, %zu shells, %zu edges, %zu vertices, %zu meshes, %zu "
+                "triangles; %zu entities left out\n",
+                mb, file->size(), result.counts.faces, result.counts.shells, result.counts.edges,
+                result.counts.vertices, result.counts.meshes, result.counts.triangles, result.left_out.size());
+    std::printf("read     %7.2f s   peak %7.1f MB\n", read_s, read_peak);
+    std::printf("convert  %7.2f s   peak %7.1f MB\n", convert_s, convert_peak);
+    std::printf("write    %7.2f s   peak %7.1f MB   (%s, %.1f MB)\n", write_s, write_peak,
+                vdc_exchange_format_name(result.format), double(std::filesystem::file_size(argv[2])) / (1 << 20));
+    std::printf("ours (read + convert) %.2f s of %.2f s: %.0f%%\n", ours, whole, 100.0 * ours / whole);
+    if (result.format == vdcExchangeFormat::step) {
+        t = Clock::now();
+        Handle(TDocStd_Document) document;
+        XCAFApp_Application::GetApplication()->NewDocument("MDTV-XCAF", document);
+        STEPCAFControl_Reader reader;
+        reader.SetNameMode(Standard_True);
+        const bool read = reader.ReadFile(argv[2]) == IFSelect_RetDone && reader.Transfer(document);
+        std::printf("OCCT reads it back in %.2f s%s   peak %7.1f MB\n", seconds_since(t), read ? "" : " (failed)",
+                    peak_rss_mb());
+    }
+    return 0;
+}
