@@ -166,6 +166,7 @@ TEST(ExchangeConvert, AccountsForEveryEntity)
         EXPECT_NE(step.find(std::string("PRODUCT(") + product), std::string::npos) << product;
     // IGES carries no assemblies: the set is listed as left out, its points are written.
     const vdcConvertResult iges = vdc_convert(*file, dir / "bracket.igs");
+    ASSERT_NE(left_out(iges, "HOLES"), nullptr);
     EXPECT_EQ(left_out(iges, "HOLES")->rule, "convert-format");
     EXPECT_EQ(left_out(iges, "PT3"), nullptr);
 }

@@ -167,9 +167,20 @@ vdcConvertResult vdcConversion::write()
 {
     build();
     Impl& m = *impl_;
-    m.plan->report(m.result);
     const bool any = std::any_of(m.plan->entries().begin(), m.plan->entries().end(),
                                  [&](const auto& e) { return e.entity && m.plan->placeable(*e.entity); });
+    // What the format does not carry is listed as left out.
+    for (const vdcExportPlan::Entry& e : m.plan->entries()) {
+        if (!e.entity)
+            continue;
+        if (m.result.format == vdcExchangeFormat::iges &&
+            (e.role == Role::assembly || e.role == Role::instances || e.role == Role::placement))
+            m.plan->leave_out(*e.entity, "convert-format", "IGES, as OCCT writes it, carries no assemblies");
+        else if (is_gltf(m.result.format) && (e.role == Role::assembly || e.role == Role::shell))
+            m.plan->leave_out(*e.entity, "convert-format",
+                              "glTF holds the drawing, which has no groups, sets or topology");
+    }
+    m.plan->report(m.result);
     if (!any || (is_gltf(m.result.format) && m.drawings.empty())) {
         m.result.message = "nothing to convert: every entity is left out; " + m.result.output.string() + " not written";
         return m.result;
