@@ -82,6 +82,7 @@ int main(int argc, char** argv)
         STEPCAFControl_Reader reader;
         reader.SetNameMode(Standard_True);
         const bool read = reader.ReadFile(argv[2]) == IFSelect_RetDone && reader.Transfer(document);
+        XCAFApp_Application::GetApplication()->Close(document);
         std::printf("OCCT reads it back in %.2f s%s   peak %7.1f MB\n", seconds_since(t), read ? "" : " (failed)",
                     peak_rss_mb());
     }

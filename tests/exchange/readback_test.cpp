@@ -141,7 +141,9 @@ TEST(ExchangeReadBack, StepAndIgesReadBackToTheSameNamedFacesOfTheDrawnArea)
             EXPECT_EQ(exported.size(), result.counts.faces);
             if (!result.written)
                 continue;
-            const std::map<std::string, TopoDS_Face> faces = named_faces(read_back(path, format));
+            const Handle(TDocStd_Document) document = read_back(path, format);
+            const std::map<std::string, TopoDS_Face> faces = named_faces(document);
+            XCAFApp_Application::GetApplication()->Close(document);
             vdaTessellationOptions fine;
             fine.relative_tolerance = 1e-4;
             const vdaScene scene = vdaTessellator::tessellate(*model.file, fine);

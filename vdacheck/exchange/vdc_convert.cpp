@@ -4,6 +4,8 @@
 #include <cctype>
 #include <string>
 
+#include <XCAFApp_Application.hxx>
+
 #include <vdacheck/exchange/vdc_cad_writer.h>
 #include <vdacheck/exchange/vdc_export_plan.h>
 #include <vdacheck/exchange/vdc_gltf_writer.h>
@@ -67,6 +69,12 @@ bool is_gltf(vdcExchangeFormat f) noexcept { return f == vdcExchangeFormat::glb 
 
 struct vdcConversion::Impl {
     Impl(vdaFile& f, const fs::path& out, const vdcConvertOptions& o) : file(f), output(out), options(o) {}
+    // An open document holds itself (through its owner attribute): closing it lets it go.
+    ~Impl()
+    {
+        if (!document.IsNull())
+            XCAFApp_Application::GetApplication()->Close(document);
+    }
 
     vdaFile& file;
     fs::path output;

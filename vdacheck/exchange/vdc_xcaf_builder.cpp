@@ -54,7 +54,7 @@ Handle(TDocStd_Document) vdcXcafBuilder::build(const std::string& model_name, vd
     };
     for (const vdcExportPlan::Entry& e : plan_.entries())
         if (e.entity && plan_.placeable(*e.entity) && !listed.count(e.entity) &&
-            !(e.role == Role::face || e.role == Role::untrimmed_face ? shapes_.shell_of(*e.entity) : nullptr))
+            !((e.role == Role::face || e.role == Role::untrimmed_face) && shapes_.shell_of(*e.entity)))
             place_at_top(*e.entity);
     // Lists that only list one another are reached from nowhere: they go to the top too.
     for (const vdcExportPlan::Entry& e : plan_.entries())
