@@ -46,8 +46,7 @@ double signed_area(const Pieces& loop)
 
 }  // namespace
 
-bool vdcFaceBuilder::pieces(const vdaBoundary& boundary, const Handle(Geom_Surface) & surface, std::vector<Piece>& out,
-                            Failure& failure) const
+bool vdcFaceBuilder::pieces(const vdaBoundary& boundary, std::vector<Piece>& out, Failure& failure) const
 {
     for (int k = 0; k < boundary.num_curve_segments(); ++k) {
         const vdaTrimmedCurve& trimmed = boundary.curve_segment(k);
@@ -77,7 +76,6 @@ bool vdcFaceBuilder::pieces(const vdaBoundary& boundary, const Handle(Geom_Surfa
         piece.degenerate = reach <= piece.tolerance;
         out.push_back(piece);
     }
-    (void)surface;
     return !out.empty();
 }
 
@@ -207,7 +205,7 @@ TopoDS_Face vdcFaceBuilder::build(const vdaFace& face, bool mend, Failure& failu
         const double tolerance = plan_.tolerance(vdcQualityRule::face_loop_gap);
         for (int b = 0; b < face.num_boundaries(); ++b) {
             std::vector<Piece> loop;
-            if (!pieces(face.boundary(b), surface, loop, failure))
+            if (!pieces(face.boundary(b), loop, failure))
                 return {};
             if (const double gap = largest_gap(loop, surface); gap > tolerance) {
                 if (!mend || !reorder(loop, surface, tolerance)) {

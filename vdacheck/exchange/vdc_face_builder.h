@@ -51,8 +51,7 @@ private:
         bool degenerate = false;  // the space curve is a point there: an edge without one
     };
 
-    bool pieces(const vdaBoundary& boundary, const Handle(Geom_Surface) & surface, std::vector<Piece>& out,
-                Failure& failure) const;
+    bool pieces(const vdaBoundary& boundary, std::vector<Piece>& out, Failure& failure) const;
     // The largest distance on the surface between the end of a piece and the start of the next.
     static double largest_gap(const std::vector<Piece>& loop, const Handle(Geom_Surface) & surface);
     static bool reorder(std::vector<Piece>& loop, const Handle(Geom_Surface) & surface, double tolerance);
