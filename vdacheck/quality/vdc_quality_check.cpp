@@ -22,8 +22,12 @@
 namespace {
 
 // Entities are measured in fixed runs of slots: the runs, not the threads, decide what each collector
-// sees, so the report does not depend on the number of threads.
-constexpr std::uint32_t slots_per_run = 256;
+// sees, so the report does not depend on the number of threads. The fuzz build makes the runs short, so
+// that small inputs are measured in several.
+#ifndef VDC_QUALITY_SLOTS_PER_RUN
+#  define VDC_QUALITY_SLOTS_PER_RUN 256
+#endif
+constexpr std::uint32_t slots_per_run = VDC_QUALITY_SLOTS_PER_RUN;
 
 void measure_entity(const vdaObject& entity, vdcQualityCollector& out)
 {
