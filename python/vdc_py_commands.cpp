@@ -16,6 +16,7 @@
 #include <vdacheck/model/vda_file.h>
 #include <vdacheck/report/vdc_model_report.h>
 #include <vdacheck/rules/vdc_rules.h>
+#include <vdacheck/util/ut_thread_team.h>
 #include <vdc_py_bindings.h>
 #include <vdc_py_model.h>
 #include <vdc_py_profile.h>
@@ -26,16 +27,15 @@ namespace py = pybind11;
 
 namespace {
 
-constexpr int max_threads = 1024;
 constexpr long long max_triangles = 1'000'000'000;
 constexpr long long default_triangles = 2'000'000;
 
 // The tool's limits for --threads and --max-triangles.
 int checked_threads(int threads)
 {
-    if (threads < 0 || threads > max_threads)
-        throw py::value_error("threads= is 0 (every hardware thread) to " + std::to_string(max_threads) + "; got " +
-                              std::to_string(threads));
+    if (!utThreadTeam::valid(threads))
+        throw py::value_error("threads= is 0 (every hardware thread) to " + std::to_string(utThreadTeam::most) +
+                              "; got " + std::to_string(threads));
     return threads;
 }
 

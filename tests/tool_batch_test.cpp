@@ -160,6 +160,34 @@ TEST(OrderedPool, AFailureInDeliveryStopsTheWorkersAndReachesTheCaller)
     EXPECT_LE(worked.load(), 6 + 6) << "workers went on after the failure";
 }
 
+// Many jobs over a small window wait for room all the time: every delivery must wake a worker, and every
+// item must reach the caller in order. A failing item ends the run and reaches the caller.
+TEST(OrderedPool, ManyJobsOverASmallWindowNeitherStallNorReorder)
+{
+    for (const auto& [jobs, window] : {std::pair{64, std::size_t{3}}, std::pair{5, std::size_t{1}}}) {
+        vdcOrderedPool<std::size_t> pool(jobs, window);
+        std::size_t expected = 0;
+        pool.run(
+            5000, [](std::size_t i) { return i; },
+            [&](std::size_t i, std::size_t&& result) {
+                EXPECT_EQ(i, expected);
+                EXPECT_EQ(result, expected++);
+            },
+            {});
+        EXPECT_EQ(expected, 5000u);
+    }
+    vdcOrderedPool<int> failing(4, 8);
+    EXPECT_THROW(failing.run(
+                     100,
+                     [](std::size_t i) {
+                         if (i == 50)
+                             throw std::runtime_error("cannot read");
+                         return 0;
+                     },
+                     [](std::size_t, int&&) {}, {}),
+                 std::runtime_error);
+}
+
 vdcFileOutcome outcome(const char* file, vdcFileOutcome::State state, double seconds,
                        std::vector<std::pair<std::string_view, int>> problems = {})
 {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 
+#include <vdacheck/util/ut_thread_team.h>
+
 namespace {
 
 vdcCliOptions::Format format_named(std::string_view name)
@@ -29,10 +31,10 @@ std::size_t count_named(std::string_view option, std::string_view text, std::siz
     return n;
 }
 
-// Files worked on at once: from 1 to 1024.
+// Files worked on at once, each on a thread of its own: as many as a thread count may be.
 int jobs_named(std::string_view option, std::string_view text)
 {
-    return static_cast<int>(count_named(option, text, 1, 1024, "jobs"));
+    return static_cast<int>(count_named(option, text, 1, utThreadTeam::most, "jobs"));
 }
 
 // An argument as a shell would take it back: quoted when it holds anything but plain characters.
@@ -138,7 +140,7 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
             if (options.quality_profile.empty())
                 throw vdcUsageError("--quality= needs a profile file");
         } else if (arg == "--threads") {
-            options.threads = static_cast<int>(count_named(arg, value(arg), 0, 1024, "threads"));
+            options.threads = static_cast<int>(count_named(arg, value(arg), 0, utThreadTeam::most, "threads"));
             threads_given = true;
         } else if (arg == "--max-triangles") {
             options.max_triangles = count_named(arg, value(arg), 1, 1'000'000'000, "triangles");

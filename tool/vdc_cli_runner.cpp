@@ -10,7 +10,6 @@
 #include <ostream>
 #include <sstream>
 #include <string>
-#include <thread>
 
 #include <tool/vdc_batch_input.h>
 #include <tool/vdc_batch_summary.h>
@@ -31,6 +30,7 @@
 #include <vdacheck/quality/vdc_quality_check.h>
 #include <vdacheck/repair/vdc_repair.h>
 #include <vdacheck/rules/vdc_rules.h>
+#include <vdacheck/util/ut_thread_team.h>
 
 #ifndef VDACHECK_VERSION
 #  define VDACHECK_VERSION "unknown"
@@ -285,13 +285,13 @@ int vdcCliRunner::run_files(const vdcCliOptions& options, const vdcQualityProfil
     vdcProgressBar progress(progress_, inputs.size(), bytes);
     vdcBatchSummary summary;
     int status = status_clean;
-    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    const int jobs = options.jobs > 0 ? options.jobs : static_cast<int>(cores);
+    const auto cores = static_cast<int>(utThreadTeam::resolve(0));
+    const int jobs = options.jobs > 0 ? options.jobs : cores;
     // Reading and measuring one file use the cores the jobs leave it (all of them for one file), unless
     // told otherwise: a batch does not start jobs times cores threads.
     const int threads = options.threads > 0 || inputs.size() < 2
                             ? options.threads
-                            : std::max(1, static_cast<int>(cores) / std::min(jobs, static_cast<int>(inputs.size())));
+                            : std::max(1, cores / std::min(jobs, static_cast<int>(inputs.size())));
     const Task task{options, quality, threads};
     vdcOrderedPool<vdcFileOutcome> pool(jobs, static_cast<std::size_t>(jobs) * window_per_job);
     progress.draw();

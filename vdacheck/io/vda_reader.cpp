@@ -10,8 +10,6 @@
 #include <fstream>
 #include <memory>
 #include <string>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include <vdacheck/io/vda_chunker.h>
@@ -20,6 +18,7 @@
 #include <vdacheck/io/vda_parallel_reader.h>
 #include <vdacheck/io/vda_statement_reader.h>
 #include <vdacheck/model/vda_file.h>
+#include <vdacheck/util/ut_thread_team.h>
 
 namespace {
 
@@ -36,12 +35,7 @@ bool crlf_at_first_line(std::string_view text)
     return newline != std::string_view::npos && newline > 0 && text[newline - 1] == '\r';
 }
 
-unsigned thread_count(const vdaReadOptions& options)
-{
-    if (options.threads > 0)
-        return options.threads;
-    return std::max(1u, std::thread::hardware_concurrency());
-}
+unsigned thread_count(const vdaReadOptions& options) { return utThreadTeam::resolve(options.threads); }
 
 // Reads the statements of `file`'s source text into it, which must be empty and hold the text: the HEADER
 // on the calling thread, the rest in chunks on several threads when the text is large enough.
@@ -86,33 +80,23 @@ void read_into(vdaFile& file, const vdaReadOptions& options)
         options.progress(text.size(), text.size());
 }
 
-// Calls fill(from, n) for [0, size) cut into as many slices as threads, each on a thread of its own (the
-// first on the calling thread); true when every call returned true. Copying a large text, and first
-// touching the memory it goes to, then takes a fraction of the time it takes one thread.
+// Calls fill(from, n) for [0, size) cut into as many slices as threads, on that many threads (the calling
+// one among them); true when every call returned true. Copying a large text, and first touching the memory
+// it goes to, then takes a fraction of the time it takes one thread.
 template <class Fill>
 bool fill_in_slices(std::size_t size, unsigned threads, const Fill& fill)
 {
     const std::size_t slice = (size + threads - 1) / threads;
     std::atomic<bool> ok{true};
-    const auto run = [&](std::size_t from) {
+    utThreadTeam::for_each(threads, threads, [&](std::size_t k) {
+        const std::size_t from = k * slice;
         try {
-            if (!fill(from, std::min(slice, size - from)))
+            if (from < size && !fill(from, std::min(slice, size - from)))
                 ok = false;
         } catch (...) {
             ok = false;
         }
-    };
-    std::vector<std::thread> helpers;
-    for (std::size_t from = slice; from < size; from += slice) {
-        try {
-            helpers.emplace_back(run, from);
-        } catch (const std::system_error&) {
-            run(from);  // no thread to spare: fill it here
-        }
-    }
-    run(0);
-    for (std::thread& helper : helpers)
-        helper.join();
+    });
     return ok;
 }
 

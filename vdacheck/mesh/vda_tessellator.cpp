@@ -1,11 +1,7 @@
 #include <algorithm>
-#include <atomic>
 #include <cmath>
-#include <exception>
 #include <functional>
-#include <mutex>
 #include <optional>
-#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -31,42 +27,9 @@
 #include <vdacheck/model/vda_surf.h>
 #include <vdacheck/model/vda_tlist.h>
 #include <vdacheck/model/vda_tmat.h>
+#include <vdacheck/util/ut_thread_team.h>
 
 namespace {
-
-// Calls f(i) for i in [0, n) on `threads` threads (the caller's among them); the first exception thrown
-// stops the others and is rethrown on the caller's thread.
-template <class F>
-void parallel_for(std::size_t n, unsigned threads, const F& f)
-{
-    if (threads <= 1 || n < 2) {
-        for (std::size_t i = 0; i < n; ++i)
-            f(i);
-        return;
-    }
-    std::atomic<std::size_t> next{0};
-    std::exception_ptr error;
-    std::mutex error_mutex;
-    auto work = [&] {
-        try {
-            for (std::size_t i; (i = next.fetch_add(1, std::memory_order_relaxed)) < n;)
-                f(i);
-        } catch (...) {
-            const std::lock_guard<std::mutex> lock(error_mutex);
-            if (!error)
-                error = std::current_exception();
-            next.store(n);
-        }
-    };
-    std::vector<std::thread> pool;
-    for (unsigned k = 1; k < std::min<std::size_t>(threads, n); ++k)
-        pool.emplace_back(work);
-    work();
-    for (std::thread& t : pool)
-        t.join();
-    if (error)
-        std::rethrow_exception(error);
-}
 
 struct Box {
     std::array<double, 3> min{INFINITY, INFINITY, INFINITY};
@@ -221,8 +184,7 @@ vdaScene vdaTessellator::tessellate(const vdaFile& file, const vdaTessellationOp
 }
 
 vdaTessellator::vdaTessellator(const vdaFile& file, const vdaTessellationOptions& options)
-    : options_(options), threads_(options.threads > 0 ? static_cast<unsigned>(options.threads)
-                                                      : std::max(1u, std::thread::hardware_concurrency()))
+    : options_(options), threads_(utThreadTeam::resolve(options.threads))
 {
     for (const vdaObject& e : file)
         entities_.push_back(&e);
@@ -237,7 +199,7 @@ void vdaTessellator::prepare()
             surfaces.push_back(surf);
         }
     bounds_.resize(surfaces.size());
-    parallel_for(surfaces.size(), threads_, [&](std::size_t i) {
+    utThreadTeam::for_each(surfaces.size(), threads_, [&](std::size_t i) {
         if (const auto eval = vdaSurfEval::make(*surfaces[i]))
             bounds_[i].emplace(*eval);
     });
@@ -321,7 +283,7 @@ void vdaTessellator::draw()
                                 [this](const vdaSurf& s) { return trimmed_.count(&s) > 0; }, {tolerance_, stride_});
     drawings_.assign(entities_.size(), {});
     drawn_.assign(entities_.size(), 0);
-    parallel_for(entities_.size(), threads_, [&](std::size_t i) {
+    utThreadTeam::for_each(entities_.size(), threads_, [&](std::size_t i) {
         vdaDrawing& d = drawings_[i];
         drawn_[i] = maker.draw(*entities_[i], d);
         if (drawn_[i]) {

@@ -8,13 +8,13 @@
 #include <vector>
 
 #include <vdacheck/mesh/vda_scene.h>
-#include <vdacheck/mesh/vda_surface_bounds.h>
 #include <vdacheck/mesh/vda_tessellation_options.h>
 #include <vdacheck/util/ut_export.h>
 
 class vdaFile;
 class vdaObject;
 class vdaSurf;
+class vdaSurfaceBounds;
 class vdaTlist;
 
 // Draws a whole model (see vdaDrawingMaker for what each entity becomes). Entities are drawn
