@@ -143,8 +143,7 @@ std::unique_ptr<vdaFile> vdcCliRunner::read(const vdcBatchInput& input, const vd
     std::unique_ptr<vdaFile> file;
     try {
         if (input.path == "-") {
-            const std::string text{std::istreambuf_iterator<char>(in_), std::istreambuf_iterator<char>()};
-            file = vdaReader::read(text, input.shown, read_options);
+            file = vdaReader::read(in_, input.shown, read_options);
         } else {
             file = vdaReader::load(input.path, read_options);
         }
