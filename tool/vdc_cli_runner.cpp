@@ -31,6 +31,7 @@
 #include <vdacheck/quality/vdc_quality_check.h>
 #include <vdacheck/repair/vdc_repair.h>
 #include <vdacheck/rules/vdc_rules.h>
+#include <vdacheck/util/ut_replace_file.h>
 
 #ifndef VDACHECK_VERSION
 #  define VDACHECK_VERSION "unknown"
@@ -165,7 +166,7 @@ void vdcCliRunner::run_command(vdaFile& file, const vdcBatchInput& input, const 
 {
     const vdcCliOptions& options = task.options;
     if (options.command == vdcCliOptions::Command::report) {
-        vdc_run_report(file, output, options, task.quality, task.threads, outcome);
+        vdc_run_report(file, output, options, task.quality, task.threads, outcome, out_, {temporaries_, true});
         return;
     }
     vdcCliReport report;
@@ -183,10 +184,16 @@ void vdcCliRunner::run_command(vdaFile& file, const vdcBatchInput& input, const 
     std::string save_error;
     if (!output.empty()) {
         try {
-            if (!options.output_dir.empty() && output.has_parent_path())
-                fs::create_directories(output.parent_path());
-            vdaWriter::save(file, output);
-            report.saved_to = output.string();
+            if (output == "-") {
+                vdaWriter::write(file, out_);
+                if (!out_.flush())
+                    throw std::runtime_error("cannot write the model to standard output");
+            } else {
+                if (!options.output_dir.empty() && output.has_parent_path())
+                    fs::create_directories(output.parent_path());
+                vdaWriter::save(file, output, {temporaries_, true});
+            }
+            report.saved_to = output == "-" ? "standard output" : output.string();
         } catch (const std::exception& e) {
             save_error = e.what();
         }
@@ -276,8 +283,10 @@ int vdcCliRunner::run_files(const vdcCliOptions& options, const vdcQualityProfil
         batch = batch || (path != "-" && fs::is_directory(path, error));
     }
 
+    // The model written to standard output leaves the reports to standard error.
+    std::ostream& reports = options.output == "-" ? err_ : out_;
     const bool sarif = options.format == vdcCliOptions::Format::sarif;
-    vdcSarifLog log(out_);
+    vdcSarifLog log(reports);
     if (sarif)
         log.begin(working_folder_);
 
@@ -307,8 +316,8 @@ int vdcCliRunner::run_files(const vdcCliOptions& options, const vdcQualityProfil
             if (sarif)
                 log.add(outcome.out, std::move(outcome.sarif_notification));
             else
-                out_ << outcome.out;
-            out_.flush();
+                reports << outcome.out;
+            reports.flush();
             summary.add(outcome);
             status = std::max(status, outcome.status);
             progress.draw();
@@ -321,11 +330,11 @@ int vdcCliRunner::run_files(const vdcCliOptions& options, const vdcQualityProfil
     } else if (batch) {
         summary.set_seconds(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
         if (options.format == vdcCliOptions::Format::json)
-            summary.write_json(out_);
+            summary.write_json(reports);
         else
-            summary.write_text(out_);
+            summary.write_text(reports);
     }
-    out_.flush();
+    reports.flush();
     return status;
 }
 

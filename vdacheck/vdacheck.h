@@ -9,6 +9,7 @@
 #include <vdacheck/util/ut_math.h>
 #include <vdacheck/util/ut_replace_file.h>
 #include <vdacheck/util/ut_string.h>
+#include <vdacheck/util/ut_temporary_files.h>
 
 #include <vdacheck/geometry/gi_constrained_delaunay.h>
 #include <vdacheck/geometry/gi_exact_predicates.h>

@@ -301,10 +301,11 @@ void vdcReportWriter::write(std::ostream& out) const
     out << page;
 }
 
-void vdcReportWriter::save(const std::filesystem::path& path) const
+void vdcReportWriter::save(const std::filesystem::path& path, const utReplaceOptions& options) const
 {
     try {
-        ut_replace_file(path, [&](std::ostream& out) { write(out); });
+        ut_replace_file(
+            path, [&](std::ostream& out) { write(out); }, options);
     } catch (const std::exception& e) {
         throw std::runtime_error("cannot save the report " + path.string() + ": " + e.what());
     }
