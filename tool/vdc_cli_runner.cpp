@@ -105,6 +105,7 @@ vdcCliReport vdcCliRunner::repair_model(vdaFile& file)
     report.kind = vdcCliReport::Kind::repair;
     report.entities_read = file.size();
     vdcRepairResult result = vdc_repair(file);
+    report.renamed = std::move(result.renamed);
     for (std::size_t r = 0; r < result.rounds.size(); ++r) {
         vdcRepairRound& round = result.rounds[r];
         const int number = static_cast<int>(r + 1);

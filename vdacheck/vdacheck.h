@@ -91,7 +91,9 @@
 
 #include <vdacheck/repair/vdc_parameter_repairs.h>
 #include <vdacheck/repair/vdc_reference_repairs.h>
+#include <vdacheck/repair/vdc_rename.h>
 #include <vdacheck/repair/vdc_repair.h>
+#include <vdacheck/repair/vdc_unique_names.h>
 
 #include <vdacheck/rules/vdc_check_rules.h>
 #include <vdacheck/rules/vdc_quality_rules.h>
