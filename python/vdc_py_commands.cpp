@@ -243,8 +243,9 @@ Result: `deleted` names the entities deleted, `errors` the problems they had; `c
 BufferError while NumPy arrays view the model's entities: a deleted entity would take their memory with it.)");
     m.def("repair", &repair, py::arg("model"),
           R"(Repairs `model` until it checks clean, as `vdacheck repair` does: rounds of check, fix, check again
-and delete what still has problems. Returns a Result with one Round per round; `repaired` and `errors` carry
-the round of each problem, `errors` holding those that made entities go.
+and delete what still has problems, after giving each entity whose name an earlier one has a name of its
+own (`renamed`, a list of Rename), so that the model saved checks clean. Returns a Result with one Round per
+round; `repaired` and `errors` carry the round of each problem, `errors` holding those that made entities go.
 
 BufferError while NumPy arrays view the model's entities (see clean()).)");
     m.def("rules", &rules,

@@ -108,8 +108,11 @@ py::object vdc_py_result(const vdcCliReport& report)
     py::list deleted;
     for (const std::string& name : report.deleted)
         deleted.append(vdc_py_str(name));
+    py::list renamed;
+    for (const vdcRename& r : report.renamed)
+        renamed.append(values.attr("Rename")(vdc_py_str(r.from), vdc_py_str(r.to), r.type, r.line));
     return values.attr("Result")(report.clean, report.entities, rounds, vdc_py_problems(report.fixed),
-                                 vdc_py_problems(report.errors), deleted);
+                                 vdc_py_problems(report.errors), deleted, renamed);
 }
 
 py::list vdc_py_warnings(const std::vector<vdaReadWarning>& warnings)

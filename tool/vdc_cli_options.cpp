@@ -233,6 +233,8 @@ const char* vdc_usage_text() noexcept
            "  rules   list every rule: its id, what it finds and what its repair does\n"
            "\n"
            "  PATH              a file, or a folder searched through for *.vda and *.vdafs files\n"
+           "  -o OUT            the file to save to, replaced whole; - (or the file standard output is)\n"
+           "                    writes to standard output, and the report then goes to standard error\n"
            "  --output-dir DIR  save each model under DIR at its path relative to the folder it was\n"
            "                    found in (a file given by name: under its own name)\n"
            "  --jobs N          files worked on at once (default: one per core); the reports come in\n"

@@ -9,6 +9,7 @@
 #include <vdacheck/model/vda_read_warning.h>
 #include <vdacheck/quality/vdc_quality_profile.h>
 #include <vdacheck/quality/vdc_quality_report.h>
+#include <vdacheck/repair/vdc_rename.h>
 
 struct vdcRule;
 
@@ -53,6 +54,7 @@ struct vdcCliReport {
     std::vector<vdcReportPacket> fixed;
     std::vector<std::string> deleted;
     std::vector<vdcReportRound> rounds;  // repair only
+    std::vector<vdcRename> renamed;      // repair only: entities given a name of their own
     bool cleaned = false;                // fix --clean
     std::string saved_to;                // fix and repair: the output written
     bool quality_run = false;            // check --quality: `quality` holds the measurements

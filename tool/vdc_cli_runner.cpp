@@ -30,6 +30,7 @@
 #include <vdacheck/quality/vdc_quality_check.h>
 #include <vdacheck/repair/vdc_repair.h>
 #include <vdacheck/rules/vdc_rules.h>
+#include <vdacheck/util/ut_replace_file.h>
 #include <vdacheck/util/ut_thread_team.h>
 
 #ifndef VDACHECK_VERSION
@@ -104,6 +105,7 @@ vdcCliReport vdcCliRunner::repair_model(vdaFile& file)
     report.kind = vdcCliReport::Kind::repair;
     report.entities_read = file.size();
     vdcRepairResult result = vdc_repair(file);
+    report.renamed = std::move(result.renamed);
     for (std::size_t r = 0; r < result.rounds.size(); ++r) {
         vdcRepairRound& round = result.rounds[r];
         const int number = static_cast<int>(r + 1);
@@ -143,8 +145,7 @@ std::unique_ptr<vdaFile> vdcCliRunner::read(const vdcBatchInput& input, const vd
     std::unique_ptr<vdaFile> file;
     try {
         if (input.path == "-") {
-            const std::string text{std::istreambuf_iterator<char>(in_), std::istreambuf_iterator<char>()};
-            file = vdaReader::read(text, input.shown, read_options);
+            file = vdaReader::read(in_, input.shown, read_options);
         } else {
             file = vdaReader::load(input.path, read_options);
         }
@@ -166,7 +167,7 @@ void vdcCliRunner::run_command(vdaFile& file, const vdcBatchInput& input, const 
 {
     const vdcCliOptions& options = task.options;
     if (options.command == vdcCliOptions::Command::report) {
-        vdc_run_report(file, output, options, task.quality, task.threads, outcome);
+        vdc_run_report(file, output, options, task.quality, task.threads, outcome, out_, {temporaries_, true});
         return;
     }
     vdcCliReport report;
@@ -184,10 +185,16 @@ void vdcCliRunner::run_command(vdaFile& file, const vdcBatchInput& input, const 
     std::string save_error;
     if (!output.empty()) {
         try {
-            if (!options.output_dir.empty() && output.has_parent_path())
-                fs::create_directories(output.parent_path());
-            vdaWriter::save(file, output);
-            report.saved_to = output.string();
+            if (output == "-") {
+                vdaWriter::write(file, out_);
+                if (!out_.flush())
+                    throw std::runtime_error("cannot write the model to standard output");
+            } else {
+                if (!options.output_dir.empty() && output.has_parent_path())
+                    fs::create_directories(output.parent_path());
+                vdaWriter::save(file, output, {temporaries_, true});
+            }
+            report.saved_to = output == "-" ? "standard output" : output.string();
         } catch (const std::exception& e) {
             save_error = e.what();
         }
@@ -277,8 +284,10 @@ int vdcCliRunner::run_files(const vdcCliOptions& options, const vdcQualityProfil
         batch = batch || (path != "-" && fs::is_directory(path, error));
     }
 
+    // The model written to standard output leaves the reports to standard error.
+    std::ostream& reports = options.output == "-" ? err_ : out_;
     const bool sarif = options.format == vdcCliOptions::Format::sarif;
-    vdcSarifLog log(out_);
+    vdcSarifLog log(reports);
     if (sarif)
         log.begin(working_folder_);
 
@@ -308,8 +317,8 @@ int vdcCliRunner::run_files(const vdcCliOptions& options, const vdcQualityProfil
             if (sarif)
                 log.add(outcome.out, std::move(outcome.sarif_notification));
             else
-                out_ << outcome.out;
-            out_.flush();
+                reports << outcome.out;
+            reports.flush();
             summary.add(outcome);
             status = std::max(status, outcome.status);
             progress.draw();
@@ -322,11 +331,11 @@ int vdcCliRunner::run_files(const vdcCliOptions& options, const vdcQualityProfil
     } else if (batch) {
         summary.set_seconds(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
         if (options.format == vdcCliOptions::Format::json)
-            summary.write_json(out_);
+            summary.write_json(reports);
         else
-            summary.write_text(out_);
+            summary.write_text(reports);
     }
-    out_.flush();
+    reports.flush();
     return status;
 }
 

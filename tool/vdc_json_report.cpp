@@ -105,6 +105,19 @@ void write_quality(std::ostream& out, const vdcCliReport& report)
     out << ']';
 }
 
+// Entities repair gave a name of their own: their old name, the new one, type and line.
+void write_renamed(std::ostream& out, const std::vector<vdcRename>& renamed)
+{
+    out << ", \"renamed\": [";
+    for (std::size_t i = 0; i < renamed.size(); ++i) {
+        const vdcRename& r = renamed[i];
+        out << (i ? ", " : "") << "{\"entity\": " << vdc_json_string(r.from.view())
+            << ", \"to\": " << vdc_json_string(r.to.view()) << ", \"type\": " << vdc_json_string(r.type)
+            << ", \"line\": " << r.line << '}';
+    }
+    out << ']';
+}
+
 }  // namespace
 
 void vdc_write_json(std::ostream& out, const vdcCliReport& report)
@@ -130,6 +143,8 @@ void vdc_write_json(std::ostream& out, const vdcCliReport& report)
             out << (i ? ", " : "") << vdc_json_string(report.deleted[i]);
         out << ']';
     }
+    if (repair)
+        write_renamed(out, report.renamed);
     if (report.quality_run)
         write_quality(out, report);
     out << "}\n";

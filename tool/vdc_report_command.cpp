@@ -1,6 +1,8 @@
 #include <tool/vdc_report_command.h>
 
 #include <exception>
+#include <ostream>
+#include <stdexcept>
 #include <string>
 
 #include <tool/vdc_cli_options.h>
@@ -21,7 +23,8 @@ std::string counted(std::size_t n, const char* one, const char* many)
 }  // namespace
 
 void vdc_run_report(const vdaFile& file, const std::filesystem::path& page, const vdcCliOptions& options,
-                    const vdcQualityProfile* quality, int threads, vdcFileOutcome& outcome)
+                    const vdcQualityProfile* quality, int threads, vdcFileOutcome& outcome,
+                    std::ostream& standard_output, const utReplaceOptions& save)
 {
     vdcModelReportOptions report_options;
     report_options.quality = quality != nullptr;
@@ -34,7 +37,13 @@ void vdc_run_report(const vdaFile& file, const std::filesystem::path& page, cons
     report_options.version = VDACHECK_VERSION;
     const vdcModelReport report(file, report_options);
     try {
-        report.save(page);
+        if (page == "-") {
+            report.write(standard_output);
+            if (!standard_output.flush())
+                throw std::runtime_error("cannot write the report page to standard output");
+        } else {
+            report.save(page, save);
+        }
     } catch (const std::exception& e) {
         outcome.err += std::string("vdacheck: ") + e.what() + '\n';
         outcome.state = vdcFileOutcome::State::unwritten;
@@ -47,8 +56,8 @@ void vdc_run_report(const vdaFile& file, const std::filesystem::path& page, cons
                   counted(report.errors(), "error", "errors");
     if (quality)
         outcome.out += ", " + counted(report.findings(), "quality finding", "quality findings");
-    outcome.out +=
-        ", " + counted(report.scene().triangles, "triangle", "triangles") + "; page written to " + page.string() + '\n';
+    outcome.out += ", " + counted(report.scene().triangles, "triangle", "triangles") + "; page written to " +
+                   (page == "-" ? std::string("standard output") : page.string()) + '\n';
     outcome.state = report.clean() ? vdcFileOutcome::State::clean : vdcFileOutcome::State::problems;
     outcome.status = report.clean() ? 0 : 1;
 }

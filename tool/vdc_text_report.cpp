@@ -157,9 +157,24 @@ void write_fix(std::ostream& out, const vdcCliReport& report)
     out << '\n';
 }
 
+// Entities that repair gave a name of their own, as an earlier entity has theirs.
+void write_renamed(std::ostream& out, const std::vector<vdcRename>& renamed)
+{
+    if (renamed.empty())
+        return;
+    out << "renamed, as an earlier entity has the name:\n";
+    for (const vdcRename& r : renamed) {
+        out << "  " << r.type << ' ' << r.from.view();
+        if (r.line > 0)
+            out << " (line " << r.line << ')';
+        out << " -> " << r.to.view() << '\n';
+    }
+}
+
 void write_repair(std::ostream& out, const vdcCliReport& report)
 {
     out << "repair " << report.file << ": " << plural(static_cast<std::size_t>(report.entities_read), "entity") << '\n';
+    write_renamed(out, report.renamed);
     for (std::size_t r = 0; r < report.rounds.size(); ++r) {
         const vdcReportRound& round = report.rounds[r];
         const int number = static_cast<int>(r + 1);
@@ -188,6 +203,8 @@ void write_repair(std::ostream& out, const vdcCliReport& report)
     out << report.file << ": " << (report.clean ? "clean" : "not clean") << " after "
         << plural(report.rounds.size(), "round") << "; " << plural(report.fixed.size(), "problem") << " repaired, "
         << plural(report.deleted.size(), "entity") << " deleted";
+    if (!report.renamed.empty())
+        out << ", " << plural(report.renamed.size(), "entity") << " renamed";
     write_saved(out, report);
     out << '\n';
 }

@@ -8,7 +8,9 @@
 #include <vdacheck/util/co_ordered_map.h>
 #include <vdacheck/util/ut_export.h>
 #include <vdacheck/util/ut_math.h>
+#include <vdacheck/util/ut_replace_file.h>
 #include <vdacheck/util/ut_string.h>
+#include <vdacheck/util/ut_temporary_files.h>
 
 #include <vdacheck/geometry/gi_length.h>
 #include <vdacheck/geometry/gi_point2.h>
@@ -93,7 +95,9 @@
 
 #include <vdacheck/repair/vdc_parameter_repairs.h>
 #include <vdacheck/repair/vdc_reference_repairs.h>
+#include <vdacheck/repair/vdc_rename.h>
 #include <vdacheck/repair/vdc_repair.h>
+#include <vdacheck/repair/vdc_unique_names.h>
 
 #include <vdacheck/rules/vdc_quality_rules.h>
 #include <vdacheck/rules/vdc_rule.h>

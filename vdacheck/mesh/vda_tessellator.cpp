@@ -174,12 +174,25 @@ vdaScene vdaTessellator::tessellate(const vdaFile& file, const vdaTessellationOp
     for (int round = 0; round < 64 && t.estimate(t.tolerance_, t.stride_) > 0.8 * budget; ++round)
         if (!t.coarsen(t.estimate(t.tolerance_, t.stride_), true))
             break;
+    // A coarser drawing can have more triangles (a face's trim, triangulated among fewer grid points, may
+    // take more): the drawing with the fewest is kept.
+    Drawn best;
+    double best_count = INFINITY;
     for (int round = 0;; ++round) {
         t.draw();
         const double count = t.drawn_triangles();
+        if (count < best_count) {
+            best_count = count;
+            best = {std::move(t.drawings_), std::move(t.drawn_), t.tolerance_, t.stride_};
+        }
         if (count <= budget || round == 8 || !t.coarsen(count, false))
             break;
     }
+    t.drawings_ = std::move(best.drawings);
+    t.drawn_ = std::move(best.drawn);
+    t.tolerance_ = best.tolerance;
+    t.stride_ = best.stride;
+    t.fit_outlines(budget);
     return t.assemble();
 }
 
@@ -296,6 +309,41 @@ void vdaTessellator::draw()
     });
 }
 
+void vdaTessellator::fit_outlines(double budget)
+{
+    double count = drawn_triangles();
+    if (count <= budget)
+        return;
+    const auto triangles = [this](std::size_t i) {
+        return copies_[i] * static_cast<double>(drawings_[i].indices.size() / 3);
+    };
+    std::vector<std::size_t> order;
+    for (std::size_t i = 0; i < entities_.size(); ++i)
+        if (drawn_[i] && drawings_[i].shape == vdaDrawing::Shape::triangles && !drawings_[i].indices.empty())
+            order.push_back(i);
+    // The largest first, so that as few as can be lose their triangles; ties in file order.
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return triangles(a) > triangles(b); });
+    std::size_t n = 0;
+    while (n < order.size() && count > budget)
+        count -= triangles(order[n++]);
+    const vdaDrawingMaker maker([this](const vdaSurf& s) { return bounds_of(s); },
+                                [this](const vdaSurf& s) { return trimmed_.count(&s) > 0; }, {tolerance_, stride_});
+    parallel_for(n, threads_, [&](std::size_t k) {
+        const std::size_t i = order[k];
+        vdaDrawing outline;
+        if (!maker.draw_outline(*entities_[i], outline)) {
+            drawn_[i] = 0;
+            drawings_[i] = {};
+            return;
+        }
+        outline.entity = std::move(drawings_[i].entity);
+        outline.type = std::move(drawings_[i].type);
+        outline.line = drawings_[i].line;
+        drawings_[i] = std::move(outline);
+    });
+}
+
 double vdaTessellator::drawn_triangles() const
 {
     double n = 0;
@@ -321,6 +369,7 @@ vdaScene vdaTessellator::assemble()
     }
     vdaScene scene;
     scene.chordal_tolerance = tolerance_;
+    scene.triangle_budget = options_.triangle_budget;
     scene.drawings.reserve(count + static_cast<std::size_t>(std::count(drawn_.begin(), drawn_.end(), 1)));
     for (std::size_t i = 0; i < entities_.size(); ++i) {
         if (drawn_[i])

@@ -151,17 +151,34 @@ void vdaFile::remove(vdaObject& entity)
     delete &entity;
 }
 
+void vdaFile::rename(vdaObject& entity, const utString& name)
+{
+    if (entity.file_ != this)
+        throw std::logic_error("vdaFile::rename: entity '" + std::string(entity.name().view()) +
+                               "' does not belong to this file");
+    if (find(name))
+        throw std::invalid_argument("vdaFile::rename: an entity is named '" + std::string(name.view()) + "' already");
+    unindex(entity);
+    first_.try_emplace(name, entity.slot_);
+    entity.name_ = name;
+    entity.mark_changed();
+}
+
 void vdaFile::forget(vdaObject& entity) noexcept
 {
-    const std::uint32_t slot = entity.slot_;
-    slots_[slot] = nullptr;
+    slots_[entity.slot_] = nullptr;
     --live_;
+    unindex(entity);
+}
+
+void vdaFile::unindex(const vdaObject& entity) noexcept
+{
     std::vector<std::uint32_t>* dups = duplicates_.find(entity.name());
     if (!dups) {
         first_.erase(entity.name());
         return;
     }
-    dups->erase(std::find(dups->begin(), dups->end(), slot));
+    dups->erase(std::find(dups->begin(), dups->end(), entity.slot_));
     *first_.find(entity.name()) = dups->front();
     if (dups->size() == 1)
         duplicates_.erase(entity.name());

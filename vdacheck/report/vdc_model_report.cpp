@@ -141,4 +141,7 @@ vdcModelReport::vdcModelReport(const vdaFile& file, const vdcModelReportOptions&
 
 void vdcModelReport::write(std::ostream& out) const { vdcReportWriter(scene_, report_).write(out); }
 
-void vdcModelReport::save(const std::filesystem::path& path) const { vdcReportWriter(scene_, report_).save(path); }
+void vdcModelReport::save(const std::filesystem::path& path, const utReplaceOptions& options) const
+{
+    vdcReportWriter(scene_, report_).save(path, options);
+}

@@ -10,6 +10,7 @@
 #include <vdacheck/quality/vdc_quality_profile.h>
 #include <vdacheck/report/vdc_report.h>
 #include <vdacheck/report/vdc_report_export.h>
+#include <vdacheck/util/ut_replace_file.h>
 
 class vdaFile;
 
@@ -43,8 +44,8 @@ public:
     // Writes the page to `out`; the caller checks the stream.
     void write(std::ostream& out) const;
     // Writes the page to a temporary file beside `path` and renames it over `path`; `path` is never
-    // half-written. Throws std::runtime_error when that fails.
-    void save(const std::filesystem::path& path) const;
+    // half-written (see ut_replace_file). Throws std::runtime_error when that fails.
+    void save(const std::filesystem::path& path, const utReplaceOptions& options = {}) const;
 
     const vdcReport& report() const noexcept { return report_; }
     const vdaScene& scene() const noexcept { return scene_; }
