@@ -13,6 +13,7 @@ set(uses_repair util geometry model check repair)
 set(uses_rules util geometry model check repair rules)
 set(uses_entities util geometry model check repair rules entities)
 set(uses_quality util geometry model eval check repair rules quality)
+set(uses_heal util geometry model io eval check repair rules quality heal)
 set(uses_report util geometry model eval mesh check repair rules quality report)
 
 file(GLOB layers LIST_DIRECTORIES true RELATIVE ${SOURCE_DIR}/vdacheck ${SOURCE_DIR}/vdacheck/*)
