@@ -7,6 +7,8 @@
 #include <vdacheck/heal/vdc_heal.h>
 
 #include "quality_support.h"
+#include "synthetic_defects.h"
+#include "synthetic_model.h"
 #include "vda_test_support.h"
 
 namespace {
@@ -265,5 +267,134 @@ INSTANTIATE_TEST_SUITE_P(Heal, HealCase, testing::ValuesIn(cases), [](const test
             name += *p;
     return name;
 });
+
+}  // namespace
+
+namespace {
+
+// Synthetic models as the benchmarks make them, repaired, with defects of every healed rule put into parts
+// that had no finding: those within the tolerance are healed, the others left as they were and reported,
+// nothing moves further than the tolerance, nothing new is found, and the healed model reads back as
+// itself.
+TEST(HealSynthetic, HealsWhatIsWithinTheToleranceAndLeavesTheRest)
+{
+    for (std::uint64_t seed : {1u, 2u, 3u}) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::unique_ptr<vdaFile> model = vdatest::read(vda_synthetic_model(std::size_t(1) << 20));
+        ASSERT_TRUE(vdc_repair(*model).clean);
+        std::vector<std::string> flagged;
+        const vdcQualityReport found = vdcQualityCheck({}, 1).run(*model);
+        for (const vdcQualityFinding& f : found.findings)
+            flagged.emplace_back(f.entity.view());
+        for (const vdcQualitySkip& s : found.skipped)
+            flagged.emplace_back(s.entity.view());
+        const std::vector<vdaInjectedDefect> defects =
+            vda_inject_defects(*model, vda_parts_without(*model, flagged), seed, 2, 0.1, 1.0);
+        ASSERT_EQ(defects.size(), 22u);
+        std::unique_ptr<vdaFile> file = vdatest::read(vdatest::written(*model));
+
+        vdcHealOptions options;
+        options.threads = 1;
+        const vdcHealResult result = vdc_heal(*file, options);
+        for (const vdaInjectedDefect& d : defects) {
+            SCOPED_TRACE(std::string(vdc_quality_rule_info(d.rule).id) + " on " + d.entity + " of " +
+                         std::to_string(d.size));
+            const auto on = [&](const auto& item) {
+                return item.finding.rule == d.rule && item.finding.entity == std::string_view(d.entity);
+            };
+            const bool healed = std::any_of(result.healed.begin(), result.healed.end(), on);
+            const auto left = std::find_if(result.left.begin(), result.left.end(), on);
+            EXPECT_EQ(healed, d.healable);
+            if (d.healable)
+                EXPECT_TRUE(left == result.left.end()) << left->reason;
+            else if (left == result.left.end())
+                ADD_FAILURE() << "not reported";
+            else
+                EXPECT_EQ(left->reason.rfind("above the healing", 0), 0u) << left->reason;
+        }
+        for (const std::string& u : result.undone)
+            ADD_FAILURE() << "undone: " << u;
+        EXPECT_LE(result.largest_displacement, options.tolerance);
+        // Every finding after was one before, of the same rule on the same entity.
+        for (const vdcQualityFinding& f : result.after.findings)
+            EXPECT_TRUE(
+                std::any_of(result.before.findings.begin(), result.before.findings.end(),
+                            [&](const vdcQualityFinding& b) { return b.rule == f.rule && b.entity == f.entity; }))
+                << f.id() << " on " << f.entity.view();
+        const std::unique_ptr<vdaFile> again = vdatest::read(vdatest::written(*file));
+        EXPECT_EQ(vda_first_difference(*file, *again, vdaEntityOrder::may_differ), "");
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// What healing would do beyond its promise is undone, and the finding reported with why.
+TEST(HealPromise, UndoesWhatWouldMoveTooFarOrPutAnotherValueBeyondItsTolerance)
+{
+    struct Undo {
+        const char* what;
+        std::function<void(vdaFile&)> build;
+        R rule;
+        const char* because;
+    };
+    const std::vector<Undo> undos = {
+        // Turning the tangents of segments a metre long by 0.45 degrees each moves them by about a millimetre.
+        {"a kink between long segments",
+         [](vdaFile& f) {
+             f.create<vdaCurve>("K", std::vector{line(0, 1, {0, 0, 0}, {1000, 0, 0}),
+                                                 line(1, 2, {1000, 0, 0}, {2000, 1000 * std::sin(0.9 * deg), 0})});
+         },
+         R::curve_segment_kink, "K would move by 1.16"},
+        // Closing the seam moves the cons beside it on its surface, and its curve, shared with another cons,
+        // cannot follow.
+        {"a seam beside a cons whose curve is shared",
+         [](vdaFile& f) {
+             f.create<vdaSurf>(
+                 "S", 2, 1,
+                 std::vector{bilinear({0, 0, 0}, {10, 0, 0}, {0, 10, 0}, {10, 10, 0}, 0, 1),
+                             bilinear({10, 0, 0.05}, {20, 0, 0.05}, {10, 10, 0.05}, {20, 10, 0.05}, 1, 2)});
+             f.create<vdaCurve>("C", std::vector{line(0, 1, {5, 5, 0}, {9.9, 5, 0})});
+             for (const char* n : {"N1", "N2"})
+                 f.create<vdaCons>(n, "S", "C", 0.0, 1.0, std::vector{line(0, 1, {0.5, 0.5}, {0.99, 0.5})});
+         },
+         R::surf_patch_gap, "N1 would get cons-curve-deviation 0.02"},
+    };
+    for (const Undo& u : undos) {
+        SCOPED_TRACE(u.what);
+        std::unique_ptr<vdaFile> file = as_read(u.build);
+        const std::string before = vdatest::written(*file);
+        vdcHealOptions options;
+        options.threads = 1;
+        const vdcHealResult result = vdc_heal(*file, options);
+        EXPECT_TRUE(result.healed.empty());
+        ASSERT_EQ(result.left.size(), 1u);
+        EXPECT_EQ(result.left[0].finding.rule, u.rule);
+        EXPECT_NE(result.left[0].reason.find(u.because), std::string::npos) << result.left[0].reason;
+        EXPECT_EQ(result.undone.size(), 1u);
+        // Put back as it was read: written byte for byte.
+        EXPECT_EQ(vdatest::written(*file), before);
+    }
+}
+
+// The seam of the sample opens by 8.87 mm where a transcription lost some minus signs: far beyond any
+// healing tolerance, it is reported with its value and left exactly as it was.
+TEST(HealSamples, ASeamFarBeyondTheToleranceIsReportedAndLeft)
+{
+    const std::string text = vdatest::slurp(vdatest::sample_path("OpenVDAFS__SURF_FLAE0001.vda"));
+    std::unique_ptr<vdaFile> file = vdatest::read(text);
+    const vdcHealResult result = vdc_heal(*file);
+    EXPECT_TRUE(result.healed.empty());
+    ASSERT_EQ(result.left.size(), 2u);
+    EXPECT_EQ(result.left[0].finding.rule, R::surf_patch_gap);
+    EXPECT_NEAR(result.left[0].finding.value, 8.87, 0.01);
+    EXPECT_EQ(result.left[0].reason, "above the healing tolerance (0.1 mm)");
+    EXPECT_EQ(result.left[1].finding.rule, R::surf_patch_kink);
+    EXPECT_EQ(result.left[1].reason, "above the healing angle (1 deg)");
+    EXPECT_EQ(result.count(R::surf_patch_gap).left, 1u);
+    EXPECT_EQ(result.after.findings.size(), 2u);
+    EXPECT_EQ(vdatest::written(*file), text);
+}
 
 }  // namespace

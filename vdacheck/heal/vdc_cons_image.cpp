@@ -23,7 +23,9 @@ void crossings(const vdcPolynomial<1>& f, double level, std::vector<double>& out
     double x0 = 0.0, y0 = f.at(0.0)[0] - level;
     for (int k = 1; k <= samples; ++k) {
         const double x1 = double(k) / samples, y1 = f.at(x1)[0] - level;
-        if ((y0 < 0.0 && y1 > 0.0) || (y0 > 0.0 && y1 < 0.0)) {
+        if (y1 == 0.0 && y0 != 0.0) {
+            out.push_back(x1);
+        } else if ((y0 < 0.0 && y1 > 0.0) || (y0 > 0.0 && y1 < 0.0)) {
             double lo = x0, hi = x1, ylo = y0;
             for (int it = 0; it < 100 && hi - lo > 1e-15; ++it) {
                 const double m = 0.5 * (lo + hi), ym = f.at(m)[0] - level;

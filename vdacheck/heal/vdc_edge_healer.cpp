@@ -8,7 +8,6 @@
 #include <vdacheck/eval/vda_surf_eval.h>
 #include <vdacheck/geometry/gi_vector_ops.h>
 #include <vdacheck/heal/vdc_cross_tangents.h>
-#include <vdacheck/heal/vdc_largest.h>
 #include <vdacheck/heal/vdc_patch_edit.h>
 #include <vdacheck/heal/vdc_polynomial_fit.h>
 
@@ -17,56 +16,61 @@ namespace {
 using Vec = std::array<double, 3>;
 
 // The patches of a surface along one of its boundary edges, in order of the running parameter, as edits.
+// The edge as a whole runs over g in [0, 1], the surface's running parameter scaled to it.
 class EdgeStrip {
 public:
-    EdgeStrip(const vdaSurfEval& surf, int edge) : surf_(surf), edge_(edge)
+    EdgeStrip(const vdaSurfEval& surf, int edge) : surf_(surf)
     {
-        fixed_ = edge % 2 == 0 ? 1 : 0;  // edges 0, 2 lie at fixed v
+        fixed_ = edge % 2 == 0 ? 1 : 0;  // edges 0 and 2 lie at fixed v
         end_ = edge == 1 || edge == 2 ? 1 : 0;
         const int n = fixed_ == 1 ? surf.num_patches_u() : surf.num_patches_v();
+        for (int k = 0; k <= n; ++k)
+            breaks_.push_back(fixed_ == 1 ? surf.u_breakpoint(k) : surf.v_breakpoint(k));
         for (int k = 0; k < n; ++k)
             edits_.emplace_back(surf.patch(i(k), j(k)));
     }
     int size() const noexcept { return static_cast<int>(edits_.size()); }
-    int i(int k) const noexcept { return fixed_ == 1 ? k : (end_ == 1 ? surf_.num_patches_u() - 1 : 0); }
-    int j(int k) const noexcept { return fixed_ == 0 ? k : (end_ == 1 ? surf_.num_patches_v() - 1 : 0); }
-    // The derivative across the edge is sign() times the inward one.
-    int sign() const noexcept { return end_ == 0 ? 1 : -1; }
     vdcPatchEdit& edit(int k) noexcept { return edits_[static_cast<std::size_t>(k)]; }
     const vdcPatchEdit& edit(int k) const noexcept { return edits_[static_cast<std::size_t>(k)]; }
+    // The derivative across the edge is sign() times the inward one.
+    int sign() const noexcept { return end_ == 0 ? 1 : -1; }
 
-    // On patch k at running parameter y: the edge point, the slope along it and the derivative across
-    // pointing into the surface, all with respect to the patch's local parameters.
-    giPoint3 point(int k, double y) const
+    double g(int k, double y) const noexcept
     {
-        const Vec p = edit(k).edge(fixed_, end_).at(y);
+        const double a = breaks_[static_cast<std::size_t>(k)], b = breaks_[static_cast<std::size_t>(k) + 1];
+        return (a + y * (b - a) - breaks_.front()) / (breaks_.back() - breaks_.front());
+    }
+    // The patch and local parameter at g (beyond [0, 1]: the end patch, extended).
+    std::pair<int, double> at(double g) const noexcept
+    {
+        const double x = breaks_.front() + g * (breaks_.back() - breaks_.front());
+        int k = 0;
+        while (k + 1 < size() && breaks_[static_cast<std::size_t>(k) + 1] <= x)
+            ++k;
+        const double a = breaks_[static_cast<std::size_t>(k)], b = breaks_[static_cast<std::size_t>(k) + 1];
+        return {k, (x - a) / (b - a)};
+    }
+    giPoint3 point(double g) const
+    {
+        const auto [k, y] = at(g);
+        const auto p = edit(k).edge(fixed_, end_).at(y);
         return giPoint3(p[0], p[1], p[2]);
     }
-    giVector3 along(int k, double y) const { return vdc_vector(edit(k).edge(fixed_, end_).slope_at(y)); }
-    giVector3 inward(int k, double y) const
+    // With respect to g.
+    giVector3 slope(double g) const
     {
-        return (end_ == 0 ? 1.0 : -1.0) * vdc_vector(edit(k).across(fixed_, end_).at(y));
+        const auto [k, y] = at(g);
+        const double a = breaks_[static_cast<std::size_t>(k)], b = breaks_[static_cast<std::size_t>(k) + 1];
+        return ((breaks_.back() - breaks_.front()) / (b - a)) * vdc_vector(edit(k).edge(fixed_, end_).slope_at(y));
     }
-
-    // The point of the edge nearest to p: patch and running parameter.
-    std::pair<int, double> nearest(const giPoint3& p) const
+    // On patch k at local y: the slope along the edge and the derivative across it pointing into the surface,
+    // in the patch's local parameters.
+    giVector3 along(int k, double y) const { return vdc_vector(edit(k).edge(fixed_, end_).slope_at(y)); }
+    giVector3 inward(int k, double y) const { return double(sign()) * vdc_vector(edit(k).across(fixed_, end_).at(y)); }
+    giVector3 inward(double g) const
     {
-        constexpr int samples = 32;
-        int best_k = 0, best_m = 0;
-        double best = std::numeric_limits<double>::infinity();
-        for (int k = 0; k < size(); ++k)
-            for (int m = 0; m <= samples; ++m) {
-                const double d = gi_distance(p, point(k, double(m) / samples));
-                if (d < best) {
-                    best = d;
-                    best_k = k;
-                    best_m = m;
-                }
-            }
-        const double lo = std::max(best_m - 1, 0) / double(samples),
-                     hi = std::min(best_m + 1, samples) / double(samples);
-        const vdcLargest near = vdc_largest([&](double y) { return -gi_distance(p, point(best_k, y)); }, lo, hi, 4);
-        return {best_k, near.value >= -best ? near.at : double(best_m) / samples};
+        const auto [k, y] = at(g);
+        return inward(k, y);
     }
 
     void add(int k, const vdcPolynomial<3>& f, bool slope)
@@ -98,10 +102,100 @@ public:
     }
 
 private:
+    int i(int k) const noexcept { return fixed_ == 1 ? k : (end_ == 1 ? surf_.num_patches_u() - 1 : 0); }
+    int j(int k) const noexcept { return fixed_ == 0 ? k : (end_ == 1 ? surf_.num_patches_v() - 1 : 0); }
+
     const vdaSurfEval& surf_;
-    int edge_;
     int fixed_, end_;
+    std::vector<double> breaks_;
     std::vector<vdcPatchEdit> edits_;
+};
+
+// Which point of edge b goes with which of edge a: the nearest one, corrected linearly so that the ends go
+// with the ends. Both sides move onto the mean of paired points, so they end on one curve.
+class Pairing {
+public:
+    Pairing(const EdgeStrip& a, const EdgeStrip& b) : a_(a), b_(b)
+    {
+        const double same = gi_distance(a.point(0), b.point(0)) + gi_distance(a.point(1), b.point(1));
+        const double crossed = gi_distance(a.point(0), b.point(1)) + gi_distance(a.point(1), b.point(0));
+        end0_ = same <= crossed ? 0.0 : 1.0;
+        // The nearest points along a, each found from the one before.
+        table_.resize(samples + 1);
+        double z = end0_;
+        for (int m = 0; m <= samples; ++m) {
+            z = nearest(a.point(double(m) / samples), z);
+            table_[static_cast<std::size_t>(m)] = z;
+        }
+        shift0_ = end0_ - table_.front();
+        shift1_ = (1.0 - end0_) - table_.back();
+    }
+
+    // The point of b paired with a(g).
+    double of(double g) const { return nearest(a_.point(g), from_table(g)) + shift0_ * (1.0 - g) + shift1_ * g; }
+    // The point of a paired with b(z): the g with of(g) = z, by the secant method from the table.
+    double inverse(double z) const
+    {
+        double lo = 0.0, hi = 1.0;
+        for (int m = 0; m < samples; ++m) {
+            const double p = paired(m), q = paired(m + 1);
+            if ((p - z) * (q - z) <= 0.0) {
+                lo = double(m) / samples;
+                hi = double(m + 1) / samples;
+                break;
+            }
+        }
+        double x0 = lo, x1 = hi, f0 = of(x0) - z, f1 = of(x1) - z;
+        for (int iteration = 0; iteration < 40 && f1 != f0 && std::fabs(f1) > 1e-15; ++iteration) {
+            const double x2 = x1 - f1 * (x1 - x0) / (f1 - f0);
+            x0 = x1;
+            f0 = f1;
+            x1 = x2;
+            f1 = of(x1) - z;
+        }
+        return x1;
+    }
+
+private:
+    static constexpr int samples = 64;
+    double from_table(double g) const
+    {
+        const double x = std::clamp(g, 0.0, 1.0) * samples;
+        const int m = std::min(static_cast<int>(x), samples - 1);
+        return table_[static_cast<std::size_t>(m)] +
+               (x - m) * (table_[static_cast<std::size_t>(m) + 1] - table_[static_cast<std::size_t>(m)]);
+    }
+    double paired(int m) const
+    {
+        const double g = double(m) / samples;
+        return table_[static_cast<std::size_t>(m)] + shift0_ * (1.0 - g) + shift1_ * g;
+    }
+    // The parameter of b nearest to p, by Newton's method on the squared distance from z.
+    double nearest(const giPoint3& p, double z) const
+    {
+        for (int iteration = 0; iteration < 30; ++iteration) {
+            const giVector3 d = b_.point(z) - p;
+            const giVector3 t = b_.slope(z);
+            const double h = 1e-7;
+            const giVector3 tt = (1.0 / (2 * h)) * (b_.slope(z + h) - b_.slope(z - h));
+            const double f = d.dot(t), df = t.dot(t) + d.dot(tt);
+            if (!(df > 0.0))
+                break;
+            // Beyond the ends the edge runs on as its end patches do, so that the pairing stays smooth there.
+            const double next = std::clamp(z - f / df, -0.5, 1.5);
+            const bool done = std::fabs(next - z) < 1e-15;
+            z = next;
+            if (done)
+                break;
+        }
+        return z;
+    }
+
+    const EdgeStrip& a_;
+    const EdgeStrip& b_;
+    double end0_ = 0.0;
+    std::vector<double> table_;
+    double shift0_ = 0.0, shift1_ = 0.0;
 };
 
 }  // namespace
@@ -142,16 +236,16 @@ vdcEdgeHealer::heal(const vdaSurfEval& a, int edge_a, const vdaSurfEval& b, int 
 {
     EdgeStrip strips[2] = {EdgeStrip(a, edge_a), EdgeStrip(b, edge_b)};
     if (close) {
-        // Both moves from the edges as they were, then made.
+        const Pairing pairing(strips[0], strips[1]);
         std::vector<std::vector<vdcPolynomial<3>>> moves(2);
         for (int side = 0; side < 2; ++side) {
             const EdgeStrip& own = strips[side];
             const EdgeStrip& other = strips[1 - side];
             for (int k = 0; k < own.size(); ++k)
                 moves[static_cast<std::size_t>(side)].push_back(vdc_fit([&](double y) {
-                    const giPoint3 p = own.point(k, y);
-                    const auto [ok, oy] = other.nearest(p);
-                    return vdc_array(0.5 * (other.point(ok, oy) - p));
+                    const double g = own.g(k, y);
+                    const double h = side == 0 ? pairing.of(g) : pairing.inverse(g);
+                    return vdc_array(0.5 * (other.point(h) - own.point(g)));
                 }));
         }
         for (int side = 0; side < 2; ++side)
@@ -159,17 +253,18 @@ vdcEdgeHealer::heal(const vdaSurfEval& a, int edge_a, const vdaSurfEval& b, int 
                 strips[side].add(k, moves[static_cast<std::size_t>(side)][static_cast<std::size_t>(k)], false);
     }
     if (tangent) {
+        const Pairing pairing(strips[0], strips[1]);
         std::vector<std::vector<vdcPolynomial<3>>> turns(2);
         for (int side = 0; side < 2; ++side) {
             const EdgeStrip& own = strips[side];
             const EdgeStrip& other = strips[1 - side];
             for (int k = 0; k < own.size(); ++k)
                 turns[static_cast<std::size_t>(side)].push_back(vdc_fit([&](double y) {
-                    const auto [ok, oy] = other.nearest(own.point(k, y));
+                    const double g = own.g(k, y);
+                    const double h = side == 0 ? pairing.of(g) : pairing.inverse(g);
                     // Both derivatives across point from this side towards the other.
-                    const auto [mine, theirs] =
-                        vdcCrossTangents::meet(own.along(k, y), -1.0 * own.inward(k, y), other.inward(ok, oy));
-                    (void)theirs;
+                    const giVector3 mine =
+                        vdcCrossTangents::meet(own.along(k, y), -1.0 * own.inward(k, y), other.inward(h)).first;
                     // The change of the inward derivative, as a change of the derivative across the edge.
                     return vdc_array(double(-own.sign()) * mine);
                 }));

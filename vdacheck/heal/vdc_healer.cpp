@@ -741,8 +741,12 @@ void vdcHealer::keep_promise()
             at[1] = at[2] = 0;
         return std::tuple(f.rule, f.entity, at);
     };
-    for (const vdcQualityFinding& f : values.findings)
+    std::map<std::tuple<R, utString, double>, double> value_at_parameter;
+    for (const vdcQualityFinding& f : values.findings) {
         value_at[key(f, {f.where.indices[0], f.where.indices[1], f.where.indices[2]})] = f.value;
+        if (f.rule == R::curve_segment_gap || f.rule == R::curve_segment_kink)
+            value_at_parameter[{f.rule, f.entity, f.where.parameters[0]}] = f.value;
+    }
     for (std::size_t k = 0; k < items_.size(); ++k) {
         Item& item = items_[k];
         const vdcQualityFinding& f = item.finding;
@@ -765,10 +769,24 @@ void vdcHealer::keep_promise()
                     vanished = true;
             }
         }
-        const auto found = value_at.find(key(f, at));
-        const double after = vanished                  ? 0.0
-                             : found != value_at.end() ? found->second
-                                                       : std::numeric_limits<double>::quiet_NaN();
+        double after = std::numeric_limits<double>::quiet_NaN();
+        if (const auto found = value_at.find(key(f, at)); found != value_at.end())
+            after = found->second;
+        // A curve rebuilt from its cons has joints of its own: the one healed is found by its parameter, or
+        // is gone where the curve now runs through it in one piece.
+        if (std::isnan(after) && (f.rule == R::curve_segment_gap || f.rule == R::curve_segment_kink)) {
+            const auto found = value_at_parameter.find({f.rule, f.entity, f.where.parameters[0]});
+            const auto* curve = vda_cast<vdaCurve>(file_.find(f.entity));
+            if (found != value_at_parameter.end())
+                after = found->second;
+            else if (curve &&
+                     std::none_of(curve->segments().begin(), curve->segments().end(), [&](const vdaCurveSegment& s) {
+                         return s.start_parameter() == f.where.parameters[0];
+                     }))
+                vanished = true;
+        }
+        if (vanished)
+            after = 0.0;
         const bool at_most = vdc_quality_rule_info(f.rule).limit == vdcQualityLimit::at_most;
         if (at_most ? !(after <= f.tolerance) : !(after >= f.tolerance)) {
             result_.left.push_back({f, "healing brought it to " + measure(after, f.unit()) + " only"});

@@ -1,5 +1,6 @@
 #include <vdacheck/heal/vdc_loop_healer.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include <vdacheck/eval/vda_cons_eval.h>
@@ -48,9 +49,10 @@ std::optional<vdcLoopHealer::Fix> vdcLoopHealer::by_trims(const vdaSurfEval& sur
             return std::nullopt;
         const double dx = (-r.x() * -q.d1.y() - -r.y() * -q.d1.x()) / det;
         const double dy = (p.d1.x() * -r.y() - p.d1.y() * -r.x()) / det;
-        x += dx;
-        y += dy;
-        if (x < c1.start() || x > c1.end() || y < c2.start() || y > c2.end() || !std::isfinite(x) || !std::isfinite(y))
+        // Kept within the cons: a crossing beyond one stalls at its end and is not met.
+        x = std::clamp(x + dx, c1.start(), c1.end());
+        y = std::clamp(y + dy, c2.start(), c2.end());
+        if (!std::isfinite(x) || !std::isfinite(y))
             return std::nullopt;
     }
     // The pieces keep their direction and do not collapse.
