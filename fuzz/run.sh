@@ -1,17 +1,18 @@
 #!/bin/sh
 # Runs a built fuzz target (build them with the "fuzz" preset first) for SECONDS on a copy of the seed corpus.
-# Usage: fuzz/run.sh SECONDS [reader|repair]     (default: reader)
+# Usage: fuzz/run.sh SECONDS [reader|repair|heal]     (default: reader)
 #   reader: read, write, read again, compare        repair: read, repair, write, read again, check clean
+#   heal: read, repair and heal, write, read again, check clean and measure
 # FUZZER=path overrides the binary; FUZZ_SEED=N fixes the random seed, so that a run walks the same inputs
 # again (CI uses a fixed seed: a landing must not fail on a finding unrelated to it; long runs with fresh
 # seeds are done by hand). A failing input is kept in FUZZ_ARTIFACTS (default build/fuzz-artifacts) and
 # printed in base64, so that a failure in a CI log can be replayed: base64 -d > crash.vda; FUZZER crash.vda
 set -eu
-seconds=${1:?usage: fuzz/run.sh SECONDS [reader|repair]}
+seconds=${1:?usage: fuzz/run.sh SECONDS [reader|repair|heal]}
 target=${2:-reader}
 case "$target" in
-  reader|repair) ;;
-  *) echo "unknown fuzz target '$target' (reader or repair)" >&2; exit 2 ;;
+  reader|repair|heal) ;;
+  *) echo "unknown fuzz target '$target' (reader, repair or heal)" >&2; exit 2 ;;
 esac
 here=$(cd "$(dirname "$0")" && pwd)
 fuzzer=${FUZZER:-$here/../build/fuzz/fuzz/vdacheck_fuzz_$target}

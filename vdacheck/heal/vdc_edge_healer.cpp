@@ -28,6 +28,7 @@ public:
             breaks_.push_back(fixed_ == 1 ? surf.u_breakpoint(k) : surf.v_breakpoint(k));
         for (int k = 0; k < n; ++k)
             edits_.emplace_back(surf.patch(i(k), j(k)));
+        curves_.resize(edits_.size());
     }
     int size() const noexcept { return static_cast<int>(edits_.size()); }
     vdcPatchEdit& edit(int k) noexcept { return edits_[static_cast<std::size_t>(k)]; }
@@ -53,7 +54,7 @@ public:
     giPoint3 point(double g) const
     {
         const auto [k, y] = at(g);
-        const auto p = edit(k).edge(fixed_, end_).at(y);
+        const auto p = curves(k).edge.at(y);
         return giPoint3(p[0], p[1], p[2]);
     }
     // With respect to g.
@@ -61,7 +62,7 @@ public:
     {
         const auto [k, y] = at(g);
         const double a = breaks_[static_cast<std::size_t>(k)], b = breaks_[static_cast<std::size_t>(k) + 1];
-        return ((breaks_.back() - breaks_.front()) / (b - a)) * vdc_vector(edit(k).edge(fixed_, end_).slope_at(y));
+        return ((breaks_.back() - breaks_.front()) / (b - a)) * vdc_vector(curves(k).edge.slope_at(y));
     }
     // On patch k at local y: the slope along the edge and the derivative across it pointing into the surface,
     // in the patch's local parameters.
@@ -73,11 +74,15 @@ public:
         return inward(k, y);
     }
 
-    void add(int k, const vdcPolynomial<3>& f, bool slope)
+    // A move of the edge (slope_power 0) or a change of the slope across it, by a slope blend of that power.
+    void add(int k, const vdcPolynomial<3>& f, int slope_power)
     {
-        const std::vector<double>& blend = slope ? (end_ == 0 ? vdc_blend::slope_at_start : vdc_blend::slope_at_end)
-                                                 : (end_ == 0 ? vdc_blend::value_at_start : vdc_blend::value_at_end);
+        const std::vector<double> blend =
+            slope_power > 0
+                ? (end_ == 0 ? vdc_blend::slope_at_start(slope_power) : vdc_blend::slope_at_end(slope_power))
+                : (end_ == 0 ? vdc_blend::value_at_start : vdc_blend::value_at_end);
         edit(k).add(fixed_, f, blend);
+        curves_[static_cast<std::size_t>(k)].fresh = false;
     }
     // The whole surface's patches with the strip's edits in place.
     std::vector<vdaSurfPatch> patches() const
@@ -105,10 +110,27 @@ private:
     int i(int k) const noexcept { return fixed_ == 1 ? k : (end_ == 1 ? surf_.num_patches_u() - 1 : 0); }
     int j(int k) const noexcept { return fixed_ == 0 ? k : (end_ == 1 ? surf_.num_patches_v() - 1 : 0); }
 
+    // The edge and the derivative across it of each patch, made once per change.
+    struct Curves {
+        vdcPolynomial<3> edge, across;
+        bool fresh = false;
+    };
+    const Curves& curves(int k) const
+    {
+        Curves& c = curves_[static_cast<std::size_t>(k)];
+        if (!c.fresh) {
+            c.edge = edit(k).edge(fixed_, end_);
+            c.across = edit(k).across(fixed_, end_);
+            c.fresh = true;
+        }
+        return c;
+    }
+
     const vdaSurfEval& surf_;
     int fixed_, end_;
     std::vector<double> breaks_;
     std::vector<vdcPatchEdit> edits_;
+    mutable std::vector<Curves> curves_;
 };
 
 // Which point of edge b goes with which of edge a: the nearest one, corrected linearly so that the ends go
@@ -232,7 +254,7 @@ std::optional<int> vdcEdgeHealer::boundary_edge(const vdaSurfEval& surf, const s
 
 std::optional<std::pair<std::vector<vdaSurfPatch>, std::vector<vdaSurfPatch>>>
 vdcEdgeHealer::heal(const vdaSurfEval& a, int edge_a, const vdaSurfEval& b, int edge_b, bool close, bool tangent,
-                    std::string& why)
+                    double tolerance, std::string& why)
 {
     EdgeStrip strips[2] = {EdgeStrip(a, edge_a), EdgeStrip(b, edge_b)};
     if (close) {
@@ -250,7 +272,7 @@ vdcEdgeHealer::heal(const vdaSurfEval& a, int edge_a, const vdaSurfEval& b, int 
         }
         for (int side = 0; side < 2; ++side)
             for (int k = 0; k < strips[side].size(); ++k)
-                strips[side].add(k, moves[static_cast<std::size_t>(side)][static_cast<std::size_t>(k)], false);
+                strips[side].add(k, moves[static_cast<std::size_t>(side)][static_cast<std::size_t>(k)], 0);
     }
     if (tangent) {
         const Pairing pairing(strips[0], strips[1]);
@@ -269,9 +291,16 @@ vdcEdgeHealer::heal(const vdaSurfEval& a, int edge_a, const vdaSurfEval& b, int 
                     return vdc_array(double(-own.sign()) * mine);
                 }));
         }
-        for (int side = 0; side < 2; ++side)
+        // One blend along each side, so that the patches along it keep meeting.
+        for (int side = 0; side < 2; ++side) {
+            double largest = 0.0;
+            for (const vdcPolynomial<3>& t : turns[static_cast<std::size_t>(side)])
+                for (int m = 0; m <= 32; ++m)
+                    largest = std::max(largest, gi_norm(vdc_vector(t.at(m / 32.0))));
+            const int power = vdc_blend::gentlest(largest, 0.5 * tolerance);
             for (int k = 0; k < strips[side].size(); ++k)
-                strips[side].add(k, turns[static_cast<std::size_t>(side)][static_cast<std::size_t>(k)], true);
+                strips[side].add(k, turns[static_cast<std::size_t>(side)][static_cast<std::size_t>(k)], power);
+        }
     }
     if (strips[0].max_order() > 25 || strips[1].max_order() > 25) {
         why = "a patch would need an order above 25";

@@ -26,8 +26,9 @@ public:
     // The boundary edge of `surf` that the pieces together run along from end to end, if they do.
     static std::optional<int> boundary_edge(const vdaSurfEval& surf, const std::vector<Piece>& pieces);
 
-    // New patches for both surfaces, or nothing with why.
+    // New patches for both surfaces, or nothing with why. A turn is blended by the gentlest slope blend that
+    // moves a surface by at most half the tolerance (see vdc_blend::gentlest).
     static std::optional<std::pair<std::vector<vdaSurfPatch>, std::vector<vdaSurfPatch>>>
-    heal(const vdaSurfEval& a, int edge_a, const vdaSurfEval& b, int edge_b, bool close, bool tangent,
+    heal(const vdaSurfEval& a, int edge_a, const vdaSurfEval& b, int edge_b, bool close, bool tangent, double tolerance,
          std::string& why);
 };

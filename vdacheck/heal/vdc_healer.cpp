@@ -32,6 +32,7 @@
 #include <vdacheck/model/vda_top.h>
 #include <vdacheck/quality/vdc_quality_check.h>
 #include <vdacheck/repair/vdc_repair.h>
+#include <vdacheck/util/ut_big_stack.h>
 
 namespace {
 
@@ -291,7 +292,7 @@ void vdcHealer::heal_curve(vdaCurve& curve, const Items& items)
         return;
     }
     if (!joints.empty()) {
-        vdcJointHealer<giPoint3> healer(curve.segments());
+        vdcJointHealer<giPoint3> healer(curve.segments(), 0.5 * options_.tolerance);
         for (const auto& [index, joint] : joints)
             if (index >= 0 && index + 1 < curve.num_segments())
                 healer.heal(joint);
@@ -457,7 +458,7 @@ void vdcHealer::heal_top(vdaTop& top, const Items& items)
                 item.finding.where.indices[0] == index)
                 close = false;
         std::string why;
-        auto patches = vdcEdgeHealer::heal(*a, *ea, *b, *eb, close, tangent, why);
+        auto patches = vdcEdgeHealer::heal(*a, *ea, *b, *eb, close, tangent, options_.tolerance, why);
         if (!patches) {
             leave(its, why);
             continue;
@@ -617,8 +618,16 @@ void vdcHealer::undo(const utString& entity, const std::string& why)
 
 std::set<utString> vdcHealer::measured_with(const utString& name) const
 {
-    std::set<utString> out{name};
-    const vdaObject* e = file_.find(name);
+    std::set<utString> out = measured_with(file_.find(name));
+    out.insert(name);
+    return out;
+}
+
+std::set<utString> vdcHealer::measured_with(const vdaObject* e) const
+{
+    std::set<utString> out;
+    if (e)
+        out.insert(e->name());
     auto add = [&](const utString& n) {
         if (!n.empty())
             out.insert(n);
@@ -648,6 +657,45 @@ std::set<utString> vdcHealer::measured_with(const utString& name) const
     return out;
 }
 
+bool vdcHealer::undo_new(const std::vector<vdcQualityFinding>& after)
+{
+    std::set<std::tuple<R, utString, std::array<int, 2>, int>> before;
+    for (const vdcQualityFinding& f : result_.before.findings) {
+        std::array<int, 2> at = place(f);
+        if (on_segments(f.rule) || on_surface_grid(f.rule))
+            for (int d = 0; d < (on_surface_grid(f.rule) ? 2 : 1); ++d)
+                at[static_cast<std::size_t>(d)] = ledger_.index_now(f.entity, d, at[static_cast<std::size_t>(d)]);
+        before.insert({f.rule, f.entity, at, f.where.indices[2]});
+    }
+    bool undid = false;
+    for (const vdcQualityFinding& f : after) {
+        if (before.count({f.rule, f.entity, place(f), f.where.indices[2]}))
+            continue;
+        for (const utString& name : measured_with(f.entity))
+            if (ledger_.changed(name)) {
+                undo(name, std::string(f.entity.view()) + " would get " + vdc_quality_rule_info(f.rule).id + " " +
+                               measure(f.value, f.unit()) + ", beyond its tolerance " + measure(f.tolerance, f.unit()));
+                undid = true;
+            }
+    }
+    return undid;
+}
+
+std::set<utString> vdcHealer::readers_of(const std::vector<utString>& names) const
+{
+    std::set<utString> out(names.begin(), names.end());
+    if (out.empty())
+        return out;
+    const std::set<utString> changed = out;
+    for (const vdaObject& e : file_)
+        if (e.is_type(vdaCons::id) || e.is_type(vdaFace::id) || e.is_type(vdaTop::id)) {
+            const std::set<utString> reads = measured_with(&e);
+            if (std::any_of(reads.begin(), reads.end(), [&](const utString& n) { return changed.count(n) > 0; }))
+                out.insert(e.name());
+        }
+    return out;
+}
+
 void vdcHealer::keep_promise()
 {
     const double tolerance = options_.tolerance;
@@ -668,9 +716,16 @@ void vdcHealer::keep_promise()
         }
         // The changed entities check clean.
         {
-            vdcFileCheck checker;
-            for (const utString& name : ledger_.changed())
-                if (vdaObject* e = file_.find(name); e && ledger_.changed(name) && !checker.check(vdaObjectPtr(e))) {
+            // On one stack deep enough for the whole model, rather than a thread of its own for each check.
+            std::vector<utString> faulty;
+            utBigStack::run_with(vdcFileCheck::stack_for(std::size_t(file_.size())) + (std::size_t{1} << 20), [&] {
+                vdcFileCheck checker;
+                for (const utString& name : ledger_.changed())
+                    if (vdaObject* e = file_.find(name); e && !checker.check(vdaObjectPtr(e)))
+                        faulty.push_back(name);
+            });
+            for (const utString& name : faulty)
+                if (ledger_.changed(name)) {
                     undo(name, std::string(name.view()) + " would not check clean");
                     undid = true;
                 }
@@ -698,26 +753,24 @@ void vdcHealer::keep_promise()
                 undid = true;
             }
         }
-        // Nothing within its tolerance before is outside it after.
-        result_.after = vdcQualityCheck(options_.profile, options_.threads).run(file_);
-        std::set<std::tuple<R, utString, std::array<int, 2>, int>> before;
-        for (const vdcQualityFinding& f : result_.before.findings) {
-            std::array<int, 2> at = place(f);
-            if (on_segments(f.rule) || on_surface_grid(f.rule) || f.rule == R::cons_segment_gap)
-                for (int d = 0; d < (on_surface_grid(f.rule) ? 2 : 1); ++d)
-                    at[static_cast<std::size_t>(d)] = ledger_.index_now(f.entity, d, at[static_cast<std::size_t>(d)]);
-            before.insert({f.rule, f.entity, at, f.where.indices[2]});
+        // Nothing within its tolerance before is outside it after: measured first on the changed entities and
+        // those that read them, then, once that holds, on the whole model.
+        if (!undid) {
+            std::set<utString> measured = readers_of(ledger_.changed());
+            vdcScratchModel scratch;
+            for (const utString& name : measured)
+                if (const vdaObject* e = file_.find(name))
+                    scratch.add(*e);
+            const vdcQualityReport near = vdcQualityCheck(options_.profile, options_.threads).run(scratch.file());
+            std::vector<vdcQualityFinding> found;
+            for (const vdcQualityFinding& f : near.findings)
+                if (measured.count(f.entity))
+                    found.push_back(f);
+            undid = undo_new(found);
         }
-        for (const vdcQualityFinding& f : result_.after.findings) {
-            if (before.count({f.rule, f.entity, place(f), f.where.indices[2]}))
-                continue;
-            for (const utString& name : measured_with(f.entity))
-                if (ledger_.changed(name)) {
-                    undo(name, std::string(f.entity.view()) + " would get " + vdc_quality_rule_info(f.rule).id + " " +
-                                   measure(f.value, f.unit()) + ", beyond its tolerance " +
-                                   measure(f.tolerance, f.unit()));
-                    undid = true;
-                }
+        if (!undid) {
+            result_.after = vdcQualityCheck(options_.profile, options_.threads).run(file_);
+            undid = undo_new(result_.after.findings);
         }
         if (!undid || round > 100)
             break;

@@ -46,6 +46,10 @@ private:
     // Rebuilds the space curve of `cons` from the cons on its surface, for `items`; false with why.
     bool rebuild_curve(vdaCons& cons, const Items& items, std::string& why);
     void keep_promise();
+    // Undoes what put a value of `after` beyond its tolerance that was within it before; true if anything.
+    bool undo_new(const std::vector<vdcQualityFinding>& after);
+    // The entities named and every cons, face and topology entity whose measurement reads one of them.
+    std::set<utString> readers_of(const std::vector<utString>& names) const;
 
     // Before changing `entity` for `items`.
     void change(const Items& items, const vdaObject& entity);
@@ -56,6 +60,7 @@ private:
     void undo(const utString& entity, const std::string& why);
     // The entity and what it refers to, as far as a quality measurement of it reads them.
     std::set<utString> measured_with(const utString& name) const;
+    std::set<utString> measured_with(const vdaObject* entity) const;
 
     vdaFile& file_;
     vdcHealOptions options_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include <vdacheck/heal/vdc_polynomial.h>
@@ -11,9 +12,10 @@
 // Closes joints of a chain of segments (a CURVE in space, a CONS in its surface's parameters): the end of
 // a segment and the start of the next meet at their midpoint, and, for a joint to be made tangent, their
 // tangents take one direction between the two (each keeping its length; the longer tangent turns less,
-// so that both segments move about as far). Each change is a cubic Hermite blend on the segment it
-// belongs to, zero with zero slope at the segment's other end, so joints not healed stay as they were;
-// a segment below order 4 is raised to 4 to hold it.
+// so that both segments move about as far). Each change is a Hermite blend on the segment it belongs to,
+// zero with zero slope at the segment's other end, so joints not healed stay as they were: cubic, or for a
+// turn that would move a segment by more than `limit`, the gentlest slope blend that does not (see
+// vdc_blend::gentlest). A segment below the blend's order is raised to it.
 template <class Point>
 class vdcJointHealer {
 public:
@@ -28,7 +30,8 @@ public:
         bool tangent = false;
     };
 
-    explicit vdcJointHealer(std::vector<Segment> segments) : segments_(std::move(segments))
+    explicit vdcJointHealer(std::vector<Segment> segments, double limit = std::numeric_limits<double>::infinity())
+        : segments_(std::move(segments)), limit_(limit)
     {
         ends_.resize(segments_.size());
     }
@@ -64,9 +67,9 @@ public:
             vdcPolynomial<dims> p = vdcPolynomial<dims>::template of<Point>(s.all_coeffs());
             if (!c.empty()) {
                 p = p.plus(vdcPolynomial<dims>({c.start.value}).times(vdc_blend::value_at_start))
-                        .plus(vdcPolynomial<dims>({c.start.slope}).times(vdc_blend::slope_at_start))
+                        .plus(vdcPolynomial<dims>({c.start.slope}).times(vdc_blend::slope_at_start(c.start.power)))
                         .plus(vdcPolynomial<dims>({c.end.value}).times(vdc_blend::value_at_end))
-                        .plus(vdcPolynomial<dims>({c.end.slope}).times(vdc_blend::slope_at_end));
+                        .plus(vdcPolynomial<dims>({c.end.slope}).times(vdc_blend::slope_at_end(c.end.power)));
             }
             out.emplace_back(s.start_parameter(), s.end_parameter(), p.template points<Point>(0));
         }
@@ -76,7 +79,8 @@ public:
 private:
     struct End {
         Vec value{};
-        Vec slope{};  // with respect to the segment's local parameter
+        Vec slope{};    // with respect to the segment's local parameter
+        int power = 2;  // of the slope blend
     };
     struct Change {
         End start, end;
@@ -139,8 +143,11 @@ private:
         const Vec dir = add(scaled(ua, std::cos(turn_a)), scaled(normal, std::sin(turn_a)));
         end(a, true).slope = add(end(a, true).slope, add(scaled(dir, la), scaled(ta, -1.0)));
         end(b, false).slope = add(end(b, false).slope, add(scaled(dir, lb), scaled(tb, -1.0)));
+        for (End* e : {&end(a, true), &end(b, false)})
+            e->power = vdc_blend::gentlest(std::sqrt(dot(e->slope, e->slope)), limit_);
     }
 
     std::vector<Segment> segments_;
+    double limit_;
     std::vector<Change> ends_;
 };

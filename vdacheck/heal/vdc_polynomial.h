@@ -175,8 +175,34 @@ private:
 namespace vdc_blend {
 inline const std::vector<double> value_at_start{1.0, 0.0, -3.0, 2.0};  // 1 - 3u^2 + 2u^3
 inline const std::vector<double> value_at_end{0.0, 0.0, 3.0, -2.0};    // 3u^2 - 2u^3
-inline const std::vector<double> slope_at_start{0.0, 1.0, -2.0, 1.0};  // u (1 - u)^2
-inline const std::vector<double> slope_at_end{0.0, 0.0, -1.0, 1.0};    // u^2 (u - 1)
-// The largest value of the slope blends on [0, 1] (at u = 1/3 and 2/3).
-inline constexpr double slope_peak = 4.0 / 27.0;
+
+// Slope blends of any power k >= 2: u (1 - u)^k (slope 1 at 0) and -(1 - u) u^k (slope 1 at 1). Their
+// largest value, k^k / (k + 1)^(k + 1), falls as k grows (4/27 for k = 2): a higher power turns a tangent
+// with a smaller move, the change gathered closer to the end.
+inline std::vector<double> slope_at_start(int k)
+{
+    std::vector<double> c(static_cast<std::size_t>(k) + 2, 0.0);
+    double binomial = 1.0;
+    for (int i = 0; i <= k; ++i) {
+        c[static_cast<std::size_t>(i) + 1] = (i % 2 ? -1.0 : 1.0) * binomial;
+        binomial = binomial * (k - i) / (i + 1);
+    }
+    return c;
+}
+inline std::vector<double> slope_at_end(int k)
+{
+    std::vector<double> c(static_cast<std::size_t>(k) + 2, 0.0);
+    c[static_cast<std::size_t>(k)] = -1.0;
+    c[static_cast<std::size_t>(k) + 1] = 1.0;
+    return c;
+}
+inline double slope_peak(int k) { return std::pow(double(k), k) / std::pow(double(k + 1), k + 1); }
+// The lowest power (2 to 12) whose blend moves by at most `limit` when it changes a slope by `slope`.
+inline int gentlest(double slope, double limit)
+{
+    int k = 2;
+    while (k < 12 && !(slope * slope_peak(k) <= limit))
+        ++k;
+    return k;
+}
 }  // namespace vdc_blend

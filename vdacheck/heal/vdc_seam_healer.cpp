@@ -189,6 +189,8 @@ std::optional<std::vector<vdaSurfPatch>> vdcSeamHealer::heal(const vdaSurfEval& 
                     else if (above)
                         value = above->at(0.0);
                 }
+                std::vector<std::optional<vdcPolynomial<3>>> line_turns(static_cast<std::size_t>(length));
+                double largest = 0.0;
                 for (int p = 0; p < length; ++p) {
                     const vdcPolynomial<3>* own = turn_of(p);
                     const std::array<double, 3>& c0 = corner[static_cast<std::size_t>(p)];
@@ -206,11 +208,19 @@ std::optional<std::vector<vdaSurfPatch>> vdcSeamHealer::heal(const vdaSurfEval& 
                     }
                     turn = turn.plus(vdcPolynomial<3>({fix0}).times(vdc_blend::value_at_start))
                                .plus(vdcPolynomial<3>({fix1}).times(vdc_blend::value_at_end));
-                    if (side == 0)
-                        grid.before(key(p)).add(d, turn, vdc_blend::slope_at_end);
-                    else
-                        grid.after(key(p)).add(d, turn, vdc_blend::slope_at_start);
+                    for (int m = 0; m <= 32; ++m)
+                        largest = std::max(largest, gi_norm(vdc_vector(turn.at(m / 32.0))));
+                    line_turns[static_cast<std::size_t>(p)] = std::move(turn);
                 }
+                // One blend along the line, so that the seams across it stay closed.
+                const int power = vdc_blend::gentlest(largest, 0.5 * tolerance_);
+                for (int p = 0; p < length; ++p)
+                    if (const auto& turn = line_turns[static_cast<std::size_t>(p)]) {
+                        if (side == 0)
+                            grid.before(key(p)).add(d, *turn, vdc_blend::slope_at_end(power));
+                        else
+                            grid.after(key(p)).add(d, *turn, vdc_blend::slope_at_start(power));
+                    }
             }
         }
     }

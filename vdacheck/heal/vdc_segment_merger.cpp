@@ -114,7 +114,7 @@ std::optional<vdcSegmentMerger::Merged> vdcSegmentMerger::candidate(const std::v
             gi_angle_deg(there, was) <= smooth_deg_) {
             const giVector3 turn = (gi_norm(now) / gi_norm(there)) * there - now;
             merged = merged.plus(vdcPolynomial<3>({vdc_array(turn)})
-                                     .times(into_next ? vdc_blend::slope_at_start : vdc_blend::slope_at_end));
+                                     .times(into_next ? vdc_blend::slope_at_start(2) : vdc_blend::slope_at_end(2)));
         }
     }
     if (length(merged) < shortest_)
