@@ -171,16 +171,15 @@ const std::vector<Case> cases = {
                            std::vector{bilinear({0, 0, 0}, {10, 0, 0}, {0, 10, 0}, {10, 10, 0}, 0, 1),
                                        bilinear({10, 0, 0}, {10 + c, 0, s}, {10, 10, 0}, {10 + c, 10, s}, 1, 2)});
      }},
-    // The thin column is as wide in its parameter as in space: the neighbour carried over it is the plane.
+    // The thin last column is as wide in its parameter as in space: the one before, carried over it, is the
+    // plane.
     {"a tiny patch", R::surf_tiny_patch, 1, 0.0,
      [](vdaFile& f, const std::string& n, bool faulty) {
          const double w = faulty ? 0.01 : 5;
          f.create<vdaSurf>(
-             u("P" + n), 3, 1,
-             std::vector{
-                 bilinear({0, 0, 0}, {10, 0, 0}, {0, 10, 0}, {10, 10, 0}, 0, 1),
-                 bilinear({10, 0, 0}, {10 + w, 0, 0}, {10, 10, 0}, {10 + w, 10, 0}, 1, 1 + w / 10),
-                 bilinear({10 + w, 0, 0}, {20 + w, 0, 0}, {10 + w, 10, 0}, {20 + w, 10, 0}, 1 + w / 10, 2 + w / 10)});
+             u("P" + n), 2, 1,
+             std::vector{bilinear({0, 0, 0}, {10, 0, 0}, {0, 10, 0}, {10, 10, 0}, 0, 1),
+                         bilinear({10, 0, 0}, {10 + w, 0, 0}, {10, 10, 0}, {10 + w, 10, 0}, 1, 1 + w / 10)});
      }},
     {"a curve off its cons", R::cons_curve_deviation, 1, 0.05,
      [](vdaFile& f, const std::string& n, bool faulty) {

@@ -84,9 +84,6 @@ std::string number(double value)
 
 std::string measure(double value, const char* unit) { return number(value) + " " + unit; }
 
-// Where a finding is, as the indices the ledger maps after merges: for curves and cons the segment, for
-// surfaces the patch in u and in v.
-std::array<int, 2> place(const vdcQualityFinding& f) { return {f.where.indices[0], f.where.indices[1]}; }
 bool on_surface_grid(R rule)
 {
     return rule == R::surf_patch_gap || rule == R::surf_patch_kink || rule == R::surf_tiny_patch ||
@@ -256,18 +253,11 @@ void vdcHealer::heal_surface(vdaSurf& surf, const Items& items)
             continue;
         }
         const int count = direction == 0 ? eval->num_patches_u() : eval->num_patches_v();
-        const int into = index + 1 < count && merged->patches.size() > 0 ? index + 1 : index - 1;
         change(its, surf);
-        // Which neighbour took it: the merged patch starts where the thin one did, or ends where it did.
-        const double start = direction == 0 ? eval->u_breakpoint(index) : eval->v_breakpoint(index);
-        const vdaSurfPatch& first =
-            merged->patches[static_cast<std::size_t>(direction == 0 ? index : index * merged->nu)];
-        const bool into_next =
-            (direction == 0 ? first.u_start_parameter() : first.v_start_parameter()) == start && index + 1 < count;
-        ledger_.merged(surf.name(), direction, index, into_next ? index + 1 : index - 1, count);
-        (void)into;
+        ledger_.merged(surf.name(), direction, index, merged->into_next ? index + 1 : index - 1, count);
         surf.set_patches(merged->nu, merged->nv, std::move(merged->patches));
-        healed(its, into_next ? "merged into the next strip of patches" : "merged into the previous strip of patches");
+        healed(its, merged->into_next ? "merged into the next strip of patches"
+                                      : "merged into the previous strip of patches");
     }
 }
 
@@ -327,9 +317,7 @@ void vdcHealer::heal_curve(vdaCurve& curve, const Items& items)
             continue;
         }
         const int count = curve.num_segments();
-        // The merged segment starts where the tiny one did when it took the next segment.
-        const bool into_next = now + 1 < count && merged->segments[static_cast<std::size_t>(now)].start_parameter() ==
-                                                      curve.segment(now).start_parameter();
+        const bool into_next = merged->into_next;
         change({k}, curve);
         ledger_.merged(curve.name(), 0, now, into_next ? now + 1 : now - 1, count);
         if (merged->by_arc)
@@ -657,19 +645,39 @@ std::set<utString> vdcHealer::measured_with(const vdaObject* e) const
     return out;
 }
 
+vdcHealer::ItemKey vdcHealer::item_of(const vdcQualityFinding& f, bool now) const
+{
+    std::array<int, 4> at = f.where.indices;
+    switch (f.rule) {
+    case R::cons_curve_deviation:
+    case R::cons_outside_domain:
+    case R::face_loop_self_intersection:
+        at = {};
+        break;
+    case R::top_edge_gap:
+    case R::top_continuity:
+        at = {at[0], 0, 0, 0};
+        break;
+    case R::surf_tiny_patch:
+        at[2] = 0;
+        break;
+    default:
+        break;
+    }
+    if (now && (on_segments(f.rule) || on_surface_grid(f.rule)))
+        for (std::size_t d = 0; d < (on_surface_grid(f.rule) ? 2u : 1u); ++d)
+            at[d] = ledger_.index_now(f.entity, static_cast<int>(d), at[d]);
+    return {f.rule, f.entity, at};
+}
+
 bool vdcHealer::undo_new(const std::vector<vdcQualityFinding>& after)
 {
-    std::set<std::tuple<R, utString, std::array<int, 2>, int>> before;
-    for (const vdcQualityFinding& f : result_.before.findings) {
-        std::array<int, 2> at = place(f);
-        if (on_segments(f.rule) || on_surface_grid(f.rule))
-            for (int d = 0; d < (on_surface_grid(f.rule) ? 2 : 1); ++d)
-                at[static_cast<std::size_t>(d)] = ledger_.index_now(f.entity, d, at[static_cast<std::size_t>(d)]);
-        before.insert({f.rule, f.entity, at, f.where.indices[2]});
-    }
+    std::set<ItemKey> before;
+    for (const vdcQualityFinding& f : result_.before.findings)
+        before.insert(item_of(f, true));
     bool undid = false;
     for (const vdcQualityFinding& f : after) {
-        if (before.count({f.rule, f.entity, place(f), f.where.indices[2]}))
+        if (before.count(item_of(f, false)))
             continue;
         for (const utString& name : measured_with(f.entity))
             if (ledger_.changed(name)) {
@@ -769,7 +777,9 @@ void vdcHealer::keep_promise()
             undid = undo_new(found);
         }
         if (!undid) {
-            result_.after = vdcQualityCheck(options_.profile, options_.threads).run(file_);
+            // A model healing left as it was measures as before.
+            result_.after = ledger_.changed().empty() ? result_.before
+                                                      : vdcQualityCheck(options_.profile, options_.threads).run(file_);
             undid = undo_new(result_.after.findings);
         }
         if (!undid || round > 100)
@@ -784,19 +794,10 @@ void vdcHealer::keep_promise()
                 scratch.add(*e);
     const vdcQualityReport values =
         vdcQualityCheck(measuring_all(options_.profile), options_.threads).run(scratch.file());
-    std::map<std::tuple<R, utString, std::array<int, 3>>, double> value_at;
-    // A tiny patch may come out shortest in the other direction, and a topology pair's worst point on the
-    // other side: their places are the patch and the pair alone.
-    auto key = [](const vdcQualityFinding& f, std::array<int, 3> at) {
-        if (f.rule == R::surf_tiny_patch)
-            at[2] = 0;
-        if (f.rule == R::top_edge_gap || f.rule == R::top_continuity)
-            at[1] = at[2] = 0;
-        return std::tuple(f.rule, f.entity, at);
-    };
+    std::map<ItemKey, double> value_at;
     std::map<std::tuple<R, utString, double>, double> value_at_parameter;
     for (const vdcQualityFinding& f : values.findings) {
-        value_at[key(f, {f.where.indices[0], f.where.indices[1], f.where.indices[2]})] = f.value;
+        value_at[item_of(f, false)] = f.value;
         if (f.rule == R::curve_segment_gap || f.rule == R::curve_segment_kink)
             value_at_parameter[{f.rule, f.entity, f.where.parameters[0]}] = f.value;
     }
@@ -809,21 +810,17 @@ void vdcHealer::keep_promise()
             ++result_.counts[r].left;
             continue;
         }
-        std::array<int, 3> at{f.where.indices[0], f.where.indices[1], f.where.indices[2]};
+        // A joint or seam inside a merged element is gone.
         bool vanished = false;
-        if (on_segments(f.rule) || on_surface_grid(f.rule)) {
-            for (int d = 0; d < (on_surface_grid(f.rule) ? 2 : 1); ++d) {
-                const int i = at[static_cast<std::size_t>(d)];
-                at[static_cast<std::size_t>(d)] = ledger_.index_now(f.entity, d, i);
-                // A joint or seam inside a merged element is gone.
-                const bool joint = f.rule != R::curve_tiny_segment && f.rule != R::surf_tiny_patch &&
-                                   (on_segments(f.rule) || f.where.indices[2] == d);
-                if (joint && ledger_.index_now(f.entity, d, i + 1) == at[static_cast<std::size_t>(d)])
-                    vanished = true;
-            }
+        if (f.rule == R::curve_segment_gap || f.rule == R::curve_segment_kink || f.rule == R::surf_patch_gap ||
+            f.rule == R::surf_patch_kink) {
+            const int d = on_surface_grid(f.rule) ? f.where.indices[2] : 0;
+            const int i = f.where.indices[static_cast<std::size_t>(d)];
+            vanished = ledger_.restructured(f.entity) &&
+                       ledger_.index_now(f.entity, d, i) == ledger_.index_now(f.entity, d, i + 1);
         }
         double after = std::numeric_limits<double>::quiet_NaN();
-        if (const auto found = value_at.find(key(f, at)); found != value_at.end())
+        if (const auto found = value_at.find(item_of(f, true)); found != value_at.end())
             after = found->second;
         // A curve rebuilt from its cons has joints of its own: the one healed is found by its parameter, or
         // is gone where the curve now runs through it in one piece.

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <vdacheck/heal/vdc_heal_ledger.h>
@@ -35,6 +37,7 @@ private:
         std::vector<utString> changed;
     };
     using Items = std::vector<std::size_t>;
+    using ItemKey = std::tuple<vdcQualityRule, utString, std::array<int, 4>>;
 
     void sort_findings();
     void heal_surface(vdaSurf& surf, const Items& items);
@@ -46,6 +49,10 @@ private:
     // Rebuilds the space curve of `cons` from the cons on its surface, for `items`; false with why.
     bool rebuild_curve(vdaCons& cons, const Items& items, std::string& why);
     void keep_promise();
+    // Which measured item a finding is: rule, entity and place. Rules that report one value per cons, face
+    // or topology pair, at its worst point, know it by the entity (and pair) alone, a tiny patch by its
+    // patch. `now`: the indices of a restructured entity as its merges left them.
+    ItemKey item_of(const vdcQualityFinding& f, bool now) const;
     // Undoes what put a value of `after` beyond its tolerance that was within it before; true if anything.
     bool undo_new(const std::vector<vdcQualityFinding>& after);
     // The entities named and every cons, face and topology entity whose measurement reads one of them.

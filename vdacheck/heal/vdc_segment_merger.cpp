@@ -130,6 +130,7 @@ std::optional<vdcSegmentMerger::Merged> vdcSegmentMerger::candidate(const std::v
             out.segments.push_back(segments[static_cast<std::size_t>(i)]);
     }
     out.by_arc = by_arc;
+    out.into_next = into_next;
     out.displacement = by_arc ? vdcDisplacement::curves_apart(segments, out.segments)
                               : vdcDisplacement::curves(segments, out.segments);
     if (!(out.displacement <= tolerance_))

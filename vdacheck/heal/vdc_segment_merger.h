@@ -17,7 +17,8 @@ public:
     struct Merged {
         std::vector<vdaCurveSegment> segments;
         double displacement = 0.0;
-        bool by_arc = false;  // the parametrisation changed
+        bool by_arc = false;     // the parametrisation changed
+        bool into_next = false;  // merged into the segment after it, or the one before
     };
 
     vdcSegmentMerger(double tolerance, double shortest, double smooth_deg, bool by_arc) noexcept

@@ -32,6 +32,7 @@ std::optional<vdcStripMerger::Merged> vdcStripMerger::candidate(const vdaSurfEva
     const double far = into_next ? (start - a) / (b - a) : (end - a) / (b - a);
 
     Merged out;
+    out.into_next = into_next;
     out.nu = direction == 0 ? nu - 1 : nu;
     out.nv = direction == 0 ? nv : nv - 1;
     for (int j = 0; j < nv; ++j)

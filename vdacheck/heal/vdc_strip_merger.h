@@ -19,6 +19,7 @@ public:
         int nv = 0;
         std::vector<vdaSurfPatch> patches;
         double displacement = 0.0;
+        bool into_next = false;  // merged into the strip after it, or the one before
     };
 
     explicit vdcStripMerger(double tolerance) noexcept : tolerance_(tolerance) {}
