@@ -15,26 +15,11 @@
 #include <vdacheck/model/vda_surf.h>
 #include <vdacheck/model/vda_top.h>
 
+#include "synthetic_random.h"
+
 namespace {
 
 using R = vdcQualityRule;
-
-// splitmix64, as the model generator uses.
-class Random {
-public:
-    explicit Random(std::uint64_t seed) : state_(seed) {}
-    std::uint64_t next()
-    {
-        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    double uniform(double lo, double hi) { return lo + (hi - lo) * double(next() >> 11) * 0x1.0p-53; }
-
-private:
-    std::uint64_t state_;
-};
 
 std::string name(char kind, long k, int edge = -1)
 {
@@ -148,7 +133,7 @@ std::vector<long> vda_parts_without(const vdaFile& file, const std::vector<std::
 std::vector<vdaInjectedDefect> vda_inject_defects(vdaFile& file, const std::vector<long>& clean_parts,
                                                   std::uint64_t seed, int per_rule, double tolerance, double angle)
 {
-    Random random(seed);
+    SyntheticRandom random(seed);
     std::vector<long> parts = clean_parts;
     // A fixed shuffle: each defect takes the next part that suits it.
     for (std::size_t i = parts.size(); i > 1; --i)

@@ -4,9 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <sstream>
 #include <string>
-#include <string_view>
 
 #include <vdacheck/heal/vdc_heal.h>
 #include <vdacheck/quality/vdc_quality_check.h>
@@ -26,13 +24,9 @@ bool same(const vdcQualityFinding& a, const vdcQualityFinding& b)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const std::string_view text(reinterpret_cast<const char*>(data), size);
-    std::unique_ptr<vdaFile> file;
-    try {
-        file = vdaReader::read(text, "fuzz.vda");
-    } catch (const vdaReadError&) {
+    const std::unique_ptr<vdaFile> file = fuzz_model(data, size);
+    if (!file)
         return 0;
-    }
     vdcHealOptions options;
     options.threads = 1;
     const vdcHealResult result = vdc_heal(*file, options);
@@ -51,28 +45,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             fuzz_fail("healing put a value beyond its tolerance", std::string(f.id()) + " on " + f.entity.c_str());
     }
 
-    std::ostringstream out;
-    try {
-        vdaWriter::write(*file, out);
-    } catch (const vdaWriteError& e) {
-        if (!fuzz_has_long_name(*file))
-            fuzz_fail("the healed model cannot be written", e.what());
+    std::string written;
+    const std::unique_ptr<vdaFile> again = fuzz_read_back(*file, "the healed model", written);
+    if (!again)
         return 0;
-    }
-    std::unique_ptr<vdaFile> again;
-    try {
-        again = vdaReader::read(out.str(), "healed.vda");
-    } catch (const vdaReadError& e) {
-        fuzz_fail("the healed model does not read", std::string(e.what()) + "\n" + out.str());
-    }
-    if (const std::string difference = vda_first_difference(*file, *again, vdaEntityOrder::may_differ);
-        !difference.empty())
-        fuzz_fail("the healed model reads back differently", difference + "\n" + out.str());
     // Where names repeat, which entity a name reaches can change with the order the writer gives.
     if (again->has_duplicate_names())
         return 0;
     if (vdcFileCheck checker; !checker.check(*again))
-        fuzz_fail("the healed model, read back, does not check clean", out.str());
+        fuzz_fail("the healed model, read back, does not check clean", written);
     // A model healing did not change measures as it did before: measuring it again would only cost time.
     if (result.healed.empty() && result.undone.empty())
         return 0;
@@ -81,6 +62,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; agree && i < measured.findings.size(); ++i)
         agree = same(measured.findings[i], result.after.findings[i]);
     if (!agree)
-        fuzz_fail("the healed model, read back, measures otherwise than healing left it", out.str());
+        fuzz_fail("the healed model, read back, measures otherwise than healing left it", written);
     return 0;
 }

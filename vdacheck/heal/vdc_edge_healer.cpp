@@ -98,13 +98,7 @@ public:
             }
         return out;
     }
-    int max_order() const noexcept
-    {
-        int order = 0;
-        for (const vdcPatchEdit& e : edits_)
-            order = std::max({order, e.u_order(), e.v_order()});
-        return order;
-    }
+    int max_order() const noexcept { return vdcPatchEdit::largest_order(edits_); }
 
 private:
     int i(int k) const noexcept { return fixed_ == 1 ? k : (end_ == 1 ? surf_.num_patches_u() - 1 : 0); }
@@ -257,40 +251,36 @@ vdcEdgeHealer::heal(const vdaSurfEval& a, int edge_a, const vdaSurfEval& b, int 
                     double tolerance, std::string& why)
 {
     EdgeStrip strips[2] = {EdgeStrip(a, edge_a), EdgeStrip(b, edge_b)};
-    if (close) {
+    // f(side, patch, local y, g of this side, g of the other side's paired point), fitted along each patch
+    // of each side.
+    auto along_each = [&](auto&& f) {
         const Pairing pairing(strips[0], strips[1]);
-        std::vector<std::vector<vdcPolynomial<3>>> moves(2);
-        for (int side = 0; side < 2; ++side) {
-            const EdgeStrip& own = strips[side];
-            const EdgeStrip& other = strips[1 - side];
-            for (int k = 0; k < own.size(); ++k)
-                moves[static_cast<std::size_t>(side)].push_back(vdc_fit([&](double y) {
-                    const double g = own.g(k, y);
-                    const double h = side == 0 ? pairing.of(g) : pairing.inverse(g);
-                    return vdc_array(0.5 * (other.point(h) - own.point(g)));
+        std::array<std::vector<vdcPolynomial<3>>, 2> out;
+        for (int side = 0; side < 2; ++side)
+            for (int k = 0; k < strips[side].size(); ++k)
+                out[static_cast<std::size_t>(side)].push_back(vdc_fit([&](double y) {
+                    const double g = strips[side].g(k, y);
+                    return f(side, k, y, g, side == 0 ? pairing.of(g) : pairing.inverse(g));
                 }));
-        }
+        return out;
+    };
+    if (close) {
+        const auto moves = along_each([&](int side, int, double, double g, double h) {
+            return vdc_array(0.5 * (strips[1 - side].point(h) - strips[side].point(g)));
+        });
         for (int side = 0; side < 2; ++side)
             for (int k = 0; k < strips[side].size(); ++k)
                 strips[side].add(k, moves[static_cast<std::size_t>(side)][static_cast<std::size_t>(k)], 0);
     }
     if (tangent) {
-        const Pairing pairing(strips[0], strips[1]);
-        std::vector<std::vector<vdcPolynomial<3>>> turns(2);
-        for (int side = 0; side < 2; ++side) {
+        const auto turns = along_each([&](int side, int k, double y, double, double h) {
             const EdgeStrip& own = strips[side];
-            const EdgeStrip& other = strips[1 - side];
-            for (int k = 0; k < own.size(); ++k)
-                turns[static_cast<std::size_t>(side)].push_back(vdc_fit([&](double y) {
-                    const double g = own.g(k, y);
-                    const double h = side == 0 ? pairing.of(g) : pairing.inverse(g);
-                    // Both derivatives across point from this side towards the other.
-                    const giVector3 mine =
-                        vdcCrossTangents::meet(own.along(k, y), -1.0 * own.inward(k, y), other.inward(h)).first;
-                    // The change of the inward derivative, as a change of the derivative across the edge.
-                    return vdc_array(double(-own.sign()) * mine);
-                }));
-        }
+            // Both derivatives across point from this side towards the other.
+            const giVector3 mine =
+                vdcCrossTangents::meet(own.along(k, y), -1.0 * own.inward(k, y), strips[1 - side].inward(h)).first;
+            // The change of the inward derivative, as a change of the derivative across the edge.
+            return vdc_array(double(-own.sign()) * mine);
+        });
         // One blend along each side, so that the patches along it keep meeting.
         for (int side = 0; side < 2; ++side) {
             double largest = 0.0;

@@ -25,6 +25,7 @@
 #include <vdacheck/io/vda_writer.h>
 #include <vdacheck/model/vda_compare.h>
 #include <vdacheck/model/vda_cons.h>
+#include <vdacheck/model/vda_current_file.h>
 #include <vdacheck/model/vda_curve.h>
 #include <vdacheck/model/vda_face.h>
 #include <vdacheck/model/vda_file.h>
@@ -37,22 +38,6 @@
 namespace {
 
 using R = vdcQualityRule;
-
-// Repairs and checks find entities by name in the thread's current file.
-class CurrentFile {
-public:
-    explicit CurrentFile(vdaFile& file) noexcept : previous_(vdaFile::current()) { file.make_current(); }
-    CurrentFile(const CurrentFile&) = delete;
-    CurrentFile& operator=(const CurrentFile&) = delete;
-    ~CurrentFile()
-    {
-        if (previous_)
-            previous_->make_current();
-    }
-
-private:
-    vdaFile* previous_;
-};
 
 bool healed_rule(R rule)
 {
@@ -114,7 +99,7 @@ vdcHealer::vdcHealer(vdaFile& file, const vdcHealOptions& options) : file_(file)
 vdcHealResult vdcHealer::run()
 {
     result_.repair = vdc_repair(file_);
-    const CurrentFile current(file_);
+    const vdaCurrentFile current(file_);  // checks find entities by name in it
     result_.tolerance = options_.tolerance;
     result_.angle = options_.angle;
     result_.before = vdcQualityCheck(options_.profile, options_.threads).run(file_);

@@ -112,3 +112,11 @@ vdaSurfPatch vdcPatchEdit::patch(double u0, double u1, double v0, double v1) con
         coeffs.emplace_back(c[0], c[1], c[2]);
     return vdaSurfPatch(u0, u1, v0, v1, ku_, kv_, std::move(coeffs));
 }
+
+int vdcPatchEdit::largest_order(const std::vector<vdcPatchEdit>& edits) noexcept
+{
+    int order = 0;
+    for (const vdcPatchEdit& e : edits)
+        order = std::max({order, e.ku_, e.kv_});
+    return order;
+}

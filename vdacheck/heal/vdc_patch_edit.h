@@ -34,6 +34,9 @@ public:
     // The same over other ranges.
     vdaSurfPatch patch(double u0, double u1, double v0, double v1) const;
 
+    // The largest order, in either direction, of any of `edits` (VDA-FS allows 25).
+    static int largest_order(const std::vector<vdcPatchEdit>& edits) noexcept;
+
     // The whole patch in new local parameters: u = a + b x (fixed 0) or v = a + b y (fixed 1), the other
     // parameter kept: the patch extended (or cut) across the edges of `fixed`.
     void reparametrise(int fixed, double a, double b);

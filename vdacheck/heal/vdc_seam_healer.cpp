@@ -60,13 +60,7 @@ public:
             out.push_back(e.patch());
         return out;
     }
-    int max_order() const noexcept
-    {
-        int order = 0;
-        for (const vdcPatchEdit& e : edits_)
-            order = std::max({order, e.u_order(), e.v_order()});
-        return order;
-    }
+    int max_order() const noexcept { return vdcPatchEdit::largest_order(edits_); }
 
 private:
     int nu_, nv_;

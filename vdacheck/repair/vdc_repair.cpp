@@ -2,26 +2,11 @@
 
 #include <vdacheck/check/vdc_file_check.h>
 #include <vdacheck/check/vdc_file_check_acc.h>
+#include <vdacheck/model/vda_current_file.h>
 #include <vdacheck/model/vda_element_list.h>
 #include <vdacheck/model/vda_file.h>
 
 namespace {
-
-// Repairs and clean() find entities by name in the thread's current file.
-class CurrentFile {
-public:
-    explicit CurrentFile(vdaFile& file) noexcept : previous_(vdaFile::current()) { file.make_current(); }
-    CurrentFile(const CurrentFile&) = delete;
-    CurrentFile& operator=(const CurrentFile&) = delete;
-    ~CurrentFile()
-    {
-        if (previous_)
-            previous_->make_current();
-    }
-
-private:
-    vdaFile* previous_;
-};
 
 // VDA-FS cannot write a null element, and fix accepted the packets that reported them.
 void remove_null_elements(vdaFile& file)
@@ -77,7 +62,7 @@ int vdcRepairResult::deleted() const noexcept
 
 vdcRepairResult vdc_repair(vdaFile& file)
 {
-    const CurrentFile current(file);
+    const vdaCurrentFile current(file);
     vdcRepairResult result;
     for (;;) {
         vdcRepairRound& round = result.rounds.emplace_back();
