@@ -1,9 +1,10 @@
 #!/bin/sh
 # Runs a built fuzz target (build them with the "fuzz" preset first) for SECONDS on a copy of the seed corpus.
-# Usage: fuzz/run.sh SECONDS [reader|repair|quality|triangulation]     (default: reader)
+# Usage: fuzz/run.sh SECONDS [reader|repair|quality|triangulation|heal]     (default: reader)
 #   reader: read, write, read again, compare        repair: read, repair, write, read again, check clean
 #   quality: read, measure on one thread and on three, compare the reports
 #   triangulation: triangulate random trimming loops, hold the result to its status
+#   heal: read, repair and heal, write, read again, check clean and measure
 # The model targets start from fuzz/corpus (quality also from the test models under tests/data); the
 # triangulation, which reads its input as loops, not as a model, from fuzz/loops.
 # FUZZER=path overrides the binary; FUZZ_SEED=N fixes the random seed, so that a run walks the same inputs
@@ -11,11 +12,11 @@
 # seeds are done by hand). A failing input is kept in FUZZ_ARTIFACTS (default build/fuzz-artifacts) and
 # printed in base64, so that a failure in a CI log can be replayed: base64 -d > crash.vda; FUZZER crash.vda
 set -eu
-seconds=${1:?usage: fuzz/run.sh SECONDS [reader|repair|quality|triangulation]}
+seconds=${1:?usage: fuzz/run.sh SECONDS [reader|repair|quality|triangulation|heal]}
 target=${2:-reader}
 case "$target" in
-  reader|repair|quality|triangulation) ;;
-  *) echo "unknown fuzz target '$target' (reader, repair, quality or triangulation)" >&2; exit 2 ;;
+  reader|repair|quality|triangulation|heal) ;;
+  *) echo "unknown fuzz target '$target' (reader, repair, quality, triangulation or heal)" >&2; exit 2 ;;
 esac
 here=$(cd "$(dirname "$0")" && pwd)
 fuzzer=${FUZZER:-$here/../build/fuzz/fuzz/vdacheck_fuzz_$target}

@@ -13,6 +13,7 @@ set(uses_repair util geometry model check repair)
 set(uses_rules util geometry model check repair rules)
 set(uses_entities util geometry model check repair rules entities)
 set(uses_quality util geometry model eval check repair rules quality)
+set(uses_heal util geometry model io eval check repair rules quality heal)
 set(uses_report util geometry model eval mesh check repair rules quality report)
 set(uses_exchange util geometry model io eval mesh check repair rules entities quality report exchange)
 # OCCT's headers (<Geom_BSplineSurface.hxx>, ...) and tinygltf's are the exchange library's alone.

@@ -25,6 +25,7 @@
 #include <vdacheck/model/vda_compare.h>
 #include <vdacheck/model/vda_cons.h>
 #include <vdacheck/model/vda_cons_segment.h>
+#include <vdacheck/model/vda_current_file.h>
 #include <vdacheck/model/vda_curve.h>
 #include <vdacheck/model/vda_curve_segment.h>
 #include <vdacheck/model/vda_element_list.h>

@@ -1,9 +1,10 @@
 // Builds a model in code, checks it through the installed library and tells whether the checker found
-// exactly the one problem the model holds; writes a report page of it.
+// exactly the one problem the model holds; writes a report page of it; heals a curve with a gap.
 #include <cstdio>
 #include <sstream>
 #include <vector>
 
+#include <vdacheck/heal/vdc_heal.h>
 #include <vdacheck/report/vdc_report_writer.h>
 #include <vdacheck/vdacheck.h>
 
@@ -35,5 +36,12 @@ int main()
     const bool written =
         page.str().rfind("<!DOCTYPE html>", 0) == 0 && page.str().find("consumer.vda") != std::string::npos;
     std::printf("report page: %zu bytes\n", page.str().size());
-    return expected && written ? 0 : 1;
+
+    file.create<vdaCurve>("C1", std::vector{vdaCurveSegment(0, 1, {giPoint3(0, 0, 0), giPoint3(10, 0, 0)}),
+                                            vdaCurveSegment(1, 2, {giPoint3(10, 0.05, 0), giPoint3(10, 0, 0)})});
+    file.remove(*file.find("PS1"));
+    const vdcHealResult healed = vdc_heal(file);
+    std::printf("healed: %zu, left: %zu\n", healed.healed.size(), healed.left.size());
+    const bool closed = healed.healed.size() == 1 && healed.left.empty() && healed.healed[0].value_after < 1e-9;
+    return expected && written && closed ? 0 : 1;
 }

@@ -2,27 +2,12 @@
 
 #include <vdacheck/check/vdc_file_check.h>
 #include <vdacheck/check/vdc_file_check_acc.h>
+#include <vdacheck/model/vda_current_file.h>
 #include <vdacheck/model/vda_element_list.h>
 #include <vdacheck/model/vda_file.h>
 #include <vdacheck/repair/vdc_unique_names.h>
 
 namespace {
-
-// Repairs and clean() find entities by name in the thread's current file.
-class CurrentFile {
-public:
-    explicit CurrentFile(vdaFile& file) noexcept : previous_(vdaFile::current()) { file.make_current(); }
-    CurrentFile(const CurrentFile&) = delete;
-    CurrentFile& operator=(const CurrentFile&) = delete;
-    ~CurrentFile()
-    {
-        if (previous_)
-            previous_->make_current();
-    }
-
-private:
-    vdaFile* previous_;
-};
 
 // VDA-FS cannot write a null element, and fix accepted the packets that reported them.
 void remove_null_elements(vdaFile& file)
@@ -78,7 +63,7 @@ int vdcRepairResult::deleted() const noexcept
 
 vdcRepairResult vdc_repair(vdaFile& file)
 {
-    const CurrentFile current(file);
+    const vdaCurrentFile current(file);
     vdcRepairResult result;
     result.renamed = vdc_give_unique_names(file);
     for (;;) {
