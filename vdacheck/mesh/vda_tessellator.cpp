@@ -329,7 +329,7 @@ void vdaTessellator::fit_outlines(double budget)
         count -= triangles(order[n++]);
     const vdaDrawingMaker maker([this](const vdaSurf& s) { return bounds_of(s); },
                                 [this](const vdaSurf& s) { return trimmed_.count(&s) > 0; }, {tolerance_, stride_});
-    parallel_for(n, threads_, [&](std::size_t k) {
+    utThreadTeam::for_each(n, threads_, [&](std::size_t k) {
         const std::size_t i = order[k];
         vdaDrawing outline;
         if (!maker.draw_outline(*entities_[i], outline)) {
