@@ -602,7 +602,7 @@ TEST_F(ToolRun, ThreadsThatCannotStartMeanFewerThreads)
     spit(model, vda_synthetic_model(std::size_t{1200} << 10));
     for (int i = 0; i < 12; ++i)
         fs::copy_file(source_dir / (i % 2 ? bracket : "tests/data/samples/OpenVDAFS__FC267.vda"),
-                      dir / "many" / ("f" + std::to_string(i + 10) + ".vda"));
+                      dir / "many" / (std::to_string(i + 10) + ".vda"));
     const fs::path page = dir / "page.html";
     const std::string commands[] = {
         "check " + quoted(model) + " --quality --threads 8 --format json",

@@ -9,6 +9,7 @@
 #include <iostream>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -28,6 +29,24 @@ const char* malloc_conf = "thp:always,metadata_thp:always";
 
 namespace {
 
+// The thread that takes `signals`: see end_on_signals.
+void start_signal_thread(const sigset_t& signals, utTemporaryFiles& temporaries)
+{
+    std::thread([signals, &temporaries] {
+        int signal = 0;
+        while (sigwait(&signals, &signal) != 0) {
+        }
+        temporaries.remove_all();
+        std::signal(signal, SIG_DFL);
+        sigset_t one;
+        sigemptyset(&one);
+        sigaddset(&one, signal);
+        pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
+        std::raise(signal);
+        _exit(128 + signal);
+    }).detach();
+}
+
 // SIGINT, SIGTERM and SIGHUP (those not ignored when the process started, as nohup ignores SIGHUP) are
 // blocked in every thread and taken by one thread of their own: it removes the named temporary files of
 // the saves in progress and ends the process by the same signal, so that a shell sees 128 + its number.
@@ -42,19 +61,13 @@ void end_on_signals(utTemporaryFiles& temporaries)
             sigaddset(&signals, signal);
     }
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-    std::thread([signals, &temporaries] {
-        int signal = 0;
-        while (sigwait(&signals, &signal) != 0) {
-        }
-        temporaries.remove_all();
-        std::signal(signal, SIG_DFL);
-        sigset_t one;
-        sigemptyset(&one);
-        sigaddset(&one, signal);
-        pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
-        std::raise(signal);
-        _exit(128 + signal);
-    }).detach();
+    try {
+        start_signal_thread(signals, temporaries);
+    } catch (const std::system_error&) {
+        // No thread to spare (a process limit): the signals end the process as they would by default, and
+        // only a named temporary file, where the file system offers no unnamed one, may be left.
+        pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);
+    }
 }
 
 // True when `path` is the file standard output already writes to (/dev/stdout, or the file it was

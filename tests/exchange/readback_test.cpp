@@ -23,6 +23,7 @@
 #include <vdacheck/exchange/vdc_convert.h>
 #include <vdacheck/exchange/vdc_export_plan.h>
 #include <vdacheck/exchange/vdc_shape_builder.h>
+#include <vdacheck/geometry/gi_vector_ops.h>
 
 #include "exchange_support.h"
 
