@@ -11,25 +11,9 @@
 #include <vdacheck/io/vda_reader.h>
 #include <vdacheck/model/vda_file.h>
 
+#include "synthetic_random.h"
+
 namespace {
-
-// splitmix64: small, fast and the same on every platform.
-class Random {
-public:
-    explicit Random(std::uint64_t seed) : state_(seed) {}
-    std::uint64_t next()
-    {
-        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    double uniform(double lo, double hi) { return lo + (hi - lo) * double(next() >> 11) * 0x1.0p-53; }
-    bool percent(int p) { return next() % 100 < std::uint64_t(p); }
-
-private:
-    std::uint64_t state_;
-};
 
 // Appends statements with values laid out as CAD exports do: comma-separated, continued on records of at
 // most 72 columns.
@@ -420,7 +404,7 @@ private:
     }
 
     Text text_;
-    Random random_;
+    SyntheticRandom random_;
     Poly2 height_{};  // the height field of the current row of parts
 };
 

@@ -15,6 +15,7 @@
 #include <vdacheck/model/vda_file.h>
 #include <vdacheck/rules/vdc_rules.h>
 #include <vdacheck/run/vdc_run.h>
+#include <vdacheck/util/ut_thread_team.h>
 #include <vdc_py_bindings.h>
 #include <vdc_py_model.h>
 #include <vdc_py_profile.h>
@@ -25,16 +26,15 @@ namespace py = pybind11;
 
 namespace {
 
-constexpr int max_threads = 1024;
 constexpr long long max_triangles = 1'000'000'000;
 constexpr long long default_triangles = 2'000'000;
 
 // The tool's limits for --threads and --max-triangles.
 int checked_threads(int threads)
 {
-    if (threads < 0 || threads > max_threads)
-        throw py::value_error("threads= is 0 (every hardware thread) to " + std::to_string(max_threads) + "; got " +
-                              std::to_string(threads));
+    if (!utThreadTeam::valid(threads))
+        throw py::value_error("threads= is 0 (every hardware thread) to " + std::to_string(utThreadTeam::most) +
+                              "; got " + std::to_string(threads));
     return threads;
 }
 
@@ -230,8 +230,10 @@ Result: `deleted` names the entities deleted, `errors` the problems they had; `c
 BufferError while NumPy arrays view the model's entities: a deleted entity would take their memory with it.)");
     m.def("repair", &repair, py::arg("model"), py::kw_only(), py::arg("profile") = py::none(),
           R"(Repairs `model` until it checks clean, as `vdacheck repair` does: rounds of check, fix, check again
-and delete what still has problems. Returns a Result with one Round per round; `repaired` and `errors` carry
-the round of each problem, `errors` holding those that made entities go; `profile` as for fix().
+and delete what still has problems, after giving each entity whose name an earlier one has a name of its
+own (`renamed`, a list of Rename), so that the model saved checks clean. Returns a Result with one Round per
+round; `repaired` and `errors` carry the round of each problem, `errors` holding those that made entities go;
+`profile` as for fix().
 
 BufferError while NumPy arrays view the model's entities (see clean()).)");
     m.def(

@@ -179,8 +179,11 @@ py::object vdc_py_result(const vdcRunResult& result)
     py::list deleted;
     for (const std::string& name : result.deleted)
         deleted.append(vdc_py_str(name));
+    py::list renamed;
+    for (const vdcRename& r : result.renamed)
+        renamed.append(values.attr("Rename")(vdc_py_str(r.from), vdc_py_str(r.to), r.type, r.line));
     return values.attr("Result")(result.clean, result.entities, rounds, vdc_py_problems(result.repaired),
-                                 vdc_py_problems(result.errors), deleted);
+                                 vdc_py_problems(result.errors), deleted, renamed);
 }
 
 py::list vdc_py_warnings(const std::vector<vdaReadWarning>& warnings)

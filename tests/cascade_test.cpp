@@ -1,5 +1,8 @@
 // Whole models: how the reference checks cascade through the checker, the fix-node graph they leave,
 // and fix and clean over the result.
+#include <sstream>
+#include <tuple>
+
 #include "check_support.h"
 
 namespace {
@@ -157,8 +160,8 @@ TEST(Cascade, FixAndCleanOverAWholeModel)
     EXPECT_EQ(m.checker.check(vdaObjectPtr(m.file.find(utString("CI")))), 1);
 }
 
-// The checker looks at the first entity of each name only. A later group of a used name is never checked,
-// yet the repair must not leave it naming a point it deleted: the model it returns is what a write gives.
+// The checker looks at the first entity of each name only. A later group of a used name gets a name of its
+// own from repair and is checked: it does not go on naming a point repair deleted.
 TEST(Cascade, RepairLeavesNoElementNamingNothingBehindARepeatedName)
 {
     const auto file = vdaReader::read("H = HEADER / 0\n"
@@ -174,4 +177,47 @@ TEST(Cascade, RepairLeavesNoElementNamingNothingBehindARepeatedName)
     const auto& hidden = static_cast<const vdaGroup&>(*std::next(file->begin(), 3));
     ASSERT_EQ(hidden.num_elements(), 1);
     EXPECT_EQ(hidden.element_name(0).view(), "P");
+}
+
+// Repeated names: each later entity of a name gets a fresh VDA-FS name that nothing has or names, references
+// keep resolving to the first, a set keeps its member, and the model written reads back with every name once
+// and checks clean.
+TEST(Cascade, RepairGivesEveryRepeatedNameAFreshOneAndTheModelWrittenChecksClean)
+{
+    const auto file = vdaReader::read("H = HEADER / 0\n"
+                                      "P1 = POINT / 1., 2., 3.\n"
+                                      "P1 = POINT / 1.7976931348623157E308, 0., 0.\n"
+                                      "G = GROUP / 2, P1, P1D3\n"
+                                      "S = BEGINSET\n"
+                                      "P1 = POINT / 7., 8., 9.\n"
+                                      "S = ENDSET\n"
+                                      "P1D2 = POINT / 0., 0., 0.\n"
+                                      "cv_2 = POINT / 0., 0., 1.\n"
+                                      "cv_2 = POINT / 0., 0., 2.\n"
+                                      "H = END\n",
+                                      "repeated.vda");
+    const vdcRepairResult result = vdc_repair(*file);
+    EXPECT_TRUE(result.clean);
+    std::vector<std::tuple<std::string, std::string, int>> renamed;
+    for (const vdcRename& r : result.renamed)
+        renamed.emplace_back(r.from.view(), r.to.view(), r.line);
+    // P1D2 is an entity's name, P1D3 a name referred to (by nothing that exists).
+    EXPECT_EQ(renamed, (std::vector<std::tuple<std::string, std::string, int>>{
+                           {"P1", "P1D4", 3}, {"P1", "P1D5", 6}, {"cv_2", "CV2D2", 10}}));
+    EXPECT_EQ(file->find(utString("P1"))->line(), 2);
+    EXPECT_EQ(file->find(utString("P1D4")), nullptr) << "the faulty point, no longer hidden, was deleted";
+    const auto& group = static_cast<const vdaGroup&>(*file->find(utString("G")));
+    ASSERT_EQ(group.num_elements(), 1);
+    EXPECT_EQ(group.element(0)->line(), 2);
+    const auto& set = static_cast<const vdaBeginSet&>(*file->find(utString("S")));
+    ASSERT_EQ(set.num_elements(), 1);
+    EXPECT_EQ(set.element(0)->name().view(), "P1D5");
+
+    std::ostringstream out;
+    vdaWriter::write(*file, out);
+    const auto again = vdaReader::read(out.str(), "repaired.vda");
+    EXPECT_FALSE(again->has_duplicate_names());
+    EXPECT_EQ(vda_first_difference(*file, *again), "");
+    vdcFileCheck checker;
+    EXPECT_TRUE(checker.check(*again));
 }

@@ -7,6 +7,7 @@
 #include <iostream>
 #include <stdexcept>
 
+#include <vdacheck/util/ut_big_stack.h>
 #include <vdacheck/vdacheck.h>
 
 namespace {

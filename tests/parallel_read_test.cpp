@@ -19,15 +19,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Expects reads of `text` on three threads to agree with the serial read, in chunks of every size up to
-// a record's (so that cuts fall after every statement, alone and in every grouping of a few) and of every
-// 13th size beyond, up to `up_to` bytes.
+// Expects reads of `text` on three threads, and from a stream, to agree with the serial read, in chunks (and
+// blocks) of every size up to a record's (so that cuts fall after every statement, alone and in every
+// grouping of a few) and of every 13th size beyond, up to `up_to` bytes.
 void expect_every_cut_agrees(const std::string& text, std::size_t up_to)
 {
     const ReadOutcome serial = read_with(text, 1);
     for (std::size_t chunk_bytes = 1; chunk_bytes <= up_to; chunk_bytes += chunk_bytes < 80 ? 1 : 13) {
         SCOPED_TRACE("chunks of " + std::to_string(chunk_bytes) + " bytes");
         expect_same_read(serial, read_with(text, 3, chunk_bytes));
+        expect_same_read(serial, read_streamed(text, chunk_bytes));
         if (testing::Test::HasFailure())
             return;  // one report per text is enough
     }
@@ -145,6 +146,7 @@ TEST(ParallelRead, SamplesFuzzSeedsAndSyntheticModelsReadAsOnOneThread)
     ASSERT_TRUE(serial.file);
     expect_same_read(serial, read_with(synthetic, 4));
     expect_same_read(serial, read_with(synthetic, 2, 1));
+    expect_same_read(serial, read_streamed(synthetic, std::size_t{3} << 19, 3));  // stretches read in chunks
 
     const fs::path path = fs::temp_directory_path() / ("vdacheck_parallel_load_" + std::to_string(::getpid()) + ".vda");
     std::ofstream(path, std::ios::binary) << synthetic;
@@ -157,6 +159,58 @@ TEST(ParallelRead, SamplesFuzzSeedsAndSyntheticModelsReadAsOnOneThread)
     EXPECT_EQ(loaded.file->source_name(), path.string());
     serial.file->source().name = path.string();
     expect_same_read(serial, loaded);
+}
+
+// A record far longer than any VDA-FS record fails the read wherever it stands, the same from a text, a
+// stream and a file loaded in slices, at the first error in file order.
+TEST(ParallelRead, RecordsFarTooLongFailEveryReadAlike)
+{
+    const std::string h = "H = HEADER / 1\n$$ header text\n";
+    const std::string e = "H = END\n";
+    const std::string x(3000, 'x');
+    struct Case {
+        std::string text;
+        int line;
+        int column;
+    };
+    const Case cases[] = {
+        {h + "$$" + x + "\nP = POINT / 1., 2., 3.\n" + e, 3, 1025},       // a comment
+        {h + "P = POINT / 1., 2., 3.\n" + e + "\n" + x + "\n", 6, 1025},  // after END
+        {h + "P = POINT / 1., 2., 3.\n" + e + x, 5, 1025},                // after END, without a line end
+        {h + "P = POINT / 1., 2.,\n" + x + "\n3.\n" + e, 4, 81},          // inside a statement
+        {"H = HEADER / 1\n" + x + "\n" + e, 2, 81},                       // in the HEADER's text
+        {h + "P = POINT / 1., X\n" + x + "\n" + e, 3, 17},                // an error before it wins
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.substr(0, 60));
+        try {
+            read_all_ways(c.text);
+            ADD_FAILURE() << "read";
+        } catch (const vdaReadError& error) {
+            EXPECT_EQ(std::make_pair(error.line(), error.column()), std::make_pair(c.line, c.column)) << error.what();
+        }
+    }
+
+    // In a file of several slices: whichever slice meets it, the error is the text's.
+    std::string text = vda_synthetic_model(std::size_t{3} << 20);
+    text.insert(text.find('\n', text.size() / 2) + 1, "$$" + x + "\n");
+    const ReadOutcome serial = read_with(text, 1);
+    ASSERT_TRUE(serial.error);
+    const fs::path path = fs::temp_directory_path() / ("vdacheck_long_record_" + std::to_string(::getpid()) + ".vda");
+    std::ofstream(path, std::ios::binary) << text;
+    for (const unsigned threads : {1u, 3u}) {
+        vdaReadOptions options;
+        options.threads = threads;
+        try {
+            vdaReader::load(path, options);
+            ADD_FAILURE() << "loaded";
+        } catch (const vdaReadError& error) {
+            EXPECT_EQ(error.message(), serial.error->message());
+            EXPECT_EQ(std::make_pair(error.line(), error.column()),
+                      std::make_pair(serial.error->line(), serial.error->column()));
+        }
+    }
+    fs::remove(path);
 }
 
 // Progress: one report per chunk placed, on the calling thread, in file order, then the total.

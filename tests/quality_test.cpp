@@ -91,6 +91,99 @@ TEST(SurfQuality, SeamsPatchesAndEdgesWhereTheyAre)
     EXPECT_EQ(report.rule(R::surf_tiny_patch).worst->entity, "THIN");
 }
 
+// z = (x + y)^2 / 100 swept out of a pole at the origin: S0(u, v) = 100 (v (1 - u), v u, v^2) and S1(u, v) =
+// 100 (-v u, v (1 - u), v^2 (1 - 2u)^2), which meet along the seam x = 0 with one normal. POLE12's pole is
+// opened to 1e-12 mm, in a direction that turns its normals there by 90 degrees; KINK takes 200 v^2 u
+// from S1's height, a kink of acos(sqrt(8) / 3) at v = 1/2 of the seam; SMOOTH (v from 0.5) has no pole. The same
+// patches as separate surfaces meet in tangent tops. Only KINK's kink is reported.
+TEST(SurfQuality, PolesOfSmoothSurfacesAreNoKink)
+{
+    const auto patches = [](double noise, double slope, double v0) {
+        const auto s0 = [=](double u, double t) {
+            const double v = v0 + (1 - v0) * t;
+            return giPoint3(100 * v * (1 - u), 100 * v * u, 100 * v * v + noise * u * (1 - t));
+        };
+        const auto s1 = [=](double u, double t) {
+            const double v = v0 + (1 - v0) * t;
+            return giPoint3(-100 * v * u + noise * u * (1 - t), 100 * v * (1 - u),
+                            100 * v * v * ((1 - 2 * u) * (1 - 2 * u) + slope * u));
+        };
+        return std::pair(qt::patch_of(2, 3, s0), qt::patch_of(3, 3, s1, 1, 2));
+    };
+    vdaFile file;
+    for (const auto& [name, noise, slope, v0] :
+         {std::tuple("POLE", 0.0, 0.0, 0.0), std::tuple("POLE12", 1e-12, 0.0, 0.0), std::tuple("KINK", 0.0, -2.0, 0.0),
+          std::tuple("SMOOTH", 0.0, 0.0, 0.5)}) {
+        auto [p0, p1] = patches(noise, slope, v0);
+        file.create<vdaSurf>(name, 2, 1, std::vector{p0, p1});
+    }
+    struct Top {
+        const char *a, *b, *ea, *eb, *top;
+        double noise;
+    };
+    for (const Top& t : {Top{"A", "B", "EA", "EB", "T", 0.0}, Top{"A12", "B12", "EA12", "EB12", "T12", 1e-12}}) {
+        auto [p0, p1] = patches(t.noise, 0.0, 0.0);
+        file.create<vdaSurf>(t.a, 1, 1, std::vector{p0});
+        file.create<vdaSurf>(t.b, 1, 1,
+                             std::vector{vdaSurfPatch(0, 1, 0, 1, p1.u_order(), p1.v_order(), p1.all_coeffs())});
+        file.create<vdaCons>(t.ea, t.a, "", 0.0, 1.0, std::vector{line(0, 1, {1, 0}, {1, 1})});
+        file.create<vdaCons>(t.eb, t.b, "", 0.0, 1.0, std::vector{line(0, 1, {0, 1}, {0, 0})});
+        file.create<vdaTop>(t.top, std::vector{vdaSurfacePair(vdaLinkedSurf(t.a, {vdaTrimmedCurve(t.ea, 0, 1)}),
+                                                              vdaLinkedSurf(t.b, {vdaTrimmedCurve(t.eb, 0, 1)}), 1)});
+    }
+
+    // The poles are the business of these two rules, which still decide where a normal is undefined.
+    vdcQualityProfile profile;
+    for (R rule : {R::surf_degenerate_edge, R::surf_undefined_normal, R::cons_curve_deviation})
+        profile.set_enabled(rule, false);
+    const vdcQualityReport report = qt::run(file, profile);
+    const double kink = std::acos(std::sqrt(8.0) / 3) / deg;
+    qt::expect_findings(report, {{R::surf_patch_kink, "KINK", kink, {0, 0, 0}, {}}});
+    EXPECT_NEAR(report.findings[0].where.parameters[1], 0.5, 1e-5);
+    EXPECT_EQ(report.rule(R::surf_patch_kink).items, 4u);
+    EXPECT_EQ(report.rule(R::top_continuity).items, 2u);
+    EXPECT_LT(report.rule(R::top_continuity).worst->value, 0.01);
+}
+
+// The least normal of a patch relative to its largest, to three digits and where it is. FOLD maps
+// (p, q) = (u - 0.3, v - 0.65) like z^2 with a monkey saddle on top: its normal vanishes at (0.3, 0.65)
+// only. GRAPH is the graph of h = 20 (u - 0.2)^2 + 50 (v - 0.3)^3 - 54 (v - 0.3) over 10 x 10: |N| =
+// 10 sqrt(100 + h_u^2 + h_v^2), least at (0.2, 0.9), largest at (1, 0.3) between the samples.
+TEST(SurfQuality, LeastNormalToThreeDigitsWhereItIs)
+{
+    struct Case {
+        const char* what;
+        int nu, nv;
+        giPoint3 (*f)(double, double);
+        double value;
+        double s, t;
+    };
+    const Case cases[] = {
+        {"FOLD", 4, 4,
+         [](double u, double v) {
+             const double p = u - 0.3, q = v - 0.65;
+             return giPoint3(100 * (p * p - q * q), 200 * p * q, 30 * (p * p * p - 3 * p * q * q));
+         },
+         0.0, 0.3, 0.65},
+        {"GRAPH", 3, 4,
+         [](double u, double v) {
+             const double p = u - 0.2, q = v - 0.3;
+             return giPoint3(10 * u, 10 * v, 20 * p * p + 50 * q * q * q - 54 * q);
+         },
+         10 / std::sqrt(4040.0), 0.2, 0.9},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        vdaFile file;
+        file.create<vdaSurf>(c.what, 1, 1, std::vector{qt::patch_of(c.nu, c.nv, c.f)});
+        const vdcQualityReport report = qt::run(file);
+        const vdcQualityFinding& least = *report.rule(R::surf_undefined_normal).worst;
+        EXPECT_NEAR(least.value, c.value, std::max(1e-12, 5e-4 * c.value));
+        EXPECT_NEAR(least.where.parameters[0], c.s, 1e-4);
+        EXPECT_NEAR(least.where.parameters[1], c.t, 1e-4);
+    }
+}
+
 // On the plane P: a cons whose curve bulges 0.03 up at its middle, its straight twin, one that runs a
 // tenth of the domain beyond it, and one of two segments 0.03 apart.
 TEST(ConsQuality, DeviationDomainAndSegmentGapWhereTheyAre)
@@ -118,6 +211,60 @@ TEST(ConsQuality, DeviationDomainAndSegmentGapWhereTheyAre)
     ASSERT_EQ(report.skipped.size(), 1u);
     EXPECT_EQ(report.skipped[0].entity, "NG");
     EXPECT_EQ(report.skipped[0].reason, "deviation from its curve not measured: curve NOCURVE is missing");
+}
+
+// A cons of two segments that jumps 0.05 at w = 0.37 on the plane P, its curve jumping with it where that
+// breakpoint maps to: at the parameter computed, and a unit of the last place either side of it. On PL,
+// whose second patch (from s = 0.61) stands 0.05 higher, a straight cons crosses the seam and its curve
+// follows each patch. Each side is compared with its own side: only NB deviates, where its curve bulges
+// 0.03 on the second segment, and the tolerance of 1e-12 shows that the others stay below it.
+TEST(ConsQuality, JumpsSharedByConsAndCurveAreNoDeviation)
+{
+    vdaFile file;
+    qt::plane(file, "P");
+    file.create<vdaSurf>(
+        "PL", 2, 1,
+        std::vector{bilinear({0, 0, 0}, {61, 0, 0}, {0, 100, 0}, {61, 100, 0}, 0, 0.61),
+                    bilinear({61, 0, 0.05}, {100, 0, 0.05}, {61, 100, 0.05}, {100, 100, 0.05}, 0.61, 1)});
+    const double s1 = 0.13, s2 = 2.71, joint = 0.37;
+    const double matching = s1 + (joint - 0.0) * ((s2 - s1) / (1.0 - 0.0));
+    struct Case {
+        const char* cons;
+        const char* curve;
+        double breakpoint;
+        bool jump, bulge;
+    };
+    for (const Case& c :
+         {Case{"NJ-", "CJ-", std::nextafter(matching, 0.0), true, false}, Case{"NJ", "CJ", matching, true, false},
+          Case{"NJ+", "CJ+", std::nextafter(matching, 3.0), true, false}, Case{"NB", "CB", matching, true, true},
+          Case{"NT", "CT", matching, false, false}}) {
+        const double lift = c.jump ? 0.05 : 0.0;
+        const vdaCurveSegment second =
+            c.bulge ? vdaCurveSegment(c.breakpoint, s2, {{50, 50 + lift, 0}, {40, 0, 0.12}, {0, 0, -0.12}})
+                    : line(c.breakpoint, s2, {50, 50 + lift, 0}, {90, 50 + lift, 0});
+        file.create<vdaCurve>(c.curve, std::vector{line(s1, c.breakpoint, {10, 50, 0}, {50, 50, 0}), second});
+        file.create<vdaCons>(c.cons, "P", c.curve, s1, s2,
+                             std::vector{line(0, joint, {0.1, 0.5}, {0.5, 0.5}),
+                                         line(joint, 1, {0.5, 0.5 + lift / 100}, {0.9, 0.5 + lift / 100})});
+    }
+    file.create<vdaCurve>(
+        "CS", std::vector{line(0, 0.6375, {10, 50, 0}, {61, 50, 0}), line(0.6375, 1, {61, 50, 0.05}, {90, 50, 0.05})});
+    file.create<vdaCons>("NS", "PL", "CS", 0.0, 1.0, std::vector{line(0, 1, {0.1, 0.5}, {0.9, 0.5})});
+
+    vdcQualityProfile profile;
+    profile.set_tolerance(R::cons_curve_deviation, 1e-12);
+    for (R rule : {R::curve_segment_gap, R::curve_segment_kink})
+        profile.set_enabled(rule, false);
+    const vdcQualityReport report = qt::run(file, profile);
+    qt::expect_findings(report, {
+                                    {R::surf_patch_gap, "PL", 0.05, {0, 0, 0}, {}},
+                                    {R::cons_segment_gap, "NJ-", 0.05, {0}, {50, 50, 0}},
+                                    {R::cons_segment_gap, "NJ", 0.05, {0}, {50, 50, 0}},
+                                    {R::cons_segment_gap, "NJ+", 0.05, {0}, {50, 50, 0}},
+                                    {R::cons_curve_deviation, "NB", 0.03, {1}, {70, 50.05, 0}},
+                                    {R::cons_segment_gap, "NB", 0.05, {0}, {50, 50, 0}},
+                                });
+    EXPECT_NEAR(report.findings[4].where.parameters[0], 0.685, 1e-6);
 }
 
 // The outer boundary of the faces on the plane P runs counter-clockwise round [0.1, 0.9]^2.
@@ -177,6 +324,84 @@ TEST(FaceQuality, LoopGapOrientationAndCrossingWhereTheyAre)
     // The clean face's hole runs against its outer boundary: its area counts negative.
     EXPECT_NEAR(report.rule(R::face_loop_orientation).worst->value, 0.0625, 1e-12);
     EXPECT_EQ(report.rule(R::face_loop_orientation).items, 3u);
+}
+
+// Boundaries on the plane P: the outer one counter-clockwise round [0.1, 0.9]^2, holes clockwise. Each
+// shape twice: its cons broken at whole numbers (the outer boundary as four cons), and at irregular
+// breakpoints (one cons each), where evaluating a segment's end lands a unit of the last place off its
+// corner. A touch counts no crossing, a crossing one; a bow-tie crosses itself once and, without area,
+// has no orientation.
+TEST(FaceQuality, CrossingsCountedAsGeometryWhateverTheBreakpoints)
+{
+    using Loop = std::vector<giPoint2>;
+    struct Case {
+        const char* what;
+        std::vector<Loop> holes;
+        int crossings;
+        std::vector<double> point;  // of the first crossing along the outer boundary
+    };
+    const std::vector<Case> cases = {
+        {"a hole cutting a corner", {{{0.89, 0.89}, {0.89, 0.91}, {0.91, 0.91}, {0.91, 0.89}}}, 2, {90, 89, 0}},
+        {"a hole through a side", {{{0.8, 0.4}, {0.8, 0.6}, {1.0, 0.6}, {1.0, 0.4}}}, 2, {90, 40, 0}},
+        {"a notch along a side", {{{0.7, 0.4}, {0.7, 0.6}, {0.9, 0.6}, {0.9, 0.4}}}, 0, {}},
+        {"a notch touching a side", {{{0.7, 0.4}, {0.7, 0.6}, {0.9, 0.5}}}, 0, {}},
+        {"holes touching on a slant",
+         {{{0.3, 0.3}, {0.5, 0.5}, {0.5, 0.3}}, {{0.4, 0.4}, {0.25, 0.35}, {0.3, 0.5}}},
+         0,
+         {}},
+        {"a bow-tie", {{{0.4, 0.4}, {0.6, 0.6}, {0.6, 0.4}, {0.4, 0.6}}}, 1, {50, 50, 0}},
+    };
+    const std::vector<double> irregular = {0, 0.137, 0.5213, 0.9, 1.71};
+    for (const Case& c : cases)
+        for (const bool round : {true, false}) {
+            SCOPED_TRACE(std::string(c.what) + (round ? ", round" : ", irregular"));
+            vdaFile file;
+            qt::plane(file, "P");
+            // A cons through the points, back to the first unless there are only two.
+            const auto cons = [&](const std::string& name, const Loop& p) {
+                std::vector<vdaConsSegment> segments;
+                for (std::size_t k = 0; k < (p.size() == 2 ? 1 : p.size()); ++k)
+                    segments.push_back(line(round ? double(k) : irregular[k], round ? k + 1.0 : irregular[k + 1], p[k],
+                                            p[(k + 1) % p.size()]));
+                file.create<vdaCons>(utString(name), "P", "", 0.0, 1.0, segments);
+                return vdaTrimmedCurve(utString(name), segments.front().start_parameter(),
+                                       segments.back().end_parameter());
+            };
+            const Loop outer{{0.1, 0.1}, {0.9, 0.1}, {0.9, 0.9}, {0.1, 0.9}};
+            std::vector<vdaBoundary> boundaries;
+            if (round) {
+                std::vector<vdaTrimmedCurve> sides;
+                for (std::size_t k = 0; k < 4; ++k)
+                    sides.push_back(cons({'B', char('0' + k)}, {outer[k], outer[(k + 1) % 4]}));
+                boundaries.emplace_back(sides);
+            } else {
+                boundaries.push_back(vdaBoundary({cons("B", outer)}));
+            }
+            for (std::size_t h = 0; h < c.holes.size(); ++h)
+                boundaries.push_back(vdaBoundary({cons({'H', char('0' + h)}, c.holes[h])}));
+            file.create<vdaFace>("F", "P", boundaries);
+
+            vdcQualityProfile profile;
+            for (R rule : {R::face_loop_gap, R::cons_curve_deviation})
+                profile.set_enabled(rule, false);
+            const vdcQualityReport report = qt::run(file, profile);
+            if (c.crossings == 0) {
+                EXPECT_TRUE(report.findings.empty());
+                EXPECT_EQ(report.rule(R::face_loop_self_intersection).items, 1u);
+                continue;
+            }
+            qt::expect_findings(report, {{R::face_loop_self_intersection, "F", double(c.crossings), {}, c.point}});
+            const std::array<int, 4>& at = report.findings[0].where.indices;
+            EXPECT_EQ(at[0], c.holes.size() == 1 && c.crossings == 1 ? 1 : 0);
+            EXPECT_EQ(at[2], 1);
+            // A hole without area is not misoriented; it is said why its orientation is not measured.
+            const bool bow_tie = c.crossings == 1;
+            EXPECT_EQ(report.rule(R::face_loop_orientation).items, bow_tie ? 0u : 1u);
+            ASSERT_EQ(report.skipped.size(), bow_tie ? 1u : 0u);
+            if (bow_tie) {
+                EXPECT_EQ(report.skipped[0].reason, "orientation not measured: boundary 1 encloses no area");
+            }
+        }
 }
 
 // Two planar faces meeting along x = 10; the second rises at 3 degrees, is flat, or lies 0.05 higher.
@@ -267,6 +492,48 @@ TEST(QualitySamples, ExportedConsStayOnTheirSurface)
     EXPECT_NEAR(deviation.worst->value, 0.01698, 0.000005);
     // Its hole runs against its outer boundary.
     EXPECT_LT(report.rule(R::face_loop_orientation).worst->value, 0.0);
+}
+
+// The quality run's seed models, as files: surfaces out of a pole (exact, opened to 1e-12 mm, and with a
+// kink), cons and curves that jump together, and holes that cross, touch or have no area. The rules
+// listed are switched off where they report what the models are made of (collapsed edges, the corners of
+// the boundaries' curves); the deviation's tolerance of 1e-12 shows that none is measured.
+TEST(QualitySamples, SeedModelsWithPolesJumpsAndLoops)
+{
+    struct Case {
+        const char* file;
+        std::vector<R> off;
+        std::vector<Expected> expected;
+        std::size_t skipped;
+    };
+    const std::vector<Case> cases = {
+        {"quality_poles.vda",
+         {R::surf_degenerate_edge, R::surf_undefined_normal},
+         {{R::surf_patch_kink, "KINK", std::acos(std::sqrt(8.0) / 3) / deg, {0, 0, 0}, {}}},
+         0},
+        {"quality_jumps.vda",
+         {},
+         {{R::surf_patch_gap, "PL", 0.05, {0, 0, 0}, {61, 0, 0}},
+          {R::curve_segment_gap, "CJ", 0.05, {0}, {50, 50, 0}},
+          {R::cons_segment_gap, "NJ", 0.05, {0}, {50, 50, 0}},
+          {R::curve_segment_gap, "CS", 0.05, {0}, {61, 50, 0}}},
+         0},
+        {"quality_loops.vda",
+         {R::curve_segment_kink},
+         {{R::face_loop_self_intersection, "F", 3, {0, 0, 1, 0}, {90, 89, 0}}},
+         1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const auto file = vdatest::read(vdatest::slurp(std::string(VDACHECK_SOURCE_DIR) + "/tests/data/" + c.file));
+        vdcQualityProfile profile;
+        profile.set_tolerance(R::cons_curve_deviation, 1e-12);
+        for (R rule : c.off)
+            profile.set_enabled(rule, false);
+        const vdcQualityReport report = qt::run(*file, profile);
+        qt::expect_findings(report, c.expected);
+        EXPECT_EQ(report.skipped.size(), c.skipped);
+    }
 }
 
 // A model of many small parts, some faulty, for the run-wide properties.

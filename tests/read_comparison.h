@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -29,6 +30,22 @@ inline ReadOutcome read_with(std::string_view text, unsigned threads, std::size_
     ReadOutcome outcome;
     try {
         outcome.file = vdaReader::read(text, "test.vda", options);
+    } catch (const vdaReadError& error) {
+        outcome.error = error;
+    }
+    return outcome;
+}
+
+// The same text read from a stream in blocks of `block_bytes`, as standard input is.
+inline ReadOutcome read_streamed(std::string_view text, std::size_t block_bytes, unsigned threads = 1)
+{
+    vdaReadOptions options;
+    options.threads = threads;
+    options.block_bytes = block_bytes;
+    std::istringstream in{std::string(text)};
+    ReadOutcome outcome;
+    try {
+        outcome.file = vdaReader::read(in, "test.vda", options);
     } catch (const vdaReadError& error) {
         outcome.error = error;
     }
@@ -81,8 +98,9 @@ inline void expect_same_read(const ReadOutcome& expected, const ReadOutcome& act
 }
 
 // Reads `text` on one thread, then on three threads in chunks of several sizes, the smallest holding one
-// statement each (a text of a megabyte or more: in chunks of a thousandth of it), and expects every chunked
-// read to agree with the serial one. Returns the serial read's model, or throws its error.
+// statement each (a text of a megabyte or more: in chunks of a thousandth of it), and from a stream in blocks
+// of those sizes, and expects every other read to agree with the serial one. Returns the serial read's model,
+// or throws its error.
 inline std::unique_ptr<vdaFile> read_all_ways(std::string_view text)
 {
     ReadOutcome serial = read_with(text, 1);
@@ -91,6 +109,7 @@ inline std::unique_ptr<vdaFile> read_all_ways(std::string_view text)
     for (const std::size_t chunk_bytes : sizes) {
         SCOPED_TRACE("chunks of " + std::to_string(chunk_bytes) + " bytes");
         expect_same_read(serial, read_with(text, 3, chunk_bytes));
+        expect_same_read(serial, read_streamed(text, chunk_bytes));
     }
     if (serial.error)
         throw *serial.error;

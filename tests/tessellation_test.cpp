@@ -253,6 +253,47 @@ TEST(vdaTessellator, TriangleBudgetCoarsensTheWholeScene)
     EXPECT_GT(fine.triangles, 2000u) << "the budgets above must bite";
 }
 
+// A budget too small for even the coarsest drawing: surfaces and faces are drawn as outlines, the largest
+// first, so that no budget is ever exceeded and a smaller one never draws more; nothing is left out.
+TEST(vdaTessellator, ABudgetTooSmallForTheTrianglesDrawsOutlinesAndIsNeverExceeded)
+{
+    for (const std::string& path :
+         {std::string(VDACHECK_SOURCE_DIR) + "/examples/bracket.vda", vdatest::sample_path("OpenVDAFS__FC267.vda")}) {
+        SCOPED_TRACE(path);
+        const auto file = vdaReader::load(path);
+        vdaTessellationOptions options;
+        options.threads = 1;
+        const vdaScene full = vdaTessellator::tessellate(*file, options);
+        const auto drawn = [](const vdaScene& scene) {
+            std::vector<std::pair<std::string, std::string>> entities;
+            for (const vdaDrawing& d : scene.drawings)
+                entities.emplace_back(d.entity, d.transform);
+            return entities;
+        };
+        std::size_t previous = 0;
+        for (std::size_t budget = 1; budget <= full.triangles + 1; budget += budget < 40 ? 1 : 17) {
+            options.triangle_budget = budget;
+            const vdaScene scene = vdaTessellator::tessellate(*file, options);
+            ASSERT_LE(scene.triangles, budget);
+            ASSERT_GE(scene.triangles, previous) << "budget " << budget;
+            previous = scene.triangles;
+            EXPECT_EQ(scene.triangle_budget, budget);
+            EXPECT_EQ(drawn(scene), drawn(full));
+            for (const vdaDrawing& d : scene.drawings)
+                if (d.outline) {
+                    EXPECT_EQ(d.shape, vdaDrawing::Shape::lines);
+                    EXPECT_TRUE(d.indices.empty() && d.runs.size() >= 1 && !d.positions.empty());
+                }
+        }
+        options.triangle_budget = 1;
+        const vdaScene outlines = vdaTessellator::tessellate(*file, options);
+        EXPECT_EQ(outlines.triangles, 0u);
+        for (std::size_t k = 0; k < full.drawings.size(); ++k)
+            EXPECT_EQ(outlines.drawings[k].outline, full.drawings[k].shape == vdaDrawing::Shape::triangles)
+                << full.drawings[k].entity;
+    }
+}
+
 TEST(vdaTessellator, SamplesTessellate)
 {
     for (const char* sample : {"OpenVDAFS__CURVE_SP1.vda", "OpenVDAFS__SURF_FLAE0001.vda", "OpenVDAFS__FC267.vda"}) {

@@ -75,6 +75,47 @@ TEST_F(BatchInput, FoldersAreWalkedInSortedOrderForModelFilesOnly)
     EXPECT_EQ(vdcBatchInput::expand({"in"}).size(), 6u) << "without a folder to skip, in/out is walked too";
 }
 
+// An entry that cannot be listed or opened is an input of its own, with its error, in its place; the rest of
+// the folder is walked all the same.
+TEST_F(BatchInput, EntriesThatCannotBeListedOrOpenedAreReportedInTheirPlace)
+{
+    fs::create_directories("in/locked");
+    std::ofstream("in/locked/hidden.vda") << "12345";
+    fs::permissions("in/locked", fs::perms::none);
+    fs::create_symlink("loop2.vda", "in/loop1.vda");
+    fs::create_symlink("loop1.vda", "in/loop2.vda");
+    fs::create_symlink("nowhere.vda", "in/gone.vda");
+    fs::create_symlink("a", "in/link");  // a link to a folder is not followed
+    // Permissions do not bind root: the walk runs as nobody then.
+    const bool root = geteuid() == 0;
+    ASSERT_TRUE(!root || seteuid(65534) == 0);
+    const std::vector<vdcBatchInput> inputs = vdcBatchInput::expand({"in"}, "in/out");
+    ASSERT_TRUE(!root || seteuid(0) == 0);
+    fs::permissions("in/locked", fs::perms::owner_all);
+
+    struct Expected {
+        const char* shown;
+        const char* error;
+    };
+    const Expected expected[] = {
+        {"in/A.VDA", ""},
+        {"in/a/deeper/x.vda", ""},
+        {"in/a/z.vda", ""},
+        {"in/a.b/y.Vdafs", ""},
+        {"in/b.vda", ""},
+        {"in/gone.vda", "cannot open it: No such file or directory"},
+        {"in/locked", "cannot list the folder: Permission denied"},
+        {"in/loop1.vda", "cannot open it: Too many levels of symbolic links"},
+        {"in/loop2.vda", "cannot open it: Too many levels of symbolic links"},
+    };
+    ASSERT_EQ(inputs.size(), std::size(expected));
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        SCOPED_TRACE(expected[i].shown);
+        EXPECT_EQ(inputs[i].shown, expected[i].shown);
+        EXPECT_EQ(inputs[i].error, expected[i].error);
+    }
+}
+
 TEST_F(BatchInput, OutputsMirrorTheFoldersAndNeverCollideOrOverwrite)
 {
     const std::vector<fs::path> outputs = vdcBatchInput::outputs(vdcBatchInput::expand({"in/a", "single.vda"}), "dir");
@@ -158,6 +199,34 @@ TEST(OrderedPool, AFailureInDeliveryStopsTheWorkersAndReachesTheCaller)
                      {}),
                  std::runtime_error);
     EXPECT_LE(worked.load(), 6 + 6) << "workers went on after the failure";
+}
+
+// Many jobs over a small window wait for room all the time: every delivery must wake a worker, and every
+// item must reach the caller in order. A failing item ends the run and reaches the caller.
+TEST(OrderedPool, ManyJobsOverASmallWindowNeitherStallNorReorder)
+{
+    for (const auto& [jobs, window] : {std::pair{64, std::size_t{3}}, std::pair{5, std::size_t{1}}}) {
+        vdcOrderedPool<std::size_t> pool(jobs, window);
+        std::size_t expected = 0;
+        pool.run(
+            5000, [](std::size_t i) { return i; },
+            [&](std::size_t i, std::size_t&& result) {
+                EXPECT_EQ(i, expected);
+                EXPECT_EQ(result, expected++);
+            },
+            {});
+        EXPECT_EQ(expected, 5000u);
+    }
+    vdcOrderedPool<int> failing(4, 8);
+    EXPECT_THROW(failing.run(
+                     100,
+                     [](std::size_t i) {
+                         if (i == 50)
+                             throw std::runtime_error("cannot read");
+                         return 0;
+                     },
+                     [](std::size_t, int&&) {}, {}),
+                 std::runtime_error);
 }
 
 vdcFileOutcome outcome(const char* file, vdcFileOutcome::State state, double seconds,

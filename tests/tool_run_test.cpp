@@ -21,6 +21,14 @@
 
 namespace fs = std::filesystem;
 
+#if defined(__SANITIZE_ADDRESS__)
+#  define VDACHECK_TEST_ASAN 1
+#elif defined(__has_feature)
+#  if __has_feature(address_sanitizer)
+#    define VDACHECK_TEST_ASAN 1
+#  endif
+#endif
+
 namespace {
 
 const fs::path source_dir = VDACHECK_SOURCE_DIR;
@@ -62,13 +70,15 @@ protected:
     }
     static void TearDownTestSuite() { fs::remove_all(scratch); }
 
-    // Runs the tool with `args` in the source folder (so reports name files as the arguments do).
-    static ToolResult tool(const std::string& args, const fs::path& input = "/dev/null")
+    // Runs the tool with `args` in the source folder (so reports name files as the arguments do), through
+    // `launcher` (a command that runs the one after it) when one is given.
+    static ToolResult tool(const std::string& args, const fs::path& input = "/dev/null",
+                           const std::string& launcher = "")
     {
         const fs::path out = scratch / "stdout.txt";
         const fs::path err = scratch / "stderr.txt";
-        const std::string command = "cd " + quoted(source_dir) + " && " + quoted(VDACHECK_TOOL) + " " + args + " <" +
-                                    quoted(input) + " >" + quoted(out) + " 2>" + quoted(err);
+        const std::string command = "cd " + quoted(source_dir) + " && " + launcher + quoted(VDACHECK_TOOL) + " " +
+                                    args + " <" + quoted(input) + " >" + quoted(out) + " 2>" + quoted(err);
         const int result = std::system(command.c_str());
         ToolResult run;
         run.status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
@@ -539,6 +549,85 @@ TEST_F(ToolRun, ReportWritesAPageOrNothing)
     const std::size_t drawn = std::stoul(budget.out.substr(budget.out.find(" errors, ") + 9));
     EXPECT_GT(drawn, 0u);
     EXPECT_LE(drawn, 500u);
+}
+
+// The threads of user `uid` alive now: a process limit counts them all.
+int threads_of_user(uid_t uid)
+{
+    int threads = 0;
+    for (const fs::directory_entry& process : fs::directory_iterator("/proc")) {
+        std::ifstream status(process.path() / "status");
+        int count = 0;
+        long long owner = -1;
+        for (std::string line; std::getline(status, line);) {
+            if (line.starts_with("Uid:"))
+                owner = std::stoll(line.substr(4));
+            else if (line.starts_with("Threads:"))
+                count = std::stoi(line.substr(8));
+        }
+        if (owner == static_cast<long long>(uid))
+            threads += count;
+    }
+    return threads;
+}
+
+// A launcher under which the tool may start no more than `extra` threads beside its own. The system
+// does not hold root to a process limit, so as root the tool runs with the real user id of nobody (which
+// the limit counts) and without capabilities, keeping root's effective id to read and write the files.
+// The leak checker, which needs a thread of its own at exit, is off.
+std::string process_limit(int extra)
+{
+    std::string launcher;
+#if defined(VDACHECK_TEST_ASAN)
+    launcher = "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 ";
+#endif
+    if (geteuid() != 0)
+        return launcher + "prlimit --nproc=" + std::to_string(threads_of_user(getuid()) + 2 + extra) + " ";
+    const uid_t nobody = 65534;
+    return launcher + "prlimit --nproc=" + std::to_string(threads_of_user(nobody) + 1 + extra) +
+           " setpriv --ruid=" + std::to_string(nobody) +
+           " --securebits=+noroot,+noroot_locked --bounding-set=-all --inh-caps=-all ";
+}
+
+// A thread the system refuses to start means fewer threads, down to the calling one alone: never an
+// abort and never a failed file. Under a process limit (no thread at all, or two) the tool reports what
+// it reports without one; so it does with thread stacks of 1 GiB under an address-space limit of 2 GiB.
+TEST_F(ToolRun, ThreadsThatCannotStartMeanFewerThreads)
+{
+    const fs::path dir = scratch / "limits";
+    fs::create_directories(dir / "many");
+    const fs::path model = dir / "model.vda";
+    // Read in chunks and measured in many runs, yet checked on the main thread's stack: a larger model
+    // would be checked on a thread of its own, which a process limit may refuse.
+    spit(model, vda_synthetic_model(std::size_t{1200} << 10));
+    for (int i = 0; i < 12; ++i)
+        fs::copy_file(source_dir / (i % 2 ? bracket : "tests/data/samples/OpenVDAFS__FC267.vda"),
+                      dir / "many" / (std::to_string(i + 10) + ".vda"));
+    const fs::path page = dir / "page.html";
+    const std::string commands[] = {
+        "check " + quoted(model) + " --quality --threads 8 --format json",
+        "report " + quoted(model) + " -o " + quoted(page) + " --quality --threads 8",
+        "check " + quoted(dir / "many") + " --jobs 100 --format json",
+    };
+    std::vector<std::string> launchers = {process_limit(0), process_limit(2)};
+#if !defined(VDACHECK_TEST_ASAN)  // the address sanitizer maps far more than any such limit
+    launchers.push_back("prlimit --stack=" + std::to_string(1ll << 30) + " --as=" + std::to_string(2ll << 30) + " ");
+#endif
+    for (const std::string& args : commands) {
+        fs::remove(page);
+        const ToolResult free = tool(args);
+        const std::string drawn = slurp(page);
+        ASSERT_EQ(free.status, 1) << args << free.err;
+        for (const std::string& launcher : launchers) {
+            SCOPED_TRACE(launcher + args);
+            fs::remove(page);
+            const ToolResult limited = tool(args, "/dev/null", launcher);
+            EXPECT_EQ(limited.status, free.status) << limited.err;
+            EXPECT_EQ(without_times(limited.out), without_times(free.out));
+            EXPECT_EQ(limited.err, free.err);
+            EXPECT_TRUE(slurp(page) == drawn) << "the page differs";
+        }
+    }
 }
 
 }  // namespace

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
 #include <vdacheck/util/co_ordered_map.h>
 #include <vdacheck/util/ut_string.h>
+#include <vdacheck/util/ut_thread_team.h>
 
 TEST(utString, LiteralsShareTheProgramTextAndCopiesShareOneBlock)
 {
@@ -63,4 +67,40 @@ TEST(coOrderedMap, IteratesInInsertionOrderThroughGrowthAndErasure)
     EXPECT_EQ(map.size(), 101u);
     EXPECT_EQ(map.find(utString(names[0])), nullptr);
     EXPECT_EQ(*map.find(utString(names[199])), 199);
+}
+
+TEST(utThreadTeam, EveryItemOnceWhateverTheThreadsAndTheFirstFailureReachesTheCaller)
+{
+    const std::tuple<std::size_t, unsigned> cases[] = {{0, 4}, {1, 4}, {3, 8}, {1000, 1}, {1000, 0}, {1000, 5}};
+    for (const auto& [n, threads] : cases) {
+        std::vector<std::atomic<int>> seen(n);
+        utThreadTeam::for_each(n, threads, [&](std::size_t i) { ++seen[i]; });
+        for (std::size_t i = 0; i < n; ++i)
+            EXPECT_EQ(seen[i].load(), 1) << i << " of " << n << " on " << threads;
+    }
+
+    std::atomic<int> after{0};
+    EXPECT_THROW(utThreadTeam::for_each(100000, 4,
+                                        [&](std::size_t i) {
+                                            if (i == 10)
+                                                throw std::runtime_error("no");
+                                            if (i > 10)
+                                                ++after;
+                                        }),
+                 std::runtime_error);
+    EXPECT_LT(after.load(), 1000) << "the others went on after the failure";
+
+    utThreadTeam team(3, [] { throw std::runtime_error("helper"); });
+    EXPECT_LE(team.size(), 3u);
+    EXPECT_THROW(team.join(), std::runtime_error);
+}
+
+TEST(utThreadTeam, ZeroMeansEveryHardwareThreadAndCountsStayInRange)
+{
+    const unsigned hardware = std::max(1u, std::thread::hardware_concurrency());
+    EXPECT_EQ(utThreadTeam::resolve(0), hardware);
+    EXPECT_EQ(utThreadTeam::resolve(3), 3u);
+    EXPECT_EQ(utThreadTeam::resolve(1ll << 40), unsigned(utThreadTeam::most));
+    EXPECT_TRUE(utThreadTeam::valid(0) && utThreadTeam::valid(utThreadTeam::most));
+    EXPECT_FALSE(utThreadTeam::valid(-1) || utThreadTeam::valid(utThreadTeam::most + 1));
 }

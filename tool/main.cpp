@@ -1,14 +1,21 @@
 // vdacheck: checks, repairs and cleans VDA-FS files from the shell.
 
+#include <pthread.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <string>
 #include <string_view>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include <tool/vdc_cli_options.h>
 #include <tool/vdc_cli_runner.h>
+#include <vdacheck/util/ut_temporary_files.h>
 
 #ifdef VDACHECK_JEMALLOC
 // jemalloc reads its options from this symbol when the process starts. Its arenas and their bookkeeping
@@ -20,8 +27,66 @@ const char* malloc_conf = "thp:always,metadata_thp:always";
 }
 #endif
 
+namespace {
+
+// The thread that takes `signals`: see end_on_signals.
+void start_signal_thread(const sigset_t& signals, utTemporaryFiles& temporaries)
+{
+    std::thread([signals, &temporaries] {
+        int signal = 0;
+        while (sigwait(&signals, &signal) != 0) {
+        }
+        temporaries.remove_all();
+        std::signal(signal, SIG_DFL);
+        sigset_t one;
+        sigemptyset(&one);
+        sigaddset(&one, signal);
+        pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
+        std::raise(signal);
+        _exit(128 + signal);
+    }).detach();
+}
+
+// SIGINT, SIGTERM and SIGHUP (those not ignored when the process started, as nohup ignores SIGHUP) are
+// blocked in every thread and taken by one thread of their own: it removes the named temporary files of
+// the saves in progress and ends the process by the same signal, so that a shell sees 128 + its number.
+// Unnamed temporary files need nothing: they vanish with the process.
+void end_on_signals(utTemporaryFiles& temporaries)
+{
+    sigset_t signals;
+    sigemptyset(&signals);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction current {};
+        if (sigaction(signal, nullptr, &current) == 0 && current.sa_handler != SIG_IGN)
+            sigaddset(&signals, signal);
+    }
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    try {
+        start_signal_thread(signals, temporaries);
+    } catch (const std::system_error&) {
+        // No thread to spare (a process limit): the signals end the process as they would by default, and
+        // only a named temporary file, where the file system offers no unnamed one, may be left.
+        pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);
+    }
+}
+
+// True when `path` is the file standard output already writes to (/dev/stdout, or the file it was
+// redirected to): replacing that file would lose what is written to standard output.
+bool is_standard_output(const std::string& path)
+{
+    struct stat file {
+    }, out{};
+    return ::stat(path.c_str(), &file) == 0 && ::fstat(STDOUT_FILENO, &out) == 0 && file.st_dev == out.st_dev &&
+           file.st_ino == out.st_ino;
+}
+
+}  // namespace
+
 int main(int argc, char** argv)
 {
+    // Never destroyed: the signal thread may use it until the process has ended.
+    utTemporaryFiles& temporaries = *new utTemporaryFiles;
+    end_on_signals(temporaries);
     std::ios::sync_with_stdio(false);
     const std::vector<std::string_view> args(argv + 1, argv + argc);
     vdcCliOptions options;
@@ -31,6 +96,8 @@ int main(int argc, char** argv)
         std::cerr << "vdacheck: " << e.what() << "\n\n" << vdc_usage_text();
         return 2;
     }
-    vdcCliRunner runner(std::cin, std::cout, std::cerr, stderr, isatty(STDOUT_FILENO) != 0);
+    if (!options.output.empty() && is_standard_output(options.output))
+        options.output = std::string("-");
+    vdcCliRunner runner(std::cin, std::cout, std::cerr, stderr, isatty(STDOUT_FILENO) != 0, &temporaries);
     return runner.run(options);
 }

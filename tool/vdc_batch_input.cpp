@@ -35,21 +35,57 @@ bool same(const fs::path& a, const fs::path& b)
     return fs::equivalent(a, b, error) && !error;
 }
 
-// The files under `folder` that the walk takes, relative to it and sorted; throws fs::filesystem_error
-// on a folder that cannot be listed.
-std::vector<fs::path> walk(const fs::path& folder, const fs::path& skip)
+// What the walk of a folder found: a file to read, or an entry that cannot be listed or opened, and why.
+struct Found {
+    fs::path relative;
+    std::string error;
+
+    friend bool operator<(const Found& a, const Found& b) { return a.relative < b.relative; }
+};
+
+// Lists one folder into `found` (model files and entries that fail) and `folders` (its subfolders, but
+// `skip`). Symbolic links to folders are not followed, so the walk never runs in a circle; a link to a
+// file is, and one that leads nowhere or in a loop is reported by its own path.
+void list_folder(const fs::path& root, const fs::path& folder, const fs::path& skip, std::vector<Found>& found,
+                 std::vector<fs::path>& folders)
 {
-    std::vector<fs::path> found;
-    fs::recursive_directory_iterator it(folder);
-    for (const fs::recursive_directory_iterator end; it != end; ++it) {
+    std::error_code error;
+    fs::directory_iterator it(folder, error);
+    for (const fs::directory_iterator end; !error && it != end; it.increment(error)) {
         const fs::directory_entry& entry = *it;
-        if (entry.is_directory()) {
-            if (!skip.empty() && same(entry.path(), skip))
-                it.disable_recursion_pending();
+        std::error_code ignored;
+        if (entry.is_directory(ignored) && !entry.is_symlink(ignored)) {
+            if (skip.empty() || !same(entry.path(), skip))
+                folders.push_back(entry.path());
             continue;
         }
-        if (entry.is_regular_file() && vdcBatchInput::is_model_name(entry.path().filename()))
-            found.push_back(entry.path().lexically_relative(folder));
+        if (!vdcBatchInput::is_model_name(entry.path().filename()))
+            continue;
+        // A link to nothing reads as not found, with or without an error.
+        std::error_code why;
+        const fs::file_status status = fs::status(entry.path(), why);
+        if (!why && !fs::exists(status))
+            why = std::make_error_code(std::errc::no_such_file_or_directory);
+        if (why)
+            found.push_back({entry.path().lexically_relative(root), "cannot open it: " + why.message()});
+        else if (fs::is_regular_file(status))
+            found.push_back({entry.path().lexically_relative(root), {}});
+    }
+    if (error)
+        found.push_back({folder.lexically_relative(root), "cannot list the folder: " + error.message()});
+}
+
+// The files under `folder` that the walk takes, relative to it and sorted, with each entry that cannot be
+// listed or opened in its place. Each folder is listed whole before the next is opened: a deep tree does not
+// hold a descriptor per level.
+std::vector<Found> walk(const fs::path& folder, const fs::path& skip)
+{
+    std::vector<Found> found;
+    std::vector<fs::path> folders{folder};
+    while (!folders.empty()) {
+        const fs::path next = std::move(folders.back());
+        folders.pop_back();
+        list_folder(folder, next, skip, found, folders);
     }
     // Path order compares name by name: a folder's files stay together.
     std::sort(found.begin(), found.end());
@@ -80,16 +116,15 @@ std::vector<vdcBatchInput> vdcBatchInput::expand(const std::vector<std::string>&
             inputs.push_back({path, path, fs::path(path).filename(), size_of(path), {}});
             continue;
         }
-        try {
-            const std::vector<fs::path> found = walk(path, skip);
-            if (found.empty())
-                inputs.push_back({path, path, {}, 0, "no *.vda or *.vdafs file in this folder"});
-            for (const fs::path& relative : found) {
-                const fs::path full = fs::path(path) / relative;
-                inputs.push_back({full.string(), full.generic_string(), relative, size_of(full), {}});
-            }
-        } catch (const fs::filesystem_error& e) {
-            inputs.push_back({path, path, {}, 0, "cannot list the folder: " + e.code().message()});
+        const std::vector<Found> found = walk(path, skip);
+        if (found.empty())
+            inputs.push_back({path, path, {}, 0, "no *.vda or *.vdafs file in this folder"});
+        for (const Found& entry : found) {
+            // The folder given itself is shown as given; what is under it by its path from there.
+            const fs::path full = entry.relative == "." ? fs::path(path) : fs::path(path) / entry.relative;
+            const std::string shown = entry.relative == "." ? path : full.generic_string();
+            inputs.push_back(
+                {full.string(), shown, entry.relative, entry.error.empty() ? size_of(full) : 0, entry.error});
         }
     }
     return inputs;

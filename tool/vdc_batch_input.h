@@ -14,9 +14,12 @@ struct vdcBatchInput {
     std::string error;               // not empty: a path that gave no file to read, and why; reported in its place
 
     // The inputs of `paths` in order: a file as given, a folder walked recursively for *.vda and *.vdafs
-    // files (the suffix in any case) in sorted order, relative to the folder. `skip`, when not empty, is a
-    // folder the walk leaves out (the output folder, so that a run never reads what an earlier one wrote).
-    // Standard input is shown as `stdin_name`, or "<stdin>".
+    // files (the suffix in any case) in sorted order, relative to the folder. A subfolder that cannot be
+    // listed, or a *.vda entry that cannot be opened (a link to nothing or in a loop), becomes an input with
+    // an error under its own path, in its place; the rest of the folder is walked all the same. Links to
+    // folders are not followed. `skip`, when not empty, is a folder the walk leaves out (the output folder,
+    // so that a run never reads what an earlier one wrote). Standard input is shown as `stdin_name`, or
+    // "<stdin>".
     static std::vector<vdcBatchInput> expand(const std::vector<std::string>& paths,
                                              const std::filesystem::path& skip = {},
                                              const std::string& stdin_name = {});

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 
+#include <vdacheck/util/ut_thread_team.h>
+
 namespace {
 
 vdcCliOptions::Format format_named(std::string_view name)
@@ -29,10 +31,10 @@ std::size_t count_named(std::string_view option, std::string_view text, std::siz
     return n;
 }
 
-// Files worked on at once: from 1 to 1024.
+// Files worked on at once, each on a thread of its own: as many as a thread count may be.
 int jobs_named(std::string_view option, std::string_view text)
 {
-    return static_cast<int>(count_named(option, text, 1, 1024, "jobs"));
+    return static_cast<int>(count_named(option, text, 1, utThreadTeam::most, "jobs"));
 }
 
 // An argument as a shell would take it back: quoted when it holds anything but plain characters.
@@ -146,7 +148,7 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
                 throw vdcUsageError("--profile needs a profile file");
             profile_given = true;
         } else if (arg == "--threads") {
-            options.threads = static_cast<int>(count_named(arg, value(arg), 0, 1024, "threads"));
+            options.threads = static_cast<int>(count_named(arg, value(arg), 0, utThreadTeam::most, "threads"));
             threads_given = true;
         } else if (arg == "--max-triangles") {
             options.max_triangles = count_named(arg, value(arg), 1, 1'000'000'000, "triangles");
@@ -242,6 +244,8 @@ const char* vdc_usage_text() noexcept
            "  rules   list every rule: its id, what it finds and what its repair does\n"
            "\n"
            "  PATH              a file, or a folder searched through for *.vda and *.vdafs files\n"
+           "  -o OUT            the file to save to, replaced whole; - (or the file standard output is)\n"
+           "                    writes to standard output, and the report then goes to standard error\n"
            "  --output-dir DIR  save each model under DIR at its path relative to the folder it was\n"
            "                    found in (a file given by name: under its own name)\n"
            "  --jobs N          files worked on at once (default: one per core); the reports come in\n"

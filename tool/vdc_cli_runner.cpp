@@ -9,7 +9,6 @@
 #include <ostream>
 #include <sstream>
 #include <string>
-#include <thread>
 
 #include <tool/vdc_batch_input.h>
 #include <tool/vdc_batch_summary.h>
@@ -25,6 +24,7 @@
 #include <vdacheck/run/vdc_profile.h>
 #include <vdacheck/run/vdc_run.h>
 #include <vdacheck/util/ut_json_writer.h>
+#include <vdacheck/util/ut_thread_team.h>
 
 #ifndef VDACHECK_VERSION
 #  define VDACHECK_VERSION "unknown"
@@ -74,8 +74,7 @@ std::unique_ptr<vdaFile> vdcCliRunner::read(const vdcBatchInput& input, const vd
     std::unique_ptr<vdaFile> file;
     try {
         if (input.path == "-") {
-            const std::string text{std::istreambuf_iterator<char>(in_), std::istreambuf_iterator<char>()};
-            file = vdaReader::read(text, input.shown, read_options);
+            file = vdaReader::read(in_, input.shown, read_options);
         } else {
             file = vdaReader::load(input.path, read_options);
         }
@@ -97,6 +96,8 @@ void vdcCliRunner::run_command(vdaFile& file, const vdcBatchInput& input, const 
     run.file = outcome.file;
     run.output = output;
     run.make_folders = !options.output_dir.empty();
+    run.save = {temporaries_, true};
+    run.standard_output = &out_;
     vdcCommand command = vdcCommand::check;
     switch (options.command) {
     case vdcCliOptions::Command::fix:
@@ -209,21 +210,23 @@ int vdcCliRunner::run_files(const vdcCliOptions& options, const vdcRunOptions& r
         batch = batch || (path != "-" && fs::is_directory(path, error));
     }
 
+    // The model written to standard output leaves the reports to standard error.
+    std::ostream& reports = options.output == "-" ? err_ : out_;
     const bool sarif = options.format == vdcCliOptions::Format::sarif;
-    vdcSarifLog log(out_);
+    vdcSarifLog log(reports);
     if (sarif)
         log.begin(working_folder_);
 
     vdcProgressBar progress(progress_, inputs.size(), bytes);
     vdcBatchSummary summary;
     int status = status_clean;
-    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    const int jobs = options.jobs > 0 ? options.jobs : static_cast<int>(cores);
+    const auto cores = static_cast<int>(utThreadTeam::resolve(0));
+    const int jobs = options.jobs > 0 ? options.jobs : cores;
     // Reading and measuring one file use the cores the jobs leave it (all of them for one file), unless
     // told otherwise: a batch does not start jobs times cores threads.
     const int threads = options.threads > 0 || inputs.size() < 2
                             ? options.threads
-                            : std::max(1, static_cast<int>(cores) / std::min(jobs, static_cast<int>(inputs.size())));
+                            : std::max(1, cores / std::min(jobs, static_cast<int>(inputs.size())));
     const Task task{options, run, threads};
     vdcOrderedPool<vdcFileOutcome> pool(jobs, static_cast<std::size_t>(jobs) * window_per_job);
     progress.draw();
@@ -240,8 +243,8 @@ int vdcCliRunner::run_files(const vdcCliOptions& options, const vdcRunOptions& r
             if (sarif)
                 log.add(outcome.out, std::move(outcome.sarif_notification));
             else
-                out_ << outcome.out;
-            out_.flush();
+                reports << outcome.out;
+            reports.flush();
             summary.add(outcome);
             status = std::max(status, outcome.status);
             progress.draw();
@@ -254,11 +257,11 @@ int vdcCliRunner::run_files(const vdcCliOptions& options, const vdcRunOptions& r
     } else if (batch) {
         summary.set_seconds(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
         if (options.format == vdcCliOptions::Format::json)
-            summary.write_json(out_);
+            summary.write_json(reports);
         else
-            summary.write_text(out_);
+            summary.write_text(reports);
     }
-    out_.flush();
+    reports.flush();
     return status;
 }
 

@@ -12,6 +12,7 @@
 #include <tool/vdc_file_outcome.h>
 #include <vdacheck/run/vdc_run_options.h>
 
+class utTemporaryFiles;
 class vdaFile;
 class vdcProgressBar;
 struct vdcBatchInput;
@@ -21,14 +22,16 @@ struct vdcBatchInput;
 // writes, and renders the result), writes the reports to `out` and the messages to `err` in the order of
 // the inputs, then a summary when the run had several files. The exit status is the worst of the files:
 // 0 nothing that fails is left, 1 problems remain, 2 a usage error or a file that could not be read or
-// written.
+// written. With `-o -` the model (or page) goes to `out` and the report to `err`.
 class vdcCliRunner {
 public:
     // `progress` gets the progress bar when it is a terminal; `out_is_terminal` says whether `out` shares
-    // the terminal, so that the bar makes way for the reports.
+    // the terminal, so that the bar makes way for the reports. `temporaries`, when given, holds the named
+    // temporary files of the saves in progress, for the process to remove when it is stopped.
     vdcCliRunner(std::istream& in, std::ostream& out, std::ostream& err, std::FILE* progress = stderr,
-                 bool out_is_terminal = false)
-        : in_(in), out_(out), err_(err), progress_(progress), out_is_terminal_(out_is_terminal)
+                 bool out_is_terminal = false, utTemporaryFiles* temporaries = nullptr)
+        : in_(in), out_(out), err_(err), progress_(progress), out_is_terminal_(out_is_terminal),
+          temporaries_(temporaries)
     {
     }
 
@@ -74,5 +77,6 @@ private:
     std::ostream& err_;
     std::FILE* progress_;
     bool out_is_terminal_;
+    utTemporaryFiles* temporaries_;
     std::string working_folder_;  // for the artifact URIs of a SARIF log
 };

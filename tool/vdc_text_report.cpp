@@ -166,9 +166,24 @@ void write_fix(std::ostream& out, const vdcRunResult& result)
     out << '\n';
 }
 
+// Entities that repair gave a name of their own, as an earlier entity has theirs.
+void write_renamed(std::ostream& out, const std::vector<vdcRename>& renamed)
+{
+    if (renamed.empty())
+        return;
+    out << "renamed, as an earlier entity has the name:\n";
+    for (const vdcRename& r : renamed) {
+        out << "  " << r.type << ' ' << r.from.view();
+        if (r.line > 0)
+            out << " (line " << r.line << ')';
+        out << " -> " << r.to.view() << '\n';
+    }
+}
+
 void write_repair(std::ostream& out, const vdcRunResult& result)
 {
     out << "repair " << result.file << ": " << plural(static_cast<std::size_t>(result.entities_read), "entity") << '\n';
+    write_renamed(out, result.renamed);
     for (std::size_t r = 0; r < result.rounds.size(); ++r) {
         const vdcRunRound& round = result.rounds[r];
         const int number = static_cast<int>(r + 1);
@@ -198,6 +213,8 @@ void write_repair(std::ostream& out, const vdcRunResult& result)
     out << result.file << ": " << (result.clean ? "clean" : "not clean") << " after "
         << plural(result.rounds.size(), "round") << "; " << plural(result.repaired.size(), "problem") << " repaired, "
         << plural(result.deleted.size(), "entity") << " deleted";
+    if (!result.renamed.empty())
+        out << ", " << plural(result.renamed.size(), "entity") << " renamed";
     write_saved(out, result);
     out << '\n';
 }

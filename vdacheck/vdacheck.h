@@ -1,28 +1,23 @@
 #pragma once
 
-// Everything a host needs, each public header once: the model library (utilities, geometry, entities,
-// reading and writing, evaluation, tessellation) and the checker (checker, logs, repair, rules, entity
-// checks, quality). The run library's calls, which do what the tool does, come with
+// Everything a host needs of the model and checker libraries, each installed header once: utilities and
+// geometry types, entities, reading and writing, evaluation and tessellation; the checker, its logs and
+// packets, the entity checks, repairs, the rule registry and the quality run. The report, healing and run
+// libraries have their own headers: the run library's calls, which do what the tool does, come with
 // <vdacheck/run/vdc_run.h> (target vdacheck::run).
 
 #include <vdacheck/util/co_ordered_map.h>
-#include <vdacheck/util/ut_big_stack.h>
-#include <vdacheck/util/ut_json_reader.h>
-#include <vdacheck/util/ut_json_value.h>
+#include <vdacheck/util/ut_export.h>
 #include <vdacheck/util/ut_json_writer.h>
 #include <vdacheck/util/ut_math.h>
-#include <vdacheck/util/ut_number_text.h>
 #include <vdacheck/util/ut_replace_file.h>
 #include <vdacheck/util/ut_string.h>
+#include <vdacheck/util/ut_temporary_files.h>
 
-#include <vdacheck/geometry/gi_constrained_delaunay.h>
-#include <vdacheck/geometry/gi_exact_predicates.h>
-#include <vdacheck/geometry/gi_lattice_triangulation.h>
 #include <vdacheck/geometry/gi_length.h>
 #include <vdacheck/geometry/gi_point2.h>
 #include <vdacheck/geometry/gi_point3.h>
 #include <vdacheck/geometry/gi_vector3.h>
-#include <vdacheck/geometry/gi_vector_ops.h>
 #include <vdacheck/geometry/gi_xform3.h>
 
 #include <vdacheck/model/type_info.h>
@@ -68,41 +63,22 @@
 #include <vdacheck/eval/vda_cons_eval.h>
 #include <vdacheck/eval/vda_curve_eval.h>
 #include <vdacheck/eval/vda_eval_result.h>
-#include <vdacheck/eval/vda_horner.h>
 #include <vdacheck/eval/vda_path_eval.h>
 #include <vdacheck/eval/vda_side.h>
 #include <vdacheck/eval/vda_surf_eval.h>
 
-#include <vdacheck/mesh/vda_bernstein.h>
-#include <vdacheck/mesh/vda_cons_sampler.h>
-#include <vdacheck/mesh/vda_drawing_maker.h>
-#include <vdacheck/mesh/vda_drawing_ops.h>
-#include <vdacheck/mesh/vda_face_mesher.h>
-#include <vdacheck/mesh/vda_path_sampler.h>
 #include <vdacheck/mesh/vda_scene.h>
-#include <vdacheck/mesh/vda_surface_bounds.h>
-#include <vdacheck/mesh/vda_surface_grid.h>
-#include <vdacheck/mesh/vda_surface_mesher.h>
 #include <vdacheck/mesh/vda_tessellation_options.h>
 #include <vdacheck/mesh/vda_tessellator.h>
 
 #include <vdacheck/check/vdc_error_packet.h>
+#include <vdacheck/check/vdc_export.h>
 #include <vdacheck/check/vdc_file_check.h>
 #include <vdacheck/check/vdc_file_check_acc.h>
 #include <vdacheck/check/vdc_fix_node.h>
 #include <vdacheck/check/vdc_log.h>
 #include <vdacheck/check/vdc_logged_packet.h>
 #include <vdacheck/check/vdc_traveller.h>
-
-#include <vdacheck/repair/vdc_parameter_repairs.h>
-#include <vdacheck/repair/vdc_reference_repairs.h>
-#include <vdacheck/repair/vdc_repair.h>
-
-#include <vdacheck/rules/vdc_check_rules.h>
-#include <vdacheck/rules/vdc_problem.h>
-#include <vdacheck/rules/vdc_quality_rules.h>
-#include <vdacheck/rules/vdc_rule.h>
-#include <vdacheck/rules/vdc_rules.h>
 
 #include <vdacheck/entities/vdc_begin_set_check.h>
 #include <vdacheck/entities/vdc_circle_check.h>
@@ -120,17 +96,18 @@
 #include <vdacheck/entities/vdc_tmat_check.h>
 #include <vdacheck/entities/vdc_top_check.h>
 
-#include <vdacheck/quality/vdc_cons_quality.h>
-#include <vdacheck/quality/vdc_curve_quality.h>
-#include <vdacheck/quality/vdc_face_quality.h>
-#include <vdacheck/quality/vdc_piece_chain.h>
-#include <vdacheck/quality/vdc_poly_curve.h>
+#include <vdacheck/repair/vdc_parameter_repairs.h>
+#include <vdacheck/repair/vdc_reference_repairs.h>
+#include <vdacheck/repair/vdc_rename.h>
+#include <vdacheck/repair/vdc_repair.h>
+#include <vdacheck/repair/vdc_unique_names.h>
+
+#include <vdacheck/rules/vdc_problem.h>
+#include <vdacheck/rules/vdc_quality_rules.h>
+#include <vdacheck/rules/vdc_rule.h>
+#include <vdacheck/rules/vdc_rules.h>
+
 #include <vdacheck/quality/vdc_quality_check.h>
-#include <vdacheck/quality/vdc_quality_collector.h>
 #include <vdacheck/quality/vdc_quality_finding.h>
-#include <vdacheck/quality/vdc_quality_numerics.h>
 #include <vdacheck/quality/vdc_quality_profile.h>
-#include <vdacheck/quality/vdc_quality_references.h>
 #include <vdacheck/quality/vdc_quality_report.h>
-#include <vdacheck/quality/vdc_surf_quality.h>
-#include <vdacheck/quality/vdc_top_quality.h>

@@ -22,6 +22,7 @@ from vdacheck._values import (
     Problem,
     QualityResult,
     ReadWarning,
+    Rename,
     ReportPage,
     Result,
     Round,
@@ -63,6 +64,6 @@ from vdacheck._vdacheck import (
 __all__ = [
     "Circle", "Cons", "Curve", "DeletedEntityError", "Entity", "Face", "Finding", "Group", "Header", "Mdi", "Model",
     "ModelBusyError", "Pair", "Patch", "Point", "Problem", "ProfileError", "Pset", "QualityResult", "ReadError",
-    "ReadWarning", "ReportPage", "Result", "Round", "Rule", "RuleSummary", "Segment", "Set", "Side", "Skip", "Surf",
+    "ReadWarning", "Rename", "ReportPage", "Result", "Round", "Rule", "RuleSummary", "Segment", "Set", "Side", "Skip", "Surf",
     "Tlist", "Tmat", "Top", "Trim", "WriteError", "check", "clean", "fix", "load", "read", "repair", "report", "rules",
 ]

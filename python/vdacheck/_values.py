@@ -145,6 +145,19 @@ class Round(NamedTuple):
     clean: bool
 
 
+class Rename(NamedTuple):
+    """An entity repair gave a name of its own, as an earlier entity has its name (references resolve to that one)."""
+
+    entity: str  #: the name it had
+    to: str  #: the name it has now
+    type: str  #: its command word
+    line: int  #: first line of its statement; 0 for an entity built in code
+
+    def to_dict(self) -> dict[str, Any]:
+        """The rename as the tool's JSON report of repair has it in ``renamed``."""
+        return {"entity": self.entity, "to": self.to, "type": self.type, "line": self.line}
+
+
 class Result(NamedTuple):
     """The outcome of fix, clean or repair."""
 
@@ -154,6 +167,7 @@ class Result(NamedTuple):
     repaired: list[Problem]  #: the problems repaired, in file order (round by round for repair)
     errors: list[Problem]  #: fix: the problems left; clean and repair: those that made entities go
     deleted: list[str]  #: names of the entities deleted, in file order (round by round for repair)
+    renamed: list[Rename]  #: repair: entities given a name of their own first, in file order; else empty
 
 
 class Rule(NamedTuple):

@@ -1,12 +1,14 @@
 // Builds a model in code, checks it through the installed library and tells whether the checker found
-// exactly the one problem the model holds; writes a report page of it. Then loads a profile file and runs
-// check with the geometric quality on a model read from text, as one call with one result.
+// exactly the one problem the model holds; writes a report page of it; heals a curve with a gap. Then loads
+// a profile file and runs check with the geometric quality on a model read from text, as one call with one
+// result.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
 
+#include <vdacheck/heal/vdc_heal.h>
 #include <vdacheck/report/vdc_report_writer.h>
 #include <vdacheck/run/vdc_run.h>
 #include <vdacheck/vdacheck.h>
@@ -81,6 +83,13 @@ int main()
     const bool written =
         page.str().rfind("<!DOCTYPE html>", 0) == 0 && page.str().find("consumer.vda") != std::string::npos;
     std::printf("report page: %zu bytes\n", page.str().size());
+
+    file.create<vdaCurve>("C1", std::vector{vdaCurveSegment(0, 1, {giPoint3(0, 0, 0), giPoint3(10, 0, 0)}),
+                                            vdaCurveSegment(1, 2, {giPoint3(10, 0.05, 0), giPoint3(10, 0, 0)})});
+    file.remove(*file.find("PS1"));
+    const vdcHealResult healed = vdc_heal(file);
+    std::printf("healed: %zu, left: %zu\n", healed.healed.size(), healed.left.size());
+    const bool closed = healed.healed.size() == 1 && healed.left.empty() && healed.healed[0].value_after < 1e-9;
     const bool profiled = check_with_profile();
-    return expected && written && profiled ? 0 : 1;
+    return expected && written && closed && profiled ? 0 : 1;
 }

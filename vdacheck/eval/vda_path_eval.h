@@ -1,10 +1,11 @@
 #pragma once
 
-#include <cmath>
-
-#include <vdacheck/eval/vda_horner.h>
 #include <vdacheck/eval/vda_side.h>
+#include <vdacheck/geometry/gi_point2.h>
+#include <vdacheck/geometry/gi_point3.h>
+#include <vdacheck/geometry/gi_vector3.h>
 #include <vdacheck/model/vda_segment.h>
+#include <vdacheck/util/ut_export.h>
 
 // A point of a piecewise polynomial curve (in space or in a parameter plane) with its first and second
 // derivatives with respect to the curve's global parameter. Derivatives not asked for are zero.
@@ -23,9 +24,10 @@ struct vdaPathSample {
 //
 // A small value object: it points into the entity's segments, and is valid while the entity lives
 // unchanged. Evaluating allocates nothing and makes no virtual call. Parameters outside the breakpoint
-// range extrapolate the first or last segment.
+// range extrapolate the first or last segment. Made for space curves (giPoint3, giVector3) and curves in a
+// parameter plane (giPoint2, giPoint2).
 template <class Point, class Vector>
-class vdaPathEval {
+class VDA_API vdaPathEval {
 public:
     using Segment = vdaSegment<Point>;
     using Sample = vdaPathSample<Point, Vector>;
@@ -70,32 +72,8 @@ public:
     }
 
     // Segment i at local parameter u (0 at its start, 1 at its end).
-    Point segment_point(int i, double u) const noexcept
-    {
-        const Segment& g = segs_[i];
-        Coords r[1];
-        vda_horner<0>(g.all_coeffs().data(), g.order(), u, r);
-        return vda_from_coords<Point>(r[0]);
-    }
-    Sample segment_sample(int i, double u, int derivatives) const noexcept
-    {
-        const Segment& g = segs_[i];
-        const Point* c = g.all_coeffs().data();
-        Coords r[3]{};
-        if (derivatives <= 0)
-            vda_horner<0>(c, g.order(), u, r);
-        else if (derivatives == 1)
-            vda_horner<1>(c, g.order(), u, r);
-        else
-            vda_horner<2>(c, g.order(), u, r);
-        const double k = 1.0 / (g.end_parameter() - g.start_parameter());
-        Sample out{vda_from_coords<Point>(r[0]), Vector(), Vector()};
-        if (derivatives >= 1)
-            out.d1 = vda_from_coords<Vector>(r[1], k);
-        if (derivatives >= 2)
-            out.d2 = vda_from_coords<Vector>(r[2], k * k);
-        return out;
-    }
+    Point segment_point(int i, double u) const noexcept;
+    Sample segment_sample(int i, double u, int derivatives) const noexcept;
 
 protected:
     vdaPathEval(const Segment* segments, int n) noexcept : segs_(segments), n_(n) {}
@@ -103,29 +81,12 @@ protected:
     // Null when segments[0..n) can be evaluated, else why not: at least one segment, orders 2 to 25,
     // finite parameters strictly increasing within each segment and joined exactly between segments,
     // finite coefficients other than the invalid-value sentinel.
-    static const char* why_not(const Segment* segments, int n) noexcept
-    {
-        if (n <= 0)
-            return "no segments";
-        for (int i = 0; i < n; ++i) {
-            const Segment& g = segments[i];
-            if (g.order() < 2 || g.order() > 25)
-                return "segment order outside 2..25";
-            if (!std::isfinite(g.start_parameter()) || !std::isfinite(g.end_parameter()) ||
-                !(g.start_parameter() < g.end_parameter()))
-                return "segment parameters not increasing";
-            if (i > 0 && g.start_parameter() != segments[i - 1].end_parameter())
-                return "segments not joined";
-            for (const Point& c : g.all_coeffs())
-                if (!vda_usable(c))
-                    return "invalid coefficient";
-        }
-        return nullptr;
-    }
+    static const char* why_not(const Segment* segments, int n) noexcept;
 
 private:
-    using Coords = vdaCoordsOf<Point>;
-
     const Segment* segs_;
     int n_;
 };
+
+extern template class vdaPathEval<giPoint3, giVector3>;
+extern template class vdaPathEval<giPoint2, giPoint2>;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include <vdacheck/eval/vda_horner.h>
 #include <vdacheck/geometry/gi_vector_ops.h>
 #include <vdacheck/model/vda_surf.h>
 
@@ -41,6 +42,14 @@ vdaEvalResult<vdaSurfEval> vdaSurfEval::make(const vdaSurf& surf) noexcept
                     return Result::refused("invalid coefficient");
         }
     return vdaSurfEval(&surf.patch(0, 0), nu, nv);
+}
+
+giPoint3 vdaSurfEval::patch_point(int i, int j, double u, double v) const noexcept
+{
+    const vdaSurfPatch& p = patch(i, j);
+    vdaCoords<3> r[1];
+    vda_patch_horner<0>(p.all_coeffs().data(), p.u_order(), p.v_order(), u, v, r);
+    return vda_from_coords<giPoint3>(r[0]);
 }
 
 vdaSurfSample vdaSurfEval::patch_sample(int i, int j, double u, double v, int derivatives) const noexcept

@@ -3,7 +3,6 @@
 #include <vdacheck/eval/vda_cons_eval.h>
 #include <vdacheck/eval/vda_curve_eval.h>
 #include <vdacheck/eval/vda_eval_result.h>
-#include <vdacheck/eval/vda_horner.h>
 #include <vdacheck/eval/vda_side.h>
 #include <vdacheck/geometry/gi_point3.h>
 #include <vdacheck/geometry/gi_vector3.h>
@@ -88,13 +87,7 @@ public:
     }
 
     // Patch (i, j) at local parameters (u, v) in the unit square.
-    giPoint3 patch_point(int i, int j, double u, double v) const noexcept
-    {
-        const vdaSurfPatch& p = patch(i, j);
-        vdaCoords<3> r[1];
-        vda_patch_horner<0>(p.all_coeffs().data(), p.u_order(), p.v_order(), u, v, r);
-        return vda_from_coords<giPoint3>(r[0]);
-    }
+    giPoint3 patch_point(int i, int j, double u, double v) const noexcept;
     vdaSurfSample patch_sample(int i, int j, double u, double v, int derivatives) const noexcept;
 
     // The surface along a curve of its parameter plane: the point at c.point and its derivatives with

@@ -26,6 +26,25 @@ bool ends_statement(const char* begin, const char* end) noexcept
 
 }  // namespace
 
+std::size_t vdaChunker::last_cut(std::string_view text, std::size_t from)
+{
+    // From the last record back: most often the last one ends a statement.
+    const char* const base = text.data();
+    std::size_t next = text.size();  // one past the line end of the record judged
+    while (next > from) {
+        std::size_t start = next - 1;
+        while (start > from && base[start - 1] != '\n')
+            --start;
+        const char* end = base + next - 1;
+        if (end > base + start && end[-1] == '\r')
+            --end;
+        if (ends_statement(base + start, end))
+            return next;
+        next = start;
+    }
+    return std::string_view::npos;
+}
+
 std::vector<std::size_t> vdaChunker::cuts(std::string_view text, std::size_t begin, std::size_t chunk_bytes)
 {
     std::vector<std::size_t> cuts{begin};

@@ -17,4 +17,8 @@ public:
     // `begin`, then the first cut that leaves every chunk at least `chunk_bytes` long (the last one may be
     // shorter). With chunk_bytes 1, every statement starts a chunk.
     static std::vector<std::size_t> cuts(std::string_view text, std::size_t begin, std::size_t chunk_bytes);
+    // The end of the last record in [from, text.size()) that ends a statement, or npos when none does. `from`
+    // is a record start, and `text` ends with a line end: for a text read so far, whose last record may
+    // still be cut off, the caller passes the text up to its last line end.
+    static std::size_t last_cut(std::string_view text, std::size_t from);
 };

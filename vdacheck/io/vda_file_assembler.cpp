@@ -49,11 +49,20 @@ void vdaFileAssembler::expect(std::size_t statements)
 
 void vdaFileAssembler::finish(int records)
 {
-    if (!source_.has_end) {
+    // The text is complete only now (a stream grows while it is read): END's span runs to its end.
+    const std::size_t size = source_.text().size();
+    if (source_.has_end) {
+        source_.end_span.end = size;
+        // END takes one record: anything after it is the next record.
+        if (end_record_end_ < size) {
+            ++end_line_;
+            if (diag_.listed(vdaWarningKind::records_after_end))
+                diag_.warn(vdaWarningKind::records_after_end, end_line_, 1, "records after END are ignored");
+        }
+    } else {
         if (diag_.listed(vdaWarningKind::missing_end))
             diag_.warn(vdaWarningKind::missing_end, records, 1, "missing END statement at the end of the file");
         close_open_sets("at the end of the file");
-        const std::size_t size = source_.text().size();
         source_.end_span = {item_start_, size, size};
     }
     diag_.finish(source_.has_end ? end_line_ : records);
@@ -103,16 +112,10 @@ void vdaFileAssembler::end(const utString& name, int line, const vdaSource::Span
         diag_.warn(vdaWarningKind::end_name, line, 1,
                    "END " + quoted(name.view()) + " does not carry the HEADER name " + quoted(header_name_.view()));
     close_open_sets("at END");
-    const std::size_t size = source_.text().size();
     source_.has_end = true;
-    source_.end_span = {span.lead, span.body, size};
-    // END takes one record: anything after it is the next record.
+    source_.end_span = {span.lead, span.body, span.end};
     end_line_ = line;
-    if (span.end < size) {
-        ++end_line_;
-        if (diag_.listed(vdaWarningKind::records_after_end))
-            diag_.warn(vdaWarningKind::records_after_end, end_line_, 1, "records after END are ignored");
-    }
+    end_record_end_ = span.end;
 }
 
 // A set still open at END or at the end of the file ends there; it has no ENDSET record.

@@ -28,8 +28,8 @@ public:
     bool place(vdaStatement&& statement, int line_offset);
     // Makes room for about `statements` more statements, so that placing them moves nothing.
     void expect(std::size_t statements);
-    // After the last statement: a missing END, sets still open, the closing summaries of the warnings.
-    // `records`: the number of records in the text.
+    // After the last statement, with the whole text in the source: a missing END, sets still open, records
+    // after END, the closing summaries of the warnings. `records`: the number of records in the text.
     void finish(int records);
 
 private:
@@ -48,7 +48,8 @@ private:
     vdaSource& source_;
     vdaDiagnostics& diag_;
     utString header_name_;
-    std::size_t item_start_ = 0;  // where the comments before the next statement begin
-    std::vector<OpenSet> open_;   // innermost last
-    int end_line_ = 0;            // the last record read when END was met
+    std::size_t item_start_ = 0;      // where the comments before the next statement begin
+    std::vector<OpenSet> open_;       // innermost last
+    int end_line_ = 0;                // the last record read when END was met
+    std::size_t end_record_end_ = 0;  // the first byte after END's record
 };

@@ -84,7 +84,38 @@ bool overflows(const char* begin, const char* end) noexcept
     return found && position + exponent > 0;
 }
 
+// The last '\n' in [p, p + n), or null.
+const char* last_line_end(const char* p, std::size_t n) noexcept
+{
+#if defined(__GLIBC__)
+    return static_cast<const char*>(memrchr(p, '\n', n));
+#else
+    for (const char* q = p + n; q > p;)
+        if (*--q == '\n')
+            return q;
+    return nullptr;
+#endif
+}
+
 }  // namespace
+
+std::size_t vdaLexer::find_overlong(std::string_view text, std::size_t& from) noexcept
+{
+    // The last line end within the longest record, a CR and its LF: a jump of about a record's length
+    // per look, whatever the records' length.
+    constexpr std::size_t window = longest_record + 2;
+    std::size_t p = from;
+    while (text.size() - p >= window) {
+        const char* eol = last_line_end(text.data() + p, window);
+        if (!eol) {
+            from = p;
+            return p;
+        }
+        p = static_cast<std::size_t>(eol - text.data()) + 1;
+    }
+    from = p;
+    return std::string_view::npos;
+}
 
 bool vdaLexer::next_record() noexcept
 {
@@ -111,6 +142,10 @@ vdaLexer::Record vdaLexer::classify()
     p_ = record_;
     skip_blanks();
     if (p_ + 1 < data_end_ && p_[0] == '$' && p_[1] == '$') {
+        if (static_cast<std::size_t>(end_ - record_) > longest_record)
+            diag_.fail(line_, static_cast<int>(longest_record) + 1,
+                       "the comment is longer than " + std::to_string(longest_record) +
+                           " characters: this is not VDA-FS text");
         if (p_ != record_ && diag_.listed(vdaWarningKind::indented_comment))
             diag_.warn(vdaWarningKind::indented_comment, line_, column(p_),
                        "comment '$$' after leading blanks; comments start in column 1");

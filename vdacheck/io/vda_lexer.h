@@ -20,6 +20,15 @@
 class vdaLexer {
 public:
     enum class Record { data, comment, blank };
+
+    // Far longer than any VDA-FS record (80 columns): a record this long (its line end not counted) is an
+    // error wherever it stands, comments and text after END included, and reading stops at once.
+    static constexpr std::size_t longest_record = 1024;
+    // The start of the first record from `from` (a record start) on that runs past longest_record bytes
+    // (a last record without a line end counts once it does), or npos; `from` then moves to the start of
+    // the last record, where a scan of the text grown further goes on. A record one byte too long may be
+    // passed over (the lexer finds it); what matters is that none far longer is.
+    static std::size_t find_overlong(std::string_view text, std::size_t& from) noexcept;
     struct Head {
         std::string_view name;
         std::string_view word;

@@ -7,12 +7,11 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <system_error>
-#include <thread>
 
 #include <vdacheck/io/vda_diagnostics.h>
 #include <vdacheck/io/vda_file_assembler.h>
 #include <vdacheck/io/vda_statement_reader.h>
+#include <vdacheck/util/ut_thread_team.h>
 
 // What a thread read from one chunk: its statements, its warnings with lines counted from the chunk's
 // start, and what stopped it early (an error, which may not be the file's first).
@@ -126,28 +125,18 @@ int vdaParallelReader::read(const std::vector<std::size_t>& cuts, int line_offse
         return true;
     };
 
-    // Joins the threads however this function is left.
-    struct Workers {
+    // Helpers read chunks in whatever order they claim them; the calling thread places them in file order
+    // and reads what the helpers leave. However this function is left, the helpers stop before they are
+    // joined.
+    const std::size_t helpers = std::min<std::size_t>(std::max(threads, 1u), chunks.size()) - 1;
+    utThreadTeam team(helpers, [&read_next] {
+        while (read_next()) {
+        }
+    });
+    struct StopFirst {
         std::atomic<bool>& stop;
-        std::vector<std::thread> threads;
-        ~Workers()
-        {
-            stop = true;
-            for (std::thread& t : threads)
-                t.join();
-        }
-    } workers{stop, {}};
-    const std::size_t helpers = std::min<std::size_t>(threads, chunks.size()) - 1;
-    for (std::size_t t = 0; t < helpers; ++t) {
-        try {
-            workers.threads.emplace_back([&read_next] {
-                while (read_next()) {
-                }
-            });
-        } catch (const std::system_error&) {
-            break;  // fewer threads: the calling thread reads what they leave
-        }
-    }
+        ~StopFirst() { stop = true; }
+    } stop_first{stop};
 
     int line = line_offset;
     for (const std::unique_ptr<Chunk>& chunk : chunks) {

@@ -286,10 +286,11 @@ private:
 
 void vdaWriter::write(const vdaFile& file, std::ostream& out) { FileWriter(file, out).write(); }
 
-void vdaWriter::save(const vdaFile& file, const std::filesystem::path& path)
+void vdaWriter::save(const vdaFile& file, const std::filesystem::path& path, const utReplaceOptions& options)
 {
     try {
-        ut_replace_file(path, [&](std::ostream& out) { write(file, out); });
+        ut_replace_file(
+            path, [&](std::ostream& out) { write(file, out); }, options);
     } catch (const vdaWriteError&) {
         throw;
     } catch (const std::exception& e) {

@@ -4,6 +4,7 @@
 #include <iosfwd>
 
 #include <vdacheck/util/ut_export.h>
+#include <vdacheck/util/ut_replace_file.h>
 
 class vdaFile;
 
@@ -15,6 +16,7 @@ class vdaFile;
 class VDA_API vdaWriter {
 public:
     static void write(const vdaFile& file, std::ostream& out);
-    // Writes to a temporary file beside `path`, then renames it over `path`: never a half-written file.
-    static void save(const vdaFile& file, const std::filesystem::path& path);
+    // Writes to a temporary file beside `path`, then renames it over `path`: never a half-written file
+    // (see ut_replace_file: a device or FIFO is written to in place, a symbolic link followed).
+    static void save(const vdaFile& file, const std::filesystem::path& path, const utReplaceOptions& options = {});
 };

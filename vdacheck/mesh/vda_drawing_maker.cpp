@@ -92,6 +92,44 @@ bool vdaDrawingMaker::draw_surface(const vdaSurf& surf, vdaDrawing& out) const
     return true;
 }
 
+bool vdaDrawingMaker::draw_outline(const vdaObject& entity, vdaDrawing& out) const
+{
+    const vdaFace* face = vda_cast<vdaFace>(&entity);
+    const auto s = surface_grid(face ? face->basis_surface()() : &entity);
+    if (!s || !(face || entity.is_type(vdaSurf::id)))
+        return false;
+    out = {};
+    out.shape = vdaDrawing::Shape::lines;
+    out.outline = true;
+    std::vector<std::vector<vdaPathPoint>> loops;
+    if (face && !vdaFaceMesher(s->eval, s->grid, settings_.tolerance).loops(*face, loops)) {
+        for (const std::vector<vdaPathPoint>& loop : loops) {
+            out.runs.push_back(static_cast<std::uint32_t>(out.positions.size() / 3));
+            for (const vdaPathPoint& p : loop)
+                vda_add_vertex(out, p.point);
+        }
+    } else {
+        draw_domain_edges(*s, out);
+    }
+    return out.positions.size() >= 3 && vda_finite(out.positions);
+}
+
+// The four edges of the surface's parameter domain, through the grid's points along them, as one closed run.
+void vdaDrawingMaker::draw_domain_edges(const SurfaceGrid& s, vdaDrawing& out) const
+{
+    const std::vector<double>& S = s.grid.s();
+    const std::vector<double>& T = s.grid.t();
+    out.runs.push_back(static_cast<std::uint32_t>(out.positions.size() / 3));
+    for (std::size_t i = 0; i < S.size(); ++i)
+        vda_add_vertex(out, s.eval.point(S[i], T.front()));
+    for (std::size_t j = 1; j < T.size(); ++j)
+        vda_add_vertex(out, s.eval.point(S.back(), T[j]));
+    for (std::size_t i = S.size() - 1; i-- > 0;)
+        vda_add_vertex(out, s.eval.point(S[i], T.back()));
+    for (std::size_t j = T.size() - 1; j-- > 0;)
+        vda_add_vertex(out, s.eval.point(S.front(), T[j]));
+}
+
 bool vdaDrawingMaker::draw_face(const vdaObject& entity, vdaDrawing& out) const
 {
     const auto& face = static_cast<const vdaFace&>(entity);

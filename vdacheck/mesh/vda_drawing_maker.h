@@ -35,6 +35,10 @@ public:
     // Fills `out` (shape, vertices, triangles or runs, vectors, untrimmed) and returns true when the
     // entity is drawn; names, type and line are the caller's.
     bool draw(const vdaObject& entity, vdaDrawing& out) const;
+    // A SURF or FACE as its outline only, polylines without a triangle: a face's boundary loops (the edges
+    // of its surface's domain when they cannot be followed), a surface's domain edges. False for other
+    // entities and what cannot be evaluated.
+    bool draw_outline(const vdaObject& entity, vdaDrawing& out) const;
 
 private:
     struct SurfaceGrid {
@@ -45,6 +49,7 @@ private:
     // surface or cannot be evaluated.
     std::optional<SurfaceGrid> surface_grid(const vdaObject* entity) const;
     bool draw_surface(const vdaSurf& surf, vdaDrawing& out) const;
+    void draw_domain_edges(const SurfaceGrid& s, vdaDrawing& out) const;
     bool draw_face(const vdaObject& entity, vdaDrawing& out) const;
     bool draw_cons(const vdaObject& entity, vdaDrawing& out) const;
     bool draw_curve(const vdaObject& entity, vdaDrawing& out) const;

@@ -28,6 +28,8 @@ struct vdaDrawing {
     std::vector<float> vectors;          // points of an MDI: x, y, z of each point's vector; else empty
     bool untrimmed = false;              // a FACE drawn without its trim: its boundary could not be
                                          // triangulated (open or self-intersecting loop)
+    bool outline = false;                // a SURF or FACE drawn as its outline only (lines): the triangle
+                                         // budget had no room for its triangles
 };
 
 // Everything drawn of one model, in the model's file order.
@@ -35,6 +37,7 @@ struct vdaScene {
     std::vector<vdaDrawing> drawings;
     std::array<double, 3> min{0.0, 0.0, 0.0};  // bounding box of every vertex drawn
     std::array<double, 3> max{0.0, 0.0, 0.0};
-    double chordal_tolerance = 0.0;  // the tolerance the surfaces were tessellated to (mm)
-    std::size_t triangles = 0;       // triangles in all drawings
+    double chordal_tolerance = 0.0;   // the tolerance the surfaces were tessellated to (mm)
+    std::size_t triangles = 0;        // triangles in all drawings
+    std::size_t triangle_budget = 0;  // the most triangles it could have; 0: not known
 };

@@ -9,7 +9,8 @@ struct vdaTessellationOptions {
     // millionth of that diagonal.
     double chordal_tolerance = 0.0;
     double relative_tolerance = 0.001;
-    // At most this many triangles in the whole scene: the tolerance is raised until the model fits.
+    // At most this many triangles in the whole scene: the tolerance is raised until the model fits, and
+    // surfaces and faces that still do not are drawn as their outlines (the largest first).
     std::size_t triangle_budget = 2'000'000;
     // Threads that draw entities: 0 for every hardware thread, 1 for the caller's thread only. The scene
     // is the same whatever the number.

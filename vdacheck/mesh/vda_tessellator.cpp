@@ -1,11 +1,7 @@
 #include <algorithm>
-#include <atomic>
 #include <cmath>
-#include <exception>
 #include <functional>
-#include <mutex>
 #include <optional>
-#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -31,42 +27,9 @@
 #include <vdacheck/model/vda_surf.h>
 #include <vdacheck/model/vda_tlist.h>
 #include <vdacheck/model/vda_tmat.h>
+#include <vdacheck/util/ut_thread_team.h>
 
 namespace {
-
-// Calls f(i) for i in [0, n) on `threads` threads (the caller's among them); the first exception thrown
-// stops the others and is rethrown on the caller's thread.
-template <class F>
-void parallel_for(std::size_t n, unsigned threads, const F& f)
-{
-    if (threads <= 1 || n < 2) {
-        for (std::size_t i = 0; i < n; ++i)
-            f(i);
-        return;
-    }
-    std::atomic<std::size_t> next{0};
-    std::exception_ptr error;
-    std::mutex error_mutex;
-    auto work = [&] {
-        try {
-            for (std::size_t i; (i = next.fetch_add(1, std::memory_order_relaxed)) < n;)
-                f(i);
-        } catch (...) {
-            const std::lock_guard<std::mutex> lock(error_mutex);
-            if (!error)
-                error = std::current_exception();
-            next.store(n);
-        }
-    };
-    std::vector<std::thread> pool;
-    for (unsigned k = 1; k < std::min<std::size_t>(threads, n); ++k)
-        pool.emplace_back(work);
-    work();
-    for (std::thread& t : pool)
-        t.join();
-    if (error)
-        std::rethrow_exception(error);
-}
 
 struct Box {
     std::array<double, 3> min{INFINITY, INFINITY, INFINITY};
@@ -211,18 +174,30 @@ vdaScene vdaTessellator::tessellate(const vdaFile& file, const vdaTessellationOp
     for (int round = 0; round < 64 && t.estimate(t.tolerance_, t.stride_) > 0.8 * budget; ++round)
         if (!t.coarsen(t.estimate(t.tolerance_, t.stride_), true))
             break;
+    // A coarser drawing can have more triangles (a face's trim, triangulated among fewer grid points, may
+    // take more): the drawing with the fewest is kept.
+    Drawn best;
+    double best_count = INFINITY;
     for (int round = 0;; ++round) {
         t.draw();
         const double count = t.drawn_triangles();
+        if (count < best_count) {
+            best_count = count;
+            best = {std::move(t.drawings_), std::move(t.drawn_), t.tolerance_, t.stride_};
+        }
         if (count <= budget || round == 8 || !t.coarsen(count, false))
             break;
     }
+    t.drawings_ = std::move(best.drawings);
+    t.drawn_ = std::move(best.drawn);
+    t.tolerance_ = best.tolerance;
+    t.stride_ = best.stride;
+    t.fit_outlines(budget);
     return t.assemble();
 }
 
 vdaTessellator::vdaTessellator(const vdaFile& file, const vdaTessellationOptions& options)
-    : options_(options), threads_(options.threads > 0 ? static_cast<unsigned>(options.threads)
-                                                      : std::max(1u, std::thread::hardware_concurrency()))
+    : options_(options), threads_(utThreadTeam::resolve(options.threads))
 {
     for (const vdaObject& e : file)
         entities_.push_back(&e);
@@ -237,7 +212,7 @@ void vdaTessellator::prepare()
             surfaces.push_back(surf);
         }
     bounds_.resize(surfaces.size());
-    parallel_for(surfaces.size(), threads_, [&](std::size_t i) {
+    utThreadTeam::for_each(surfaces.size(), threads_, [&](std::size_t i) {
         if (const auto eval = vdaSurfEval::make(*surfaces[i]))
             bounds_[i].emplace(*eval);
     });
@@ -321,7 +296,7 @@ void vdaTessellator::draw()
                                 [this](const vdaSurf& s) { return trimmed_.count(&s) > 0; }, {tolerance_, stride_});
     drawings_.assign(entities_.size(), {});
     drawn_.assign(entities_.size(), 0);
-    parallel_for(entities_.size(), threads_, [&](std::size_t i) {
+    utThreadTeam::for_each(entities_.size(), threads_, [&](std::size_t i) {
         vdaDrawing& d = drawings_[i];
         drawn_[i] = maker.draw(*entities_[i], d);
         if (drawn_[i]) {
@@ -331,6 +306,41 @@ void vdaTessellator::draw()
         } else {
             d = {};
         }
+    });
+}
+
+void vdaTessellator::fit_outlines(double budget)
+{
+    double count = drawn_triangles();
+    if (count <= budget)
+        return;
+    const auto triangles = [this](std::size_t i) {
+        return copies_[i] * static_cast<double>(drawings_[i].indices.size() / 3);
+    };
+    std::vector<std::size_t> order;
+    for (std::size_t i = 0; i < entities_.size(); ++i)
+        if (drawn_[i] && drawings_[i].shape == vdaDrawing::Shape::triangles && !drawings_[i].indices.empty())
+            order.push_back(i);
+    // The largest first, so that as few as can be lose their triangles; ties in file order.
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return triangles(a) > triangles(b); });
+    std::size_t n = 0;
+    while (n < order.size() && count > budget)
+        count -= triangles(order[n++]);
+    const vdaDrawingMaker maker([this](const vdaSurf& s) { return bounds_of(s); },
+                                [this](const vdaSurf& s) { return trimmed_.count(&s) > 0; }, {tolerance_, stride_});
+    utThreadTeam::for_each(n, threads_, [&](std::size_t k) {
+        const std::size_t i = order[k];
+        vdaDrawing outline;
+        if (!maker.draw_outline(*entities_[i], outline)) {
+            drawn_[i] = 0;
+            drawings_[i] = {};
+            return;
+        }
+        outline.entity = std::move(drawings_[i].entity);
+        outline.type = std::move(drawings_[i].type);
+        outline.line = drawings_[i].line;
+        drawings_[i] = std::move(outline);
     });
 }
 
@@ -359,6 +369,7 @@ vdaScene vdaTessellator::assemble()
     }
     vdaScene scene;
     scene.chordal_tolerance = tolerance_;
+    scene.triangle_budget = options_.triangle_budget;
     scene.drawings.reserve(count + static_cast<std::size_t>(std::count(drawn_.begin(), drawn_.end(), 1)));
     for (std::size_t i = 0; i < entities_.size(); ++i) {
         if (drawn_[i])

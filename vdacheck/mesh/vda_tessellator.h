@@ -8,13 +8,13 @@
 #include <vector>
 
 #include <vdacheck/mesh/vda_scene.h>
-#include <vdacheck/mesh/vda_surface_bounds.h>
 #include <vdacheck/mesh/vda_tessellation_options.h>
 #include <vdacheck/util/ut_export.h>
 
 class vdaFile;
 class vdaObject;
 class vdaSurf;
+class vdaSurfaceBounds;
 class vdaTlist;
 
 // Draws a whole model (see vdaDrawingMaker for what each entity becomes). Entities are drawn
@@ -24,7 +24,9 @@ class vdaTlist;
 //
 // The chordal tolerance starts at the options' and is raised while the surfaces' grids would exceed
 // the triangle budget; should the drawn scene (instances included) still exceed it, the model is drawn
-// again, coarser.
+// again, coarser, and of the drawings made the one with the fewest triangles is kept. Should that still
+// exceed the budget, its largest surfaces and faces are drawn as outlines (vdaDrawing::outline) until it
+// fits: the scene never has more triangles than the budget, and a smaller budget never draws more.
 class VDA_API vdaTessellator {
 public:
     static vdaScene tessellate(const vdaFile& file, const vdaTessellationOptions& options = {});
@@ -41,12 +43,20 @@ private:
     bool coarsen(double count, bool grids_only);
     void draw();
     double drawn_triangles() const;
+    // Draws surfaces and faces as their outlines, the largest first, until the triangles fit `budget`.
+    void fit_outlines(double budget);
     vdaScene assemble();
     const vdaSurfaceBounds* bounds_of(const vdaSurf& surf) const;
 
     struct Grid {
         const vdaSurfaceBounds* bounds;
         std::uint32_t copies;
+    };
+    struct Drawn {  // one drawing of the model, at a tolerance and stride
+        std::vector<vdaDrawing> drawings;
+        std::vector<char> drawn;
+        double tolerance = 1.0;
+        int stride = 1;
     };
     struct Instances {
         std::size_t tlist;                 // position of the TLIST

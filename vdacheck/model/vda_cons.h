@@ -27,6 +27,13 @@ public:
         segments_.push_back(std::move(segment));
         mark_changed();
     }
+    // Replaces every segment (healing rewrites a cons's polynomials).
+    void set_segments(std::vector<vdaConsSegment> segments)
+    {
+        segments_ = std::move(segments);
+        mark_changed();
+    }
+    const std::vector<vdaConsSegment>& segments() const noexcept { return segments_; }
 
     vdaObjectPtr curve_3d() const noexcept { return resolve(curve_); }
     vdaObjectPtr basis_surface() const noexcept { return resolve(surface_); }

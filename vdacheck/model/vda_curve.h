@@ -23,6 +23,13 @@ public:
         segments_.push_back(std::move(segment));
         mark_changed();
     }
+    // Replaces every segment (healing rewrites a curve's polynomials).
+    void set_segments(std::vector<vdaCurveSegment> segments)
+    {
+        segments_ = std::move(segments);
+        mark_changed();
+    }
+    const std::vector<vdaCurveSegment>& segments() const noexcept { return segments_; }
 
 private:
     std::vector<vdaCurveSegment> segments_;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <mutex>
 #include <stdexcept>
+#include <unordered_map>
+#include <vector>
 
 namespace {
 
@@ -23,10 +25,12 @@ struct FileRegistry {
     }
 };
 
-// Every thread's registry. Never destroyed: files with static storage may outlive it otherwise.
+// For each file, the registries of the threads that list it, so that destroying a file visits those
+// only, however many threads there are. Never destroyed: files with static storage may outlive it
+// otherwise. Its lock is taken before a registry's.
 struct Registries {
     std::mutex lock;
-    std::vector<FileRegistry*> all;
+    std::unordered_map<const vdaFile*, std::vector<FileRegistry*>> listing;
 };
 Registries& registries()
 {
@@ -34,19 +38,25 @@ Registries& registries()
     return *all;
 }
 
-// This thread's registry, listed among all while the thread lives.
+// This thread's registry; when the thread ends, the files it lists no longer name it.
 class ThreadRegistry {
 public:
-    ThreadRegistry()
-    {
-        const std::lock_guard<std::mutex> guard(registries().lock);
-        registries().all.push_back(&registry_);
-    }
+    ThreadRegistry() = default;
+    ThreadRegistry(const ThreadRegistry&) = delete;
+    ThreadRegistry& operator=(const ThreadRegistry&) = delete;
     ~ThreadRegistry()
     {
         Registries& r = registries();
         const std::lock_guard<std::mutex> guard(r.lock);
-        r.all.erase(std::remove(r.all.begin(), r.all.end(), &registry_), r.all.end());
+        const std::lock_guard<std::mutex> own(registry_.lock);
+        for (const vdaFile* file : registry_.alive) {
+            const auto it = r.listing.find(file);
+            if (it == r.listing.end())
+                continue;
+            std::erase(it->second, &registry_);
+            if (it->second.empty())
+                r.listing.erase(it);
+        }
     }
     FileRegistry& get() noexcept { return registry_; }
 
@@ -73,8 +83,11 @@ vdaFile::~vdaFile()
         }
     Registries& r = registries();
     const std::lock_guard<std::mutex> guard(r.lock);
-    for (FileRegistry* registry : r.all)
-        registry->forget(this);
+    if (const auto it = r.listing.find(this); it != r.listing.end()) {
+        for (FileRegistry* registry : it->second)
+            registry->forget(this);
+        r.listing.erase(it);
+    }
 }
 
 vdaFile* vdaFile::current() noexcept
@@ -87,10 +100,18 @@ vdaFile* vdaFile::current() noexcept
 void vdaFile::make_current() noexcept
 {
     FileRegistry& registry = this_thread();
-    const std::lock_guard<std::mutex> guard(registry.lock);
-    auto& alive = registry.alive;
-    if (std::find(alive.begin(), alive.end(), this) == alive.end())
-        alive.push_back(this);
+    {
+        const std::lock_guard<std::mutex> guard(registry.lock);
+        if (std::find(registry.alive.begin(), registry.alive.end(), this) != registry.alive.end()) {
+            registry.current = this;
+            return;
+        }
+    }
+    Registries& r = registries();
+    const std::lock_guard<std::mutex> guard(r.lock);
+    const std::lock_guard<std::mutex> own(registry.lock);
+    registry.alive.push_back(this);
+    r.listing[this].push_back(&registry);
     registry.current = this;
 }
 
@@ -138,17 +159,34 @@ void vdaFile::remove(vdaObject& entity)
     delete &entity;
 }
 
+void vdaFile::rename(vdaObject& entity, const utString& name)
+{
+    if (entity.file_ != this)
+        throw std::logic_error("vdaFile::rename: entity '" + std::string(entity.name().view()) +
+                               "' does not belong to this file");
+    if (find(name))
+        throw std::invalid_argument("vdaFile::rename: an entity is named '" + std::string(name.view()) + "' already");
+    unindex(entity);
+    first_.try_emplace(name, entity.slot_);
+    entity.name_ = name;
+    entity.mark_changed();
+}
+
 void vdaFile::forget(vdaObject& entity) noexcept
 {
-    const std::uint32_t slot = entity.slot_;
-    slots_[slot] = nullptr;
+    slots_[entity.slot_] = nullptr;
     --live_;
+    unindex(entity);
+}
+
+void vdaFile::unindex(const vdaObject& entity) noexcept
+{
     std::vector<std::uint32_t>* dups = duplicates_.find(entity.name());
     if (!dups) {
         first_.erase(entity.name());
         return;
     }
-    dups->erase(std::find(dups->begin(), dups->end(), slot));
+    dups->erase(std::find(dups->begin(), dups->end(), entity.slot_));
     *first_.find(entity.name()) = dups->front();
     if (dups->size() == 1)
         duplicates_.erase(entity.name());

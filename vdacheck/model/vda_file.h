@@ -61,6 +61,10 @@ public:
     vdaObject& adopt(std::unique_ptr<vdaObject> entity, int line);
     // Deletes `entity`, which must belong to this file.
     void remove(vdaObject& entity);
+    // Gives `entity`, which must belong to this file, a name no live entity has (std::invalid_argument
+    // otherwise) and marks it changed. References to its old name now resolve to the next entity of that
+    // name, if any; sets that hold it are the caller's to update (vdaElementList::set_element).
+    void rename(vdaObject& entity, const utString& name);
 
     // The first live entity of that name, or null.
     vdaObject* find(const utString& name) const noexcept;
@@ -81,6 +85,8 @@ public:
 private:
     friend class vdaObject;
     void forget(vdaObject& entity) noexcept;
+    // Takes the entity's slot out of the name index.
+    void unindex(const vdaObject& entity) noexcept;
 
     std::vector<vdaObject*> slots_;                                  // file order; null where deleted
     coOrderedMap<utString, std::uint32_t> first_;                    // name -> slot of its first live entity

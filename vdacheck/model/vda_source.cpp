@@ -2,7 +2,10 @@
 // reading a file of hundreds of MB then takes a few hundred page faults instead of tens of thousands.
 #include <vdacheck/model/vda_source.h>
 
+#include <algorithm>
+#include <cstring>
 #include <new>
+#include <utility>
 
 #if defined(__linux__)
 #  include <sys/mman.h>
@@ -32,6 +35,30 @@ void vdaSource::release() noexcept
     delete[] data_;
     data_ = nullptr;
     size_ = 0;
+}
+
+char* vdaSource::resize(std::size_t size)
+{
+#if defined(__linux__)
+    // A mapping grows and shrinks without copying: the kernel moves its pages.
+    if (mapped_ > 0 && size > 0) {
+        void* p = mremap(data_, mapped_, size, MREMAP_MAYMOVE);
+        if (p == MAP_FAILED)
+            throw std::bad_alloc();
+        data_ = static_cast<char*>(p);
+        mapped_ = size;
+        size_ = size;
+        return data_;
+    }
+#endif
+    vdaSource old;
+    std::swap(old.data_, data_);
+    std::swap(old.size_, size_);
+    std::swap(old.mapped_, mapped_);
+    allocate(size);
+    if (size > 0 && old.size_ > 0)
+        std::memcpy(data_, old.data_, std::min(size, old.size_));
+    return data_;
 }
 
 char* vdaSource::allocate(std::size_t size)

@@ -37,6 +37,9 @@ public:
     // Room for a text of `size` bytes, to be filled by the caller; the previous text is gone. A large text
     // gets memory that may use huge pages: touching it for the first time then costs far fewer page faults.
     char* allocate(std::size_t size);
+    // Grows or shrinks the text to `size` bytes, keeping what it holds up to there; the text may move.
+    // For a reader that learns the size only as it reads.
+    char* resize(std::size_t size);
     std::string_view text() const noexcept { return {data_, size_}; }
 
     std::string name;             // the name the text was read under (a path, "<stdin>", ...)

@@ -34,6 +34,11 @@ public:
     {
         return patches_[static_cast<std::size_t>(j) * static_cast<std::size_t>(nu_) + static_cast<std::size_t>(i)];
     }
+    // Every patch, u index fastest.
+    const std::vector<vdaSurfPatch>& patches() const noexcept { return patches_; }
+    // Replaces the patch grid, with the same rules as the constructor (std::invalid_argument, leaving the
+    // surface as it was); the breakpoint lists become those of the new patches.
+    void set_patches(int nu, int nv, std::vector<vdaSurfPatch> patches);
 
 private:
     int nu_;

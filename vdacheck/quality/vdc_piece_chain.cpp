@@ -1,6 +1,8 @@
 #include <vdacheck/quality/vdc_piece_chain.h>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include <vdacheck/geometry/gi_vector_ops.h>
 #include <vdacheck/model/vda_cons.h>
@@ -24,6 +26,13 @@ bool vdcPieceChain::add(const vdaTrimmedCurve& piece, std::string& why)
     return true;
 }
 
+bool vdcPieceChain::straight(const vdaConsEval::Segment& segment) noexcept
+{
+    const auto& c = segment.all_coeffs();
+    return std::all_of(c.begin() + std::min<std::ptrdiff_t>(2, std::ssize(c)), c.end(),
+                       [](const giPoint2& p) { return p.x() == 0.0 && p.y() == 0.0; });
+}
+
 vdaConsSample vdcPieceChain::uv(int k, double x, int derivatives) const noexcept
 {
     const Piece& p = piece(k);
@@ -36,11 +45,12 @@ vdaConsSample vdcPieceChain::uv(int k, double x, int derivatives) const noexcept
     return c;
 }
 
-giVector3 vdcPieceChain::normal(int k, double x) const noexcept
+vdcPieceChain::Normal vdcPieceChain::normal(int k, double x) const noexcept
 {
     const vdaConsSample c = uv(k, x, 1);
-    const vdaSide su = c.d1.x() < 0.0 ? vdaSide::before : vdaSide::after;
-    const vdaSide sv = c.d1.y() < 0.0 ? vdaSide::before : vdaSide::after;
-    const vdaSurfSample s = surface_.sample(c.point.x(), c.point.y(), 1, su, sv);
-    return s.d_u.cross(s.d_v);
+    const int i = surface_.patch_u_at(c.point.x(), c.d1.x() < 0.0 ? vdaSide::before : vdaSide::after);
+    const int j = surface_.patch_v_at(c.point.y(), c.d1.y() < 0.0 ? vdaSide::before : vdaSide::after);
+    const vdaSurfSample s =
+        surface_.patch_sample(i, j, surface_.local_u(i, c.point.x()), surface_.local_v(j, c.point.y()), 1);
+    return {s.d_u.cross(s.d_v), i, j};
 }

@@ -27,6 +27,9 @@ public:
     // evaluated, or its range is empty or leaves the cons's parameter range.
     bool add(const vdaTrimmedCurve& piece, std::string& why);
 
+    // True for a cons segment that is a straight line: every coefficient beyond the linear one is 0.
+    static bool straight(const vdaConsEval::Segment& segment) noexcept;
+
     int size() const noexcept { return static_cast<int>(pieces_.size()); }
     const Piece& piece(int k) const noexcept { return pieces_[static_cast<std::size_t>(k)]; }
     const vdaSurfEval& surface() const noexcept { return surface_; }
@@ -44,8 +47,14 @@ public:
         return surface_.sample_along(uv(k, x, std::max(derivatives, 1)), derivatives);
     }
     giPoint3 point(int k, double x) const noexcept { return sample(k, x, 0).point; }
-    // The surface's normal vector (dS/ds x dS/dt, not unitized) where the chain is.
-    giVector3 normal(int k, double x) const noexcept;
+    // The surface's normal vector (dS/ds x dS/dt, not unitized) where the chain is, and the patch it
+    // is taken from (on a seam, the one the chain moves into).
+    struct Normal {
+        giVector3 vector;
+        int patch_u = 0;
+        int patch_v = 0;
+    };
+    Normal normal(int k, double x) const noexcept;
 
 private:
     vdaSurfEval surface_;

@@ -1,11 +1,8 @@
 #include <vdacheck/quality/vdc_quality_check.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
-#include <exception>
 #include <optional>
-#include <thread>
 #include <vector>
 
 #include <vdacheck/model/vda_cons.h>
@@ -20,12 +17,17 @@
 #include <vdacheck/quality/vdc_quality_collector.h>
 #include <vdacheck/quality/vdc_surf_quality.h>
 #include <vdacheck/quality/vdc_top_quality.h>
+#include <vdacheck/util/ut_thread_team.h>
 
 namespace {
 
 // Entities are measured in fixed runs of slots: the runs, not the threads, decide what each collector
-// sees, so the report does not depend on the number of threads.
-constexpr std::uint32_t slots_per_run = 256;
+// sees, so the report does not depend on the number of threads. The fuzz build makes the runs short, so
+// that small inputs are measured in several.
+#ifndef VDC_QUALITY_SLOTS_PER_RUN
+#  define VDC_QUALITY_SLOTS_PER_RUN 256
+#endif
+constexpr std::uint32_t slots_per_run = VDC_QUALITY_SLOTS_PER_RUN;
 
 void measure_entity(const vdaObject& entity, vdcQualityCollector& out)
 {
@@ -58,34 +60,9 @@ vdcQualityReport vdcQualityCheck::run(const vdaFile& file) const
 {
     const std::size_t runs = (std::size_t(file.num_slots()) + slots_per_run - 1) / slots_per_run;
     std::vector<std::optional<vdcQualityCollector>> collected(runs);
-    std::atomic<std::size_t> next{0};
-    std::exception_ptr failure;
-    std::atomic<bool> failed{false};
-    auto work = [&] {
-        try {
-            for (std::size_t r = next++; r < runs && !failed; r = next++) {
-                vdcQualityCollector& out = collected[r].emplace(profile_);
-                measure_run(file, static_cast<std::uint32_t>(r * slots_per_run), out);
-            }
-        } catch (...) {
-            // Only the first failure is kept; the other workers stop at their next run.
-            if (!failed.exchange(true))
-                failure = std::current_exception();
-        }
-    };
-
-    const unsigned hardware = std::max(1u, std::thread::hardware_concurrency());
-    const std::size_t wanted = threads_ > 0 ? std::size_t(threads_) : std::size_t(hardware);
-    const std::size_t helpers = std::min(wanted, std::max<std::size_t>(runs, 1)) - 1;
-    std::vector<std::thread> pool;
-    pool.reserve(helpers);
-    for (std::size_t t = 0; t < helpers; ++t)
-        pool.emplace_back(work);
-    work();
-    for (std::thread& t : pool)
-        t.join();
-    if (failure)
-        std::rethrow_exception(failure);
+    utThreadTeam::for_each(runs, utThreadTeam::resolve(threads_), [&](std::size_t r) {
+        measure_run(file, static_cast<std::uint32_t>(r * slots_per_run), collected[r].emplace(profile_));
+    });
 
     vdcQualityReport report;
     for (std::optional<vdcQualityCollector>& c : collected)

@@ -7,7 +7,7 @@
 #include <numbers>
 
 // The numerical tools of the quality measurements: the maximum of a function of one parameter (dense
-// samples, then Brent's method around the best of them), a local minimum over the unit square (pattern
+// samples, then Brent's method around the best of them), a local minimum over the unit square (compass
 // search), and integrals by Gauss-Legendre quadrature (fixed and adaptive). All work on the stack.
 
 // Where a function was largest (or smallest) and its value there; value is NaN when the function was
@@ -141,18 +141,28 @@ vdcPeak vdc_maximise(F&& f, double a, double b, int n, double negligible = 0.0)
     return best;
 }
 
-// A local minimum of f over the unit square from (u, v), where f is `value`: compass search with steps
-// from `step` down to `min_step`, staying inside the square. Stops early at a value of 0.
+// A local minimum of f over the unit square from (u, v), where f is `value`: compass search along the
+// axes, staying inside the square, its step halved from `step` whenever no neighbour is lower, until it
+// is below `relative` times |f| (or below `min_step`). Near a minimum m > 0 where f grows like
+// sqrt(m^2 + k^2 d^2) with the distance d, the value is then right to about (k relative)^2 / 2 of m, however
+// small m; where f falls to 0 the search goes on towards `min_step`. Stops early at a value of 0, and after
+// 4000 evaluations.
 template <class F>
-vdcPeak2 vdc_minimise_in_square(F&& f, double u, double v, double value, double step, double min_step)
+vdcPeak2 vdc_minimise_in_square(F&& f, double u, double v, double value, double step, double relative,
+                                double min_step = 1e-15)
 {
     vdcPeak2 best{u, v, value};
-    while (step >= min_step && best.value > 0.0) {
+    for (int evaluations = 0; evaluations < 4000 && best.value != 0.0;) {
+        if (step < min_step || step < relative * std::fabs(best.value))
+            break;
         bool moved = false;
         for (const auto& [du, dv] : {std::array<double, 2>{1, 0}, {-1, 0}, {0, 1}, {0, -1}}) {
             const double cu = std::clamp(best.u + du * step, 0.0, 1.0);
             const double cv = std::clamp(best.v + dv * step, 0.0, 1.0);
+            if (cu == best.u && cv == best.v)
+                continue;
             const double fc = f(cu, cv);
+            ++evaluations;
             if (fc < best.value) {
                 best = {cu, cv, fc};
                 moved = true;
@@ -162,6 +172,49 @@ vdcPeak2 vdc_minimise_in_square(F&& f, double u, double v, double value, double 
             step *= 0.5;
     }
     return best;
+}
+
+// The local minima among n values, those within `within` times |least| above the least, least first and
+// at most `count` of them (ties in index order): where local searches start. `has_lower(i)` tells whether
+// a neighbour of value i is lower. Returns how many there are; NaN values never count.
+template <class HasLower>
+int vdc_local_minima(const double* values, int n, HasLower&& has_lower, double within, int* out, int count)
+{
+    int found = 0;
+    for (int i = 0; i < n; ++i) {
+        const double y = values[i];
+        if (std::isnan(y) || has_lower(i))
+            continue;
+        // Insertion into the sorted list of the best `count`.
+        int k = found;
+        if (k == count) {
+            if (!(y < values[out[count - 1]]))
+                continue;
+            --k;
+        }
+        for (; k > 0 && y < values[out[k - 1]]; --k)
+            out[k] = out[k - 1];
+        out[k] = i;
+        found = std::min(found + 1, count);
+    }
+    const double limit = found > 0 ? values[out[0]] + within * std::fabs(values[out[0]]) : 0.0;
+    int kept = 0;
+    while (kept < found && values[out[kept]] <= limit)
+        ++kept;
+    return kept;
+}
+
+// The same over an n x n grid of values, u index running fastest.
+inline int vdc_grid_minima(const double* values, int n, double within, int* out, int count)
+{
+    const auto has_lower = [&](int i) {
+        const int a = i % n, b = i / n;
+        const auto lower = [&](int a2, int b2) {
+            return a2 >= 0 && a2 < n && b2 >= 0 && b2 < n && values[b2 * n + a2] < values[i];
+        };
+        return lower(a - 1, b) || lower(a + 1, b) || lower(a, b - 1) || lower(a, b + 1);
+    };
+    return vdc_local_minima(values, n * n, has_lower, within, out, count);
 }
 
 // Gauss-Legendre quadrature with N points on [0, 1]: exact for polynomials of degree up to 2N - 1.

@@ -9,6 +9,7 @@
 #include <vdacheck/eval/vda_surf_eval.h>
 #include <vdacheck/geometry/gi_vector_ops.h>
 #include <vdacheck/model/vda_surf.h>
+#include <vdacheck/quality/vdc_normal_scale.h>
 #include <vdacheck/quality/vdc_poly_curve.h>
 #include <vdacheck/quality/vdc_quality_collector.h>
 #include <vdacheck/quality/vdc_quality_numerics.h>
@@ -20,9 +21,6 @@ using R = vdcQualityRule;
 constexpr double nan_d = std::numeric_limits<double>::quiet_NaN();
 // Gaps (mm) and angles (degrees) this small are rounding noise: no digits worth refining.
 constexpr double negligible = 1e-9;
-
-// |dS/du x dS/dv|: zero where the normal is undefined.
-double normal_length(const vdaSurfSample& p) noexcept { return gi_norm(p.d_u.cross(p.d_v)); }
 
 // Samples per unit interval for a polynomial of that order: enough to separate its bumps.
 int samples_for(int order) noexcept { return std::clamp(4 * order, 8, 64); }
@@ -40,12 +38,12 @@ struct PatchGrid {
     PatchGrid(const vdaSurfEval& surf, int i, int j)
     {
         const vdaSurfPatch& patch = surf.patch(i, j);
-        n = std::clamp(2 * (std::max(patch.u_order(), patch.v_order()) - 1), 4, max_points - 1) + 1;
+        n = vdcNormalScale::grid_size(patch);
         for (int b = 0; b < n; ++b)
             for (int a = 0; a < n; ++a) {
                 const vdaSurfSample p = surf.patch_sample(i, j, parameter(a), parameter(b), 1);
                 point[at(a, b)] = p.point;
-                normal[at(a, b)] = normal_length(p);
+                normal[at(a, b)] = gi_norm(p.d_u.cross(p.d_v));
             }
     }
     // The length of the polyline through the grid points of row b (direction 0: along u) or of
@@ -106,18 +104,24 @@ void vdcSurfQuality::measure(const vdaSurf& surf) const
     }
     const int nu = eval->num_patches_u();
     const int nv = eval->num_patches_v();
-    for (int j = 0; j < nv; ++j)
-        for (int i = 0; i < nu; ++i) {
-            if (patches)
-                measure_patch(*eval, i, j);
-            if (seams && i + 1 < nu)
-                measure_seam(*eval, i, j, 0);
-            if (seams && j + 1 < nv)
-                measure_seam(*eval, i, j, 1);
-        }
+    // The patches first: the seams' kinks leave out where a patch's normal is undefined, which needs the
+    // largest normal of each patch.
+    vdcNormalScale normals(*eval, out_.tolerance(R::surf_undefined_normal));
+    if (patches)
+        for (int j = 0; j < nv; ++j)
+            for (int i = 0; i < nu; ++i)
+                measure_patch(*eval, normals, i, j);
+    if (seams)
+        for (int j = 0; j < nv; ++j)
+            for (int i = 0; i < nu; ++i) {
+                if (i + 1 < nu)
+                    measure_seam(*eval, normals, i, j, 0);
+                if (j + 1 < nv)
+                    measure_seam(*eval, normals, i, j, 1);
+            }
 }
 
-void vdcSurfQuality::measure_seam(const vdaSurfEval& surf, int i, int j, int direction) const
+void vdcSurfQuality::measure_seam(const vdaSurfEval& surf, vdcNormalScale& normals, int i, int j, int direction) const
 {
     // x runs along the seam: v on a seam between neighbours in u, u on one between neighbours in v.
     const int i2 = direction == 0 ? i + 1 : i;
@@ -153,9 +157,8 @@ void vdcSurfQuality::measure_seam(const vdaSurfEval& surf, int i, int j, int dir
             [&](double x) {
                 const auto [p, q] = sides(x, 1);
                 const giVector3 np = p.d_u.cross(p.d_v), nq = q.d_u.cross(q.d_v);
-                // Where either normal is undefined there is no angle to measure.
-                if (gi_norm(np) <= 1e-12 * gi_norm(p.d_u) * gi_norm(p.d_v) ||
-                    gi_norm(nq) <= 1e-12 * gi_norm(q.d_u) * gi_norm(q.d_v))
+                // Where either normal is undefined (a pole, a fold) there is no angle to measure.
+                if (normals.undefined(np, i, j) || normals.undefined(nq, i2, j2))
                     return nan_d;
                 return gi_angle_deg(np, nq);
             },
@@ -164,7 +167,7 @@ void vdcSurfQuality::measure_seam(const vdaSurfEval& surf, int i, int j, int dir
     }
 }
 
-void vdcSurfQuality::measure_patch(const vdaSurfEval& surf, int i, int j) const
+void vdcSurfQuality::measure_patch(const vdaSurfEval& surf, vdcNormalScale& normals, int i, int j) const
 {
     const vdaSurfPatch& patch = surf.patch(i, j);
     const PatchGrid grid(surf, i, j);
@@ -175,16 +178,20 @@ void vdcSurfQuality::measure_patch(const vdaSurfEval& surf, int i, int j) const
     };
 
     if (out_.on(R::surf_undefined_normal)) {
-        const auto [low, high] = std::minmax_element(grid.normal.begin(), grid.normal.begin() + grid.n * grid.n);
-        const int at = static_cast<int>(low - grid.normal.begin());
-        const double reference = *high;
-        vdcPeak2 least{grid.parameter(at % grid.n), grid.parameter(at / grid.n), 0.0};
-        if (reference > 0.0) {
-            // Refine the least sample; to the last digits only where the normal nearly vanishes.
-            const double start = *low / reference;
-            least = vdc_minimise_in_square(
-                [&](double u, double v) { return normal_length(surf.patch_sample(i, j, u, v, 1)) / reference; },
-                least.u, least.v, start, 0.5 / (grid.n - 1), start < 1e-3 ? 1e-13 : 1e-4);
+        // The least normal relative to the largest: the grid's least local minima refined. A patch whose
+        // normal vanishes everywhere has 0 at its first corner.
+        const double reference = normals.largest(i, j, grid.normal.data()).value;
+        vdcPeak2 least{0.0, 0.0, reference > 0.0 ? nan_d : 0.0};
+        std::array<int, 3> start;
+        const int starts = reference > 0.0 ? vdc_grid_minima(grid.normal.data(), grid.n, 1.0, start.data(), 3) : 0;
+        for (int k = 0; k < starts; ++k) {
+            const int at = start[static_cast<std::size_t>(k)];
+            const vdcPeak2 p =
+                vdc_minimise_in_square([&](double u, double v) { return normals.length(i, j, u, v) / reference; },
+                                       grid.parameter(at % grid.n), grid.parameter(at / grid.n),
+                                       grid.normal[static_cast<std::size_t>(at)] / reference, 0.5 / (grid.n - 1), 1e-3);
+            if (k == 0 || p.value < least.value)
+                least = p;
         }
         out_.measured(R::surf_undefined_normal, least.value, location({i, j}, least.u, least.v));
     }

@@ -1,6 +1,7 @@
 #include <vdacheck/quality/vdc_top_quality.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -11,6 +12,7 @@
 #include <vdacheck/model/vda_face.h>
 #include <vdacheck/model/vda_surf.h>
 #include <vdacheck/model/vda_top.h>
+#include <vdacheck/quality/vdc_normal_scale.h>
 #include <vdacheck/quality/vdc_piece_chain.h>
 #include <vdacheck/quality/vdc_quality_collector.h>
 #include <vdacheck/quality/vdc_quality_numerics.h>
@@ -109,17 +111,16 @@ private:
 };
 
 // The angle between the lines of two normals, 0 to 90 degrees: two sides may be parametrised so that
-// their normals point to opposite sides. NaN where a normal vanishes.
+// their normals point to opposite sides.
 double normal_angle(const giVector3& a, const giVector3& b) noexcept
 {
-    if (gi_norm(a) == 0.0 || gi_norm(b) == 0.0)
-        return nan_d;
     const double angle = gi_angle_deg(a, b);
     return std::min(angle, 180.0 - angle);
 }
 
 // The largest value of f(piece, x) over a chain: at the polyline's vertices, then refined on the piece
-// between the neighbouring vertices of the best one, unless that is negligible.
+// between the neighbouring vertices of the best local maxima among them (those within half of the best),
+// unless the best is negligible. f may be NaN where it is undefined.
 struct ChainPeak {
     ChainPoint at;
     double value = nan_d;
@@ -127,23 +128,37 @@ struct ChainPeak {
 template <class F>
 ChainPeak maximise_along(const ChainPolyline& line, double noise, F&& f)
 {
-    int best = -1;
-    double best_value = -std::numeric_limits<double>::infinity();
+    // Minus f at the vertices, so that its peaks are the least local minima; a piece's ends have no
+    // neighbour on another piece.
+    std::vector<double> minus(static_cast<std::size_t>(line.size()));
     for (int m = 0; m < line.size(); ++m) {
         const double y = f(line.vertex(m).piece, line.vertex(m).x);
-        if (y > best_value) {
-            best = m;
-            best_value = y;
-        }
+        minus[static_cast<std::size_t>(m)] = std::isnan(y) ? nan_d : -y;
     }
-    if (best < 0)
+    const auto has_lower = [&](int m) {
+        const auto lower = [&](int o) {
+            return o >= 0 && o < line.size() && line.vertex(o).piece == line.vertex(m).piece &&
+                   minus[static_cast<std::size_t>(o)] < minus[static_cast<std::size_t>(m)];
+        };
+        return lower(m - 1) || lower(m + 1);
+    };
+    std::array<int, 3> start;
+    const int starts = vdc_local_minima(minus.data(), line.size(), has_lower, 0.5, start.data(), 3);
+    if (starts == 0)
         return {};
-    if (best_value <= noise)
-        return {line.vertex(best), best_value};
-    const int k = line.vertex(best).piece;
-    const auto [lo, hi] = line.bracket(best);
-    const vdcPeak p = vdc_refine_max([&](double x) { return f(k, x); }, lo, hi, line.vertex(best).x, best_value);
-    return p.value > best_value ? ChainPeak{{k, p.x}, p.value} : ChainPeak{line.vertex(best), best_value};
+    ChainPeak best{line.vertex(start[0]), -minus[static_cast<std::size_t>(start[0])]};
+    if (best.value <= noise)
+        return best;
+    for (int s = 0; s < starts; ++s) {
+        const int m = start[static_cast<std::size_t>(s)];
+        const int k = line.vertex(m).piece;
+        const auto [lo, hi] = line.bracket(m);
+        const vdcPeak p = vdc_refine_max([&](double x) { return f(k, x); }, lo, hi, line.vertex(m).x,
+                                         -minus[static_cast<std::size_t>(m)]);
+        if (p.value > best.value)
+            best = {{k, p.x}, p.value};
+    }
+    return best;
 }
 
 // The chain of one side of a pair on its face's or surface's surface; empty, with `why`, when it cannot
@@ -221,9 +236,17 @@ void vdcTopQuality::measure_pair(int pair, const vdcPieceChain& first, const vdc
     }
 
     if (tangent && out_.on(R::top_continuity)) {
+        // Where either side's normal is undefined (a pole, a fold) there is no angle to measure.
+        const double relative = out_.tolerance(R::surf_undefined_normal);
+        vdcNormalScale scales[2] = {vdcNormalScale(first.surface(), relative),
+                                    vdcNormalScale(second.surface(), relative)};
         const ChainPeak kink = maximise_along(lines[0], negligible, [&](int k, double x) {
             const ChainPoint other = lines[1].nearest(first.point(k, x)).first;
-            return normal_angle(first.normal(k, x), second.normal(other.piece, other.x));
+            const vdcPieceChain::Normal a = first.normal(k, x), b = second.normal(other.piece, other.x);
+            if (scales[0].undefined(a.vector, a.patch_u, a.patch_v) ||
+                scales[1].undefined(b.vector, b.patch_u, b.patch_v))
+                return nan_d;
+            return normal_angle(a.vector, b.vector);
         });
         out_.measured(R::top_continuity, kink.value, location(0, kink.at));
     }

@@ -5,6 +5,7 @@
 #include <vdacheck/model/vda_current_file.h>
 #include <vdacheck/model/vda_element_list.h>
 #include <vdacheck/model/vda_file.h>
+#include <vdacheck/repair/vdc_unique_names.h>
 
 namespace {
 
@@ -64,6 +65,7 @@ vdcRepairResult vdc_repair(vdaFile& file)
 {
     const vdaCurrentFile current(file);  // repairs and clean() find entities by name in it
     vdcRepairResult result;
+    result.renamed = vdc_give_unique_names(file);
     for (;;) {
         vdcRepairRound& round = result.rounds.emplace_back();
         if (repair_round(file, round))
@@ -72,8 +74,5 @@ vdcRepairResult vdc_repair(vdaFile& file)
             break;  // nothing left to delete: stop rather than loop, and say so
     }
     result.clean = result.rounds.back().clean;
-    // The checker sees the first entity of each name only: a later one can still hold elements that
-    // name entities deleted on the way. Dropped here, so that the model is what a write gives.
-    remove_null_elements(file);
     return result;
 }

@@ -4,6 +4,7 @@
 
 #include <vdacheck/check/vdc_export.h>
 #include <vdacheck/check/vdc_logged_packet.h>
+#include <vdacheck/repair/vdc_rename.h>
 
 class vdaFile;
 
@@ -17,8 +18,9 @@ struct vdcRepairRound {
     bool clean = false;                      // a check of the round found nothing: the last round
 };
 
-// The outcome of vdc_repair: its rounds, and whether the model now checks clean.
+// The outcome of vdc_repair: the entities it renamed, its rounds, and whether the model now checks clean.
 struct VDC_API vdcRepairResult {
+    std::vector<vdcRename> renamed;  // before the first round, in file order
     std::vector<vdcRepairRound> rounds;
     bool clean = false;
 
@@ -26,7 +28,9 @@ struct VDC_API vdcRepairResult {
     int deleted() const noexcept;
 };
 
-// Repairs a model until it checks clean, changing it in place. Each round checks the model; repairs what
+// Repairs a model until it checks clean, changing it in place. First every entity whose name an earlier
+// entity has gets a fresh name (vdc_give_unique_names), so that references resolve in the file written as
+// they do in the model, and every entity is checked. Then each round checks the model; repairs what
 // the repair functions can (referenced entities before the entities that refer to them); drops the
 // elements of groups, sets and transformation lists that no longer name an entity, which VDA-FS cannot
 // write; checks again with a fresh checker; and deletes every entity that still has problems, its own or

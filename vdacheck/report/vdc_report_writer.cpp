@@ -131,6 +131,7 @@ void write_drawings(utJsonWriter& json, const vdcReportMesh& mesh, EntityTable& 
 {
     const vdaScene& scene = mesh.scene();
     json.key("triangles").integer(static_cast<std::int64_t>(mesh.triangles()));
+    json.key("triangleBudget").integer(static_cast<std::int64_t>(scene.triangle_budget));
     json.key("chordalTolerance").number(scene.chordal_tolerance);
     json.key("bbox");
     if (mesh.empty())
@@ -192,6 +193,10 @@ void write_drawings(utJsonWriter& json, const vdcReportMesh& mesh, EntityTable& 
     json.end_array().key("untrimmed").begin_array();
     for (std::size_t k = 0; k < kept.size(); ++k)
         if (scene.drawings[kept[k]].untrimmed)
+            json.integer(static_cast<std::int64_t>(k));
+    json.end_array().key("outlined").begin_array();
+    for (std::size_t k = 0; k < kept.size(); ++k)
+        if (scene.drawings[kept[k]].outline)
             json.integer(static_cast<std::int64_t>(k));
     json.end_array().key("skipped").begin_array();
     for (const vdcReportMesh::Skipped& s : mesh.skipped())
@@ -282,10 +287,11 @@ void vdcReportWriter::write(std::ostream& out) const
     out << page;
 }
 
-void vdcReportWriter::save(const std::filesystem::path& path) const
+void vdcReportWriter::save(const std::filesystem::path& path, const utReplaceOptions& options) const
 {
     try {
-        ut_replace_file(path, [&](std::ostream& out) { write(out); });
+        ut_replace_file(
+            path, [&](std::ostream& out) { write(out); }, options);
     } catch (const std::exception& e) {
         throw std::runtime_error("cannot save the report " + path.string() + ": " + e.what());
     }

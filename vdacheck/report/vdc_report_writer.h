@@ -6,6 +6,7 @@
 #include <vdacheck/mesh/vda_scene.h>
 #include <vdacheck/report/vdc_report.h>
 #include <vdacheck/report/vdc_report_export.h>
+#include <vdacheck/util/ut_replace_file.h>
 
 // Writes a report as one self-contained HTML page: the model drawn in 3-D with its faulty entities marked,
 // the problem table beside it, and the header. The page needs no network and no other file; the viewer
@@ -21,8 +22,9 @@ public:
     // Writes the page to `out`; the caller checks the stream.
     void write(std::ostream& out) const;
     // Writes the page to a temporary file beside `path` and renames it over `path`, so that `path` is
-    // never half-written. Throws std::runtime_error when that fails; `path` is then as it was.
-    void save(const std::filesystem::path& path) const;
+    // never half-written (see ut_replace_file: a device or FIFO is written to in place, a link followed).
+    // Throws std::runtime_error when that fails; `path` is then as it was.
+    void save(const std::filesystem::path& path, const utReplaceOptions& options = {}) const;
 
 private:
     const vdaScene& scene_;

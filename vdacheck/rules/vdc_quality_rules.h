@@ -53,7 +53,9 @@ inline constexpr std::array<vdcQualityRuleInfo, 16> vdc_quality_rules = {{
      {"s"}},
     {"surf-patch-gap", "Two neighbouring surface patches are this far apart along their common edge.", 0.02, "mm",
      vdcQualityLimit::at_most, {"patch_u", "patch_v", "direction"}, {"s", "t"}},
-    {"surf-patch-kink", "The normals of two neighbouring surface patches differ by this angle along their common edge.",
+    {"surf-patch-kink",
+     "The normals of two neighbouring surface patches differ by this angle along their common edge, where both are "
+     "defined.",
      0.1, "deg", vdcQualityLimit::at_most, {"patch_u", "patch_v", "direction"}, {"s", "t"}},
     {"surf-tiny-patch", "A surface patch is only this long in one direction.", 0.02, "mm", vdcQualityLimit::at_least,
      {"patch_u", "patch_v", "direction"}, {"s", "t"}},
@@ -74,15 +76,18 @@ inline constexpr std::array<vdcQualityRuleInfo, 16> vdc_quality_rules = {{
      0.02, "mm", vdcQualityLimit::at_most, {"boundary", "piece"}, {"s", "t"}},
     {"face-loop-orientation",
      "A hole of a face runs the same way round as its outer boundary (its area over the outer boundary's is "
-     "positive).",
+     "positive); a hole without area has no orientation.",
      0.0, "relative", vdcQualityLimit::at_most, {"boundary"}, {}},
-    {"face-loop-self-intersection", "A face boundary crosses itself or another boundary of the face this many times.",
+    {"face-loop-self-intersection",
+     "A face boundary crosses itself or another boundary of the face this many times; boundaries that only touch "
+     "do not cross.",
      0.0, "crossings", vdcQualityLimit::at_most, {"boundary", "piece", "other_boundary", "other_piece"}, {"s", "t"}},
     {"top-edge-gap", "The two sides of a topology pair are this far apart along their common edge.", 0.02, "mm",
      vdcQualityLimit::at_most, {"pair", "side", "piece"}, {"w"}},
     {"top-continuity",
-     "A topology pair declared tangent continuous has normals that differ by this angle along its edge.", 0.1,
-     "deg", vdcQualityLimit::at_most, {"pair", "side", "piece"}, {"w"}},
+     "A topology pair declared tangent continuous has normals that differ by this angle along its edge, where both "
+     "are defined.",
+     0.1, "deg", vdcQualityLimit::at_most, {"pair", "side", "piece"}, {"w"}},
 }};
 // clang-format on
 

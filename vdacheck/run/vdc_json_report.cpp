@@ -36,6 +36,11 @@ void vdcJsonReport::write(utJsonWriter& json, const vdcRunResult& result)
         array(json.key("fixed"), result.repaired, packet);
         array(json.key("deleted"), result.deleted, [](utJsonWriter& j, const std::string& name) { j.string(name); });
     }
+    if (repair)
+        array(json.key("renamed"), result.renamed, [](utJsonWriter& j, const vdcRename& r) {
+            j.begin_object().key("entity").string(r.from.view()).key("to").string(r.to.view());
+            j.key("type").string(r.type).key("line").integer(r.line).end_object();
+        });
     if (result.quality_run) {
         array(json.key("quality"), result.findings, finding);
         array(json.key("quality_rules"), result.quality_rules, rule_summary);

@@ -1,6 +1,9 @@
 #include <vdacheck/run/vdc_run.h>
 
 #include <exception>
+#include <ostream>
+#include <stdexcept>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 
@@ -164,20 +167,39 @@ bool structurally_clean(bool log_empty, std::size_t logged, const std::vector<vd
     return log_empty || (logged > 0 && none_fails(reported));
 }
 
-// Writes `output` through `write(path)`, creating its folders when asked; a failure is kept in the result.
-template <class Write>
-void write_output(const vdcRunOptions& options, vdcRunResult& result, Write&& write)
+// Writes `output` through `save(path, replace_options)`, creating its folders when asked, or, for "-",
+// `write(stream)` to the standard output the options name; a failure is kept in the result.
+template <class Save, class Write>
+void write_output(const vdcRunOptions& options, vdcRunResult& result, const char* what, Save&& save, Write&& write)
 {
     if (options.output.empty())
         return;
     try {
+        if (options.output == "-") {
+            if (!options.standard_output)
+                throw std::runtime_error(std::string("no standard output to write the ") + what + " to");
+            write(*options.standard_output);
+            if (!options.standard_output->flush())
+                throw std::runtime_error(std::string("cannot write the ") + what + " to standard output");
+            result.saved_to = "standard output";
+            return;
+        }
         if (options.make_folders && options.output.has_parent_path())
             fs::create_directories(options.output.parent_path());
-        write(options.output);
+        save(options.output, options.save);
         result.saved_to = options.output.string();
     } catch (const std::exception& e) {
         result.output_error = e.what();
     }
+}
+
+// Saves or writes the model.
+void write_model(const vdcRunOptions& options, vdcRunResult& result, const vdaFile& file)
+{
+    write_output(
+        options, result, "model",
+        [&](const fs::path& path, const utReplaceOptions& save) { vdaWriter::save(file, path, save); },
+        [&](std::ostream& out) { vdaWriter::write(file, out); });
 }
 
 // Per entity with problems that fail, in the order first met: whether any of them is its own, or all are
@@ -293,7 +315,7 @@ vdcRunResult vdcRun::fix(vdaFile& file) const
         checker.clean();
     }
     result.entities = file.size();
-    write_output(options_, result, [&](const fs::path& path) { vdaWriter::save(file, path); });
+    write_model(options_, result, file);
     return result;
 }
 
@@ -302,7 +324,8 @@ vdcRunResult vdcRun::repair(vdaFile& file) const
     const vdaCurrentFile current(file);
     const Problems problems(options_.profile);
     vdcRunResult result = started(vdcCommand::repair, file, options_, problems);
-    const vdcRepairResult repair = vdc_repair(file);
+    vdcRepairResult repair = vdc_repair(file);
+    result.renamed = std::move(repair.renamed);
     for (std::size_t r = 0; r < repair.rounds.size(); ++r) {
         const vdcRepairRound& round = repair.rounds[r];
         const int number = static_cast<int>(r + 1);
@@ -316,7 +339,7 @@ vdcRunResult vdcRun::repair(vdaFile& file) const
     }
     result.clean = repair.clean && none_fails(result.warnings);
     result.entities = file.size();
-    write_output(options_, result, [&](const fs::path& path) { vdaWriter::save(file, path); });
+    write_model(options_, result, file);
     return result;
 }
 
@@ -349,6 +372,10 @@ vdcRunResult vdcRun::report(vdaFile& file) const
     tessellation.threads = options_.threads;
     const vdaScene scene = vdaTessellator::tessellate(file, tessellation);
     result.triangles = scene.triangles;
-    write_output(options_, result, [&](const fs::path& path) { vdcReportWriter(scene, data).save(path); });
+    const vdcReportWriter writer(scene, data);
+    write_output(
+        options_, result, "report page",
+        [&](const fs::path& path, const utReplaceOptions& save) { writer.save(path, save); },
+        [&](std::ostream& out) { writer.write(out); });
     return result;
 }

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <filesystem>
+#include <iosfwd>
 #include <string>
 
 #include <vdacheck/mesh/vda_tessellation_options.h>
 #include <vdacheck/run/vdc_profile.h>
+#include <vdacheck/util/ut_replace_file.h>
 
 // What a user does with a model; each is an entry point of vdcRun.
 enum class vdcCommand {
@@ -22,8 +24,10 @@ struct vdcRunOptions {
     int threads = 0;                      // for the quality run and the drawing; 0: every hardware thread
     vdaTessellationOptions tessellation;  // report: how the model is drawn (its `threads` is replaced)
     // fix and repair: where the model is saved; report: where the page is written. Empty: nothing is
-    // written. Written through a temporary file and a rename.
+    // written. Written through a temporary file and a rename (`save`); "-" writes to `standard_output`.
     std::filesystem::path output;
+    utReplaceOptions save;
+    std::ostream* standard_output = nullptr;
     bool make_folders = false;  // create the folders `output` needs
     std::string file;           // the model's name in the reports; empty: the name it was read under
     std::string command;        // report: the command line shown in the page's header

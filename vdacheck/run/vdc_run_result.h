@@ -8,6 +8,7 @@
 #include <vector>
 
 #include <vdacheck/quality/vdc_quality_report.h>
+#include <vdacheck/repair/vdc_rename.h>
 #include <vdacheck/rules/vdc_problem.h>
 #include <vdacheck/run/vdc_run_export.h>
 #include <vdacheck/run/vdc_run_options.h>
@@ -51,6 +52,7 @@ struct VDC_RUN_API vdcRunResult {
     std::vector<vdcProblem> repaired;  // fix and repair: the packets repaired (repair: round by round)
     std::vector<std::string> deleted;  // fix with clean and repair: the entities deleted, in file order
     std::vector<vdcRunRound> rounds;   // repair: one per round
+    std::vector<vdcRename> renamed;    // repair: entities given a name of their own, before its rounds
     bool cleaned = false;              // fix: clean deleted what was left
 
     bool quality_run = false;                   // check and report with quality: the three below hold it

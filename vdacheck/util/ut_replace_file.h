@@ -6,8 +6,26 @@
 
 #include <vdacheck/util/ut_export.h>
 
-// Writes `path` through `write` into a temporary file beside it, then renames that over `path`, keeping the
-// permissions of a file it replaces: no reader ever sees a half-written file, and a failure leaves what was
-// there. On any failure the temporary file is removed and the exception thrown again; failures to create
-// or write the temporary file are std::runtime_error naming it.
-VDA_API void ut_replace_file(const std::filesystem::path& path, const std::function<void(std::ostream&)>& write);
+class utTemporaryFiles;
+
+struct utReplaceOptions {
+    // Where a named temporary file is registered for as long as it exists, so that a process that is being
+    // stopped can remove it; null: nowhere.
+    utTemporaryFiles* temporaries = nullptr;
+    // False: a named temporary file even where the file system offers unnamed ones.
+    bool unnamed = true;
+};
+
+// Writes `path` through `write`, so that nothing is ever half-written:
+// - a path that names nothing yet, or a regular file, gets a whole new file: `write` fills a temporary file
+//   in the same folder, which then replaces `path` in one rename, keeping the permissions of the file it
+//   replaces. The temporary file has no name where the file system allows it (Linux's O_TMPFILE), so that
+//   nothing is left behind however the process ends; elsewhere it is `NAME.tmpNNNNNN`, registered with
+//   options.temporaries while it exists. A failure leaves what was there and no temporary file;
+// - a symbolic link is followed, link by link, and the file it finally names is replaced so: the link stays;
+// - anything else that exists (a device, a FIFO, a terminal) is written to in place, as a stream: there
+//   is no file to replace. A folder is refused.
+// Failures throw std::runtime_error saying what failed and why (callers name the path); exceptions of
+// `write` pass through.
+VDA_API void ut_replace_file(const std::filesystem::path& path, const std::function<void(std::ostream&)>& write,
+                             const utReplaceOptions& options = {});

@@ -148,3 +148,38 @@ for (const model of MODELS) {
     });
   });
 }
+
+// A budget too small for the bracket's faces: the page stays within it, draws them as outlines and says so.
+describe('bracket within 3 triangles', () => {
+  let page;
+  let errors;
+
+  before(async () => {
+    const html = path.join(output, 'tool-bracket-budget.html');
+    fs.rmSync(html, { force: true });
+    const report = run(['report', 'examples/bracket.vda', '-o', path.relative(source, html), '--max-triangles', '3']);
+    assert.equal(report.status, 1, report.stderr);
+    ({ page, errors } = await browser.open(html));
+  });
+
+  after(async () => {
+    await page?.close();
+  });
+
+  test('draws the faces as outlines, within the budget, and the header says which', async () => {
+    const state = await page.$eval('#vdc-state', (s) => ({ ...s.dataset }));
+    assert.ok(Number(state.triangles) <= 3, `${state.triangles} triangles`);
+    assert.ok(Number(state.outlined) >= 2, `${state.outlined} outlines`);
+    assert.equal(await page.isVisible('#vdc-outlined'), true);
+    assert.match(await page.textContent('#vdc-outlined summary'),
+      new RegExp(`^${state.outlined} surfaces and faces drawn as outlines only: the budget of 3 triangles`));
+    await page.click('#vdc-outlined summary');
+    assert.ok((await page.textContent('#vdc-outlined ul')).includes('FACE F1'));
+    const image = await shot(page, 'tool-bracket-budget');
+    assert.ok(modelPixels(image) > 200, 'the outlines are drawn');
+
+    await page.locator('#vdc-table tbody tr[data-entity="F1"]').first().click();
+    assert.match(await page.textContent('#vdc-view-status'), /drawn as its outline only/);
+    assert.deepEqual(errors, [], 'the page reported errors');
+  });
+});

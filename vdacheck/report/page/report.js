@@ -99,6 +99,10 @@
         ...(w.rule ? [make('code', { class: 'vdc-note-rule', text: w.rule }), ' '] : []), w.message])));
     fillNotes($('vdc-skipped'), data.skipped.length, `${plural(data.skipped.length, 'drawing')} left out of the view`,
       data.skipped.map((s) => make('li', null, [make('code', { text: entityLabel(s.entity) }), ': ', s.reason])));
+    fillNotes($('vdc-outlined'), data.outlined.length,
+      `${plural(data.outlined.length, 'surface or face', 'surfaces and faces')} drawn as outlines only: ` +
+      `the budget of ${plural(data.triangleBudget, 'triangle')} has no room for their triangles`,
+      data.outlined.map((k) => make('li', null, [make('code', { text: entityLabel(data.drawings.entity[k]) })])));
   }
 
   function fillNotes(details, n, title, items) {
@@ -307,6 +311,7 @@
         if (data.triangles > 0) parts.push(plural(data.triangles, 'triangle'));
         if (data.chordalTolerance > 0) parts.push(`chordal tolerance ${short(data.chordalTolerance)} mm`);
         if (data.untrimmed.length) parts.push(`${plural(data.untrimmed.length, 'face')} drawn untrimmed`);
+        if (data.outlined.length) parts.push(`${plural(data.outlined.length, 'outline')} for lack of triangles`);
       }
       status.append(parts.join(' · ') || 'Click an entity or a row to select it.');
       return;
@@ -322,6 +327,7 @@
         const under = drawings.map((k) => view.transformOf(k)).filter((t) => t);
         if (under.length) status.append(` · drawn ${plural(drawings.length, 'time')}, under ${[...new Set(under)].join(', ')}`);
         if (drawings.some((k) => view.isUntrimmed(k))) status.append(' · drawn untrimmed: its trim could not be triangulated');
+        if (drawings.some((k) => view.isOutline(k))) status.append(' · drawn as its outline only: the triangle budget has no room for its triangles');
       }
     }
   }
@@ -446,6 +452,7 @@
       for (let k = 0; k < count; ++k) this.groupDrawings[d.group[k]].push(k);
       this.transforms = new Map(data.transforms);
       this.untrimmed = new Set(data.untrimmed);
+      this.outlined = new Set(data.outlined);
       const diagonal = data.bbox ? Math.hypot(data.bbox[3] - data.bbox[0], data.bbox[4] - data.bbox[1], data.bbox[5] - data.bbox[2]) : 1;
       this.groups = groups.map((g, i) => this.buildGroup(g, i, bytes, diagonal));
     }
@@ -601,6 +608,7 @@
     drawingsOf(e) { return this.entityDrawings[e] || []; }
     transformOf(k) { return this.transforms.get(k) || ''; }
     isUntrimmed(k) { return this.untrimmed.has(k); }
+    isOutline(k) { return this.outlined.has(k); }
     canFrame(e) { return this.drawingsOf(e).length > 0 || (rowsOf[e] || []).some((p) => problems[p].point); }
 
     entityBox(e) {
@@ -846,6 +854,7 @@
     state.dataset.renderedRows = String(rendered);
     state.dataset.drawings = String(data.drawings.entity.length);
     state.dataset.triangles = String(data.triangles);
+    state.dataset.outlined = String(data.outlined.length);
     state.dataset.webgl = view ? 'yes' : 'no';
     state.dataset.hiddenTypes = [...document.querySelectorAll('#vdc-type-toggles input')]
       .filter((box) => !box.checked).map((box) => box.dataset.type).join(' ');

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <optional>
+
+#include <vdacheck/mesh/vda_tessellation_options.h>
+#include <vdacheck/quality/vdc_quality_profile.h>
+
+// The formats a model converts to: STEP and IGES carry the exact geometry, glTF (binary .glb or text .gltf)
+// the tessellation.
+enum class vdcExchangeFormat : unsigned char { step, iges, glb, gltf };
+
+// The application protocol a STEP file is written in.
+enum class vdcStepSchema : unsigned char { ap214, ap242 };
+
+// How vdc_convert works.
+struct vdcConvertOptions {
+    // The format; empty: taken from the output's suffix (.stp, .step, .igs, .iges, .glb, .gltf).
+    std::optional<vdcExchangeFormat> format;
+    // Repair the model first (vdc_repair, which changes it), as the tool's repair command does; otherwise
+    // what the checks report is left out.
+    bool repair = false;
+    vdcStepSchema step_schema = vdcStepSchema::ap214;
+    // The tolerances of the gap rules decide what still joins: surf-patch-gap and curve-segment-gap (one
+    // spline per surface and curve), cons-segment-gap, cons-curve-deviation (the two curves of an edge),
+    // face-loop-gap (a boundary closes) and top-edge-gap (two faces are sewn). Whether a rule is enabled
+    // does not matter here.
+    vdcQualityProfile tolerances;
+    // The drawing glTF is written from.
+    vdaTessellationOptions tessellation;
+    // Threads that measure the model (0: every hardware thread).
+    int threads = 0;
+};

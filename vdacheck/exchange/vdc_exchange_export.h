@@ -1,0 +1,15 @@
+#pragma once
+
+// Symbol export for the exchange library. A shared build uses hidden visibility, and only what carries
+// VDC_EXCHANGE_API is part of the library's interface; a static build (VDACHECK_STATIC) exports nothing.
+#if defined(VDACHECK_STATIC)
+#  define VDC_EXCHANGE_API
+#elif defined(_WIN32)
+#  if defined(VDC_BUILDING_EXCHANGE)
+#    define VDC_EXCHANGE_API __declspec(dllexport)
+#  else
+#    define VDC_EXCHANGE_API __declspec(dllimport)
+#  endif
+#else
+#  define VDC_EXCHANGE_API __attribute__((visibility("default")))
+#endif
