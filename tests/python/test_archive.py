@@ -110,8 +110,9 @@ def test_the_report_of_a_folder_is_the_tools(client, folder, quality):
     for report in map(json.loads, lines):
         rows = frame[frame.file == report["file"]]
         assert len(rows) == sum(len(report[k]) for k in ("warnings", "errors", "quality") if k in report)
-    broken = frame[frame.kind == "unreadable"]
-    assert list(broken.file) == [f"{folder}/broken.vda"] and "expected 3 coordinates" in broken.reason.iloc[0]
+    unreadable = frame[frame.kind == "unreadable"]
+    assert list(unreadable.file) == [f"{folder}/broken.vda", f"{folder}/dangling.vda"]
+    assert "expected 3 coordinates" in unreadable.reason.iloc[0]
     if quality:
         gap = frame[(frame.rule == "surf-patch-gap") & (frame.kind == "finding")]
         assert gap.value.max() == pytest.approx(8.87381, abs=1e-5)
