@@ -29,10 +29,11 @@ MEMORY_LIMIT = 1 << 30
 
 
 @contextlib.contextmanager
-def local_cluster():
-    # One retry after a worker dies, so that a file that kills its worker is given up soon; a worker holds only
+def local_cluster(retries: int = 1):
+    # Few retries after a worker dies, so that a file that kills its worker is given up soon; a worker holds only
     # the task it runs, as in the clusters vdacheck.archive starts.
-    with dask.config.set({"distributed.scheduler.allowed-failures": 1, "distributed.scheduler.worker-saturation": 1.0}):
+    with dask.config.set({"distributed.scheduler.allowed-failures": retries,
+                          "distributed.scheduler.worker-saturation": 1.0}):
         with LocalCluster(n_workers=2, threads_per_worker=1, processes=True, dashboard_address=":0",
                           memory_limit=MEMORY_LIMIT, preload=[str(FAULTS)]) as cluster, Client(cluster) as c:
             yield c
@@ -46,8 +47,9 @@ def client():
 
 @pytest.fixture
 def crashing_client():
-    """A cluster of its own: the last worker the nanny restarts after a crash may take minutes to come back."""
-    with local_cluster() as c:
+    """A cluster of its own, giving a task up at the first death: on a loaded machine, a worker that its nanny
+    restarted after a crash may take minutes to come back, or to take up tasks."""
+    with local_cluster(retries=0) as c:
         yield c
 
 
