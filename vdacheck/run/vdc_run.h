@@ -43,6 +43,11 @@ public:
     // What check gives, and the report page written to `output`: the model drawn within the options'
     // triangle budget beside the problem table. The model is not changed.
     vdcRunResult report(vdaFile& file) const;
+    // Repairs the model's structure (as repair does), measures its quality with the profile, closes every
+    // finding within the options' healing tolerance or angle without moving any point further than the
+    // tolerance, and measures again (vdc_heal). Saves the model to `output`, when given, noting the line of
+    // each changed entity's statement there.
+    vdcRunResult heal(vdaFile& file) const;
     // What the page of report() shows beside the drawing, for the result of check of `file`: the header,
     // the table (the packets, then the quality findings) and the entities whose problems make them faulty
     // (drawn red) or only refer to faulty ones (a rule marked `reference`; drawn orange).
