@@ -1,7 +1,6 @@
 #include <tool/vdc_text_report.h>
 
 #include <algorithm>
-#include <functional>
 #include <iomanip>
 #include <ostream>
 #include <sstream>
@@ -69,12 +68,18 @@ void write_saved(std::ostream& out, const vdcRunResult& result)
         out << "; " << plural(static_cast<std::size_t>(result.entities), "entity") << " saved to " << result.saved_to;
 }
 
-// The quality findings under their entities, then per rule how close the model came.
-void write_quality(std::ostream& out, const vdcRunResult& result)
+// The finding an item of a report stands for.
+const vdcProblem& finding_of(const vdcProblem& f) { return f; }
+const vdcProblem& finding_of(const vdcHealedProblem& h) { return h.finding; }
+const vdcProblem& finding_of(const vdcLeftProblem& l) { return l.finding; }
+
+// "TYPE NAME (line N)" above the first finding of each entity, then `write` of each item.
+template <class Item, class Write>
+void write_under_entities(std::ostream& out, const std::vector<Item>& items, Write&& write)
 {
-    out << "quality: " << plural(result.findings.size(), "finding") << '\n';
     const utString* last = nullptr;
-    for (const vdcProblem& f : result.findings) {
+    for (const Item& item : items) {
+        const vdcProblem& f = finding_of(item);
         if (!last || *last != f.entity) {
             out << "  " << f.type << ' ' << f.entity.view();
             if (f.line > 0)
@@ -82,11 +87,20 @@ void write_quality(std::ostream& out, const vdcRunResult& result)
             out << '\n';
         }
         last = &f.entity;
+        write(item);
+    }
+}
+
+// The quality findings under their entities, then per rule how close the model came.
+void write_quality(std::ostream& out, const vdcRunResult& result)
+{
+    out << "quality: " << plural(result.findings.size(), "finding") << '\n';
+    write_under_entities(out, result.findings, [&](const vdcProblem& f) {
         const std::string severity = changed_severity(f);
         out << "      " << f.id() << (severity.empty() ? "" : " (" + severity.substr(2) + ')') << ": "
             << vdc_measured(f.value.value_or(0.0)) << ' ' << f.unit() << " (tolerance " << vdc_measured(f.tolerance)
             << ')' << vdc_quality_where(f) << '\n';
-    }
+    });
     out << "worst per rule:\n";
     for (const vdcRuleSummary& summary : result.quality_rules) {
         out << "  " << summary.rule->id << ": ";
@@ -226,25 +240,6 @@ void write_repair(std::ostream& out, const vdcRunResult& result)
     out << '\n';
 }
 
-// "TYPE NAME (line N)" above the first finding of each entity.
-template <class Item>
-void write_under_entities(std::ostream& out, const std::vector<Item>& items,
-                          const std::function<void(const Item&)>& write)
-{
-    const utString* last = nullptr;
-    for (const Item& item : items) {
-        const vdcProblem& f = item.finding;
-        if (!last || *last != f.entity) {
-            out << "  " << f.type << ' ' << f.entity.view();
-            if (f.line > 0)
-                out << " (line " << f.line << ')';
-            out << '\n';
-        }
-        last = &f.entity;
-        write(item);
-    }
-}
-
 void write_heal(std::ostream& out, const vdcRunResult& result)
 {
     out << "heal " << result.file << ": " << plural(static_cast<std::size_t>(result.entities_read), "entity")
@@ -254,7 +249,7 @@ void write_heal(std::ostream& out, const vdcRunResult& result)
     out << "quality before healing: " << plural(result.findings_before.size(), "finding") << '\n';
     if (!result.healed.empty()) {
         out << "healed:\n";
-        write_under_entities<vdcHealedProblem>(out, result.healed, [&](const vdcHealedProblem& h) {
+        write_under_entities(out, result.healed, [&](const vdcHealedProblem& h) {
             const vdcProblem& f = h.finding;
             out << "      " << f.id() << ": " << vdc_measured(f.value.value_or(0.0)) << " -> "
                 << vdc_measured(h.value_after) << ' ' << f.unit() << vdc_quality_where(f) << "; moved "
@@ -263,7 +258,7 @@ void write_heal(std::ostream& out, const vdcRunResult& result)
     }
     if (!result.left.empty()) {
         out << "left:\n";
-        write_under_entities<vdcLeftProblem>(out, result.left, [&](const vdcLeftProblem& l) {
+        write_under_entities(out, result.left, [&](const vdcLeftProblem& l) {
             const vdcProblem& f = l.finding;
             out << "      " << f.id() << ": " << vdc_measured(f.value.value_or(0.0)) << ' ' << f.unit()
                 << " (tolerance " << vdc_measured(f.tolerance) << ')' << vdc_quality_where(f) << ": " << l.reason
