@@ -10,9 +10,15 @@ class utJsonWriter;
 // are the strings "NaN", "Infinity" and "-Infinity".
 class VDC_RUN_API vdcJsonReport {
 public:
-    // {"file", "entities", "clean", ("rounds" for repair), "warnings", "errors", ("fixed" and "deleted" for
-    // fix and repair), ("quality", "quality_rules" and "quality_skipped" when measured)}
+    // {"file", "entities", "clean", ("format" and "output", null when nothing was written, for convert),
+    // ("rounds" for repair), "warnings", "errors", ("fixed" and "deleted" for fix and repair, "renamed" for
+    // repair; for convert after its repair), ("quality", "quality_rules" and "quality_skipped" when measured),
+    // ("exported", "left_out" (packets) and "counts" for convert)}
     static void write(utJsonWriter& json, const vdcRunResult& result);
+    // {"entity", "type", "line", "as"}
+    static void exported(utJsonWriter& json, const vdcConvertedEntity& entity);
+    // {"faces", "shells", "edges", "vertices", "assemblies", "instances", "meshes", "triangles", "line_strips"}
+    static void counts(utJsonWriter& json, const vdcConvertCounts& counts);
 
     // {"rule", "line", "column", "message", "severity"}
     static void warning(utJsonWriter& json, const vdcProblem& warning);

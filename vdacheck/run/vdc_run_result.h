@@ -10,6 +10,8 @@
 #include <vdacheck/quality/vdc_quality_report.h>
 #include <vdacheck/repair/vdc_rename.h>
 #include <vdacheck/rules/vdc_problem.h>
+#include <vdacheck/run/vdc_convert_counts.h>
+#include <vdacheck/run/vdc_converted_entity.h>
 #include <vdacheck/run/vdc_run_export.h>
 #include <vdacheck/run/vdc_run_options.h>
 
@@ -60,14 +62,23 @@ struct VDC_RUN_API vdcRunResult {
     std::vector<vdcRuleSummary> quality_rules;  // one per quality rule, in the registry's order
     std::vector<vdcQualitySkip> skipped;        // what could not be measured, and why
 
+    // convert (with its repair first: the fields of repair above): the format written ("step", "iges", "glb",
+    // "gltf"), every entity but the HEADER either exported, and as what, or left out once per reason, as a
+    // problem of the rule that decided it (a check or quality rule, or a conversion rule "convert-..."; the
+    // message says why), and what the output holds. `clean`: written, and nothing left out that fails.
+    std::string format;
+    std::vector<vdcConvertedEntity> exported;
+    std::vector<vdcProblem> left_out;
+    vdcConvertCounts counts;
+
     std::size_t triangles = 0;  // report: triangles the page draws
     std::string saved_to;       // what `output` named, once written
     std::string output_error;   // why `output` could not be written; then nothing was
 
     // Number of distinct entities that consecutive problems stand under.
     static int count_entities(const std::vector<vdcProblem>& problems);
-    // The problems reported per rule id (packets, repaired ones and findings), ordered by id; packets
-    // without a rule are not counted.
+    // The problems reported per rule id (packets, repaired ones, findings and reasons for leaving entities
+    // out), ordered by id; packets without a rule are not counted.
     std::vector<std::pair<std::string_view, int>> problems_per_rule() const;
     // Sets the column of each packet and finding: that of the first character of its entity's statement
     // in `text`, the source the model was read from. One pass over the text.
