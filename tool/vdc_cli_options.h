@@ -17,6 +17,8 @@ public:
 //   vdacheck fix FILE -o OUT [--clean]       vdacheck fix PATH... --output-dir DIR [--clean] [--jobs N]
 //   vdacheck repair FILE -o OUT              vdacheck repair PATH... --output-dir DIR [--jobs N]
 //   vdacheck report FILE -o OUT.html [--quality[=PROFILE]] [--threads N] [--max-triangles N]
+//   vdacheck convert FILE -o OUT [--to FORMAT] [--repair]
+//   vdacheck convert PATH... --to FORMAT --output-dir DIR [--repair] [--jobs N]
 //   vdacheck rules
 // with --format text|json|sarif anywhere after the command (text|json for rules, none for report),
 // --profile FILE for any command on models (--quality=PROFILE names one too, not both), and --help /
@@ -24,7 +26,7 @@ public:
 // inputs are listed.
 class vdcCliOptions {
 public:
-    enum class Command { check, fix, repair, rules, report, help, version };
+    enum class Command { check, fix, repair, rules, report, convert, help, version };
     enum class Format { text, json, sarif };
 
     // Reads the arguments after the program name; throws vdcUsageError.
@@ -44,6 +46,9 @@ public:
     int threads = 0;                        // --threads N for the quality run; 0: every hardware thread
     std::size_t max_triangles = 2'000'000;  // report --max-triangles N: the drawing's triangle budget
     std::string command_line;               // "vdacheck" and the arguments, as a shell would take them back
+    // convert: --to FORMAT (step, iges, glb, gltf; empty: OUT's suffix), and --repair first.
+    std::string to;
+    bool repair_first = false;
 };
 
 // The usage text printed by --help and after a usage error.

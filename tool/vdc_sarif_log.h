@@ -30,7 +30,8 @@ public:
     static std::string artifact(const std::string& path, const std::string& working_folder);
     // The results of one file's report, as JSON objects separated by commas: its reader warnings, its
     // packets (for fix and repair, those left or deleted, then those repaired, as notes), then its quality
-    // findings. Columns come from the result's locate_columns.
+    // findings, then (convert) the entities left out, once per reason. Columns come from the result's
+    // locate_columns.
     static std::string results(const vdcRunResult& result, const std::string& artifact);
     // A toolExecutionNotification for a file that could not be read (`read` true) or saved; `line` 0: no
     // position.
