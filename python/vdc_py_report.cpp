@@ -35,6 +35,12 @@ py::object problem(const py::module_& values, const vdcProblem& p)
     py::tuple doubles(p.doubles.size());
     for (std::size_t i = 0; i < p.doubles.size(); ++i)
         doubles[i] = p.doubles[i];
+    // A measured problem (a gap that leaves an entity out of a conversion) has its value, as in the JSON report.
+    if (p.value)
+        return values.attr("Problem")(text_or_none(p.id()), vdc_py_str(p.entity), vdc_py_str(p.type), p.line,
+                                      vdc_py_str(p.message), ints, doubles, text_or_none(p.repair), p.round, *p.value,
+                                      p.tolerance, vdc_py_str(p.unit()), point_or_none(p.point),
+                                      vdc_severity_name(p.severity));
     return values.attr("Problem")(text_or_none(p.id()), vdc_py_str(p.entity), vdc_py_str(p.type), p.line,
                                   vdc_py_str(p.message), ints, doubles, text_or_none(p.repair), p.round,
                                   py::arg("severity") = vdc_severity_name(p.severity));

@@ -6,16 +6,19 @@
         print(problem.entity, problem.rule, problem.message)
     quality = vdacheck.check(model, quality=True)   # QualityResult: .problems, .findings, .rules, .skipped
     vdacheck.report(model, "part.html", quality=True)  # the HTML report page, as `vdacheck report` writes it
+    vdacheck.convert(model, "part.step")       # STEP, IGES or glTF: Conversion with .exported and .left_out
     result = vdacheck.repair(model)            # rounds of check, fix, check, delete until clean
     model.save("part.repaired.vda")
 
 Entities come by name (model["CN12"]) or in file order (for entity in model); their values are read-only
-properties, blocks of numbers NumPy arrays that view the model. load, read, check, fix, clean, repair, report and
-save release the GIL, so threads that work on different models run at once; a model serves one thread at a time.
+properties, blocks of numbers NumPy arrays that view the model. load, read, check, fix, clean, repair, report,
+convert and save release the GIL, so threads that work on different models run at once; a model serves one thread at a time.
 """
 
 from vdacheck._errors import DeletedEntityError, ModelBusyError, ProfileError, ReadError, WriteError
 from vdacheck._values import (
+    Conversion,
+    Exported,
     Finding,
     Pair,
     Patch,
@@ -53,6 +56,7 @@ from vdacheck._vdacheck import (
     __version__,
     check,
     clean,
+    convert,
     fix,
     load,
     read,
@@ -62,8 +66,9 @@ from vdacheck._vdacheck import (
 )
 
 __all__ = [
-    "Circle", "Cons", "Curve", "DeletedEntityError", "Entity", "Face", "Finding", "Group", "Header", "Mdi", "Model",
-    "ModelBusyError", "Pair", "Patch", "Point", "Problem", "ProfileError", "Pset", "QualityResult", "ReadError",
-    "ReadWarning", "Rename", "ReportPage", "Result", "Round", "Rule", "RuleSummary", "Segment", "Set", "Side", "Skip", "Surf",
-    "Tlist", "Tmat", "Top", "Trim", "WriteError", "check", "clean", "fix", "load", "read", "repair", "report", "rules",
+    "Circle", "Cons", "Conversion", "Curve", "DeletedEntityError", "Entity", "Exported", "Face", "Finding", "Group",
+    "Header", "Mdi", "Model", "ModelBusyError", "Pair", "Patch", "Point", "Problem", "ProfileError", "Pset",
+    "QualityResult", "ReadError", "ReadWarning", "Rename", "ReportPage", "Result", "Round", "Rule", "RuleSummary",
+    "Segment", "Set", "Side", "Skip", "Surf", "Tlist", "Tmat", "Top", "Trim", "WriteError", "check", "clean",
+    "convert", "fix", "load", "read", "repair", "report", "rules",
 ]

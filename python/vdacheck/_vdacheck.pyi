@@ -5,7 +5,19 @@ from typing import Any, Iterator, Literal, Optional, TypeVar, Union, overload
 import numpy
 import numpy.typing
 
-from vdacheck._values import Pair, Patch, Problem, QualityResult, ReadWarning, ReportPage, Result, Rule, Segment, Trim
+from vdacheck._values import (
+    Conversion,
+    Pair,
+    Patch,
+    Problem,
+    QualityResult,
+    ReadWarning,
+    ReportPage,
+    Result,
+    Rule,
+    Segment,
+    Trim,
+)
 
 __version__: str
 
@@ -167,7 +179,7 @@ def repair(model: Model, *, profile: Optional[_ProfileGiven] = None) -> Result:
     """Rounds of check, fix, check and delete until the model checks clean."""
 
 def rules() -> list[Rule]:
-    """Every rule: the structural checks, the reader's deviations, the quality rules."""
+    """Every rule: the structural checks, the reader's deviations, the quality rules, the conversion's reasons."""
 def report(
     model: Model,
     path: _Path,
@@ -178,3 +190,15 @@ def report(
     max_triangles: int = 2000000,
 ) -> ReportPage:
     """Writes the model's HTML report page to `path` through a temporary file; WriteError when it cannot."""
+def convert(
+    model: Model,
+    path: _Path,
+    *,
+    repair: bool = False,
+    format: Optional[Literal["step", "iges", "glb", "gltf"]] = None,
+    profile: Optional[_ProfileGiven] = None,
+    threads: int = 0,
+    max_triangles: int = 2000000,
+) -> Conversion:
+    """Writes the model as STEP, IGES or glTF through a temporary file; WriteError (with .conversion) when nothing is
+    written, NotImplementedError in a build without the exchange library."""
