@@ -53,17 +53,11 @@ py::object conversion(const vdcRunResult& result)
     py::list rounds;
     for (const vdcRunRound& r : result.rounds)
         rounds.append(values.attr("Round")(r.found, r.repaired, r.deleted, r.clean));
-    py::list deleted;
-    for (const std::string& name : result.deleted)
-        deleted.append(vdc_py_str(name));
-    py::list renamed;
-    for (const vdcRename& r : result.renamed)
-        renamed.append(values.attr("Rename")(vdc_py_str(r.from), vdc_py_str(r.to), r.type, r.line));
     const py::object output = result.saved_to.empty() ? py::object(py::none()) : vdc_py_str(result.saved_to);
     return values.attr("Conversion")(result.clean, vdc_py_str(result.file), result.entities, result.format, output,
                                      exported, vdc_py_problems(result.left_out), counts, warnings, rounds,
-                                     vdc_py_problems(result.repaired), vdc_py_problems(result.errors), deleted,
-                                     renamed);
+                                     vdc_py_problems(result.repaired), vdc_py_problems(result.errors),
+                                     vdc_py_deleted(result), vdc_py_renamed(result));
 }
 
 py::object convert(vdcPyModel& model, const std::filesystem::path& path, bool repair, const py::object& format,

@@ -182,14 +182,25 @@ py::object vdc_py_result(const vdcRunResult& result)
         rounds.append(round(result.errors.size() + result.repaired.size(), result.repaired.size(),
                             result.deleted.size(), result.clean));
     }
+    return values.attr("Result")(result.clean, result.entities, rounds, vdc_py_problems(result.repaired),
+                                 vdc_py_problems(result.errors), vdc_py_deleted(result), vdc_py_renamed(result));
+}
+
+py::list vdc_py_deleted(const vdcRunResult& result)
+{
     py::list deleted;
     for (const std::string& name : result.deleted)
         deleted.append(vdc_py_str(name));
+    return deleted;
+}
+
+py::list vdc_py_renamed(const vdcRunResult& result)
+{
+    const py::object rename = vdc_py_values_module().attr("Rename");
     py::list renamed;
     for (const vdcRename& r : result.renamed)
-        renamed.append(values.attr("Rename")(vdc_py_str(r.from), vdc_py_str(r.to), r.type, r.line));
-    return values.attr("Result")(result.clean, result.entities, rounds, vdc_py_problems(result.repaired),
-                                 vdc_py_problems(result.errors), deleted, renamed);
+        renamed.append(rename(vdc_py_str(r.from), vdc_py_str(r.to), r.type, r.line));
+    return renamed;
 }
 
 py::list vdc_py_warnings(const std::vector<vdaReadWarning>& warnings)

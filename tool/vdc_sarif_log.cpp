@@ -59,6 +59,16 @@ void physical_location(utJsonWriter& json, const std::string& artifact, int line
     json.end_object();
 }
 
+// The rule of a result, by id and by its place in the driver's table.
+void rule_of(utJsonWriter& json, const vdcProblem& p)
+{
+    if (p.rule)
+        json.key("ruleId")
+            .string(p.rule->id)
+            .key("ruleIndex")
+            .integer(static_cast<std::int64_t>(vdc_rule_index(*p.rule)));
+}
+
 // Where a problem stands: its statement in the file, and its entity.
 void locations(utJsonWriter& json, const vdcProblem& p, const std::string& artifact)
 {
@@ -87,11 +97,7 @@ void locations(utJsonWriter& json, const vdcProblem& p, const std::string& artif
 void left_out_result(utJsonWriter& json, const vdcProblem& p, const std::string& artifact)
 {
     json.begin_object();
-    if (p.rule)
-        json.key("ruleId")
-            .string(p.rule->id)
-            .key("ruleIndex")
-            .integer(static_cast<std::int64_t>(vdc_rule_index(*p.rule)));
+    rule_of(json, p);
     json.key("level").string(vdc_severity_name(p.severity));
     std::string message =
         std::string(p.type) + ' ' + std::string(p.entity.view()) + " left out: " + std::string(p.message.view());
@@ -111,11 +117,7 @@ void left_out_result(utJsonWriter& json, const vdcProblem& p, const std::string&
 void result(utJsonWriter& json, const vdcProblem& p, const char* outcome, const std::string& artifact)
 {
     json.begin_object();
-    if (p.rule)
-        json.key("ruleId")
-            .string(p.rule->id)
-            .key("ruleIndex")
-            .integer(static_cast<std::int64_t>(vdc_rule_index(*p.rule)));
+    rule_of(json, p);
     // A repaired packet is a note, whatever its rule.
     const bool repaired = outcome && std::string_view(outcome) == "repaired";
     json.key("level").string(repaired ? "note" : vdc_severity_name(p.severity));
