@@ -35,6 +35,12 @@ py::object problem(const py::module_& values, const vdcProblem& p)
     py::tuple doubles(p.doubles.size());
     for (std::size_t i = 0; i < p.doubles.size(); ++i)
         doubles[i] = p.doubles[i];
+    // A measured problem (a gap that leaves an entity out of a conversion) has its value, as in the JSON report.
+    if (p.value)
+        return values.attr("Problem")(text_or_none(p.id()), vdc_py_str(p.entity), vdc_py_str(p.type), p.line,
+                                      vdc_py_str(p.message), ints, doubles, text_or_none(p.repair), p.round, *p.value,
+                                      p.tolerance, vdc_py_str(p.unit()), point_or_none(p.point),
+                                      vdc_severity_name(p.severity));
     return values.attr("Problem")(text_or_none(p.id()), vdc_py_str(p.entity), vdc_py_str(p.type), p.line,
                                   vdc_py_str(p.message), ints, doubles, text_or_none(p.repair), p.round,
                                   py::arg("severity") = vdc_severity_name(p.severity));
@@ -176,14 +182,25 @@ py::object vdc_py_result(const vdcRunResult& result)
         rounds.append(round(result.errors.size() + result.repaired.size(), result.repaired.size(),
                             result.deleted.size(), result.clean));
     }
+    return values.attr("Result")(result.clean, result.entities, rounds, vdc_py_problems(result.repaired),
+                                 vdc_py_problems(result.errors), vdc_py_deleted(result), vdc_py_renamed(result));
+}
+
+py::list vdc_py_deleted(const vdcRunResult& result)
+{
     py::list deleted;
     for (const std::string& name : result.deleted)
         deleted.append(vdc_py_str(name));
+    return deleted;
+}
+
+py::list vdc_py_renamed(const vdcRunResult& result)
+{
+    const py::object rename = vdc_py_values_module().attr("Rename");
     py::list renamed;
     for (const vdcRename& r : result.renamed)
-        renamed.append(values.attr("Rename")(vdc_py_str(r.from), vdc_py_str(r.to), r.type, r.line));
-    return values.attr("Result")(result.clean, result.entities, rounds, vdc_py_problems(result.repaired),
-                                 vdc_py_problems(result.errors), deleted, renamed);
+        renamed.append(rename(vdc_py_str(r.from), vdc_py_str(r.to), r.type, r.line));
+    return renamed;
 }
 
 py::object vdc_py_heal_result(const vdcRunResult& result)

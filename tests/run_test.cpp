@@ -134,7 +134,8 @@ TEST(RunProfile, RefusalsNameTheFileAndTheKey)
         const char* why;   // after "PATH: "
     };
     const Case cases[] = {
-        {R"({"rules": {"surf-gap": {}}})", R"("surf-gap" is not a quality rule, nor a check or reader rule)"},
+        {R"({"rules": {"surf-gap": {}}})",
+         R"("surf-gap" is not a quality rule, nor a check, reader or conversion rule)"},
         {R"({"rule": {}})", R"(unknown key "rule")"},
         {R"({"rules": {"surf-patch-gap": {"tol": 1}}})", R"(unknown key "tol" in rule "surf-patch-gap")"},
         {"{\"rules\": {\"surf-patch-gap\": {\"tolerance\": 0.01},\n \"surf-patch-gap\": {\"tolerance\": 9}}}",

@@ -81,6 +81,16 @@ TEST(ToolOptions, AcceptedCommandLines)
          "",
          0,
          1'000'000'000},
+        {"convert a.vda -o a.step --repair", C::convert, F::text, {"a.vda"}, "a.step", false},
+        {"convert a b --to glb --output-dir out --jobs 2 --max-triangles 1000 --format json",
+         C::convert,
+         F::json,
+         {"a", "b"},
+         "",
+         false,
+         "out",
+         2,
+         1000},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
@@ -162,6 +172,14 @@ TEST(ToolOptions, RejectedCommandLines)
         "heal a.vda -o b.vda --angle 181",  // beyond a half turn
         "heal a.vda -o b.vda --angle",
         "fix a.vda -o b.vda --tolerance 0.1",  // only healing moves geometry
+        "convert a.vda",                       // no output
+        "convert a b -o a.step",               // -o names one file
+        "convert a --output-dir out",          // no format for the files
+        "convert a -o a.step --to obj",        // unknown format
+        "convert a -o -",                      // OCCT writes files
+        "convert a -o a.step --quality",       // tolerances come from --profile
+        "fix a.vda -o b.vda --to step",        // --to is for convert
+        "repair a.vda -o b.vda --repair",      // so is --repair
     };
     for (const char* line : lines) {
         SCOPED_TRACE(line);

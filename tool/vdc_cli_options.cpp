@@ -92,6 +92,8 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
         options.command = Command::report;
     else if (command == "heal")
         options.command = Command::heal;
+    else if (command == "convert")
+        options.command = Command::convert;
     else
         throw vdcUsageError("unknown command '" + std::string(command) + "'");
 
@@ -104,7 +106,8 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
     bool triangles_given = false;
     bool profile_given = false;
     bool limits_given = false;  // --tolerance or --angle
-    bool only_files = false;    // after "--" every argument is a file
+    bool to_given = false;
+    bool only_files = false;  // after "--" every argument is a file
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string_view arg = args[i];
         auto value = [&](std::string_view option) -> std::string_view {
@@ -175,6 +178,15 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
         } else if (arg == "--max-triangles") {
             options.max_triangles = count_named(arg, value(arg), 1, 1'000'000'000, "triangles");
             triangles_given = true;
+        } else if (arg == "--to" || arg.starts_with("--to=")) {
+            if (to_given)
+                throw vdcUsageError("more than one --to");
+            options.to = std::string(arg == "--to" ? value(arg) : arg.substr(5));
+            if (options.to != "step" && options.to != "iges" && options.to != "glb" && options.to != "gltf")
+                throw vdcUsageError("unknown format '" + options.to + "' for --to (step, iges, glb or gltf)");
+            to_given = true;
+        } else if (arg == "--repair") {
+            options.repair_first = true;
         } else {
             throw vdcUsageError("unknown option '" + std::string(arg) + "'");
         }
@@ -184,14 +196,16 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
         throw vdcUsageError("standard input (-) can be read only once");
     if (stdin_named && (options.stdin_name.empty() || std::count(options.files.begin(), options.files.end(), "-") == 0))
         throw vdcUsageError("--stdin-name names standard input (-) in the reports; it needs - and a name");
-    if (triangles_given && options.command != Command::report)
-        throw vdcUsageError("--max-triangles is for report");
+    if (triangles_given && options.command != Command::report && options.command != Command::convert)
+        throw vdcUsageError("--max-triangles is for report and convert");
+    if ((to_given || options.repair_first) && options.command != Command::convert)
+        throw vdcUsageError(std::string(to_given ? "--to" : "--repair") + " is for convert");
     if (limits_given && options.command != Command::heal)
         throw vdcUsageError("--tolerance and --angle are for heal");
     if (profile_given && !options.quality_profile.empty())
         throw vdcUsageError("--quality=PROFILE and --profile both name a profile; give it once");
     const bool any_option = output_given || output_dir_given || options.clean || jobs_given || stdin_named ||
-                            options.quality || threads_given || profile_given;
+                            options.quality || threads_given || profile_given || to_given || options.repair_first;
     switch (options.command) {
     case Command::help:
     case Command::version:
@@ -240,6 +254,24 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
         if (format_given)
             throw vdcUsageError("report writes an HTML page: --format is for the other commands");
         break;
+    case Command::convert:
+        if (options.files.empty())
+            throw vdcUsageError("convert needs a file or folder");
+        if (output_given == output_dir_given)
+            throw vdcUsageError("convert needs -o OUT for one file or --to FORMAT --output-dir DIR");
+        if ((output_given && options.output.empty()) || (output_dir_given && options.output_dir.empty()))
+            throw vdcUsageError("convert: the output may not be empty");
+        if (output_given && options.files.size() != 1)
+            throw vdcUsageError("-o names one output file; use --to FORMAT --output-dir DIR for several inputs");
+        if (options.output == "-")
+            throw vdcUsageError("convert writes a file: -o - is for fix, repair and report");
+        if (output_dir_given && !to_given)
+            throw vdcUsageError("convert --output-dir DIR needs --to step|iges|glb|gltf");
+        if (options.quality)
+            throw vdcUsageError("--quality is for check and report; convert takes its gap tolerances from --profile");
+        if (options.clean)
+            throw vdcUsageError("--clean is for fix");
+        break;
     }
     return options;
 }
@@ -255,6 +287,9 @@ const char* vdc_usage_text() noexcept
            "       vdacheck heal FILE -o OUT [--tolerance MM] [--angle DEG] [--quality=PROFILE] [--format ...]\n"
            "       vdacheck heal PATH... --output-dir DIR [--tolerance MM] [--angle DEG] [--jobs N] [--format ...]\n"
            "       (check, fix, repair, report and heal also take --profile FILE)\n"
+           "       vdacheck convert FILE -o OUT [--to FORMAT] [--repair] [--format text|json|sarif]\n"
+           "       vdacheck convert PATH... --to FORMAT --output-dir DIR [--repair] [--jobs N]\n"
+           "       (check, fix, repair, report, heal and convert also take --profile FILE)\n"
            "       vdacheck rules [--format text|json]\n"
            "       vdacheck --help | --version\n"
            "\n"
@@ -272,13 +307,18 @@ const char* vdc_usage_text() noexcept
            "          within --tolerance MM (default 0.1) and --angle DEG (default 1) without moving\n"
            "          any point further than MM, measure again and save the model to OUT; the report\n"
            "          gives each finding healed (value before -> after, how far it moved) or left, and why\n"
+           "  convert write the model as STEP or IGES (exact geometry) or glTF (its drawing, at most N\n"
+           "          triangles): FORMAT step, iges, glb or gltf, or OUT's suffix (.stp, .step, .igs,\n"
+           "          .iges, .glb, .gltf); what does not check clean or join is left out and reported;\n"
+           "          --repair repairs the model first, as repair does\n"
            "  rules   list every rule: its id, what it finds and what its repair does\n"
            "\n"
            "  PATH              a file, or a folder searched through for *.vda and *.vdafs files\n"
            "  -o OUT            the file to save to, replaced whole; - (or the file standard output is)\n"
            "                    writes to standard output, and the report then goes to standard error\n"
            "  --output-dir DIR  save each model under DIR at its path relative to the folder it was\n"
-           "                    found in (a file given by name: under its own name)\n"
+           "                    found in (a file given by name: under its own name; convert: with\n"
+           "                    the suffix of FORMAT)\n"
            "  --jobs N          files worked on at once (default: one per core); the reports come in\n"
            "                    the order of the inputs all the same\n"
            "  --threads N       threads that read (and measure) one file (default: the cores left to\n"
@@ -290,5 +330,7 @@ const char* vdc_usage_text() noexcept
            "                    or sarif (one SARIF 2.1.0 log for the whole run)\n"
            "\n"
            "exit status: 0 nothing left in the error log (heal: and no quality finding left either),\n"
-           "             1 problems remain, 2 usage error or a file that cannot be read or written\n";
+           "             1 problems remain (convert: entities left out), 2 usage error or a file that\n"
+           "             cannot be read or written (convert: or a model with nothing to convert, of which\n"
+           "             no file is written)\n";
 }

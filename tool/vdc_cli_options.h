@@ -18,6 +18,8 @@ public:
 //   vdacheck repair FILE -o OUT              vdacheck repair PATH... --output-dir DIR [--jobs N]
 //   vdacheck report FILE -o OUT.html [--quality[=PROFILE]] [--threads N] [--max-triangles N]
 //   vdacheck heal FILE -o OUT [--tolerance MM] [--angle DEG]   vdacheck heal PATH... --output-dir DIR ...
+//   vdacheck convert FILE -o OUT [--to FORMAT] [--repair]
+//   vdacheck convert PATH... --to FORMAT --output-dir DIR [--repair] [--jobs N]
 //   vdacheck rules
 // with --format text|json|sarif anywhere after the command (text|json for rules, none for report),
 // --profile FILE for any command on models (--quality=PROFILE names one too, not both), and --help /
@@ -25,7 +27,7 @@ public:
 // inputs are listed.
 class vdcCliOptions {
 public:
-    enum class Command { check, fix, repair, rules, report, help, version, heal };
+    enum class Command { check, fix, repair, rules, report, convert, help, version, heal };
     enum class Format { text, json, sarif };
 
     // Reads the arguments after the program name; throws vdcUsageError.
@@ -47,6 +49,9 @@ public:
     double heal_tolerance = 0.1;            // heal --tolerance MM: the largest gap closed and point moved
     double heal_angle = 1.0;                // heal --angle DEG: the largest kink made tangent
     std::string command_line;               // "vdacheck" and the arguments, as a shell would take them back
+    // convert: --to FORMAT (step, iges, glb, gltf; empty: OUT's suffix), and --repair first.
+    std::string to;
+    bool repair_first = false;
 };
 
 // The usage text printed by --help and after a usage error.

@@ -12,6 +12,7 @@
 
 #include <tool/vdc_batch_input.h>
 #include <tool/vdc_batch_summary.h>
+#include <tool/vdc_cli_convert.h>
 #include <tool/vdc_ordered_pool.h>
 #include <tool/vdc_progress_bar.h>
 #include <tool/vdc_rules_report.h>
@@ -115,7 +116,9 @@ void vdcCliRunner::run_command(vdaFile& file, const vdcBatchInput& input, const 
     default:
         break;
     }
-    vdcRunResult result = vdcRun(std::move(run)).run(command, file);
+    vdcRunResult result = options.command == vdcCliOptions::Command::convert
+                              ? vdcCliConvert::run(file, run, options)
+                              : vdcRun(std::move(run)).run(command, file);
     outcome.problems_per_rule = result.problems_per_rule();
 
     // Reader warnings go to standard error in text; the other formats carry them in the report.
@@ -124,11 +127,14 @@ void vdcCliRunner::run_command(vdaFile& file, const vdcBatchInput& input, const 
             outcome.err +=
                 located(input.shown, w.line, w.column, vdc_severity_name(w.severity), std::string(w.message.view())) +
                 " [" + std::string(w.id()) + "]\n";
-    // A page that cannot be written leaves nothing to report but why.
-    const bool page = command == vdcCommand::report;
+    // A page that cannot be written leaves nothing to report but why; so does a conversion refused before it
+    // began (an output it cannot write).
+    const bool nothing = (command == vdcCommand::report || (result.command == vdcCommand::convert &&
+                                                            result.exported.empty() && result.left_out.empty())) &&
+                         !result.output_error.empty();
     std::ostringstream rendered;
     if (options.format == vdcCliOptions::Format::text) {
-        if (!page || result.output_error.empty())
+        if (!nothing)
             vdc_write_text(rendered, result);
     } else if (options.format == vdcCliOptions::Format::json) {
         utJsonWriter json(rendered, utJsonWriter::Style::line);
@@ -196,8 +202,10 @@ int vdcCliRunner::run_files(const vdcCliOptions& options, const vdcRunOptions& r
     const std::vector<vdcBatchInput> inputs = vdcBatchInput::expand(options.files, output_dir, options.stdin_name);
     if (!options.output.empty() && (inputs.size() != 1 || inputs[0].path != options.files[0]))
         throw vdcUsageError("-o names one output file; use --output-dir DIR for a folder");
+    const std::string suffix =
+        options.command == vdcCliOptions::Command::convert ? vdcCliConvert::suffix(options) : std::string();
     const std::vector<fs::path> outputs =
-        output_dir.empty() ? std::vector<fs::path>() : vdcBatchInput::outputs(inputs, output_dir);
+        output_dir.empty() ? std::vector<fs::path>() : vdcBatchInput::outputs(inputs, output_dir, suffix);
 
     std::uint64_t bytes = 0;
     for (const vdcBatchInput& input : inputs)
@@ -300,6 +308,8 @@ int vdcCliRunner::run(const vdcCliOptions& options)
         return status_failed;
     }
     try {
+        if (options.command == vdcCliOptions::Command::convert)
+            vdcCliConvert::check_usable(options);
         std::error_code error;
         working_folder_ = fs::current_path(error).string();
         return run_files(options, run);

@@ -68,27 +68,19 @@ void physical_location(utJsonWriter& json, const std::string& artifact, int line
     json.end_object();
 }
 
-// One result: a reader warning, a packet or a quality finding. `outcome` says for fix and repair what
-// became of a packet (null for check).
-void result(utJsonWriter& json, const vdcProblem& p, const char* outcome, const std::string& artifact)
+// The rule of a result, by id and by its place in the driver's table.
+void rule_of(utJsonWriter& json, const vdcProblem& p)
 {
-    json.begin_object();
     if (p.rule)
         json.key("ruleId")
             .string(p.rule->id)
             .key("ruleIndex")
             .integer(static_cast<std::int64_t>(vdc_rule_index(*p.rule)));
-    // A repaired packet is a note, whatever its rule.
-    const bool repaired = outcome && std::string_view(outcome) == "repaired";
-    json.key("level").string(repaired ? "note" : vdc_severity_name(p.severity));
-    std::string message;
-    if (p.entity.empty())
-        message = sentence(p.message.view());
-    else if (p.value)
-        message = measured(p) + '.';
-    else
-        message = std::string(p.type) + ' ' + std::string(p.entity.view()) + ": " + std::string(p.message.view()) + '.';
-    json.key("message").begin_object().key("text").string(message).end_object();
+}
+
+// Where a problem stands: its statement in the file, and its entity.
+void locations(utJsonWriter& json, const vdcProblem& p, const std::string& artifact)
+{
     json.key("locations").begin_array();
     physical_location(json, artifact, p.line, p.column);
     if (!p.entity.empty())
@@ -107,6 +99,48 @@ void result(utJsonWriter& json, const vdcProblem& p, const char* outcome, const 
             .end_object()
             .end_array();
     json.end_object().end_array();
+}
+
+// An entity a conversion left out, under the rule that decided it, with the measured value when there is
+// one: "CURVE FC2 left out: Curve segment had invalid order.", outcome "left out".
+void left_out_result(utJsonWriter& json, const vdcProblem& p, const std::string& artifact)
+{
+    json.begin_object();
+    rule_of(json, p);
+    json.key("level").string(vdc_severity_name(p.severity));
+    std::string message =
+        std::string(p.type) + ' ' + std::string(p.entity.view()) + " left out: " + std::string(p.message.view());
+    if (p.value)
+        message += " (" + vdc_measured(*p.value) + ' ' + std::string(p.unit()) + ", tolerance " +
+                   vdc_measured(p.tolerance) + ' ' + std::string(p.unit()) + ')';
+    json.key("message").begin_object().key("text").string(message + '.').end_object();
+    locations(json, p, artifact);
+    json.key("properties").begin_object().key("outcome").string("left out");
+    if (p.value)
+        json.key("value").number(*p.value).key("tolerance").number(p.tolerance).key("unit").string(p.unit());
+    json.end_object().end_object();
+}
+
+// One result: a reader warning, a packet or a quality finding. `outcome` says for fix and repair what
+// became of a packet (null for check).
+void result(utJsonWriter& json, const vdcProblem& p, const char* outcome, const std::string& artifact)
+{
+    json.begin_object();
+    rule_of(json, p);
+    // A repaired packet is a note, whatever its rule.
+    const bool repaired = outcome && std::string_view(outcome) == "repaired";
+    json.key("level").string(repaired ? "note" : vdc_severity_name(p.severity));
+    std::string message;
+    if (p.entity.empty())
+        message = sentence(p.message.view());
+    else if (p.value)
+        message = std::string(p.type) + ' ' + std::string(p.entity.view()) + ": " + vdc_measured(*p.value) + ' ' +
+                  std::string(p.unit()) + " (tolerance " + vdc_measured(p.tolerance) + ' ' + std::string(p.unit()) +
+                  ')' + vdc_quality_where(p) + '.';
+    else
+        message = std::string(p.type) + ' ' + std::string(p.entity.view()) + ": " + std::string(p.message.view()) + '.';
+    json.key("message").begin_object().key("text").string(message).end_object();
+    locations(json, p, artifact);
     if (p.value) {
         // Where a finding was measured, as the JSON report gives it.
         json.key("properties").begin_object().key("value").number(*p.value).key("tolerance").number(p.tolerance);
@@ -280,7 +314,8 @@ std::string vdcSarifLog::results(const vdcRunResult& run, const std::string& art
             result(json, w, nullptr, artifact);
         // What the command leaves, or deleted; then, for fix and repair, what it repaired.
         const char* left = run.command == vdcCommand::check || run.command == vdcCommand::report ? nullptr
-                           : run.command == vdcCommand::repair || run.command == vdcCommand::heal || run.cleaned
+                           : run.command == vdcCommand::repair || run.command == vdcCommand::heal ||
+                                   run.command == vdcCommand::convert || run.cleaned
                                ? "deleted"
                                : "left";
         for (const vdcProblem& p : run.errors)
@@ -297,6 +332,8 @@ std::string vdcSarifLog::results(const vdcRunResult& run, const std::string& art
         }
         for (const vdcProblem& f : run.findings)
             result(json, f, nullptr, artifact);
+        for (const vdcProblem& p : run.left_out)
+            left_out_result(json, p, artifact);
     });
 }
 

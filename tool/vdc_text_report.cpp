@@ -58,6 +58,9 @@ void write_packets(std::ostream& out, const std::vector<vdcProblem>& packets, in
         }
         if (!p.repair.empty())
             out << " -> " << p.repair;
+        if (p.value)
+            out << ": " << vdc_measured(*p.value) << ' ' << p.unit() << " (tolerance " << vdc_measured(p.tolerance)
+                << ')';
         out << '\n';
     }
 }
@@ -294,6 +297,60 @@ void write_report(std::ostream& out, const vdcRunResult& result)
     out << ", " << plural(result.triangles, "triangle") << "; page written to " << result.saved_to << '\n';
 }
 
+// What the output of a conversion holds, in words: "3 faces, 1 shell, 2 edges".
+std::string converted_counts(const vdcConvertCounts& c)
+{
+    struct Count {
+        std::size_t n;
+        const char* one;
+        const char* many;
+    };
+    const Count counts[] = {{c.faces, "face", "faces"},
+                            {c.shells, "shell", "shells"},
+                            {c.edges, "edge", "edges"},
+                            {c.vertices, "vertex", "vertices"},
+                            {c.assemblies, "assembly", "assemblies"},
+                            {c.instances, "placed instance", "placed instances"},
+                            {c.meshes, "mesh", "meshes"},
+                            {c.triangles, "triangle", "triangles"},
+                            {c.line_strips, "line strip", "line strips"}};
+    std::string s;
+    for (const Count& count : counts)
+        if (count.n > 0)
+            s += (s.empty() ? "" : ", ") + std::to_string(count.n) + ' ' + (count.n == 1 ? count.one : count.many);
+    return s.empty() ? "nothing" : s;
+}
+
+// What was exported, entity by entity, and what was left out, with each reason under its entity.
+void write_convert(std::ostream& out, const vdcRunResult& result)
+{
+    out << "convert " << result.file << " to " << result.format << ": "
+        << plural(static_cast<std::size_t>(result.entities_read), "entity") << '\n';
+    if (!result.rounds.empty()) {
+        out << "repaired first:\n";
+        write_rounds(out, result, "round ");
+    }
+    if (!result.exported.empty()) {
+        out << "exported: " << converted_counts(result.counts) << '\n';
+        for (const vdcConvertedEntity& e : result.exported) {
+            out << "  " << e.type << ' ' << e.entity;
+            if (e.line > 0)
+                out << " (line " << e.line << ')';
+            out << ": " << e.as << '\n';
+        }
+    }
+    if (!result.left_out.empty()) {
+        out << "left out:\n";
+        write_packets(out, result.left_out, 0, "  ");
+    }
+    out << result.file << ": " << plural(result.exported.size(), "entity") << " exported, "
+        << plural(static_cast<std::size_t>(vdcRunResult::count_entities(result.left_out)), "entity") << " left out";
+    if (result.saved_to.empty())
+        out << "; nothing written\n";
+    else
+        out << "; written to " << result.saved_to << '\n';
+}
+
 }  // namespace
 
 std::string vdc_measured(double value)
@@ -335,6 +392,9 @@ void vdc_write_text(std::ostream& out, const vdcRunResult& result)
         break;
     case vdcCommand::heal:
         write_heal(out, result);
+        break;
+    case vdcCommand::convert:
+        write_convert(out, result);
         break;
     }
 }

@@ -263,12 +263,66 @@ class HealResult(NamedTuple):
         }
 
 
+class Exported(NamedTuple):
+    """An entity that convert() wrote, and what it became in the output."""
+
+    entity: str
+    type: str  #: its command word
+    line: int  #: first line of its statement; 0 for an entity built in code
+    as_: str  #: ``"face"``, ``"edge of FACE F1"``, ``"vertices"``, ``"assembly"``, ... (``"as"`` in to_dict())
+
+    def to_dict(self) -> dict[str, Any]:
+        """The entity as the tool's JSON report of convert has it in ``exported``."""
+        return {"entity": self.entity, "type": self.type, "line": self.line, "as": self.as_}
+
+
+class Conversion(NamedTuple):
+    """The outcome of convert(): every entity but the HEADER exported, or left out once per reason."""
+
+    clean: bool  #: written, and nothing left out that fails (what a format does not carry is a note)
+    file: str  #: the model's name
+    entities: int  #: entities in the model afterwards
+    format: str  #: ``"step"``, ``"iges"``, ``"glb"`` or ``"gltf"``
+    output: Optional[str]  #: the file written; None when nothing was
+    exported: list[Exported]  #: in file order
+    left_out: list[Problem]  #: one per entity and reason, in file order: the rule that decided it and why
+    counts: dict[str, int]  #: what the output holds: faces, shells, edges, vertices, assemblies, instances, ...
+    warnings: list[ReadWarning]  #: the reader's, as the profile reports them
+    rounds: list[Round]  #: with repair=True, one per round of the repair first; else empty
+    repaired: list[Problem]  #: with repair=True, the problems it repaired
+    errors: list[Problem]  #: with repair=True, the problems that made entities go
+    deleted: list[str]  #: with repair=True, the entities it deleted
+    renamed: list[Rename]  #: with repair=True, the entities given a name of their own
+
+    def to_dict(self) -> dict[str, Any]:
+        """The tool's JSON report of ``vdacheck convert`` for the file."""
+        d: dict[str, Any] = {
+            "file": self.file,
+            "entities": self.entities,
+            "clean": self.clean,
+            "format": self.format,
+            "output": self.output,
+        }
+        if self.rounds:
+            d["rounds"] = len(self.rounds)
+        d["warnings"] = [w.to_dict() for w in self.warnings]
+        d["errors"] = [p.to_dict() for p in self.errors]
+        if self.rounds:
+            d["fixed"] = [p.to_dict() for p in self.repaired]
+            d["deleted"] = list(self.deleted)
+            d["renamed"] = [r.to_dict() for r in self.renamed]
+        d["exported"] = [e.to_dict() for e in self.exported]
+        d["left_out"] = [p.to_dict() for p in self.left_out]
+        d["counts"] = dict(self.counts)
+        return d
+
+
 class Rule(NamedTuple):
     """A rule of the registry: what vdacheck can find, under a stable id."""
 
     id: str  #: e.g. ``"cons-curve-ptr"``: the entity's command word, then what is checked
-    kind: str  #: ``"check"`` (a structural check), ``"read"`` (a reader deviation) or ``"quality"``
-    severity: str  #: ``"error"`` or ``"warning"``: its severity unless a profile sets another
+    kind: str  #: ``"check"`` (a structural check), ``"read"`` (a reader deviation), ``"quality"`` or ``"convert"``
+    severity: str  #: ``"error"``, ``"warning"`` or ``"note"``: its severity unless a profile sets another
     entity: Optional[str]  #: command word of the entity type it concerns; None for reader rules
     check: Optional[str]  #: check rules: the sub-check that logs it; None for the others
     message: str  #: check rules: the problem's message; reader rules: what was met

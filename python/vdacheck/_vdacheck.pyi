@@ -7,6 +7,7 @@ import numpy.typing
 
 from vdacheck._values import (
     HealResult,
+    Conversion,
     Pair,
     Patch,
     Problem,
@@ -189,7 +190,7 @@ def heal(
     """Repairs the structure, then closes the quality findings within the tolerance (mm) and angle (degrees)."""
 
 def rules() -> list[Rule]:
-    """Every rule: the structural checks, the reader's deviations, the quality rules."""
+    """Every rule: the structural checks, the reader's deviations, the quality rules, the conversion's reasons."""
 def report(
     model: Model,
     path: _Path,
@@ -200,3 +201,15 @@ def report(
     max_triangles: int = 2000000,
 ) -> ReportPage:
     """Writes the model's HTML report page to `path` through a temporary file; WriteError when it cannot."""
+def convert(
+    model: Model,
+    path: _Path,
+    *,
+    repair: bool = False,
+    format: Optional[Literal["step", "iges", "glb", "gltf"]] = None,
+    profile: Optional[_ProfileGiven] = None,
+    threads: int = 0,
+    max_triangles: int = 2000000,
+) -> Conversion:
+    """Writes the model as STEP, IGES or glTF through a temporary file; WriteError (with .conversion) when nothing is
+    written, NotImplementedError in a build without the exchange library."""

@@ -25,10 +25,19 @@ void array(utJsonWriter& json, const std::vector<T>& items, Write&& write)
 
 void vdcJsonReport::write(utJsonWriter& json, const vdcRunResult& result)
 {
-    // heal runs repair first, and reports it as repair does.
-    const bool repair = result.command == vdcCommand::repair || result.command == vdcCommand::heal;
+    const bool convert = result.command == vdcCommand::convert;
+    // heal runs repair first and reports it as repair does; so does a conversion that repairs first.
+    const bool repair = result.command == vdcCommand::repair || result.command == vdcCommand::heal ||
+                        (convert && !result.rounds.empty());
     json.begin_object().key("file").string(result.file);
     json.key("entities").integer(result.entities).key("clean").boolean(result.clean);
+    if (convert) {
+        json.key("format").string(result.format).key("output");
+        if (result.saved_to.empty())
+            json.null();
+        else
+            json.string(result.saved_to);
+    }
     if (repair)
         json.key("rounds").integer(static_cast<std::int64_t>(result.rounds.size()));
     array(json.key("warnings"), result.warnings, warning);
@@ -56,6 +65,29 @@ void vdcJsonReport::write(utJsonWriter& json, const vdcRunResult& result)
         array(json.key("quality_rules"), result.quality_rules, rule_summary);
         array(json.key("quality_skipped"), result.skipped, skip);
     }
+    if (convert) {
+        array(json.key("exported"), result.exported, exported);
+        array(json.key("left_out"), result.left_out, packet);
+        counts(json.key("counts"), result.counts);
+    }
+    json.end_object();
+}
+
+void vdcJsonReport::exported(utJsonWriter& json, const vdcConvertedEntity& e)
+{
+    json.begin_object().key("entity").string(e.entity).key("type").string(e.type).key("line").integer(e.line);
+    json.key("as").string(e.as).end_object();
+}
+
+void vdcJsonReport::counts(utJsonWriter& json, const vdcConvertCounts& c)
+{
+    const std::pair<const char*, std::size_t> fields[] = {
+        {"faces", c.faces},       {"shells", c.shells},         {"edges", c.edges},
+        {"vertices", c.vertices}, {"assemblies", c.assemblies}, {"instances", c.instances},
+        {"meshes", c.meshes},     {"triangles", c.triangles},   {"line_strips", c.line_strips}};
+    json.begin_object();
+    for (const auto& [key, n] : fields)
+        json.key(key).integer(static_cast<std::int64_t>(n));
     json.end_object();
 }
 

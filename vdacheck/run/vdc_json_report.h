@@ -10,11 +10,17 @@ class utJsonWriter;
 // are the strings "NaN", "Infinity" and "-Infinity".
 class VDC_RUN_API vdcJsonReport {
 public:
-    // {"file", "entities", "clean", ("rounds" for repair and heal), "warnings", "errors", ("fixed" and
-    // "deleted" for fix, repair and heal; "renamed" for repair and heal), ("tolerance", "angle",
+    // {"file", "entities", "clean", ("format" and "output", null when nothing was written, for convert),
+    // ("rounds" for repair and heal), "warnings", "errors", ("fixed" and "deleted" for fix, repair and heal;
+    // "renamed" for repair and heal; for convert after its repair), ("tolerance", "angle",
     // "largest_displacement", "quality_before", "healed", "left", "heal_rules" and "undone" for heal),
-    // ("quality", "quality_rules" and "quality_skipped" when measured; for heal, after healing)}
+    // ("quality", "quality_rules" and "quality_skipped" when measured; for heal, after healing),
+    // ("exported", "left_out" (packets) and "counts" for convert)}
     static void write(utJsonWriter& json, const vdcRunResult& result);
+    // {"entity", "type", "line", "as"}
+    static void exported(utJsonWriter& json, const vdcConvertedEntity& entity);
+    // {"faces", "shells", "edges", "vertices", "assemblies", "instances", "meshes", "triangles", "line_strips"}
+    static void counts(utJsonWriter& json, const vdcConvertCounts& counts);
 
     // {"rule", "line", "column", "message", "severity"}
     static void warning(utJsonWriter& json, const vdcProblem& warning);

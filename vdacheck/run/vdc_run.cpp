@@ -370,10 +370,20 @@ vdcRunResult vdcRun::run(vdcCommand command, vdaFile& file) const
         return report(file);
     case vdcCommand::heal:
         return heal(file);
+    case vdcCommand::convert: {
+        vdcRunResult result = start(command, file);
+        result.output_error = "conversion is the exchange library's: vdc_run_convert";
+        return result;
+    }
     case vdcCommand::check:
         break;
     }
     return check(file);
+}
+
+vdcRunResult vdcRun::start(vdcCommand command, const vdaFile& file) const
+{
+    return started(command, file, options_, Problems(options_.profile));
 }
 
 vdcRunResult vdcRun::check(vdaFile& file) const

@@ -30,6 +30,7 @@ public:
 
     const vdcRunOptions& options() const noexcept { return options_; }
 
+    // Runs `command`; convert is the exchange library's (vdc_run_convert): here it only sets output_error.
     vdcRunResult run(vdcCommand command, vdaFile& file) const;
     // Checks the model and, with `quality`, measures its geometric quality; the model is not changed.
     vdcRunResult check(vdaFile& file) const;
@@ -52,6 +53,9 @@ public:
     // the table (the packets, then the quality findings) and the entities whose problems make them faulty
     // (drawn red) or only refer to faulty ones (a rule marked `reference`; drawn orange).
     vdcReport page(const vdaFile& file, const vdcRunResult& result) const;
+    // The result of `command` on `file` as it starts: the model's name, its size as read and its reader
+    // warnings as the profile reports them. For commands of other libraries (conversion) that fill the rest.
+    vdcRunResult start(vdcCommand command, const vdaFile& file) const;
 
 private:
     vdcRunOptions options_;

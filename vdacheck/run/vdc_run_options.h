@@ -10,11 +10,12 @@
 
 // What a user does with a model; each is an entry point of vdcRun.
 enum class vdcCommand {
-    check,   // check it, and measure its geometric quality when asked
-    fix,     // check, repair what can be repaired, and delete what stays faulty when asked
-    repair,  // rounds of check, fix, check and delete until it checks clean
-    report,  // check (and measure) it, draw it and write the report page
-    heal,    // repair its structure, then close the quality findings small enough to heal
+    check,    // check it, and measure its geometric quality when asked
+    fix,      // check, repair what can be repaired, and delete what stays faulty when asked
+    repair,   // rounds of check, fix, check and delete until it checks clean
+    report,   // check (and measure) it, draw it and write the report page
+    heal,     // repair its structure, then close the quality findings small enough to heal
+    convert,  // write it as STEP, IGES or glTF: the exchange library's vdc_run_convert
 };
 
 // How a command runs, the same value for every command: each reads what concerns it.
@@ -24,8 +25,9 @@ struct vdcRunOptions {
     bool clean = false;                   // fix: then delete every entity that is still faulty
     int threads = 0;                      // for the quality run and the drawing; 0: every hardware thread
     vdaTessellationOptions tessellation;  // report: how the model is drawn (its `threads` is replaced)
-    // fix, repair and heal: where the model is saved; report: where the page is written. Empty: nothing is
-    // written. Written through a temporary file and a rename (`save`); "-" writes to `standard_output`.
+    // fix, repair and heal: where the model is saved; report: where the page is written; convert: the
+    // exchange file. Empty: nothing is written. Written through a temporary file and a rename (`save`); "-"
+    // writes to `standard_output` (not for convert).
     std::filesystem::path output;
     utReplaceOptions save;
     std::ostream* standard_output = nullptr;

@@ -20,7 +20,7 @@ int vdcRunResult::count_entities(const std::vector<vdcProblem>& problems)
 std::vector<std::pair<std::string_view, int>> vdcRunResult::problems_per_rule() const
 {
     std::map<std::string_view, int> counts;
-    for (const std::vector<vdcProblem>* problems : {&errors, &repaired, &findings})
+    for (const std::vector<vdcProblem>* problems : {&errors, &repaired, &findings, &left_out})
         for (const vdcProblem& p : *problems)
             if (p.rule)
                 ++counts[p.rule->id];
@@ -33,7 +33,7 @@ void vdcRunResult::locate_columns(std::string_view text)
 {
     // Each line asked for, with the column to set.
     std::vector<std::pair<int, int*>> located;
-    for (std::vector<vdcProblem>* problems : {&errors, &repaired, &findings})
+    for (std::vector<vdcProblem>* problems : {&errors, &repaired, &findings, &left_out})
         for (vdcProblem& p : *problems)
             if (p.line > 0)
                 located.emplace_back(p.line, &p.column);

@@ -10,6 +10,8 @@
 #include <vdacheck/quality/vdc_quality_report.h>
 #include <vdacheck/repair/vdc_rename.h>
 #include <vdacheck/rules/vdc_problem.h>
+#include <vdacheck/run/vdc_convert_counts.h>
+#include <vdacheck/run/vdc_converted_entity.h>
 #include <vdacheck/run/vdc_run_export.h>
 #include <vdacheck/run/vdc_run_options.h>
 
@@ -98,6 +100,14 @@ struct VDC_RUN_API vdcRunResult {
     std::vector<vdcLeftProblem> left;
     std::vector<vdcHealRuleCount> heal_counts;  // in the registry's order
     std::vector<std::string> undone;
+    // convert (with its repair first: the fields of repair above): the format written ("step", "iges", "glb",
+    // "gltf"), every entity but the HEADER either exported, and as what, or left out once per reason, as a
+    // problem of the rule that decided it (a check or quality rule, or a conversion rule "convert-..."; the
+    // message says why), and what the output holds. `clean`: written, and nothing left out that fails.
+    std::string format;
+    std::vector<vdcConvertedEntity> exported;
+    std::vector<vdcProblem> left_out;
+    vdcConvertCounts counts;
 
     std::size_t triangles = 0;  // report: triangles the page draws
     std::string saved_to;       // what `output` named, once written
@@ -105,8 +115,8 @@ struct VDC_RUN_API vdcRunResult {
 
     // Number of distinct entities that consecutive problems stand under.
     static int count_entities(const std::vector<vdcProblem>& problems);
-    // The problems reported per rule id (packets, repaired ones, findings and healed ones), ordered by id;
-    // packets without a rule are not counted.
+    // The problems reported per rule id (packets, repaired ones, findings, healed ones and reasons for leaving
+    // entities out), ordered by id; packets without a rule are not counted.
     std::vector<std::pair<std::string_view, int>> problems_per_rule() const;
     // Sets the column of each packet and finding (healed and left ones included): that of the first character of its
     // entity's statement in `text`, the source the model was read from. One pass over the text.
