@@ -109,9 +109,9 @@ public:
     }
 
     // Measures the model's geometric quality into `result`.
-    void measure(const vdaFile& file, int threads, vdcRunResult& result) const
+    void measure(const vdaFile& file, int threads, const utCancel& cancel, vdcRunResult& result) const
     {
-        const vdcQualityReport quality = vdcQualityCheck(profile_.quality(), threads).run(file);
+        const vdcQualityReport quality = vdcQualityCheck(profile_.quality(), threads, cancel).run(file);
         result.quality_run = true;
         result.findings.reserve(quality.findings.size());
         for (const vdcQualityFinding& f : quality.findings)
@@ -283,14 +283,14 @@ vdcRunResult vdcRun::check(vdaFile& file) const
     vdcRunResult result = started(vdcCommand::check, file, options_, problems);
     bool clean = false;
     {
-        vdcFileCheck checker;
+        vdcFileCheck checker(options_.cancel);
         const vdcFileCheckAcc access(&checker);
         const bool log_empty = checker.check(file) != 0;
         const std::size_t logged = problems.add(file, access.error_log(), result.errors);
         clean = structurally_clean(log_empty, logged, result.errors);
     }
     if (options_.quality)
-        problems.measure(file, options_.threads, result);
+        problems.measure(file, options_.threads, options_.cancel, result);
     result.clean = clean && none_fails(result.findings) && none_fails(result.warnings);
     result.entities = file.size();
     return result;
@@ -301,7 +301,7 @@ vdcRunResult vdcRun::fix(vdaFile& file) const
     const vdaCurrentFile current(file);
     const Problems problems(options_.profile);
     vdcRunResult result = started(vdcCommand::fix, file, options_, problems);
-    vdcFileCheck checker;
+    vdcFileCheck checker(options_.cancel);
     const vdcFileCheckAcc access(&checker);
     checker.check(file);
     const bool log_empty = checker.fix() != 0;
@@ -324,7 +324,7 @@ vdcRunResult vdcRun::repair(vdaFile& file) const
     const vdaCurrentFile current(file);
     const Problems problems(options_.profile);
     vdcRunResult result = started(vdcCommand::repair, file, options_, problems);
-    vdcRepairResult repair = vdc_repair(file);
+    vdcRepairResult repair = vdc_repair(file, options_.cancel);
     result.renamed = std::move(repair.renamed);
     for (std::size_t r = 0; r < repair.rounds.size(); ++r) {
         const vdcRepairRound& round = repair.rounds[r];
@@ -370,6 +370,7 @@ vdcRunResult vdcRun::report(vdaFile& file) const
     const vdcReport data = page(file, result);
     vdaTessellationOptions tessellation = options_.tessellation;
     tessellation.threads = options_.threads;
+    tessellation.cancel = options_.cancel;
     const vdaScene scene = vdaTessellator::tessellate(file, tessellation);
     result.triangles = scene.triangles;
     const vdcReportWriter writer(scene, data);
