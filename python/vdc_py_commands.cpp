@@ -17,6 +17,7 @@
 #include <vdacheck/run/vdc_run.h>
 #include <vdacheck/util/ut_thread_team.h>
 #include <vdc_py_bindings.h>
+#include <vdc_py_interrupt.h>
 #include <vdc_py_model.h>
 #include <vdc_py_profile.h>
 #include <vdc_py_report.h>
@@ -55,18 +56,21 @@ vdaReadOptions read_options(int threads)
 
 std::shared_ptr<vdcPyModel> load_file(const std::filesystem::path& path, int threads)
 {
-    const vdaReadOptions options = read_options(threads);
-    std::unique_ptr<vdaFile> file;
-    {
+    vdcPyInterrupt interrupt;
+    vdaReadOptions options = read_options(threads);
+    options.cancel = interrupt.token();
+    std::unique_ptr<vdaFile> file = interrupt.run([&] {
         const py::gil_scoped_release release;
-        file = vdaReader::load(path, options);
-    }
+        return vdaReader::load(path, options);
+    });
     return std::make_shared<vdcPyModel>(std::move(file));
 }
 
 std::shared_ptr<vdcPyModel> read_text(const py::object& text, const std::string& name, int threads)
 {
-    const vdaReadOptions options = read_options(threads);
+    vdcPyInterrupt interrupt;
+    vdaReadOptions options = read_options(threads);
+    options.cancel = interrupt.token();
     // str is taken as UTF-8, with the surrogate escapes that Model.write() gives bytes that are not.
     py::bytes bytes;
     if (py::isinstance<py::str>(text)) {
@@ -82,22 +86,24 @@ std::shared_ptr<vdcPyModel> read_text(const py::object& text, const std::string&
     char* data = nullptr;
     py::ssize_t size = 0;
     PyBytes_AsStringAndSize(bytes.ptr(), &data, &size);
-    std::unique_ptr<vdaFile> file;
-    {
+    std::unique_ptr<vdaFile> file = interrupt.run([&] {
         const py::gil_scoped_release release;  // `bytes` is immutable and held here meanwhile
-        file = vdaReader::read(std::string_view(data, static_cast<std::size_t>(size)), name, options);
-    }
+        return vdaReader::read(std::string_view(data, static_cast<std::size_t>(size)), name, options);
+    });
     return std::make_shared<vdcPyModel>(std::move(file));
 }
 
-// Runs `command` on the model with the GIL released.
-vdcRunResult run(vdcPyModel& model, vdcCommand command, const vdcRunOptions& options)
+// Runs `command` on the model with the GIL released; Ctrl-C stops it (see vdcPyInterrupt).
+vdcRunResult run(vdcPyModel& model, vdcCommand command, vdcRunOptions options)
 {
     const vdcPyModel::Use use(model);
     if (command == vdcCommand::repair || (command == vdcCommand::fix && options.clean))
         model.refuse_views(command == vdcCommand::repair ? "repair" : "clean");
-    const vdcRun runner(options);
-    return model.without_gil(use, [&](vdaFile& file) { return runner.run(command, file); });
+    vdcPyInterrupt interrupt;
+    options.cancel = interrupt.token();
+    const vdcRun runner(std::move(options));
+    return interrupt.run(
+        [&] { return model.without_gil(use, [&](vdaFile& file) { return runner.run(command, file); }); });
 }
 
 py::object check(vdcPyModel& model, const py::object& quality, const py::object& profile, int threads)
