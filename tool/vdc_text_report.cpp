@@ -9,8 +9,12 @@
 
 #include <vdacheck/run/vdc_run_result.h>
 #include <vdacheck/util/ut_number_text.h>
+#include <vdacheck/util/ut_terminal_text.h>
 
 namespace {
+
+// Text from the model or the file system, safe for a terminal.
+std::string shown(std::string_view text) { return ut_terminal_text(text); }
 
 // "1 entity", "2 entities", "3 problems".
 std::string plural(std::size_t n, std::string_view word)
@@ -39,13 +43,13 @@ void write_packets(std::ostream& out, const std::vector<vdcProblem>& packets, in
         if (round != 0 && p.round != round)
             continue;
         if (!last || *last != p.entity) {
-            out << indent << p.type << ' ' << p.entity.view();
+            out << indent << p.type << ' ' << shown(p.entity.view());
             if (p.line > 0)
                 out << " (line " << p.line << ')';
             out << '\n';
         }
         last = &p.entity;
-        out << indent << "    " << p.message.view();
+        out << indent << "    " << shown(p.message.view());
         if (p.rule)
             out << " [" << p.id() << changed_severity(p) << ']';
         for (std::size_t i = 0; i < p.ints.size(); ++i)
@@ -65,7 +69,10 @@ void write_packets(std::ostream& out, const std::vector<vdcProblem>& packets, in
 void write_saved(std::ostream& out, const vdcRunResult& result)
 {
     if (!result.saved_to.empty())
-        out << "; " << plural(static_cast<std::size_t>(result.entities), "entity") << " saved to " << result.saved_to;
+        out << "; " << plural(static_cast<std::size_t>(result.entities), "entity") << " saved to "
+            << shown(result.saved_to);
+    else if (!result.output_error.empty())
+        out << "; not saved";
 }
 
 // The quality findings under their entities, then per rule how close the model came.
@@ -75,7 +82,7 @@ void write_quality(std::ostream& out, const vdcRunResult& result)
     const utString* last = nullptr;
     for (const vdcProblem& f : result.findings) {
         if (!last || *last != f.entity) {
-            out << "  " << f.type << ' ' << f.entity.view();
+            out << "  " << f.type << ' ' << shown(f.entity.view());
             if (f.line > 0)
                 out << " (line " << f.line << ')';
             out << '\n';
@@ -97,7 +104,7 @@ void write_quality(std::ostream& out, const vdcRunResult& result)
         if (summary.worst) {
             const vdcProblem& w = *summary.worst;
             out << ", worst " << vdc_measured(w.value.value_or(0.0)) << ' ' << summary.rule->unit << " (tolerance "
-                << vdc_measured(summary.tolerance) << ") on " << w.type << ' ' << w.entity.view()
+                << vdc_measured(summary.tolerance) << ") on " << w.type << ' ' << shown(w.entity.view())
                 << vdc_quality_where(w);
         }
         out << '\n';
@@ -105,21 +112,22 @@ void write_quality(std::ostream& out, const vdcRunResult& result)
     if (!result.skipped.empty()) {
         out << "not measured: " << plural(result.skipped.size(), "entity") << '\n';
         for (const vdcQualitySkip& skip : result.skipped) {
-            out << "  " << skip.type << ' ' << skip.entity.view();
+            out << "  " << skip.type << ' ' << shown(skip.entity.view());
             if (skip.line > 0)
                 out << " (line " << skip.line << ')';
-            out << ": " << skip.reason << '\n';
+            out << ": " << shown(skip.reason) << '\n';
         }
     }
 }
 
 void write_check(std::ostream& out, const vdcRunResult& result)
 {
-    out << "check " << result.file << ": " << plural(static_cast<std::size_t>(result.entities), "entity") << '\n';
+    out << "check " << shown(result.file) << ": " << plural(static_cast<std::size_t>(result.entities), "entity")
+        << '\n';
     write_packets(out, result.errors, 0, "  ");
     if (result.quality_run)
         write_quality(out, result);
-    out << result.file << ": ";
+    out << shown(result.file) << ": ";
     if (result.clean)
         out << "clean";
     else if (result.errors.empty())
@@ -139,7 +147,8 @@ void write_check(std::ostream& out, const vdcRunResult& result)
 
 void write_fix(std::ostream& out, const vdcRunResult& result)
 {
-    out << "fix " << result.file << ": " << plural(static_cast<std::size_t>(result.entities_read), "entity") << '\n';
+    out << "fix " << shown(result.file) << ": " << plural(static_cast<std::size_t>(result.entities_read), "entity")
+        << '\n';
     if (!result.repaired.empty()) {
         out << "repaired:\n";
         write_packets(out, result.repaired, 0, "  ");
@@ -151,10 +160,10 @@ void write_fix(std::ostream& out, const vdcRunResult& result)
     if (result.cleaned && !result.deleted.empty()) {
         out << "deleted:";
         for (const std::string& name : result.deleted)
-            out << ' ' << name;
+            out << ' ' << shown(name);
         out << '\n';
     }
-    out << result.file << ": " << plural(result.repaired.size(), "problem") << " repaired, ";
+    out << shown(result.file) << ": " << plural(result.repaired.size(), "problem") << " repaired, ";
     if (result.errors.empty())
         out << "none left";
     else
@@ -173,16 +182,17 @@ void write_renamed(std::ostream& out, const std::vector<vdcRename>& renamed)
         return;
     out << "renamed, as an earlier entity has the name:\n";
     for (const vdcRename& r : renamed) {
-        out << "  " << r.type << ' ' << r.from.view();
+        out << "  " << r.type << ' ' << shown(r.from.view());
         if (r.line > 0)
             out << " (line " << r.line << ')';
-        out << " -> " << r.to.view() << '\n';
+        out << " -> " << shown(r.to.view()) << '\n';
     }
 }
 
 void write_repair(std::ostream& out, const vdcRunResult& result)
 {
-    out << "repair " << result.file << ": " << plural(static_cast<std::size_t>(result.entities_read), "entity") << '\n';
+    out << "repair " << shown(result.file) << ": " << plural(static_cast<std::size_t>(result.entities_read), "entity")
+        << '\n';
     write_renamed(out, result.renamed);
     for (std::size_t r = 0; r < result.rounds.size(); ++r) {
         const vdcRunRound& round = result.rounds[r];
@@ -210,7 +220,7 @@ void write_repair(std::ostream& out, const vdcRunResult& result)
             write_packets(out, result.errors, number, "    ");
         }
     }
-    out << result.file << ": " << (result.clean ? "clean" : "not clean") << " after "
+    out << shown(result.file) << ": " << (result.clean ? "clean" : "not clean") << " after "
         << plural(result.rounds.size(), "round") << "; " << plural(result.repaired.size(), "problem") << " repaired, "
         << plural(result.deleted.size(), "entity") << " deleted";
     if (!result.renamed.empty())
@@ -222,11 +232,11 @@ void write_repair(std::ostream& out, const vdcRunResult& result)
 // What the page shows, in one line.
 void write_report(std::ostream& out, const vdcRunResult& result)
 {
-    out << "report " << result.file << ": " << plural(static_cast<std::size_t>(result.entities), "entity") << ", "
-        << plural(result.errors.size(), "error");
+    out << "report " << shown(result.file) << ": " << plural(static_cast<std::size_t>(result.entities), "entity")
+        << ", " << plural(result.errors.size(), "error");
     if (result.quality_run)
         out << ", " << plural(result.findings.size(), "quality finding");
-    out << ", " << plural(result.triangles, "triangle") << "; page written to " << result.saved_to << '\n';
+    out << ", " << plural(result.triangles, "triangle") << "; page written to " << shown(result.saved_to) << '\n';
 }
 
 }  // namespace

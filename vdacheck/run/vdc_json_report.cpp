@@ -27,7 +27,11 @@ void vdcJsonReport::write(utJsonWriter& json, const vdcRunResult& result)
 {
     const bool repair = result.command == vdcCommand::repair;
     json.begin_object().key("file").string(result.file);
-    json.key("entities").integer(result.entities).key("clean").boolean(result.clean);
+    // A model or page that could not be written leaves the file failed, however clean the model.
+    const bool written = result.output_error.empty();
+    json.key("entities").integer(result.entities).key("clean").boolean(result.clean && written);
+    if (!written)
+        json.key("error").string(result.output_error);
     if (repair)
         json.key("rounds").integer(static_cast<std::int64_t>(result.rounds.size()));
     array(json.key("warnings"), result.warnings, warning);

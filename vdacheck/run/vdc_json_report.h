@@ -10,8 +10,9 @@ class utJsonWriter;
 // are the strings "NaN", "Infinity" and "-Infinity".
 class VDC_RUN_API vdcJsonReport {
 public:
-    // {"file", "entities", "clean", ("rounds" for repair), "warnings", "errors", ("fixed" and "deleted" for
-    // fix and repair), ("quality", "quality_rules" and "quality_skipped" when measured)}
+    // {"file", "entities", "clean", ("error" when the output could not be written; "clean" is then false),
+    // ("rounds" for repair), "warnings", "errors", ("fixed" and "deleted" for fix and repair), ("quality",
+    // "quality_rules" and "quality_skipped" when measured)}
     static void write(utJsonWriter& json, const vdcRunResult& result);
 
     // {"rule", "line", "column", "message", "severity"}

@@ -1,5 +1,7 @@
 #include <vdacheck/run/vdc_run.h>
 
+#include <cerrno>
+#include <cstring>
 #include <exception>
 #include <ostream>
 #include <stdexcept>
@@ -178,9 +180,18 @@ void write_output(const vdcRunOptions& options, vdcRunResult& result, const char
         if (options.output == "-") {
             if (!options.standard_output)
                 throw std::runtime_error(std::string("no standard output to write the ") + what + " to");
-            write(*options.standard_output);
-            if (!options.standard_output->flush())
-                throw std::runtime_error(std::string("cannot write the ") + what + " to standard output");
+            std::ostream& out = *options.standard_output;
+            errno = 0;
+            try {
+                write(out);
+                out.flush();
+            } catch (const std::exception&) {
+                if (out)
+                    throw;  // not the stream's failure: what the writer says is the reason
+            }
+            if (!out)
+                throw std::runtime_error(std::string("cannot write the ") + what + " to standard output: " +
+                                         (errno != 0 ? std::strerror(errno) : "a write failed"));
             result.saved_to = "standard output";
             return;
         }
