@@ -205,7 +205,8 @@ as `vdacheck --profile FILE` does; with it, quality=True measures with its toler
 library refuses raises ProfileError. `threads` is for the quality run: 0 uses every hardware thread; the
 result is the same for any number.
 
-Runs without the GIL; ModelBusyError when another thread uses the model.)");
+Runs without the GIL; ModelBusyError when another thread uses the model. Ctrl-C stops it within a fraction
+of a second (KeyboardInterrupt), the model as it was.)");
         m.def("report", &report, py::arg("model"), py::arg("path"), py::kw_only(), py::arg("quality") = false,
               py::arg("profile") = py::none(), py::arg("threads") = 0, py::arg("max_triangles") = default_triangles,
               R"(report(model, path, *, quality=False, profile=None, threads=0, max_triangles=2000000) -> ReportPage
@@ -241,7 +242,8 @@ own (`renamed`, a list of Rename), so that the model saved checks clean. Returns
 round; `repaired` and `errors` carry the round of each problem, `errors` holding those that made entities go;
 `profile` as for fix().
 
-BufferError while NumPy arrays view the model's entities (see clean()).)");
+BufferError while NumPy arrays view the model's entities (see clean()). Ctrl-C stops it within a fraction of a
+second (KeyboardInterrupt); the model keeps the rounds finished before, a valid model to save or repair again.)");
     m.def(
         "_json", &vdc_py_json, py::arg("value"),
         "The JSON text of a plain value (Problem, Finding, ReadWarning, RuleSummary, Skip), as the library writes it");
