@@ -1,5 +1,5 @@
 // Healing against checking with the quality measured, each in a process of its own (time them with
-// farm-bench or /usr/bin/time):
+// /usr/bin/time):
 //   vdacheck_heal_bench make FILE MB    writes a synthetic model of about MB megabytes, repaired, with 100
 //                                       defects of every healed rule put into parts that had no finding,
 //                                       half of them within the healing tolerance
