@@ -168,6 +168,8 @@ TEST_F(ToolRun, ExitStatusReportsAndMessages)
         {"fix " + quoted(bad) + " -o " + quoted(out) + " --format json", 2, 0, at_bad},
         {"repair " + quoted(bad) + " -o " + quoted(out), 2, 0, at_bad},
         {"check", 2, 0, "vdacheck: check needs at least one file or folder"},
+        {"report examples -o " + quoted(scratch / "page.html"), 2, 0,
+         "vdacheck: report draws one file, and examples is a folder\n"},
         {"--help", 0, 0},
         {"--version", 0, 0},
     };

@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <exception>
 #include <istream>
 #include <iterator>
 #include <ostream>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 
 #include <tool/vdc_batch_input.h>
@@ -25,6 +28,7 @@
 #include <vdacheck/run/vdc_profile.h>
 #include <vdacheck/run/vdc_run.h>
 #include <vdacheck/util/ut_json_writer.h>
+#include <vdacheck/util/ut_terminal_text.h>
 #include <vdacheck/util/ut_thread_team.h>
 
 #ifndef VDACHECK_VERSION
@@ -42,12 +46,33 @@ constexpr int status_failed = 2;
 // Results that may wait for their turn to be written, per job: a slow file holds back this many others.
 constexpr std::size_t window_per_job = 4;
 
+// A message about a file, at a place in it; names and text from the file shown safely on a terminal.
 std::string located(const std::string& file, int line, int column, const char* kind, const std::string& message)
 {
-    std::string s = file;
+    std::string s = ut_terminal_text(file);
     if (line > 0)
         s += ':' + std::to_string(line) + ':' + std::to_string(column);
-    return s + ": " + kind + ": " + message;
+    return s + ": " + kind + ": " + ut_terminal_text(message);
+}
+
+// The tool's own message line: `text` may name files and quote the command line.
+std::string message(std::string_view text) { return "vdacheck: " + ut_terminal_text(text) + '\n'; }
+
+// Standard output or standard error could not be written: the run writes no more.
+class StreamFailure : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Flushes `stream`, which is `name`; throws StreamFailure with the system's reason when a write to it
+// failed since errno was last cleared.
+void flush_checked(std::ostream& stream, const char* name)
+{
+    if (stream.flush())
+        return;
+    const int error = errno;
+    throw StreamFailure(std::string("cannot write to ") + name + ": " +
+                        (error != 0 ? std::strerror(error) : "a write failed"));
 }
 
 }  // namespace
@@ -148,7 +173,7 @@ void vdcCliRunner::run_command(vdaFile& file, const vdcBatchInput& input, const 
     }
     outcome.out = rendered.str();
     if (!result.output_error.empty()) {
-        outcome.err += "vdacheck: " + result.output_error + '\n';
+        outcome.err += message(result.output_error);
         if (options.format == vdcCliOptions::Format::sarif)
             outcome.sarif_notification = vdcSarifLog::notification(
                 false, vdcSarifLog::artifact(output.string(), working_folder_), 0, 0, result.output_error);
@@ -171,7 +196,7 @@ vdcFileOutcome vdcCliRunner::process(const vdcBatchInput& input, const fs::path&
     std::atomic<std::uint64_t> reported{0};  // bytes the progress bar counted while reading
     if (!input.error.empty()) {
         // A folder that gave no file to read.
-        outcome.err = "vdacheck: " + input.shown + ": " + input.error + '\n';
+        outcome.err = message(input.shown + ": " + input.error);
         if (options.format == vdcCliOptions::Format::sarif)
             outcome.sarif_notification = vdcSarifLog::notification(true, artifact(input, options), 0, 0, input.error);
         progress.file_done(0);
@@ -185,7 +210,7 @@ vdcFileOutcome vdcCliRunner::process(const vdcBatchInput& input, const fs::path&
         outcome.state = vdcFileOutcome::State::unreadable;
         outcome.status = status_failed;
         outcome.out.clear();
-        outcome.err += "vdacheck: " + input.shown + ": " + e.what() + '\n';
+        outcome.err += message(input.shown + ": " + e.what());
         if (options.format == vdcCliOptions::Format::sarif)
             outcome.sarif_notification = vdcSarifLog::notification(true, artifact(input, options), 0, 0, e.what());
     }
@@ -201,7 +226,9 @@ int vdcCliRunner::run_files(const vdcCliOptions& options, const vdcRunOptions& r
     const fs::path output_dir = options.output_dir;
     const std::vector<vdcBatchInput> inputs = vdcBatchInput::expand(options.files, output_dir, options.stdin_name);
     if (!options.output.empty() && (inputs.size() != 1 || inputs[0].path != options.files[0]))
-        throw vdcUsageError("-o names one output file; use --output-dir DIR for a folder");
+        throw vdcUsageError(options.command == vdcCliOptions::Command::report
+                                ? "report draws one file, and " + options.files[0] + " is a folder"
+                                : "-o names one output file; use --output-dir DIR for a folder");
     const std::string suffix =
         options.command == vdcCliOptions::Command::convert ? vdcCliConvert::suffix(options) : std::string();
     const std::vector<fs::path> outputs =
@@ -217,11 +244,16 @@ int vdcCliRunner::run_files(const vdcCliOptions& options, const vdcRunOptions& r
     }
 
     // The model written to standard output leaves the reports to standard error.
-    std::ostream& reports = options.output == "-" ? err_ : out_;
+    const bool model_out = options.output == "-";
+    std::ostream& reports = model_out ? err_ : out_;
+    const char* reports_name = model_out ? "standard error" : "standard output";
     const bool sarif = options.format == vdcCliOptions::Format::sarif;
     vdcSarifLog log(reports);
-    if (sarif)
+    if (sarif) {
+        errno = 0;
         log.begin(working_folder_);
+        flush_checked(reports, reports_name);
+    }
 
     vdcProgressBar progress(progress_, inputs.size(), bytes);
     vdcBatchSummary summary;
@@ -239,18 +271,23 @@ int vdcCliRunner::run_files(const vdcCliOptions& options, const vdcRunOptions& r
     pool.run(
         inputs.size(),
         [&](std::size_t i) {
-            return process(inputs[i], outputs.empty() ? fs::path(options.output) : outputs[i], task, progress);
+            vdcFileOutcome outcome =
+                process(inputs[i], outputs.empty() ? fs::path(options.output) : outputs[i], task, progress);
+            if (after_each_file_)
+                after_each_file_();
+            return outcome;
         },
         [&](std::size_t, vdcFileOutcome&& outcome) {
             if (out_is_terminal_ || !outcome.err.empty())
                 progress.clear();
+            errno = 0;
             err_ << outcome.err;
-            err_.flush();
+            flush_checked(err_, "standard error");
             if (sarif)
                 log.add(outcome.out, std::move(outcome.sarif_notification));
             else
                 reports << outcome.out;
-            reports.flush();
+            flush_checked(reports, reports_name);
             summary.add(outcome);
             status = std::max(status, outcome.status);
             progress.draw();
@@ -258,6 +295,7 @@ int vdcCliRunner::run_files(const vdcCliOptions& options, const vdcRunOptions& r
         [&] { progress.draw(); });
     progress.clear();
 
+    errno = 0;
     if (sarif) {
         log.end(status);
     } else if (batch) {
@@ -267,28 +305,46 @@ int vdcCliRunner::run_files(const vdcCliOptions& options, const vdcRunOptions& r
         else
             summary.write_text(reports);
     }
-    reports.flush();
+    flush_checked(reports, reports_name);
     return status;
 }
 
 int vdcCliRunner::run(const vdcCliOptions& options)
 {
+    try {
+        return run_line(options);
+    } catch (const StreamFailure& e) {
+        err_ << message(e.what());
+        err_.flush();
+        return status_failed;
+    }
+}
+
+int vdcCliRunner::run_line(const vdcCliOptions& options)
+{
+    errno = 0;
     switch (options.command) {
     case vdcCliOptions::Command::help:
         out_ << vdc_usage_text();
-        return status_clean;
+        break;
     case vdcCliOptions::Command::version:
         out_ << "vdacheck " << VDACHECK_VERSION << '\n';
-        return status_clean;
+        break;
     case vdcCliOptions::Command::rules:
         if (options.format == vdcCliOptions::Format::json)
             vdc_write_rules_json(out_);
         else
             vdc_write_rules_text(out_);
-        return status_clean;
-    default:
         break;
+    default:
+        return run_models(options);
     }
+    flush_checked(out_, "standard output");
+    return status_clean;
+}
+
+int vdcCliRunner::run_models(const vdcCliOptions& options)
+{
     // The profile is read once, before any model.
     vdcRunOptions run;
     run.quality = options.quality;
@@ -304,7 +360,7 @@ int vdcCliRunner::run(const vdcCliOptions& options)
         else if (!options.profile.empty())
             run.profile = vdcProfile::load(options.profile);
     } catch (const vdcProfileError& e) {
-        err_ << "vdacheck: " << e.what() << '\n';
+        err_ << message(e.what());
         return status_failed;
     }
     try {
@@ -314,7 +370,7 @@ int vdcCliRunner::run(const vdcCliOptions& options)
         working_folder_ = fs::current_path(error).string();
         return run_files(options, run);
     } catch (const vdcUsageError& e) {
-        err_ << "vdacheck: " << e.what() << '\n';
+        err_ << message(e.what());
         return status_failed;
     }
 }

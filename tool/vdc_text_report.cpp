@@ -9,8 +9,12 @@
 
 #include <vdacheck/run/vdc_run_result.h>
 #include <vdacheck/util/ut_number_text.h>
+#include <vdacheck/util/ut_terminal_text.h>
 
 namespace {
+
+// Text from the model or the file system, safe for a terminal.
+std::string shown(std::string_view text) { return ut_terminal_text(text); }
 
 // "1 entity", "2 entities", "3 problems".
 std::string plural(std::size_t n, std::string_view word)
@@ -39,13 +43,13 @@ void write_packets(std::ostream& out, const std::vector<vdcProblem>& packets, in
         if (round != 0 && p.round != round)
             continue;
         if (!last || *last != p.entity) {
-            out << indent << p.type << ' ' << p.entity.view();
+            out << indent << p.type << ' ' << shown(p.entity.view());
             if (p.line > 0)
                 out << " (line " << p.line << ')';
             out << '\n';
         }
         last = &p.entity;
-        out << indent << "    " << p.message.view();
+        out << indent << "    " << shown(p.message.view());
         if (p.rule)
             out << " [" << p.id() << changed_severity(p) << ']';
         for (std::size_t i = 0; i < p.ints.size(); ++i)
@@ -68,7 +72,10 @@ void write_packets(std::ostream& out, const std::vector<vdcProblem>& packets, in
 void write_saved(std::ostream& out, const vdcRunResult& result)
 {
     if (!result.saved_to.empty())
-        out << "; " << plural(static_cast<std::size_t>(result.entities), "entity") << " saved to " << result.saved_to;
+        out << "; " << plural(static_cast<std::size_t>(result.entities), "entity") << " saved to "
+            << shown(result.saved_to);
+    else if (!result.output_error.empty())
+        out << "; not saved";
 }
 
 // The finding an item of a report stands for.
@@ -84,7 +91,7 @@ void write_under_entities(std::ostream& out, const std::vector<Item>& items, Wri
     for (const Item& item : items) {
         const vdcProblem& f = finding_of(item);
         if (!last || *last != f.entity) {
-            out << "  " << f.type << ' ' << f.entity.view();
+            out << "  " << f.type << ' ' << shown(f.entity.view());
             if (f.line > 0)
                 out << " (line " << f.line << ')';
             out << '\n';
@@ -115,7 +122,7 @@ void write_quality(std::ostream& out, const vdcRunResult& result)
         if (summary.worst) {
             const vdcProblem& w = *summary.worst;
             out << ", worst " << vdc_measured(w.value.value_or(0.0)) << ' ' << summary.rule->unit << " (tolerance "
-                << vdc_measured(summary.tolerance) << ") on " << w.type << ' ' << w.entity.view()
+                << vdc_measured(summary.tolerance) << ") on " << w.type << ' ' << shown(w.entity.view())
                 << vdc_quality_where(w);
         }
         out << '\n';
@@ -123,21 +130,22 @@ void write_quality(std::ostream& out, const vdcRunResult& result)
     if (!result.skipped.empty()) {
         out << "not measured: " << plural(result.skipped.size(), "entity") << '\n';
         for (const vdcQualitySkip& skip : result.skipped) {
-            out << "  " << skip.type << ' ' << skip.entity.view();
+            out << "  " << skip.type << ' ' << shown(skip.entity.view());
             if (skip.line > 0)
                 out << " (line " << skip.line << ')';
-            out << ": " << skip.reason << '\n';
+            out << ": " << shown(skip.reason) << '\n';
         }
     }
 }
 
 void write_check(std::ostream& out, const vdcRunResult& result)
 {
-    out << "check " << result.file << ": " << plural(static_cast<std::size_t>(result.entities), "entity") << '\n';
+    out << "check " << shown(result.file) << ": " << plural(static_cast<std::size_t>(result.entities), "entity")
+        << '\n';
     write_packets(out, result.errors, 0, "  ");
     if (result.quality_run)
         write_quality(out, result);
-    out << result.file << ": ";
+    out << shown(result.file) << ": ";
     if (result.clean)
         out << "clean";
     else if (result.errors.empty())
@@ -157,7 +165,8 @@ void write_check(std::ostream& out, const vdcRunResult& result)
 
 void write_fix(std::ostream& out, const vdcRunResult& result)
 {
-    out << "fix " << result.file << ": " << plural(static_cast<std::size_t>(result.entities_read), "entity") << '\n';
+    out << "fix " << shown(result.file) << ": " << plural(static_cast<std::size_t>(result.entities_read), "entity")
+        << '\n';
     if (!result.repaired.empty()) {
         out << "repaired:\n";
         write_packets(out, result.repaired, 0, "  ");
@@ -169,10 +178,10 @@ void write_fix(std::ostream& out, const vdcRunResult& result)
     if (result.cleaned && !result.deleted.empty()) {
         out << "deleted:";
         for (const std::string& name : result.deleted)
-            out << ' ' << name;
+            out << ' ' << shown(name);
         out << '\n';
     }
-    out << result.file << ": " << plural(result.repaired.size(), "problem") << " repaired, ";
+    out << shown(result.file) << ": " << plural(result.repaired.size(), "problem") << " repaired, ";
     if (result.errors.empty())
         out << "none left";
     else
@@ -191,10 +200,10 @@ void write_renamed(std::ostream& out, const std::vector<vdcRename>& renamed)
         return;
     out << "renamed, as an earlier entity has the name:\n";
     for (const vdcRename& r : renamed) {
-        out << "  " << r.type << ' ' << r.from.view();
+        out << "  " << r.type << ' ' << shown(r.from.view());
         if (r.line > 0)
             out << " (line " << r.line << ')';
-        out << " -> " << r.to.view() << '\n';
+        out << " -> " << shown(r.to.view()) << '\n';
     }
 }
 
@@ -232,9 +241,10 @@ void write_rounds(std::ostream& out, const vdcRunResult& result, const char* rou
 
 void write_repair(std::ostream& out, const vdcRunResult& result)
 {
-    out << "repair " << result.file << ": " << plural(static_cast<std::size_t>(result.entities_read), "entity") << '\n';
+    out << "repair " << shown(result.file) << ": " << plural(static_cast<std::size_t>(result.entities_read), "entity")
+        << '\n';
     write_rounds(out, result, "round ");
-    out << result.file << ": " << (result.clean ? "clean" : "not clean") << " after "
+    out << shown(result.file) << ": " << (result.clean ? "clean" : "not clean") << " after "
         << plural(result.rounds.size(), "round") << "; " << plural(result.repaired.size(), "problem") << " repaired, "
         << plural(result.deleted.size(), "entity") << " deleted";
     if (!result.renamed.empty())
@@ -245,7 +255,7 @@ void write_repair(std::ostream& out, const vdcRunResult& result)
 
 void write_heal(std::ostream& out, const vdcRunResult& result)
 {
-    out << "heal " << result.file << ": " << plural(static_cast<std::size_t>(result.entities_read), "entity")
+    out << "heal " << shown(result.file) << ": " << plural(static_cast<std::size_t>(result.entities_read), "entity")
         << " (tolerance " << vdc_measured(result.heal_tolerance) << " mm, angle " << vdc_measured(result.heal_angle)
         << " deg)\n";
     write_rounds(out, result, "repair round ");
@@ -275,7 +285,7 @@ void write_heal(std::ostream& out, const vdcRunResult& result)
         for (const vdcHealRuleCount& c : result.heal_counts)
             out << "  " << c.rule->id << ": " << c.healed << " healed, " << c.left << " left\n";
     }
-    out << result.file << ": " << plural(result.healed.size(), "finding") << " healed, " << result.left.size()
+    out << shown(result.file) << ": " << plural(result.healed.size(), "finding") << " healed, " << result.left.size()
         << " left";
     if (!result.healed.empty())
         out << ", largest move " << vdc_measured(result.largest_displacement) << " mm";
@@ -290,11 +300,11 @@ void write_heal(std::ostream& out, const vdcRunResult& result)
 // What the page shows, in one line.
 void write_report(std::ostream& out, const vdcRunResult& result)
 {
-    out << "report " << result.file << ": " << plural(static_cast<std::size_t>(result.entities), "entity") << ", "
-        << plural(result.errors.size(), "error");
+    out << "report " << shown(result.file) << ": " << plural(static_cast<std::size_t>(result.entities), "entity")
+        << ", " << plural(result.errors.size(), "error");
     if (result.quality_run)
         out << ", " << plural(result.findings.size(), "quality finding");
-    out << ", " << plural(result.triangles, "triangle") << "; page written to " << result.saved_to << '\n';
+    out << ", " << plural(result.triangles, "triangle") << "; page written to " << shown(result.saved_to) << '\n';
 }
 
 // What the output of a conversion holds, in words: "3 faces, 1 shell, 2 edges".
@@ -324,7 +334,7 @@ std::string converted_counts(const vdcConvertCounts& c)
 // What was exported, entity by entity, and what was left out, with each reason under its entity.
 void write_convert(std::ostream& out, const vdcRunResult& result)
 {
-    out << "convert " << result.file << " to " << result.format << ": "
+    out << "convert " << shown(result.file) << " to " << result.format << ": "
         << plural(static_cast<std::size_t>(result.entities_read), "entity") << '\n';
     if (!result.rounds.empty()) {
         out << "repaired first:\n";
@@ -343,7 +353,7 @@ void write_convert(std::ostream& out, const vdcRunResult& result)
         out << "left out:\n";
         write_packets(out, result.left_out, 0, "  ");
     }
-    out << result.file << ": " << plural(result.exported.size(), "entity") << " exported, "
+    out << shown(result.file) << ": " << plural(result.exported.size(), "entity") << " exported, "
         << plural(static_cast<std::size_t>(vdcRunResult::count_entities(result.left_out)), "entity") << " left out";
     if (result.saved_to.empty())
         out << "; nothing written\n";

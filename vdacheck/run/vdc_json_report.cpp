@@ -30,7 +30,11 @@ void vdcJsonReport::write(utJsonWriter& json, const vdcRunResult& result)
     const bool repair = result.command == vdcCommand::repair || result.command == vdcCommand::heal ||
                         (convert && !result.rounds.empty());
     json.begin_object().key("file").string(result.file);
-    json.key("entities").integer(result.entities).key("clean").boolean(result.clean);
+    // A model or page that could not be written leaves the file failed, however clean the model.
+    const bool written = result.output_error.empty();
+    json.key("entities").integer(result.entities).key("clean").boolean(result.clean && written);
+    if (!written)
+        json.key("error").string(result.output_error);
     if (convert) {
         json.key("format").string(result.format).key("output");
         if (result.saved_to.empty())

@@ -10,12 +10,13 @@ class utJsonWriter;
 // are the strings "NaN", "Infinity" and "-Infinity".
 class VDC_RUN_API vdcJsonReport {
 public:
-    // {"file", "entities", "clean", ("format" and "output", null when nothing was written, for convert),
-    // ("rounds" for repair and heal), "warnings", "errors", ("fixed" and "deleted" for fix, repair and heal;
-    // "renamed" for repair and heal; for convert after its repair), ("tolerance", "angle",
-    // "largest_displacement", "quality_before", "healed", "left", "heal_rules" and "undone" for heal),
-    // ("quality", "quality_rules" and "quality_skipped" when measured; for heal, after healing),
-    // ("exported", "left_out" (packets) and "counts" for convert)}
+    // {"file", "entities", "clean", ("error" when the output could not be written; "clean" is then false),
+    // ("format" and "output", null when nothing was written, for convert), ("rounds" for repair and heal),
+    // "warnings", "errors", ("fixed" and "deleted" for fix, repair and heal; "renamed" for repair and heal;
+    // for convert after its repair), ("tolerance", "angle", "largest_displacement", "quality_before",
+    // "healed", "left", "heal_rules" and "undone" for heal), ("quality", "quality_rules" and
+    // "quality_skipped" when measured; for heal, after healing), ("exported", "left_out" (packets) and
+    // "counts" for convert)}
     static void write(utJsonWriter& json, const vdcRunResult& result);
     // {"entity", "type", "line", "as"}
     static void exported(utJsonWriter& json, const vdcConvertedEntity& entity);

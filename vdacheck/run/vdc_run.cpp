@@ -1,5 +1,7 @@
 #include <vdacheck/run/vdc_run.h>
 
+#include <cerrno>
+#include <cstring>
 #include <exception>
 #include <memory>
 #include <ostream>
@@ -113,9 +115,9 @@ public:
     }
 
     // Measures the model's geometric quality into `result`.
-    void measure(const vdaFile& file, int threads, vdcRunResult& result) const
+    void measure(const vdaFile& file, int threads, const utCancel& cancel, vdcRunResult& result) const
     {
-        add(vdcQualityCheck(profile_.quality(), threads).run(file), result);
+        add(vdcQualityCheck(profile_.quality(), threads, cancel).run(file), result);
     }
 
     // A quality report's findings, per rule summaries and skips into `result`.
@@ -187,9 +189,18 @@ void write_output(const vdcRunOptions& options, vdcRunResult& result, const char
         if (options.output == "-") {
             if (!options.standard_output)
                 throw std::runtime_error(std::string("no standard output to write the ") + what + " to");
-            write(*options.standard_output);
-            if (!options.standard_output->flush())
-                throw std::runtime_error(std::string("cannot write the ") + what + " to standard output");
+            std::ostream& out = *options.standard_output;
+            errno = 0;
+            try {
+                write(out);
+                out.flush();
+            } catch (const std::exception&) {
+                if (out)
+                    throw;  // not the stream's failure: what the writer says is the reason
+            }
+            if (!out)
+                throw std::runtime_error(std::string("cannot write the ") + what + " to standard output: " +
+                                         (errno != 0 ? std::strerror(errno) : "a write failed"));
             result.saved_to = "standard output";
             return;
         }
@@ -393,14 +404,14 @@ vdcRunResult vdcRun::check(vdaFile& file) const
     vdcRunResult result = started(vdcCommand::check, file, options_, problems);
     bool clean = false;
     {
-        vdcFileCheck checker;
+        vdcFileCheck checker(options_.cancel);
         const vdcFileCheckAcc access(&checker);
         const bool log_empty = checker.check(file) != 0;
         const std::size_t logged = problems.add(file, access.error_log(), result.errors);
         clean = structurally_clean(log_empty, logged, result.errors);
     }
     if (options_.quality)
-        problems.measure(file, options_.threads, result);
+        problems.measure(file, options_.threads, options_.cancel, result);
     result.clean = clean && none_fails(result.findings) && none_fails(result.warnings);
     result.entities = file.size();
     return result;
@@ -411,7 +422,7 @@ vdcRunResult vdcRun::fix(vdaFile& file) const
     const vdaCurrentFile current(file);
     const Problems problems(options_.profile);
     vdcRunResult result = started(vdcCommand::fix, file, options_, problems);
-    vdcFileCheck checker;
+    vdcFileCheck checker(options_.cancel);
     const vdcFileCheckAcc access(&checker);
     checker.check(file);
     const bool log_empty = checker.fix() != 0;
@@ -434,7 +445,7 @@ vdcRunResult vdcRun::repair(vdaFile& file) const
     const vdaCurrentFile current(file);
     const Problems problems(options_.profile);
     vdcRunResult result = started(vdcCommand::repair, file, options_, problems);
-    vdcRepairResult repair = vdc_repair(file);
+    vdcRepairResult repair = vdc_repair(file, options_.cancel);
     add_repair(problems, repair, result);
     result.clean = repair.clean && none_fails(result.warnings);
     result.entities = file.size();
@@ -469,6 +480,7 @@ vdcRunResult vdcRun::report(vdaFile& file) const
     const vdcReport data = page(file, result);
     vdaTessellationOptions tessellation = options_.tessellation;
     tessellation.threads = options_.threads;
+    tessellation.cancel = options_.cancel;
     const vdaScene scene = vdaTessellator::tessellate(file, tessellation);
     result.triangles = scene.triangles;
     const vdcReportWriter writer(scene, data);

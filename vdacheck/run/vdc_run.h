@@ -23,7 +23,13 @@ class vdaFile;
 // (the quality run and the drawing on `threads` threads), so a host may run calls on different models
 // from threads of its own. The profile shapes what is reported, never what the checker repairs or deletes.
 // A file named by `output` that cannot be written leaves result.output_error set; nothing else throws
-// but std::bad_alloc.
+// but std::bad_alloc and utCancelled.
+//
+// The options' `cancel` stops a call part way: the checks, the quality run and the drawing look at it
+// between entities, and a call it stops throws utCancelled and writes nothing. check and report leave the
+// model as it was. fix and repair stop only inside a check: fix before it has repaired anything, repair
+// with the rounds before the check it stopped in done (the model renamed, repaired and cleaned that far,
+// valid and ready to be saved or repaired again).
 class VDC_RUN_API vdcRun {
 public:
     explicit vdcRun(vdcRunOptions options = {}) : options_(std::move(options)) {}

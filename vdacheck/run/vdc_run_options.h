@@ -6,6 +6,7 @@
 
 #include <vdacheck/mesh/vda_tessellation_options.h>
 #include <vdacheck/run/vdc_profile.h>
+#include <vdacheck/util/ut_cancel.h>
 #include <vdacheck/util/ut_replace_file.h>
 
 // What a user does with a model; each is an entry point of vdcRun.
@@ -24,6 +25,7 @@ struct vdcRunOptions {
     bool quality = false;                 // check and report: measure the geometric quality too
     bool clean = false;                   // fix: then delete every entity that is still faulty
     int threads = 0;                      // for the quality run and the drawing; 0: every hardware thread
+    utCancel cancel;                      // looked at now and then: a call it stops throws utCancelled (see vdcRun)
     vdaTessellationOptions tessellation;  // report: how the model is drawn (its `threads` is replaced)
     // fix, repair and heal: where the model is saved; report: where the page is written; convert: the
     // exchange file. Empty: nothing is written. Written through a temporary file and a rename (`save`); "-"
