@@ -8,14 +8,14 @@ cd "$(dirname "$0")/.."
 
 # Compilers, build tools and the formatter the tests hold the sources to; GoogleTest, Google Benchmark and
 # the sanitizer runtimes; headless Chromium and a font for the report page's browser tests; Python headers,
-# pybind11, pytest and numpy for the Python module; the
-# allocator the tool runs on; OCCT (with TBB, which its CMake package names) and tinygltf for the exchange
+# pybind11, pytest and numpy for the Python module, Dask's distributed scheduler and pandas for its archive runs;
+# the allocator the tool runs on; OCCT (with TBB, which its CMake package names) and tinygltf for the exchange
 # library.
 packages=(
     cmake ninja-build g++ clang clang-format-14
     libgtest-dev libgmock-dev libbenchmark-dev libclang-rt-14-dev
     chromium fonts-dejavu-core
-    python3-dev pybind11-dev python3-pytest python3-numpy
+    python3-dev pybind11-dev python3-pytest python3-numpy python3-distributed python3-pandas
     libjemalloc-dev
     libocct-data-exchange-dev libocct-modeling-algorithms-dev libocct-ocaf-dev libtbb-dev libtinygltf-dev
 )

@@ -220,6 +220,13 @@ vdcFileOutcome vdcCliRunner::process(const vdcBatchInput& input, const fs::path&
     return outcome;
 }
 
+vdcFileOutcome vdcCliRunner::process_one(const vdcBatchInput& input, const fs::path& output,
+                                         const vdcCliOptions& options, const vdcRunOptions& run, int threads) const
+{
+    vdcProgressBar progress(nullptr, 1, input.bytes);
+    return process(input, output, Task{options, run, threads}, progress);
+}
+
 int vdcCliRunner::run_files(const vdcCliOptions& options, const vdcRunOptions& run)
 {
     const auto start = std::chrono::steady_clock::now();
@@ -309,6 +316,23 @@ int vdcCliRunner::run_files(const vdcCliOptions& options, const vdcRunOptions& r
     return status;
 }
 
+vdcRunOptions vdcCliRunner::run_options(const vdcCliOptions& options)
+{
+    vdcRunOptions run;
+    run.quality = options.quality;
+    run.clean = options.clean;
+    run.tessellation.triangle_budget = options.max_triangles;
+    run.heal_tolerance = options.heal_tolerance;
+    run.heal_angle = options.heal_angle;
+    run.command = options.command_line;
+    run.version = VDACHECK_VERSION;
+    if (!options.quality_profile.empty())
+        run.profile = vdcProfile::load(options.quality_profile, "quality profile");
+    else if (!options.profile.empty())
+        run.profile = vdcProfile::load(options.profile);
+    return run;
+}
+
 int vdcCliRunner::run(const vdcCliOptions& options)
 {
     try {
@@ -347,18 +371,8 @@ int vdcCliRunner::run_models(const vdcCliOptions& options)
 {
     // The profile is read once, before any model.
     vdcRunOptions run;
-    run.quality = options.quality;
-    run.clean = options.clean;
-    run.tessellation.triangle_budget = options.max_triangles;
-    run.heal_tolerance = options.heal_tolerance;
-    run.heal_angle = options.heal_angle;
-    run.command = options.command_line;
-    run.version = VDACHECK_VERSION;
     try {
-        if (!options.quality_profile.empty())
-            run.profile = vdcProfile::load(options.quality_profile, "quality profile");
-        else if (!options.profile.empty())
-            run.profile = vdcProfile::load(options.profile);
+        run = run_options(options);
     } catch (const vdcProfileError& e) {
         err_ << message(e.what());
         return status_failed;

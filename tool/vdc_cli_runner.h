@@ -44,6 +44,14 @@ public:
     // Called on a job's thread each time it has done a file, before it takes the next: the tool hands the
     // blocks its allocator keeps for that thread back to the process (see main.cpp).
     void after_each_file(std::function<void()> hook) { after_each_file_ = std::move(hook); }
+    // What run() takes from the command line for every file: the command's options, with the profile read
+    // (throws vdcProfileError).
+    static vdcRunOptions run_options(const vdcCliOptions& options);
+    // One file of a run whose files are spread over other processes: what run() makes of it, its report
+    // rendered in the format asked (not SARIF) and `threads` reading and measuring it (0: all); `output` is
+    // where fix and repair save it. No progress is shown.
+    vdcFileOutcome process_one(const vdcBatchInput& input, const std::filesystem::path& output,
+                               const vdcCliOptions& options, const vdcRunOptions& run, int threads) const;
 
 private:
     int run_line(const vdcCliOptions& options);
