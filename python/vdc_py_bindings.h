@@ -10,6 +10,8 @@ void vdc_py_bind_entities(pybind11::module_& m);
 void vdc_py_bind_model(pybind11::module_& m);
 // load, read, check, fix, clean, repair, rules, report (vdc_py_commands.cpp).
 void vdc_py_bind_commands(pybind11::module_& m);
+// convert (vdc_py_convert.cpp).
+void vdc_py_bind_convert(pybind11::module_& m);
 // The tool's command line, walk, per-file run, summary and progress bar for vdacheck.archive (vdc_py_archive.cpp).
 void vdc_py_bind_archive(pybind11::module_& m);
 

@@ -35,6 +35,12 @@ py::object problem(const py::module_& values, const vdcProblem& p)
     py::tuple doubles(p.doubles.size());
     for (std::size_t i = 0; i < p.doubles.size(); ++i)
         doubles[i] = p.doubles[i];
+    // A measured problem (a gap that leaves an entity out of a conversion) has its value, as in the JSON report.
+    if (p.value)
+        return values.attr("Problem")(text_or_none(p.id()), vdc_py_str(p.entity), vdc_py_str(p.type), p.line,
+                                      vdc_py_str(p.message), ints, doubles, text_or_none(p.repair), p.round, *p.value,
+                                      p.tolerance, vdc_py_str(p.unit()), point_or_none(p.point),
+                                      vdc_severity_name(p.severity));
     return values.attr("Problem")(text_or_none(p.id()), vdc_py_str(p.entity), vdc_py_str(p.type), p.line,
                                   vdc_py_str(p.message), ints, doubles, text_or_none(p.repair), p.round,
                                   py::arg("severity") = vdc_severity_name(p.severity));
@@ -168,7 +174,7 @@ py::object vdc_py_result(const vdcRunResult& result)
     const py::module_ values = vdc_py_values_module();
     py::list rounds;
     const py::object round = values.attr("Round");
-    if (result.command == vdcCommand::repair) {
+    if (result.command == vdcCommand::repair || result.command == vdcCommand::heal) {
         for (const vdcRunRound& r : result.rounds)
             rounds.append(round(r.found, r.repaired, r.deleted, r.clean));
     } else {
@@ -176,14 +182,62 @@ py::object vdc_py_result(const vdcRunResult& result)
         rounds.append(round(result.errors.size() + result.repaired.size(), result.repaired.size(),
                             result.deleted.size(), result.clean));
     }
+    return values.attr("Result")(result.clean, result.entities, rounds, vdc_py_problems(result.repaired),
+                                 vdc_py_problems(result.errors), vdc_py_deleted(result), vdc_py_renamed(result));
+}
+
+py::list vdc_py_deleted(const vdcRunResult& result)
+{
     py::list deleted;
     for (const std::string& name : result.deleted)
         deleted.append(vdc_py_str(name));
+    return deleted;
+}
+
+py::list vdc_py_renamed(const vdcRunResult& result)
+{
+    const py::object rename = vdc_py_values_module().attr("Rename");
     py::list renamed;
     for (const vdcRename& r : result.renamed)
-        renamed.append(values.attr("Rename")(vdc_py_str(r.from), vdc_py_str(r.to), r.type, r.line));
-    return values.attr("Result")(result.clean, result.entities, rounds, vdc_py_problems(result.repaired),
-                                 vdc_py_problems(result.errors), deleted, renamed);
+        renamed.append(rename(vdc_py_str(r.from), vdc_py_str(r.to), r.type, r.line));
+    return renamed;
+}
+
+py::object vdc_py_heal_result(const vdcRunResult& result)
+{
+    const py::module_ values = vdc_py_values_module();
+    const py::object quality = vdc_py_quality_result(result);
+    const py::object repair = vdc_py_result(result);
+    py::list warnings;
+    const py::object warning = values.attr("ReadWarning");
+    for (const vdcProblem& w : result.warnings)
+        warnings.append(warning(vdc_py_str(w.id()), w.line, w.column, vdc_py_str(w.message), w.summary,
+                                vdc_severity_name(w.severity)));
+    py::list before;
+    for (const vdcProblem& f : result.findings_before)
+        before.append(finding(values, f));
+    py::list healed;
+    for (const vdcHealedProblem& h : result.healed) {
+        py::list changed;
+        for (const auto& [name, line] : h.changed)
+            changed.append(vdc_py_str(name));
+        healed.append(values.attr("Healed")(finding(values, h.finding), h.value_after, h.displacement, changed,
+                                            vdc_py_str(h.how)));
+    }
+    py::list left;
+    for (const vdcLeftProblem& l : result.left)
+        left.append(values.attr("Left")(finding(values, l.finding), vdc_py_str(l.reason)));
+    py::list counts;
+    for (const vdcHealRuleCount& c : result.heal_counts)
+        counts.append(values.attr("HealCount")(vdc_py_str(c.rule->id), c.healed, c.left));
+    py::list undone;
+    for (const std::string& what : result.undone)
+        undone.append(vdc_py_str(what));
+    return values.attr("HealResult")(result.clean, vdc_py_str(result.file), result.entities, result.heal_tolerance,
+                                     result.heal_angle, result.largest_displacement, warnings, repair.attr("rounds"),
+                                     repair.attr("repaired"), repair.attr("errors"), repair.attr("deleted"),
+                                     repair.attr("renamed"), before, healed, left, counts, undone,
+                                     quality.attr("findings"), quality.attr("rules"), quality.attr("skipped"));
 }
 
 py::list vdc_py_warnings(const std::vector<vdaReadWarning>& warnings)

@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <charconv>
+#include <chrono>
 #include <iostream>
 #include <stdexcept>
+#include <thread>
+#include <vector>
 
 #include <vdacheck/util/ut_big_stack.h>
 #include <vdacheck/vdacheck.h>
@@ -70,6 +73,22 @@ TEST(DeepModel, MeasuredStackPerLevelStaysBelowTheAllowance)
     std::cout << "[ stack    ] " << per_level << " bytes per nesting level (allowance " << vdcFileCheck::stack_per_level
               << ")\n";
     EXPECT_LT(per_level, static_cast<double>(vdcFileCheck::stack_per_level));
+}
+
+// A check that runs on a stack of its own is stopped from the calling thread, which polls the token while
+// it waits: the checker's thread only reads the answer.
+TEST(DeepModel, ACheckOnAStackOfItsOwnIsCancelledFromTheCallingThread)
+{
+    const auto file = group_chain(deep);
+    std::vector<std::thread::id> pollers;
+    vdcFileCheck checker(utCancel(
+        [&] {
+            pollers.push_back(std::this_thread::get_id());
+            return true;
+        },
+        std::chrono::milliseconds(0)));
+    EXPECT_THROW(checker.check(*file), utCancelled);
+    EXPECT_EQ(pollers, std::vector<std::thread::id>{std::this_thread::get_id()});
 }
 
 TEST(DeepModel, TheBigStackRunsHereWhenThereIsRoomAndPassesErrorsOn)

@@ -1,6 +1,7 @@
 // Writing an output through ut_replace_file, whatever the path names: nothing there yet, a regular file, a
 // symbolic link (kept, its target replaced), a FIFO or a device (written in place), or what cannot be
-// written; with an unnamed temporary file and with a named one; and a process that stops mid-write.
+// written; with an unnamed temporary file and with a named one, for a writer given a stream and for one that
+// opens a path itself; and a process that stops mid-write.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -15,6 +16,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -35,7 +37,8 @@ std::string slurp(const fs::path& path)
 
 const auto writes_new = [](std::ostream& out) { out << "new text\n"; };
 
-class ReplaceFile : public ::testing::TestWithParam<bool> {  // true: unnamed temporary files
+// Unnamed temporary files or named ones; the writer given a stream, or a path it opens itself.
+class ReplaceFile : public ::testing::TestWithParam<std::tuple<bool, bool>> {
 protected:
     void SetUp() override
     {
@@ -48,7 +51,20 @@ protected:
     void replace(const fs::path& path, const std::function<void(std::ostream&)>& write = writes_new,
                  utTemporaryFiles* temporaries = nullptr)
     {
-        ut_replace_file(path, write, {temporaries, GetParam()});
+        const utReplaceOptions options{temporaries, std::get<0>(GetParam())};
+        if (!std::get<1>(GetParam())) {
+            ut_replace_file(path, write, options);
+            return;
+        }
+        ut_replace_file_at(
+            path,
+            [&](const fs::path& at) {
+                std::ofstream out(at, std::ios::binary | std::ios::trunc);
+                write(out);
+                if (!out.flush())
+                    throw std::runtime_error("cannot write " + at.string());
+            },
+            options);
     }
     // Nothing but the names given is left in the folder: no temporary file.
     void expect_only(std::initializer_list<const char*> names) const
@@ -154,7 +170,10 @@ TEST_P(ReplaceFile, TemporariesRemovedWhileAWriteRunsLeaveNothingAndTheTargetAsI
     EXPECT_EQ(slurp(dir / "part.vda"), "old text\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(Temporary, ReplaceFile, ::testing::Values(true, false),
-                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "unnamed" : "named"; });
+INSTANTIATE_TEST_SUITE_P(Temporary, ReplaceFile, ::testing::Combine(::testing::Bool(), ::testing::Bool()),
+                         [](const ::testing::TestParamInfo<std::tuple<bool, bool>>& info) {
+                             return std::string(std::get<0>(info.param) ? "unnamed" : "named") +
+                                    (std::get<1>(info.param) ? "_path" : "_stream");
+                         });
 
 }  // namespace

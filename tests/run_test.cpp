@@ -4,13 +4,18 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include <synthetic_model.h>
 #include <vdacheck/run/vdc_run.h>
 #include <vdacheck/vdacheck.h>
 
@@ -134,7 +139,8 @@ TEST(RunProfile, RefusalsNameTheFileAndTheKey)
         const char* why;   // after "PATH: "
     };
     const Case cases[] = {
-        {R"({"rules": {"surf-gap": {}}})", R"("surf-gap" is not a quality rule, nor a check or reader rule)"},
+        {R"({"rules": {"surf-gap": {}}})",
+         R"("surf-gap" is not a quality rule, nor a check, reader or conversion rule)"},
         {R"({"rule": {}})", R"(unknown key "rule")"},
         {R"({"rules": {"surf-patch-gap": {"tol": 1}}})", R"(unknown key "tol" in rule "surf-patch-gap")"},
         {"{\"rules\": {\"surf-patch-gap\": {\"tolerance\": 0.01},\n \"surf-patch-gap\": {\"tolerance\": 9}}}",
@@ -241,7 +247,8 @@ TEST(RunPage, FindingsAreRowsWithTheirPlace)
 TEST(Run, EveryCallRestoresTheCurrentFile)
 {
     const fs::path page = fs::temp_directory_path() / ("vdacheck_run_page_" + std::to_string(getpid()) + ".html");
-    for (const vdcCommand command : {vdcCommand::check, vdcCommand::fix, vdcCommand::repair, vdcCommand::report}) {
+    for (const vdcCommand command :
+         {vdcCommand::check, vdcCommand::fix, vdcCommand::repair, vdcCommand::report, vdcCommand::heal}) {
         SCOPED_TRACE(int(command));
         const auto file = load(bracket);
         const auto other = load(gaps);  // made last: current
@@ -253,6 +260,83 @@ TEST(Run, EveryCallRestoresTheCurrentFile)
         EXPECT_TRUE(result.output_error.empty()) << result.output_error;
     }
     fs::remove(page);
+}
+
+// A token that asks to stop at its `looks`th look (each look polls), noting the threads that polled it.
+utCancel stop_at(int looks, std::vector<std::thread::id>& pollers)
+{
+    return utCancel(
+        [&pollers, looks] {
+            pollers.push_back(std::this_thread::get_id());
+            return static_cast<int>(pollers.size()) >= looks;
+        },
+        std::chrono::milliseconds(0));
+}
+
+// A cancelled call throws, writes nothing and, but for repair's finished steps, leaves the model as it was;
+// the token is polled on the calling thread only. The model is small enough for its check to run on the
+// calling thread, so that each entity checked is one look; the quality run and the drawing, on one thread,
+// look once per entity too. (On several, the calling thread looks as it takes its share of the work.)
+TEST(RunCancel, ACancelledCallThrowsWritesNothingAndLeavesTheModelAsItWas)
+{
+    const std::string text = vda_synthetic_model(std::size_t{256} << 10);
+    const auto original = vdaReader::read(text, "model.vda");
+    const int entities = original->size();
+    const fs::path output = fs::temp_directory_path() / ("vdacheck_cancelled_" + std::to_string(getpid()));
+    struct Case {
+        vdcCommand command;
+        bool quality;
+        int looks;
+        bool unchanged;
+    };
+    const Case cases[] = {
+        {vdcCommand::check, true, 1, true},
+        {vdcCommand::check, true, entities / 2, true},    // in the checker's walk
+        {vdcCommand::check, true, entities + 5, true},    // in the quality run
+        {vdcCommand::report, false, entities + 5, true},  // in the drawing
+        {vdcCommand::fix, false, entities / 2, true},
+        {vdcCommand::repair, false, entities / 2, true},
+        {vdcCommand::repair, false, entities + 5, false},  // in the second check of round 1
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(int(c.command)) + " at look " + std::to_string(c.looks));
+        fs::remove(output);
+        const auto file = vdaReader::read(text, "model.vda");
+        std::vector<std::thread::id> pollers;
+        vdcRunOptions options;
+        options.quality = c.quality;
+        options.threads = 1;
+        options.output = c.command == vdcCommand::check ? fs::path() : output;
+        options.cancel = stop_at(c.looks, pollers);
+        EXPECT_THROW(vdcRun(options).run(c.command, *file), utCancelled);
+        EXPECT_EQ(static_cast<int>(pollers.size()), c.looks);
+        EXPECT_EQ(std::count(pollers.begin(), pollers.end(), std::this_thread::get_id()), c.looks);
+        EXPECT_FALSE(fs::exists(output));
+        if (c.unchanged)
+            EXPECT_EQ(vda_first_difference(*original, *file), "");
+        else
+            EXPECT_TRUE(vdc_repair(*file).clean) << "a model repair was stopped in repairs on";
+    }
+
+    // Reading: statement by statement, in chunks on threads, and a stream block by block.
+    for (const unsigned threads : {1u, 4u}) {
+        for (const int looks : {1, 3}) {
+            SCOPED_TRACE(std::to_string(threads) + " threads, stopped at look " + std::to_string(looks));
+            std::vector<std::thread::id> pollers;
+            vdaReadOptions read;
+            read.threads = threads;
+            read.chunk_bytes = 16 << 10;
+            read.block_bytes = 16 << 10;
+            read.cancel = stop_at(looks, pollers);
+            EXPECT_THROW(vdaReader::read(text, "model.vda", read), utCancelled);
+            EXPECT_EQ(std::count(pollers.begin(), pollers.end(), std::this_thread::get_id()), looks);
+            std::istringstream stream(text);
+            std::vector<std::thread::id> stream_pollers;
+            read.cancel = stop_at(looks, stream_pollers);
+            EXPECT_THROW(vdaReader::read(stream, "model.vda", read), utCancelled);
+            EXPECT_EQ(std::count(stream_pollers.begin(), stream_pollers.end(), std::this_thread::get_id()), looks);
+        }
+    }
 }
 
 }  // namespace

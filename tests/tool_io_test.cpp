@@ -165,6 +165,50 @@ TEST_F(ToolIo, AnOutputThatIsStandardOutputGetsTheModelAndTheReportGoesToStandar
     EXPECT_EQ(left(), std::vector<std::string>{"out.vda"});
 }
 
+// A report or model that cannot be written to standard output is an error naming it and the cause, and
+// the run writes nothing after it: here a full disk, for every format, one file and several, the model.
+TEST_F(ToolIo, AStandardOutputThatCannotBeWrittenStopsTheRunWithStatusTwo)
+{
+    const std::string full = "vdacheck: cannot write to standard output: No space left on device\n";
+    for (const char* line : {"$T check $B >/dev/full", "$T check $B $B $B --format json >/dev/full",
+                             "$T check $B $B --format sarif >/dev/full",
+                             "$T fix $B -o fixed.vda --format sarif >/dev/full", "$T rules >/dev/full"}) {
+        SCOPED_TRACE(line);
+        const Run run = shell(line);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err, full);
+    }
+    // The model goes to standard output, the report to standard error.
+    const Run text = shell("$T repair $B -o - >/dev/full");
+    EXPECT_EQ(text.status, 2);
+    EXPECT_TRUE(text.err.starts_with("vdacheck: cannot write the model to standard output: No space left on device\n"))
+        << text.err;
+    EXPECT_TRUE(text.err.ends_with("5 entities deleted; not saved\n")) << text.err;
+    const Run json = shell("$T repair $B -o - --format json >/dev/full");
+    EXPECT_EQ(json.status, 2);
+    EXPECT_NE(json.err.find(R"("clean": false, "error": "cannot write the model to standard output: No space)"),
+              std::string::npos)
+        << json.err;
+}
+
+// A save that fails names the file it was to replace and why, and the report says it was not saved: a JSON
+// report is not clean. The disk is a small file system of its own (a mount namespace, as root or not).
+TEST_F(ToolIo, ASaveToAFullDiskNamesTheFileAndTheReportSaysSo)
+{
+    const std::string mount = "unshare -rm sh -c \"mount -t tmpfs -o size=4k tmpfs full && ";
+    if (shell("mkdir full && " + mount + "true\"").status != 0)
+        GTEST_SKIP() << "no mount namespace for a small file system";
+    const Run text = shell(mount + "$T repair $B -o full/out.vda\"");
+    EXPECT_EQ(text.status, 2);
+    EXPECT_TRUE(text.out.ends_with("5 entities deleted; not saved\n")) << text.out;
+    EXPECT_EQ(text.err, "vdacheck: cannot save full/out.vda: cannot write: No space left on device\n");
+    const Run json = shell(mount + "$T fix $B -o full/out.vda --format json\"");
+    EXPECT_EQ(json.status, 2);
+    EXPECT_NE(json.out.find(R"("clean": false, "error": "cannot save full/out.vda: cannot write: No space left)"),
+              std::string::npos)
+        << json.out;
+}
+
 // --- inputs
 
 // Writes `head` and then `fill` again and again into the tool's standard input until the tool stops
@@ -238,6 +282,31 @@ TEST_F(ToolIo, AGigabyteOfOneRecordFailsAtItsStartWithoutBeingReadWhole)
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
     EXPECT_EQ(slurp(dir / "err.txt").rfind(huge.string() + ":1:81: error: ", 0), 0u) << slurp(dir / "err.txt");
     EXPECT_LT(usage.ru_maxrss, 256 * 1024) << "kilobytes at the peak";
+}
+
+// File names and text quoted from a file reach a terminal with their control bytes escaped: the reports,
+// the reader's errors and the summary hold no byte that could move the cursor or change a colour.
+TEST_F(ToolIo, ControlBytesInNamesAndContentAreShownEscaped)
+{
+    fs::create_directories(dir / "in");
+    fs::copy_file(bracket, dir / "in" / "a\x1b[31mred\nline.vda");
+    std::ofstream(dir / "in" / "bad.vda") << "H = HEADER / 0\nP1 = POINT / 1., \x1b[2J2., 3.\nH = END\n";
+    std::ofstream(dir / "in" / "bad2.vda") << "H = HEADER / 0\nP\x07\x9b = POINT / 1., 2., 3.\nH = END\n";
+    for (const char* line : {"$T check in", "$T check in --format json", "$T fix in --output-dir out"}) {
+        SCOPED_TRACE(line);
+        const Run run = shell(line);
+        EXPECT_EQ(run.status, 2);
+        for (const std::string& text : {run.out, run.err})
+            for (const char c : text)
+                EXPECT_TRUE(c == '\n' || (static_cast<unsigned char>(c) >= 0x20 && c != 0x7f))
+                    << "byte " << int(c) << " in\n"
+                    << text;
+        if (std::string(line) == "$T check in") {
+            EXPECT_NE(run.out.find("check in/a\\x1b[31mred\\x0aline.vda: 32 entities\n"), std::string::npos);
+            EXPECT_NE(run.err.find("found '\\x1b[2J2.'"), std::string::npos) << run.err;
+            EXPECT_NE(run.err.find("bad2.vda:2:2: error: "), std::string::npos) << run.err;
+        }
+    }
 }
 
 // --- signals

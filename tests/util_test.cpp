@@ -5,10 +5,12 @@
 #include <string>
 #include <thread>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include <vdacheck/util/co_ordered_map.h>
 #include <vdacheck/util/ut_string.h>
+#include <vdacheck/util/ut_terminal_text.h>
 #include <vdacheck/util/ut_thread_team.h>
 
 TEST(utString, LiteralsShareTheProgramTextAndCopiesShareOneBlock)
@@ -40,6 +42,24 @@ TEST(utString, ComparesBytesCaseSensitively)
     }
     EXPECT_EQ(utString("FC267"), ut_lit("FC267"));
     EXPECT_EQ(utString(std::string_view("AB\0C", 4)).size(), 4u);
+}
+
+// What could move a terminal's cursor or start an escape sequence is shown as \xNN; printable text, UTF-8
+// included, stays.
+TEST(utTerminalText, ControlsAndBytesThatAreNotUtf8AreEscaped)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"part 1.vda", "part 1.vda"},
+        {"Teil \xc3\xa4\xe2\x82\xac.vda", "Teil \xc3\xa4\xe2\x82\xac.vda"},  // ä, €
+        {"a\x1b[31mred\nline\t\r", "a\\x1b[31mred\\x0aline\\x09\\x0d"},
+        {std::string("nul\0del\x7f", 8), "nul\\x00del\\x7f"},
+        {"c1 \xc2\x9b"
+         "2J",
+         "c1 \\xc2\\x9b2J"},                                     // U+009B, a one-byte CSI
+        {"bad \xff\xc3 \xe2\x82", "bad \\xff\\xc3 \\xe2\\x82"},  // not UTF-8, cut short
+    };
+    for (const auto& [text, shown] : cases)
+        EXPECT_EQ(ut_terminal_text(text), shown) << text;
 }
 
 TEST(coOrderedMap, IteratesInInsertionOrderThroughGrowthAndErasure)

@@ -130,7 +130,8 @@ std::vector<vdcBatchInput> vdcBatchInput::expand(const std::vector<std::string>&
     return inputs;
 }
 
-std::vector<fs::path> vdcBatchInput::outputs(const std::vector<vdcBatchInput>& inputs, const fs::path& dir)
+std::vector<fs::path> vdcBatchInput::outputs(const std::vector<vdcBatchInput>& inputs, const fs::path& dir,
+                                             const std::string& suffix)
 {
     std::vector<fs::path> outputs;
     std::map<fs::path, const vdcBatchInput*> taken;
@@ -141,7 +142,9 @@ std::vector<fs::path> vdcBatchInput::outputs(const std::vector<vdcBatchInput>& i
         }
         if (input.path == "-")
             throw vdcUsageError("standard input has no name to save it under in --output-dir; use -o OUT");
-        const fs::path output = (dir / input.relative).lexically_normal();
+        fs::path output = (dir / input.relative).lexically_normal();
+        if (!suffix.empty())
+            output.replace_extension(suffix);
         const auto [it, inserted] = taken.emplace(output, &input);
         if (!inserted)
             throw vdcUsageError(input.shown + " and " + it->second->shown + " would both be saved to " +

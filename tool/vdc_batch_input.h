@@ -25,8 +25,9 @@ struct vdcBatchInput {
                                              const std::string& stdin_name = {});
     // True for a file name the walk of a folder takes: *.vda or *.vdafs in any case.
     static bool is_model_name(const std::filesystem::path& name);
-    // The output of each input under `dir`; throws vdcUsageError when two inputs would go to one output,
-    // or an output would overwrite an input. Inputs with an error get an empty path.
+    // The output of each input under `dir`, its suffix replaced by `suffix` when one is given; throws
+    // vdcUsageError when two inputs would go to one output, or an output would overwrite an input. Inputs
+    // with an error get an empty path.
     static std::vector<std::filesystem::path> outputs(const std::vector<vdcBatchInput>& inputs,
-                                                      const std::filesystem::path& dir);
+                                                      const std::filesystem::path& dir, const std::string& suffix = {});
 };

@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include <vdacheck/util/ut_json_writer.h>
+#include <vdacheck/util/ut_terminal_text.h>
 
 namespace {
 
@@ -98,7 +99,8 @@ void vdcBatchSummary::write_text(std::ostream& out) const
     }
     out << "slowest files:\n";
     for (const FileTime& f : slowest_)
-        out << right(time_text(f.seconds), 10) << "  " << f.file << " (" << size_text(f.bytes) << ")\n";
+        out << right(time_text(f.seconds), 10) << "  " << ut_terminal_text(f.file) << " (" << size_text(f.bytes)
+            << ")\n";
 }
 
 void vdcBatchSummary::write_json(std::ostream& out) const

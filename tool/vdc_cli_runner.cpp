@@ -2,16 +2,20 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <exception>
 #include <istream>
 #include <iterator>
 #include <ostream>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 
 #include <tool/vdc_batch_input.h>
 #include <tool/vdc_batch_summary.h>
+#include <tool/vdc_cli_convert.h>
 #include <tool/vdc_ordered_pool.h>
 #include <tool/vdc_progress_bar.h>
 #include <tool/vdc_rules_report.h>
@@ -24,6 +28,7 @@
 #include <vdacheck/run/vdc_profile.h>
 #include <vdacheck/run/vdc_run.h>
 #include <vdacheck/util/ut_json_writer.h>
+#include <vdacheck/util/ut_terminal_text.h>
 #include <vdacheck/util/ut_thread_team.h>
 
 #ifndef VDACHECK_VERSION
@@ -41,12 +46,33 @@ constexpr int status_failed = 2;
 // Results that may wait for their turn to be written, per job: a slow file holds back this many others.
 constexpr std::size_t window_per_job = 4;
 
+// A message about a file, at a place in it; names and text from the file shown safely on a terminal.
 std::string located(const std::string& file, int line, int column, const char* kind, const std::string& message)
 {
-    std::string s = file;
+    std::string s = ut_terminal_text(file);
     if (line > 0)
         s += ':' + std::to_string(line) + ':' + std::to_string(column);
-    return s + ": " + kind + ": " + message;
+    return s + ": " + kind + ": " + ut_terminal_text(message);
+}
+
+// The tool's own message line: `text` may name files and quote the command line.
+std::string message(std::string_view text) { return "vdacheck: " + ut_terminal_text(text) + '\n'; }
+
+// Standard output or standard error could not be written: the run writes no more.
+class StreamFailure : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Flushes `stream`, which is `name`; throws StreamFailure with the system's reason when a write to it
+// failed since errno was last cleared.
+void flush_checked(std::ostream& stream, const char* name)
+{
+    if (stream.flush())
+        return;
+    const int error = errno;
+    throw StreamFailure(std::string("cannot write to ") + name + ": " +
+                        (error != 0 ? std::strerror(error) : "a write failed"));
 }
 
 }  // namespace
@@ -109,10 +135,15 @@ void vdcCliRunner::run_command(vdaFile& file, const vdcBatchInput& input, const 
     case vdcCliOptions::Command::report:
         command = vdcCommand::report;
         break;
+    case vdcCliOptions::Command::heal:
+        command = vdcCommand::heal;
+        break;
     default:
         break;
     }
-    vdcRunResult result = vdcRun(std::move(run)).run(command, file);
+    vdcRunResult result = options.command == vdcCliOptions::Command::convert
+                              ? vdcCliConvert::run(file, run, options)
+                              : vdcRun(std::move(run)).run(command, file);
     outcome.problems_per_rule = result.problems_per_rule();
 
     // Reader warnings go to standard error in text; the other formats carry them in the report.
@@ -121,11 +152,14 @@ void vdcCliRunner::run_command(vdaFile& file, const vdcBatchInput& input, const 
             outcome.err +=
                 located(input.shown, w.line, w.column, vdc_severity_name(w.severity), std::string(w.message.view())) +
                 " [" + std::string(w.id()) + "]\n";
-    // A page that cannot be written leaves nothing to report but why.
-    const bool page = command == vdcCommand::report;
+    // A page that cannot be written leaves nothing to report but why; so does a conversion refused before it
+    // began (an output it cannot write).
+    const bool nothing = (command == vdcCommand::report || (result.command == vdcCommand::convert &&
+                                                            result.exported.empty() && result.left_out.empty())) &&
+                         !result.output_error.empty();
     std::ostringstream rendered;
     if (options.format == vdcCliOptions::Format::text) {
-        if (!page || result.output_error.empty())
+        if (!nothing)
             vdc_write_text(rendered, result);
     } else if (options.format == vdcCliOptions::Format::json) {
         utJsonWriter json(rendered, utJsonWriter::Style::line);
@@ -133,11 +167,13 @@ void vdcCliRunner::run_command(vdaFile& file, const vdcBatchInput& input, const 
         rendered << '\n';
     } else {
         result.locate_columns(file.source().text());
-        rendered << vdcSarifLog::results(result, artifact(input, options));
+        const std::string saved =
+            output.empty() || output == "-" ? std::string() : vdcSarifLog::artifact(output.string(), working_folder_);
+        rendered << vdcSarifLog::results(result, artifact(input, options), saved);
     }
     outcome.out = rendered.str();
     if (!result.output_error.empty()) {
-        outcome.err += "vdacheck: " + result.output_error + '\n';
+        outcome.err += message(result.output_error);
         if (options.format == vdcCliOptions::Format::sarif)
             outcome.sarif_notification = vdcSarifLog::notification(
                 false, vdcSarifLog::artifact(output.string(), working_folder_), 0, 0, result.output_error);
@@ -160,7 +196,7 @@ vdcFileOutcome vdcCliRunner::process(const vdcBatchInput& input, const fs::path&
     std::atomic<std::uint64_t> reported{0};  // bytes the progress bar counted while reading
     if (!input.error.empty()) {
         // A folder that gave no file to read.
-        outcome.err = "vdacheck: " + input.shown + ": " + input.error + '\n';
+        outcome.err = message(input.shown + ": " + input.error);
         if (options.format == vdcCliOptions::Format::sarif)
             outcome.sarif_notification = vdcSarifLog::notification(true, artifact(input, options), 0, 0, input.error);
         progress.file_done(0);
@@ -174,7 +210,7 @@ vdcFileOutcome vdcCliRunner::process(const vdcBatchInput& input, const fs::path&
         outcome.state = vdcFileOutcome::State::unreadable;
         outcome.status = status_failed;
         outcome.out.clear();
-        outcome.err += "vdacheck: " + input.shown + ": " + e.what() + '\n';
+        outcome.err += message(input.shown + ": " + e.what());
         if (options.format == vdcCliOptions::Format::sarif)
             outcome.sarif_notification = vdcSarifLog::notification(true, artifact(input, options), 0, 0, e.what());
     }
@@ -197,9 +233,13 @@ int vdcCliRunner::run_files(const vdcCliOptions& options, const vdcRunOptions& r
     const fs::path output_dir = options.output_dir;
     const std::vector<vdcBatchInput> inputs = vdcBatchInput::expand(options.files, output_dir, options.stdin_name);
     if (!options.output.empty() && (inputs.size() != 1 || inputs[0].path != options.files[0]))
-        throw vdcUsageError("-o names one output file; use --output-dir DIR for a folder");
+        throw vdcUsageError(options.command == vdcCliOptions::Command::report
+                                ? "report draws one file, and " + options.files[0] + " is a folder"
+                                : "-o names one output file; use --output-dir DIR for a folder");
+    const std::string suffix =
+        options.command == vdcCliOptions::Command::convert ? vdcCliConvert::suffix(options) : std::string();
     const std::vector<fs::path> outputs =
-        output_dir.empty() ? std::vector<fs::path>() : vdcBatchInput::outputs(inputs, output_dir);
+        output_dir.empty() ? std::vector<fs::path>() : vdcBatchInput::outputs(inputs, output_dir, suffix);
 
     std::uint64_t bytes = 0;
     for (const vdcBatchInput& input : inputs)
@@ -211,11 +251,16 @@ int vdcCliRunner::run_files(const vdcCliOptions& options, const vdcRunOptions& r
     }
 
     // The model written to standard output leaves the reports to standard error.
-    std::ostream& reports = options.output == "-" ? err_ : out_;
+    const bool model_out = options.output == "-";
+    std::ostream& reports = model_out ? err_ : out_;
+    const char* reports_name = model_out ? "standard error" : "standard output";
     const bool sarif = options.format == vdcCliOptions::Format::sarif;
     vdcSarifLog log(reports);
-    if (sarif)
+    if (sarif) {
+        errno = 0;
         log.begin(working_folder_);
+        flush_checked(reports, reports_name);
+    }
 
     vdcProgressBar progress(progress_, inputs.size(), bytes);
     vdcBatchSummary summary;
@@ -233,18 +278,23 @@ int vdcCliRunner::run_files(const vdcCliOptions& options, const vdcRunOptions& r
     pool.run(
         inputs.size(),
         [&](std::size_t i) {
-            return process(inputs[i], outputs.empty() ? fs::path(options.output) : outputs[i], task, progress);
+            vdcFileOutcome outcome =
+                process(inputs[i], outputs.empty() ? fs::path(options.output) : outputs[i], task, progress);
+            if (after_each_file_)
+                after_each_file_();
+            return outcome;
         },
         [&](std::size_t, vdcFileOutcome&& outcome) {
             if (out_is_terminal_ || !outcome.err.empty())
                 progress.clear();
+            errno = 0;
             err_ << outcome.err;
-            err_.flush();
+            flush_checked(err_, "standard error");
             if (sarif)
                 log.add(outcome.out, std::move(outcome.sarif_notification));
             else
                 reports << outcome.out;
-            reports.flush();
+            flush_checked(reports, reports_name);
             summary.add(outcome);
             status = std::max(status, outcome.status);
             progress.draw();
@@ -252,6 +302,7 @@ int vdcCliRunner::run_files(const vdcCliOptions& options, const vdcRunOptions& r
         [&] { progress.draw(); });
     progress.clear();
 
+    errno = 0;
     if (sarif) {
         log.end(status);
     } else if (batch) {
@@ -261,7 +312,7 @@ int vdcCliRunner::run_files(const vdcCliOptions& options, const vdcRunOptions& r
         else
             summary.write_text(reports);
     }
-    reports.flush();
+    flush_checked(reports, reports_name);
     return status;
 }
 
@@ -271,6 +322,8 @@ vdcRunOptions vdcCliRunner::run_options(const vdcCliOptions& options)
     run.quality = options.quality;
     run.clean = options.clean;
     run.tessellation.triangle_budget = options.max_triangles;
+    run.heal_tolerance = options.heal_tolerance;
+    run.heal_angle = options.heal_angle;
     run.command = options.command_line;
     run.version = VDACHECK_VERSION;
     if (!options.quality_profile.empty())
@@ -282,36 +335,56 @@ vdcRunOptions vdcCliRunner::run_options(const vdcCliOptions& options)
 
 int vdcCliRunner::run(const vdcCliOptions& options)
 {
+    try {
+        return run_line(options);
+    } catch (const StreamFailure& e) {
+        err_ << message(e.what());
+        err_.flush();
+        return status_failed;
+    }
+}
+
+int vdcCliRunner::run_line(const vdcCliOptions& options)
+{
+    errno = 0;
     switch (options.command) {
     case vdcCliOptions::Command::help:
         out_ << vdc_usage_text();
-        return status_clean;
+        break;
     case vdcCliOptions::Command::version:
         out_ << "vdacheck " << VDACHECK_VERSION << '\n';
-        return status_clean;
+        break;
     case vdcCliOptions::Command::rules:
         if (options.format == vdcCliOptions::Format::json)
             vdc_write_rules_json(out_);
         else
             vdc_write_rules_text(out_);
-        return status_clean;
-    default:
         break;
+    default:
+        return run_models(options);
     }
+    flush_checked(out_, "standard output");
+    return status_clean;
+}
+
+int vdcCliRunner::run_models(const vdcCliOptions& options)
+{
     // The profile is read once, before any model.
     vdcRunOptions run;
     try {
         run = run_options(options);
     } catch (const vdcProfileError& e) {
-        err_ << "vdacheck: " << e.what() << '\n';
+        err_ << message(e.what());
         return status_failed;
     }
     try {
+        if (options.command == vdcCliOptions::Command::convert)
+            vdcCliConvert::check_usable(options);
         std::error_code error;
         working_folder_ = fs::current_path(error).string();
         return run_files(options, run);
     } catch (const vdcUsageError& e) {
-        err_ << "vdacheck: " << e.what() << '\n';
+        err_ << message(e.what());
         return status_failed;
     }
 }

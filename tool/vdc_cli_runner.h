@@ -4,9 +4,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include <tool/vdc_cli_options.h>
 #include <tool/vdc_file_outcome.h>
@@ -35,8 +37,13 @@ public:
     {
     }
 
+    // A write to standard output or error that fails stops the run: its message names the stream and the
+    // system's reason, and the status is 2.
     int run(const vdcCliOptions& options);
 
+    // Called on a job's thread each time it has done a file, before it takes the next: the tool hands the
+    // blocks its allocator keeps for that thread back to the process (see main.cpp).
+    void after_each_file(std::function<void()> hook) { after_each_file_ = std::move(hook); }
     // What run() takes from the command line for every file: the command's options, with the profile read
     // (throws vdcProfileError).
     static vdcRunOptions run_options(const vdcCliOptions& options);
@@ -47,6 +54,9 @@ public:
                                const vdcCliOptions& options, const vdcRunOptions& run, int threads) const;
 
 private:
+    int run_line(const vdcCliOptions& options);
+    // check, fix, repair and report: reads the profile, then runs the files.
+    int run_models(const vdcCliOptions& options);
     int run_files(const vdcCliOptions& options, const vdcRunOptions& run);
     // The SARIF artifactLocation of an input: standard input under its --stdin-name, if it has one.
     std::string artifact(const vdcBatchInput& input, const vdcCliOptions& options) const;
@@ -78,5 +88,6 @@ private:
     std::FILE* progress_;
     bool out_is_terminal_;
     utTemporaryFiles* temporaries_;
+    std::function<void()> after_each_file_;
     std::string working_folder_;  // for the artifact URIs of a SARIF log
 };

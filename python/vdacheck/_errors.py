@@ -2,6 +2,8 @@
 
 from __future__ import annotations
 
+from typing import Any
+
 
 class ReadError(Exception):
     """A file that cannot be read as VDA-FS statements.
@@ -24,7 +26,13 @@ class ReadError(Exception):
 
 
 class WriteError(Exception):
-    """A model that cannot be written: a value VDA-FS cannot express, or an output that failed."""
+    """A model that cannot be written: a value VDA-FS cannot express, or an output that failed.
+
+    From convert(), also a model with nothing to convert; ``conversion`` is then the Conversion, which says what was
+    left out and why (None for the other calls).
+    """
+
+    conversion: Any = None
 
 
 class ModelBusyError(RuntimeError):

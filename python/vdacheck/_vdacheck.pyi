@@ -5,7 +5,20 @@ from typing import Any, Iterator, Literal, Optional, TypeVar, Union, overload
 import numpy
 import numpy.typing
 
-from vdacheck._values import Pair, Patch, Problem, QualityResult, ReadWarning, ReportPage, Result, Rule, Segment, Trim
+from vdacheck._values import (
+    HealResult,
+    Conversion,
+    Pair,
+    Patch,
+    Problem,
+    QualityResult,
+    ReadWarning,
+    ReportPage,
+    Result,
+    Rule,
+    Segment,
+    Trim,
+)
 
 __version__: str
 
@@ -165,9 +178,19 @@ def clean(model: Model, *, profile: Optional[_ProfileGiven] = None) -> Result:
     """fix(), then deletes every entity that still has problems."""
 def repair(model: Model, *, profile: Optional[_ProfileGiven] = None) -> Result:
     """Rounds of check, fix, check and delete until the model checks clean."""
+def heal(
+    model: Model,
+    *,
+    tolerance: float = 0.1,
+    angle: float = 1.0,
+    quality: Union[bool, _Profile, None] = None,
+    profile: Optional[_ProfileGiven] = None,
+    threads: int = 0,
+) -> HealResult:
+    """Repairs the structure, then closes the quality findings within the tolerance (mm) and angle (degrees)."""
 
 def rules() -> list[Rule]:
-    """Every rule: the structural checks, the reader's deviations, the quality rules."""
+    """Every rule: the structural checks, the reader's deviations, the quality rules, the conversion's reasons."""
 def report(
     model: Model,
     path: _Path,
@@ -178,3 +201,15 @@ def report(
     max_triangles: int = 2000000,
 ) -> ReportPage:
     """Writes the model's HTML report page to `path` through a temporary file; WriteError when it cannot."""
+def convert(
+    model: Model,
+    path: _Path,
+    *,
+    repair: bool = False,
+    format: Optional[Literal["step", "iges", "glb", "gltf"]] = None,
+    profile: Optional[_ProfileGiven] = None,
+    threads: int = 0,
+    max_triangles: int = 2000000,
+) -> Conversion:
+    """Writes the model as STEP, IGES or glTF through a temporary file; WriteError (with .conversion) when nothing is
+    written, NotImplementedError in a build without the exchange library."""

@@ -1,11 +1,14 @@
 // What vdc_convert does with what it cannot take: outputs it cannot write, models with nothing to convert,
-// faces whose boundaries or surfaces do not join; and that every entity is accounted for.
+// faces whose boundaries or surfaces do not join; that every entity is accounted for, and a face of a shell
+// written once; and the run library's result of a conversion.
 #include <fstream>
 #include <set>
 
 #include <gtest/gtest.h>
 
 #include <vdacheck/exchange/vdc_convert.h>
+#include <vdacheck/exchange/vdc_run_convert.h>
+#include <vdacheck/run/vdc_profile.h>
 
 #include "exchange_support.h"
 
@@ -152,7 +155,7 @@ TEST(ExchangeConvert, AccountsForEveryEntity)
     for (const vdcConvertedEntity& e : result.exported)
         EXPECT_TRUE(named.insert(e.entity).second) << e.entity << " exported twice";
     for (const vdcLeftOutEntity& e : result.left_out) {
-        EXPECT_EQ(left_out(result, e.entity)->entity, e.entity);
+        EXPECT_NE(vdc_find_rule(e.rule), nullptr) << e.rule << " is no rule of the registry";
         named.insert(e.entity);
         for (const vdcConvertedEntity& x : result.exported)
             EXPECT_NE(x.entity, e.entity) << "both exported and left out";
@@ -169,4 +172,69 @@ TEST(ExchangeConvert, AccountsForEveryEntity)
     ASSERT_NE(left_out(iges, "HOLES"), nullptr);
     EXPECT_EQ(left_out(iges, "HOLES")->rule, "convert-format");
     EXPECT_EQ(left_out(iges, "PT3"), nullptr);
+}
+
+// A face of a shell is written once, in its shell: a group that lists it does not place it again, and says so;
+// a TLIST still places a moved copy of a face of its own.
+TEST(ExchangeConvert, AFaceOfAShellIsWrittenOnceInItsShell)
+{
+    const std::filesystem::path dir = vdatest::scratch("shell-face");
+    const std::unique_ptr<vdaFile> file = vdatest_random_model(1, 4);  // G3 lists FL3 of shell T3; TL1 FR1 of T1
+    const vdcConvertResult result = vdc_convert(*file, dir / "random.step");
+    const auto g3 = std::find_if(result.exported.begin(), result.exported.end(),
+                                 [](const vdcConvertedEntity& e) { return e.entity == "G3"; });
+    ASSERT_NE(g3, result.exported.end());
+    EXPECT_EQ(g3->as, "assembly (its faces that are in shells are written in their shells only)");
+    const std::string step = slurp(dir / "random.step");
+    const auto count = [&](const std::string& text) {
+        std::size_t n = 0;
+        for (std::size_t at = step.find(text); at != std::string::npos; at = step.find(text, at + 1))
+            ++n;
+        return n;
+    };
+    EXPECT_EQ(count("ADVANCED_FACE('FL3'"), 1u);
+    EXPECT_EQ(count("PRODUCT('FL3'"), 0u);
+    EXPECT_EQ(count("PRODUCT('FR1'"), 1u);
+}
+
+// The run library's result of a conversion: the entities left out are problems at the profile's severity (a
+// rule switched off still lists them, as notes), and the run is clean when none of them fails; what the
+// format does not carry is a note.
+TEST(ExchangeRunConvert, LeftOutEntitiesAreProblemsAtTheProfilesSeverity)
+{
+    const std::filesystem::path dir = vdatest::scratch("run-convert");
+    const std::string source = VDACHECK_SOURCE_DIR;
+    struct Case {
+        const char* output;
+        bool repair;
+        const char* profile;
+        bool clean;
+    };
+    const Case cases[] = {
+        {"bracket.step", false, R"({"rules": {"face-cons-ptr": {"enabled": false}}})", false},
+        {"bracket.step", false, R"({"rules": {"convert-unused": {"severity": "note"}}})", false},
+        {"bracket.igs", true, "{}", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.profile);
+        const std::unique_ptr<vdaFile> file = vdaReader::load(source + "/examples/bracket.vda");
+        vdcRunOptions options;
+        options.profile = vdcProfile::parse(c.profile, "profile");
+        options.output = dir / c.output;
+        vdcConvertOptions convert;
+        convert.repair = c.repair;
+        const vdcRunResult result = vdc_run_convert(*file, options, convert);
+        EXPECT_EQ(result.command, vdcCommand::convert);
+        EXPECT_EQ(result.saved_to, options.output.string());
+        EXPECT_EQ(result.clean, c.clean);
+        EXPECT_EQ(result.rounds.empty(), !c.repair);
+        ASSERT_FALSE(result.left_out.empty());
+        for (const vdcProblem& p : result.left_out) {
+            ASSERT_NE(p.rule, nullptr);
+            const vdcSeverity expected =
+                !options.profile.enabled(*p.rule) ? vdcSeverity::note : options.profile.severity(*p.rule);
+            EXPECT_EQ(p.severity, expected) << p.id();
+            EXPECT_EQ(p.fails(), p.severity != vdcSeverity::note);
+        }
+    }
 }

@@ -13,7 +13,8 @@
 #include "synthetic_model.h"
 
 // The models the exchange tests convert: the real samples, the bundled bracket (repaired: as read, its faces
-// are faulty), a small synthetic model of the benchmarks' kind and random models of every degree.
+// are faulty), a small synthetic model of the benchmarks' kind, random models of every degree and closed
+// surfaces.
 namespace vdatest {
 
 struct Model {
@@ -32,6 +33,7 @@ inline std::vector<Model> exchange_models()
     models.push_back({"synthetic", vdaReader::read(vda_synthetic_model(200'000), "synthetic.vda"), true});
     for (std::uint64_t seed = 1; seed <= 3; ++seed)
         models.push_back({"random" + std::to_string(seed), vdatest_random_model(seed, 4)});
+    models.push_back({"cylinder", vdatest_cylinder_model()});
     return models;
 }
 

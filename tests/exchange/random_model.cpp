@@ -266,3 +266,78 @@ private:
 }  // namespace
 
 std::unique_ptr<vdaFile> vdatest_random_model(std::uint64_t seed, int pairs) { return Generator(seed).make(pairs); }
+
+std::unique_ptr<vdaFile> vdatest_cylinder_model()
+{
+    constexpr double radius = 50.0, height = 80.0, lift = 120.0;
+    // The quarter arcs as cubic Bezier curves, in power form over their own [0, 1]; the corners exact.
+    const double k = radius * 4.0 / 3.0 * std::tan(std::numbers::pi / 8.0);
+    const giPoint2 corner[5] = {{radius, 0}, {0, radius}, {-radius, 0}, {0, -radius}, {radius, 0}};
+    const giPoint2 tangent[5] = {{0, 1}, {-1, 0}, {0, -1}, {1, 0}, {0, 1}};
+    std::array<std::array<giPoint2, 4>, 4> arcs;
+    for (std::size_t q = 0; q < 4; ++q) {
+        const giPoint2 b0 = corner[q], b3 = corner[q + 1];
+        const giPoint2 b1(b0.x() + k * tangent[q].x(), b0.y() + k * tangent[q].y());
+        const giPoint2 b2(b3.x() - k * tangent[q + 1].x(), b3.y() - k * tangent[q + 1].y());
+        const auto at = [&](double c0, double c1, double c2, double c3, int i) {
+            const double v[4][2] = {{b0.x(), b0.y()}, {b1.x(), b1.y()}, {b2.x(), b2.y()}, {b3.x(), b3.y()}};
+            return c0 * v[0][i] + c1 * v[1][i] + c2 * v[2][i] + c3 * v[3][i];
+        };
+        const double power[4][4] = {{1, 0, 0, 0}, {-3, 3, 0, 0}, {3, -6, 3, 0}, {-1, 3, -3, 1}};
+        for (std::size_t j = 0; j < 4; ++j)
+            arcs[q][j] = giPoint2(at(power[j][0], power[j][1], power[j][2], power[j][3], 0),
+                                  at(power[j][0], power[j][1], power[j][2], power[j][3], 1));
+    }
+    auto file = std::make_unique<vdaFile>();
+    file->create<vdaHeader>("CLOSED");
+    const auto cylinder = [&](const char* name, double z) {
+        std::vector<vdaSurfPatch> patches;
+        for (std::size_t q = 0; q < 4; ++q) {
+            std::vector<giPoint3> coeffs;  // u order 4, v order 2: c[l][k] of u^k v^l
+            for (int l = 0; l < 2; ++l)
+                for (std::size_t j = 0; j < 4; ++j)
+                    coeffs.push_back(l == 0   ? giPoint3(arcs[q][j].x(), arcs[q][j].y(), j == 0 ? z : 0.0)
+                                     : j == 0 ? giPoint3(0, 0, height)
+                                              : giPoint3(0, 0, 0));
+            patches.emplace_back(double(q), double(q + 1), 0.0, 1.0, 4, 2, std::move(coeffs));
+        }
+        file->create<vdaSurf>(utString(name), 4, 1, std::move(patches));
+    };
+    cylinder("CYL", 0.0);
+    cylinder("BAND", lift);
+    // The rings at t = 0.25 and 0.75 and the seam between them, as space curves and as cons on BAND.
+    const auto ring = [&](const char* name, double t) {
+        std::vector<vdaCurveSegment> segments;
+        for (std::size_t q = 0; q < 4; ++q) {
+            std::vector<giPoint3> coeffs;
+            for (std::size_t j = 0; j < 4; ++j)
+                coeffs.emplace_back(arcs[q][j].x(), arcs[q][j].y(), j == 0 ? lift + t * height : 0.0);
+            segments.emplace_back(double(q), double(q + 1), std::move(coeffs));
+        }
+        file->create<vdaCurve>(utString(name), std::move(segments));
+    };
+    const auto seam = [&](const char* name, double from, double to) {
+        file->create<vdaCurve>(utString(name), std::vector{vdaCurveSegment(0.0, 1.0,
+                                                                           {giPoint3(radius, 0, lift + from * height),
+                                                                            giPoint3(0, 0, (to - from) * height)})});
+    };
+    const auto cons = [&](const char* name, const char* curve, double start, double end, giPoint2 from, giPoint2 to) {
+        const double w = std::abs(end - start);
+        file->create<vdaCons>(
+            utString(name), utString("BAND"), utString(curve), start, end,
+            std::vector{vdaConsSegment(0.0, w, {from, giPoint2(to.x() - from.x(), to.y() - from.y())})});
+    };
+    ring("KB", 0.25);
+    ring("KT", 0.75);
+    seam("KR", 0.25, 0.75);
+    seam("KL", 0.75, 0.25);
+    cons("NB", "KB", 0.0, 4.0, {0, 0.25}, {4, 0.25});
+    cons("NR", "KR", 0.0, 1.0, {4, 0.25}, {4, 0.75});
+    cons("NT", "KT", 4.0, 0.0, {4, 0.75}, {0, 0.75});  // against its curve
+    cons("NL", "KL", 0.0, 1.0, {0, 0.75}, {0, 0.25});
+    file->create<vdaFace>(utString("FB"), utString("BAND"),
+                          std::vector{vdaBoundary(
+                              {vdaTrimmedCurve(utString("NB"), 0.0, 4.0), vdaTrimmedCurve(utString("NR"), 0.0, 1.0),
+                               vdaTrimmedCurve(utString("NT"), 0.0, 4.0), vdaTrimmedCurve(utString("NL"), 0.0, 1.0)})});
+    return file;
+}

@@ -15,3 +15,9 @@ class vdaFile;
 // Then now and then an untrimmed surface, a free curve, a circle, points, a group, and a TLIST that turns a
 // face. Every entity checks clean, every gap is rounding.
 std::unique_ptr<vdaFile> vdatest_random_model(std::uint64_t seed, int pairs);
+
+// A model of closed surfaces: CYL, a cylinder (radius 50, height 80) of four cubic patches round its axis, each a
+// quarter turn, so that its last patch ends exactly where its first begins (closed in u); and BAND, the same
+// cylinder moved up, with the face FB trimmed to the band t in [0.25, 0.75] all the way round, whose boundary
+// runs along the seam twice (at s = 0 and at s = 4). Every entity checks clean.
+std::unique_ptr<vdaFile> vdatest_cylinder_model();

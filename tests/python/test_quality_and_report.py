@@ -137,6 +137,11 @@ def test_arguments_that_are_no_profile_raise(tmp_path):
     (tmp_path / "broken.json").write_text("{\"rules\": ")
     with pytest.raises(vdacheck.ProfileError, match="broken.json: not valid JSON"):
         vdacheck.check(model, quality=tmp_path / "broken.json")
+    (tmp_path / "twice.json").write_text('{"rules": {"surf-patch-gap": {}, "surf-patch-gap": {}}}')
+    for profile, match in [(tmp_path / "twice.json", 'the key "surf-patch-gap" is given twice'),
+                           (tmp_path, "cannot read the profile: it is a folder")]:
+        with pytest.raises(vdacheck.ProfileError, match=match):
+            vdacheck.check(model, profile=profile)
     assert issubclass(vdacheck.ProfileError, ValueError)
     for options in [{"threads": -1}, {"threads": 1025}, {"max_triangles": 0}]:
         with pytest.raises(ValueError, match=next(iter(options))):

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include <vdacheck/check/vdc_file_check.h>
@@ -30,7 +31,7 @@ const std::size_t vdcFileCheck::stack_per_level = 1024;
 const std::size_t vdcFileCheck::stack_per_level = 1536;
 #endif
 
-vdcFileCheck::vdcFileCheck() : reset_logs(1) {}
+vdcFileCheck::vdcFileCheck(utCancel cancel) : reset_logs(1), cancel_(std::move(cancel)) {}
 
 vdcFileCheck::~vdcFileCheck() = default;
 
@@ -42,12 +43,18 @@ std::size_t vdcFileCheck::stack_for(std::size_t entities) noexcept
 
 void vdcFileCheck::with_stack_for(std::size_t entities, const std::function<void()>& job)
 {
+    // A cancelled check leaves by an exception from any depth: the names of the entities it was in go.
     struct Guard {
         bool& flag;
-        ~Guard() { flag = false; }
-    } guard{on_stack_};
+        std::vector<utString>& names;
+        ~Guard()
+        {
+            flag = false;
+            names.clear();
+        }
+    } guard{on_stack_, name_stack};
     on_stack_ = true;
-    utBigStack::run_with(stack_for(entities), job);
+    utBigStack::run_with(stack_for(entities), job, cancel_);
 }
 
 int vdcFileCheck::check(const vdaFile& file)
@@ -60,12 +67,15 @@ int vdcFileCheck::check(const vdaFile& file)
 int vdcFileCheck::walk(const vdaFile& file)
 {
     reset();
+    struct Restore {
+        int& reset_logs;
+        ~Restore() { reset_logs = 1; }
+    } restore{reset_logs};
     reset_logs = 0;
     checked_names.reserve(static_cast<std::size_t>(file.size()));  // every entity's name goes in once
     vdaFileIT it(file, 0);
     while (++it)
         check(vdaObjectPtr(it()));
-    reset_logs = 1;
     return error_log.empty();
 }
 
@@ -85,8 +95,10 @@ int vdcFileCheck::check_entity(const vdaObjectPtr& entity)
     if (name_stack.empty())
         reset();
     name_stack.push_back(name);
-    if (checked_names.try_emplace(name, '\0').second)
+    if (checked_names.try_emplace(name, '\0').second) {
+        cancel_.check();
         do_check(entity);
+    }
     const int logged = error_log.num_logged(name);
     if (logged != 0)
         create_fix_nodes();

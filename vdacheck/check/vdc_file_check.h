@@ -8,6 +8,7 @@
 #include <vdacheck/check/vdc_export.h>
 #include <vdacheck/check/vdc_log.h>
 #include <vdacheck/util/co_ordered_map.h>
+#include <vdacheck/util/ut_cancel.h>
 #include <vdacheck/util/ut_string.h>
 
 class vdaFile;
@@ -29,11 +30,14 @@ class vdcFixNode;
 // model's entity count; the caller waits for it. So a model whose groups nest a million deep is checked
 // from any thread without overflowing its stack.
 //
+// Cancelling: check() looks at `cancel` before each entity it checks and throws utCancelled once it asks to
+// stop, leaving a partial log that the next check starts afresh from; fix() and clean() run to their end.
+//
 // A checker keeps no reference to the model between calls, only names. It must not be used from two
 // threads at once.
 class VDC_API vdcFileCheck {
 public:
-    vdcFileCheck();
+    explicit vdcFileCheck(utCancel cancel = {});
     ~vdcFileCheck();
     vdcFileCheck(const vdcFileCheck&) = delete;
     vdcFileCheck& operator=(const vdcFileCheck&) = delete;
@@ -75,4 +79,5 @@ private:
     void with_stack_for(std::size_t entities, const std::function<void()>& job);
 
     bool on_stack_ = false;  // an outermost check runs with the stack it needs; nested calls need no guard
+    utCancel cancel_;
 };

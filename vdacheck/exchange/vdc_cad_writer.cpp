@@ -1,8 +1,7 @@
 #include <vdacheck/exchange/vdc_cad_writer.h>
 
-#include <fstream>
 #include <mutex>
-#include <random>
+#include <stdexcept>
 #include <string>
 
 #include <IFSelect_ReturnStatus.hxx>
@@ -21,6 +20,7 @@
 #include <XCAFDoc_ShapeTool.hxx>
 
 #include <vdacheck/exchange/vdc_convert_error.h>
+#include <vdacheck/util/ut_replace_file.h>
 
 namespace {
 
@@ -35,93 +35,78 @@ void quiet_messages()
         it.Value()->SetTraceLevel(Message_Fail);
 }
 
-// Runs `write(temporary)` for a temporary path beside `output`, then renames it over `output`. The temporary
-// file is made first, so that an output folder that cannot be written fails before OCCT runs.
-template <class Write>
-void write_beside(const std::filesystem::path& output, Write&& write)
+// Writes the document to `temporary`, the path of the file ut_replace_file_at replaces the output with;
+// failures throw std::runtime_error with the reason.
+void write_file(const Handle(TDocStd_Document) & document, vdcExchangeFormat format, vdcStepSchema schema,
+                const std::filesystem::path& temporary)
 {
-    namespace fs = std::filesystem;
-    std::random_device random;
-    const fs::path temporary =
-        output.parent_path() / (output.filename().string() + ".tmp" + std::to_string(random() % 1000000u));
-    if (!std::ofstream(temporary, std::ios::binary | std::ios::trunc))
-        throw vdcConvertError("cannot write " + output.string() + ": cannot create " + temporary.string());
+    const std::lock_guard lock(occt_statics);
+    const std::string path = temporary.string();
+    quiet_messages();
     try {
-        write(temporary);
-        std::error_code ec;
-        const fs::file_status target = fs::status(output, ec);
-        if (!ec && fs::exists(target))
-            fs::permissions(temporary, target.permissions(), ec);
-        fs::rename(temporary, output);
-    } catch (...) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        throw;
+        if (format == vdcExchangeFormat::step) {
+            STEPCAFControl_Controller::Init();
+            Interface_Static::SetCVal("write.step.schema", schema == vdcStepSchema::ap242 ? "AP242DIS" : "AP214IS");
+            Interface_Static::SetCVal("write.step.unit", "MM");
+            Interface_Static::SetIVal("write.stepcaf.subshapes.name", 1);
+            STEPCAFControl_Writer writer;
+            writer.SetNameMode(Standard_True);
+            writer.SetColorMode(Standard_False);
+            writer.SetLayerMode(Standard_False);
+            if (!writer.Transfer(document, STEPControl_AsIs))
+                throw std::runtime_error("OCCT's STEP writer refuses the model");
+            if (writer.Write(path.c_str()) != IFSelect_RetDone)
+                throw std::runtime_error("OCCT's writer failed");
+        } else {
+            IGESControl_Controller::Init();
+            Interface_Static::SetCVal("write.iges.unit", "MM");
+            IGESCAFControl_Writer writer;
+            writer.SetNameMode(Standard_True);
+            writer.SetColorMode(Standard_False);
+            writer.SetLayerMode(Standard_False);
+            // OCCT's IGES writer keeps names only on shapes transferred on their own, and writes faces as
+            // trimmed surfaces, flat: each entity's shape is transferred, each face of a shell as a shape of
+            // its own, and the assemblies, which IGES would flatten anyway, are not.
+            const Handle(XCAFDoc_ShapeTool) tool = XCAFDoc_DocumentTool::ShapeTool(document->Main());
+            TDF_LabelSequence all, shapes;
+            tool->GetShapes(all);
+            for (int i = 1; i <= all.Length(); ++i) {
+                const TDF_Label& label = all.Value(i);
+                TDF_LabelSequence faces;
+                if (tool->IsAssembly(label))
+                    continue;
+                if (!tool->GetSubShapes(label, faces)) {
+                    shapes.Append(label);
+                    continue;
+                }
+                for (int f = 1; f <= faces.Length(); ++f) {
+                    const TDF_Label face = tool->AddShape(tool->GetShape(faces.Value(f)), Standard_False);
+                    Handle(TDataStd_Name) name;
+                    if (faces.Value(f).FindAttribute(TDataStd_Name::GetID(), name))
+                        TDataStd_Name::Set(face, name->Get());
+                    shapes.Append(face);
+                }
+            }
+            if (!writer.Transfer(shapes))
+                throw std::runtime_error("OCCT's IGES writer refuses the model");
+            if (!writer.Write(path.c_str()))
+                throw std::runtime_error("OCCT's writer failed");
+        }
+    } catch (const Standard_Failure& e) {
+        throw std::runtime_error(std::string("OCCT failed: ") + e.GetMessageString());
     }
 }
 
 }  // namespace
 
 void vdcCadWriter::write(const Handle(TDocStd_Document) & document, vdcExchangeFormat format, vdcStepSchema schema,
-                         const std::filesystem::path& output)
+                         const std::filesystem::path& output, const utReplaceOptions& save)
 {
-    write_beside(output, [&](const std::filesystem::path& temporary) {
-        const std::lock_guard lock(occt_statics);
-        const std::string path = temporary.string();
-        quiet_messages();
-        try {
-            if (format == vdcExchangeFormat::step) {
-                STEPCAFControl_Controller::Init();
-                Interface_Static::SetCVal("write.step.schema", schema == vdcStepSchema::ap242 ? "AP242DIS" : "AP214IS");
-                Interface_Static::SetCVal("write.step.unit", "MM");
-                Interface_Static::SetIVal("write.stepcaf.subshapes.name", 1);
-                STEPCAFControl_Writer writer;
-                writer.SetNameMode(Standard_True);
-                writer.SetColorMode(Standard_False);
-                writer.SetLayerMode(Standard_False);
-                if (!writer.Transfer(document, STEPControl_AsIs))
-                    throw vdcConvertError("cannot write " + temporary.string() +
-                                          ": OCCT's STEP writer refuses the model");
-                if (writer.Write(path.c_str()) != IFSelect_RetDone)
-                    throw vdcConvertError("cannot write " + temporary.string());
-            } else {
-                IGESControl_Controller::Init();
-                Interface_Static::SetCVal("write.iges.unit", "MM");
-                IGESCAFControl_Writer writer;
-                writer.SetNameMode(Standard_True);
-                writer.SetColorMode(Standard_False);
-                writer.SetLayerMode(Standard_False);
-                // OCCT's IGES writer keeps names only on shapes transferred on their own, and writes faces as
-                // trimmed surfaces, flat: each entity's shape is transferred, each face of a shell as a shape of
-                // its own, and the assemblies, which IGES would flatten anyway, are not.
-                const Handle(XCAFDoc_ShapeTool) tool = XCAFDoc_DocumentTool::ShapeTool(document->Main());
-                TDF_LabelSequence all, shapes;
-                tool->GetShapes(all);
-                for (int i = 1; i <= all.Length(); ++i) {
-                    const TDF_Label& label = all.Value(i);
-                    TDF_LabelSequence faces;
-                    if (tool->IsAssembly(label))
-                        continue;
-                    if (!tool->GetSubShapes(label, faces)) {
-                        shapes.Append(label);
-                        continue;
-                    }
-                    for (int f = 1; f <= faces.Length(); ++f) {
-                        const TDF_Label face = tool->AddShape(tool->GetShape(faces.Value(f)), Standard_False);
-                        Handle(TDataStd_Name) name;
-                        if (faces.Value(f).FindAttribute(TDataStd_Name::GetID(), name))
-                            TDataStd_Name::Set(face, name->Get());
-                        shapes.Append(face);
-                    }
-                }
-                if (!writer.Transfer(shapes))
-                    throw vdcConvertError("cannot write " + temporary.string() +
-                                          ": OCCT's IGES writer refuses the model");
-                if (!writer.Write(path.c_str()))
-                    throw vdcConvertError("cannot write " + temporary.string());
-            }
-        } catch (const Standard_Failure& e) {
-            throw vdcConvertError("cannot write " + temporary.string() + ": OCCT failed: " + e.GetMessageString());
-        }
-    });
+    try {
+        ut_replace_file_at(
+            output, [&](const std::filesystem::path& temporary) { write_file(document, format, schema, temporary); },
+            save);
+    } catch (const std::exception& e) {
+        throw vdcConvertError("cannot write " + output.string() + ": " + e.what());
+    }
 }

@@ -1,7 +1,11 @@
 #include <vdacheck/exchange/vdc_convert.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <string>
 
 #include <XCAFApp_Application.hxx>
@@ -97,12 +101,17 @@ vdcConversion::vdcConversion(vdaFile& file, const fs::path& output, const vdcCon
     if (!format)
         throw vdcConvertError("cannot tell the format of " + output.string() +
                               ": name it .stp, .step, .igs, .iges, .glb or .gltf, or give the format");
+    // What cannot be written is refused before the work: a missing folder, a folder, a folder without the
+    // right to write in it (unless the output is a device or FIFO, written in place).
     std::error_code ec;
     const fs::path folder = output.parent_path().empty() ? fs::path(".") : output.parent_path();
     if (!fs::is_directory(folder, ec))
         throw vdcConvertError("cannot write " + output.string() + ": " + folder.string() + " is no folder");
-    if (fs::is_directory(output, ec))
+    const fs::file_status status = fs::status(output, ec);
+    if (fs::is_directory(status))
         throw vdcConvertError("cannot write " + output.string() + ": it is a folder");
+    if ((!fs::exists(status) || fs::is_regular_file(status)) && ::access(folder.c_str(), W_OK) != 0)
+        throw vdcConvertError("cannot write " + output.string() + ": " + std::strerror(errno));
     impl_->result.output = output;
     impl_->result.format = *format;
     if (options.repair) {
@@ -195,9 +204,9 @@ vdcConvertResult vdcConversion::write()
     }
     if (is_gltf(m.result.format))
         vdcGltfWriter::write(m.drawings, model_name(m.file), m.result.format == vdcExchangeFormat::glb, m.output,
-                             m.result.counts);
+                             m.options.save, m.result.counts);
     else
-        vdcCadWriter::write(m.document, m.result.format, m.options.step_schema, m.output);
+        vdcCadWriter::write(m.document, m.result.format, m.options.step_schema, m.output, m.options.save);
     m.result.written = true;
     return m.result;
 }

@@ -4,6 +4,7 @@
 
 #include <vdacheck/mesh/vda_tessellation_options.h>
 #include <vdacheck/quality/vdc_quality_profile.h>
+#include <vdacheck/util/ut_replace_file.h>
 
 // The formats a model converts to: STEP and IGES carry the exact geometry, glTF (binary .glb or text .gltf)
 // the tessellation.
@@ -29,4 +30,6 @@ struct vdcConvertOptions {
     vdaTessellationOptions tessellation;
     // Threads that measure the model (0: every hardware thread).
     int threads = 0;
+    // How the output is written through its temporary file (where a named one is registered).
+    utReplaceOptions save;
 };

@@ -305,10 +305,17 @@ void vdcExportPlan::settle_lists()
             const vdaElementList* list = lists(e);
             if (!list || e.role != Role::none)
                 continue;
-            bool any = false;
-            for_each_element(*list, [&](const vdaObject& m) { any = any || placeable(m); });
+            const bool tlist = list->is_type(vdaTlist::id);
+            bool any = false, sewn = false;
+            for_each_element(*list, [&](const vdaObject& m) {
+                const bool in_shell = !tlist && m.file() == &file_ && entries_[m.slot()].in_shell;
+                sewn = sewn || in_shell;
+                any = any || (placeable(m) && !in_shell);
+            });
+            if (sewn)
+                e.note = "its faces that are in shells are written in their shells only";
             if (any) {
-                e.role = list->is_type(vdaTlist::id) ? Role::instances : Role::assembly;
+                e.role = tlist ? Role::instances : Role::assembly;
                 changed = true;
             }
         }

@@ -46,6 +46,9 @@ public:
         std::string part_of;  // for a part or placement: what carries it, e.g. "FACE F1"
         std::string note;     // said after its role in the report
         bool mend = false;    // a FACE whose boundary has a gap beyond the tolerance: the builder may mend it
+        // A FACE or SURF the shape builder sewed into a shell: written there once, it is placed in no group or
+        // set again (a STEP product cannot share a shell's face); a TLIST still places a moved copy.
+        bool in_shell = false;
     };
 
     // Checks and measures `file` (which must outlive the plan); the tolerances come from `options`.

@@ -74,6 +74,7 @@ bool vdcFaceBuilder::pieces(const vdaBoundary& boundary, std::vector<Piece>& out
         for (int i = 1; i <= 8; ++i)
             reach = std::max(reach, start.Distance(piece.c3->Value(piece.a + (piece.b - piece.a) * i / 8.0)));
         piece.degenerate = reach <= piece.tolerance;
+        piece.closed = !piece.degenerate && start.Distance(piece.c3->Value(piece.b)) <= piece.tolerance;
         out.push_back(piece);
     }
     return !out.empty();
@@ -119,12 +120,13 @@ TopoDS_Wire vdcFaceBuilder::wire(const std::vector<Piece>& loop, const Handle(Ge
 {
     const std::size_t n = loop.size();
     // Joint k is where piece k ends and piece k + 1 starts. Joints at both ends of a degenerated piece are one
-    // vertex.
+    // vertex, and so are those of a closed one (OCCT bounds a closed curve's edge by one vertex), as on a
+    // surface closed in s a boundary that runs once round it.
     std::vector<std::size_t> vertex_of(n);
     for (std::size_t k = 0; k < n; ++k)
         vertex_of[k] = k;
     for (std::size_t k = 0; k < n; ++k)
-        if (loop[k].degenerate) {
+        if (loop[k].degenerate || loop[k].closed) {
             const std::size_t from = vertex_of[(k + n - 1) % n], to = vertex_of[k];
             for (std::size_t& v : vertex_of)
                 if (v == to)

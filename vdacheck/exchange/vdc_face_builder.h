@@ -49,6 +49,7 @@ private:
         double b = 0.0;
         double tolerance = 0.0;
         bool degenerate = false;  // the space curve is a point there: an edge without one
+        bool closed = false;      // the space curve ends where it starts (a ring round a closed surface)
     };
 
     bool pieces(const vdaBoundary& boundary, std::vector<Piece>& out, Failure& failure) const;

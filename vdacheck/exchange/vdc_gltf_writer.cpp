@@ -146,7 +146,7 @@ int material(tinygltf::Model& model, const char* name, std::vector<double> colou
 }  // namespace
 
 void vdcGltfWriter::write(const std::vector<const vdaDrawing*>& drawings, const std::string& model_name, bool binary,
-                          const std::filesystem::path& output, vdcConvertCounts& counts)
+                          const std::filesystem::path& output, const utReplaceOptions& save, vdcConvertCounts& counts)
 {
     tinygltf::Model model;
     model.asset.version = "2.0";
@@ -230,11 +230,14 @@ void vdcGltfWriter::write(const std::vector<const vdaDrawing*>& drawings, const 
     model.defaultScene = 0;
 
     try {
-        ut_replace_file(output, [&](std::ostream& out) {
-            tinygltf::TinyGLTF writer;
-            if (!writer.WriteGltfSceneToStream(&model, out, false, binary))
-                throw std::runtime_error("the glTF writer failed");
-        });
+        ut_replace_file(
+            output,
+            [&](std::ostream& out) {
+                tinygltf::TinyGLTF writer;
+                if (!writer.WriteGltfSceneToStream(&model, out, false, binary))
+                    throw std::runtime_error("the glTF writer failed");
+            },
+            save);
     } catch (const std::exception& e) {
         throw vdcConvertError("cannot write " + output.string() + ": " + e.what());
     }

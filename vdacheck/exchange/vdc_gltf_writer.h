@@ -5,6 +5,7 @@
 #include <vector>
 
 #include <vdacheck/exchange/vdc_exchange_export.h>
+#include <vdacheck/util/ut_replace_file.h>
 
 struct vdaDrawing;
 struct vdcConvertCounts;
@@ -18,5 +19,5 @@ struct vdcConvertCounts;
 class VDC_EXCHANGE_API vdcGltfWriter {
 public:
     static void write(const std::vector<const vdaDrawing*>& drawings, const std::string& model_name, bool binary,
-                      const std::filesystem::path& output, vdcConvertCounts& counts);
+                      const std::filesystem::path& output, const utReplaceOptions& save, vdcConvertCounts& counts);
 };

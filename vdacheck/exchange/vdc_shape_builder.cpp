@@ -206,6 +206,7 @@ void vdcShapeBuilder::sew(const std::vector<const vdaTop*>& tops)
             plan_.entry(*top).note = "sewn " + in;
     for (const auto& [f, face] : shell.faces) {
         plan_.entry(*f).note = in;
+        plan_.entry(*f).in_shell = true;
         shell_of_[f] = shells_.size();
     }
     shell_of_[tops.front()] = shells_.size();

@@ -123,7 +123,7 @@ TDF_Label vdcXcafBuilder::assembly(const vdaElementList& list)
     }
     for (int i = 0; i < list.num_elements(); ++i) {
         const vdaObjectPtr m = list.element(i);
-        if (!m || !plan_.placeable(*m()))
+        if (!m || !plan_.placeable(*m()) || (!tlist && shapes_.shell_of(*m()) && plan_.role(*m()) != Role::shell))
             continue;
         const TDF_Label member = label(*m());
         if (member.IsNull())

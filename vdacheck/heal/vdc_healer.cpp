@@ -737,7 +737,9 @@ void vdcHealer::keep_promise()
             std::string trouble;
             try {
                 vdaWriter::write(alone.file(), text);
-                const std::unique_ptr<vdaFile> back = vdaReader::read(text.str(), "healed.vda", {nullptr, 1, 0});
+                vdaReadOptions one_thread;
+                one_thread.threads = 1;
+                const std::unique_ptr<vdaFile> back = vdaReader::read(text.str(), "healed.vda", one_thread);
                 file_.make_current();
                 trouble = vda_first_difference(alone.file(), *back);
             } catch (const std::exception& e) {

@@ -92,9 +92,9 @@ std::size_t vdaParallelReader::estimate(const std::vector<std::unique_ptr<Chunk>
     return static_cast<std::size_t>(std::min(1.1 * statements * total / bytes, total / 64));
 }
 
-int vdaParallelReader::read(const std::vector<std::size_t>& cuts, int line_offset, unsigned threads,
-                            const Progress& progress)
+int vdaParallelReader::read(const std::vector<std::size_t>& cuts, int line_offset, const vdaReadOptions& options)
 {
+    const unsigned threads = utThreadTeam::resolve(options.threads);
     std::vector<std::unique_ptr<Chunk>> chunks;
     chunks.reserve(cuts.size());
     for (std::size_t i = 0; i < cuts.size(); ++i)
@@ -157,8 +157,9 @@ int vdaParallelReader::read(const std::vector<std::size_t>& cuts, int line_offse
         if (!place(*chunk, line))
             return line;
         line += chunk->lines;
-        if (progress && chunk->end < text_.size())  // the reader reports the end itself
-            progress(chunk->end, text_.size());
+        if (options.progress && chunk->end < text_.size())  // the reader reports the end itself
+            options.progress(chunk->end, text_.size());
+        options.cancel.check();
     }
     return line;
 }

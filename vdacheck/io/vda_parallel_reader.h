@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include <vdacheck/io/vda_reader.h>
+
 class vdaDiagnostics;
 class vdaFileAssembler;
 
@@ -19,8 +21,6 @@ class vdaFileAssembler;
 // text fails with the error that comes first in the file, so the outcome is the serial reader's.
 class vdaParallelReader {
 public:
-    using Progress = std::function<void(std::uint64_t done, std::uint64_t total)>;
-
     // `text`: the whole source text.
     vdaParallelReader(std::string_view text, vdaDiagnostics& diagnostics, vdaFileAssembler& assembler) noexcept
         : text_(text), diag_(diagnostics), assembler_(assembler)
@@ -28,9 +28,10 @@ public:
     }
 
     // Reads the chunks that begin at `cuts` (the first right after the HEADER's records, of which there are
-    // `line_offset`) with up to `threads` threads, and places their statements. Returns the number of
-    // records read. `progress`, if set, is called on the calling thread as each chunk is placed.
-    int read(const std::vector<std::size_t>& cuts, int line_offset, unsigned threads, const Progress& progress);
+    // `line_offset`) on the options' threads, and places their statements. Returns the number of records
+    // read. The options' progress is called, and their cancel looked at, on the calling thread as each
+    // chunk is placed.
+    int read(const std::vector<std::size_t>& cuts, int line_offset, const vdaReadOptions& options);
 
 private:
     struct Chunk;

@@ -89,8 +89,7 @@ void read_into(vdaFile& file, const vdaReadOptions& options, bool cut = false)
     const std::vector<std::size_t> cuts = chunks_of(text, reader.offset(), options);
     int records = 0;
     if (cuts.size() > 1) {
-        records =
-            vdaParallelReader(text, diag, assembler).read(cuts, reader.line(), thread_count(options), options.progress);
+        records = vdaParallelReader(text, diag, assembler).read(cuts, reader.line(), options);
     } else {
         std::uint64_t next_progress = progress_step;
         vdaStatement statement;
@@ -99,6 +98,7 @@ void read_into(vdaFile& file, const vdaReadOptions& options, bool cut = false)
                 next_progress = statement.span.body + progress_step;
                 options.progress(statement.span.body, text.size());
             }
+            options.cancel.check();
             if (!assembler.place(std::move(statement), 0))
                 break;
         }
@@ -173,6 +173,7 @@ private:
         }
         if (options_.progress)
             options_.progress(filled_, 0);
+        options_.cancel.check();
         return true;
     }
 
@@ -226,9 +227,8 @@ private:
             }
             if (cut > from) {
                 const std::string_view stretch = text().substr(0, cut);
-                records =
-                    vdaParallelReader(stretch, diag_, assembler_)
-                        .read(chunks_of(stretch, from, options_), records, thread_count(options_), options_.progress);
+                records = vdaParallelReader(stretch, diag_, assembler_)
+                              .read(chunks_of(stretch, from, options_), records, options_);
                 from = cut;
                 if (source_.has_end)
                     return records;

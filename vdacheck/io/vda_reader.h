@@ -8,6 +8,7 @@
 #include <memory>
 #include <string_view>
 
+#include <vdacheck/util/ut_cancel.h>
 #include <vdacheck/util/ut_export.h>
 
 class vdaFile;
@@ -24,6 +25,8 @@ struct vdaReadOptions {
     std::size_t chunk_bytes = 0;
     // For tests: the bytes read from a stream at a time (a megabyte when 0).
     std::size_t block_bytes = 0;
+    // Looked at between statements, chunks and blocks: once it asks to stop, reading throws utCancelled.
+    utCancel cancel;
 };
 
 // Reads VDA-FS text into a vdaFile: strict on syntax, lenient on content. What makes the text unreadable

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include <vdacheck/util/ut_cancel.h>
+
 // How finely vdaTessellator draws a model.
 struct vdaTessellationOptions {
     // Largest distance between a drawn triangle or polyline and the geometry it stands for, in model
@@ -15,4 +17,7 @@ struct vdaTessellationOptions {
     // Threads that draw entities: 0 for every hardware thread, 1 for the caller's thread only. The scene
     // is the same whatever the number.
     int threads = 0;
+    // Looked at before each entity is drawn, on every thread: once it asks to stop, tessellate() throws
+    // utCancelled.
+    utCancel cancel;
 };

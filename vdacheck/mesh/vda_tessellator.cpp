@@ -213,6 +213,7 @@ void vdaTessellator::prepare()
         }
     bounds_.resize(surfaces.size());
     utThreadTeam::for_each(surfaces.size(), threads_, [&](std::size_t i) {
+        options_.cancel.check();
         if (const auto eval = vdaSurfEval::make(*surfaces[i]))
             bounds_[i].emplace(*eval);
     });
@@ -297,6 +298,7 @@ void vdaTessellator::draw()
     drawings_.assign(entities_.size(), {});
     drawn_.assign(entities_.size(), 0);
     utThreadTeam::for_each(entities_.size(), threads_, [&](std::size_t i) {
+        options_.cancel.check();
         vdaDrawing& d = drawings_[i];
         drawn_[i] = maker.draw(*entities_[i], d);
         if (drawn_[i]) {
@@ -330,6 +332,7 @@ void vdaTessellator::fit_outlines(double budget)
     const vdaDrawingMaker maker([this](const vdaSurf& s) { return bounds_of(s); },
                                 [this](const vdaSurf& s) { return trimmed_.count(&s) > 0; }, {tolerance_, stride_});
     utThreadTeam::for_each(n, threads_, [&](std::size_t k) {
+        options_.cancel.check();
         const std::size_t i = order[k];
         vdaDrawing outline;
         if (!maker.draw_outline(*entities_[i], outline)) {

@@ -43,11 +43,12 @@ void measure_entity(const vdaObject& entity, vdcQualityCollector& out)
         vdcTopQuality(out).measure(static_cast<const vdaTop&>(entity));
 }
 
-void measure_run(const vdaFile& file, std::uint32_t first, vdcQualityCollector& out)
+void measure_run(const vdaFile& file, std::uint32_t first, vdcQualityCollector& out, const utCancel& cancel)
 {
     const std::uint32_t last = std::min(file.num_slots(), first + slots_per_run);
     for (std::uint32_t slot = first; slot < last; ++slot)
         if (const vdaObject* entity = file.slot(slot)) {
+            cancel.check();
             out.begin_entity(*entity);
             measure_entity(*entity, out);
             out.end_entity();
@@ -61,7 +62,7 @@ vdcQualityReport vdcQualityCheck::run(const vdaFile& file) const
     const std::size_t runs = (std::size_t(file.num_slots()) + slots_per_run - 1) / slots_per_run;
     std::vector<std::optional<vdcQualityCollector>> collected(runs);
     utThreadTeam::for_each(runs, utThreadTeam::resolve(threads_), [&](std::size_t r) {
-        measure_run(file, static_cast<std::uint32_t>(r * slots_per_run), collected[r].emplace(profile_));
+        measure_run(file, static_cast<std::uint32_t>(r * slots_per_run), collected[r].emplace(profile_), cancel_);
     });
 
     vdcQualityReport report;

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <utility>
+
 #include <vdacheck/check/vdc_export.h>
 #include <vdacheck/quality/vdc_quality_profile.h>
 #include <vdacheck/quality/vdc_quality_report.h>
+#include <vdacheck/util/ut_cancel.h>
 
 class vdaFile;
 
@@ -14,11 +17,12 @@ class vdaFile;
 // fix and clean as they are. What cannot be evaluated (the entities the structural checks reject, and
 // what refers to them) is skipped and listed with the reason. Entities are measured independently, on
 // `threads` threads (0: every hardware thread; 1: the calling thread only); the report is the same
-// whatever the number of threads.
+// whatever the number of threads. Each thread looks at `cancel` before each entity: once it asks to stop,
+// the threads take no more work and run() throws utCancelled.
 class VDC_API vdcQualityCheck {
 public:
-    explicit vdcQualityCheck(const vdcQualityProfile& profile = {}, int threads = 0) noexcept
-        : profile_(profile), threads_(threads)
+    explicit vdcQualityCheck(const vdcQualityProfile& profile = {}, int threads = 0, utCancel cancel = {}) noexcept
+        : profile_(profile), threads_(threads), cancel_(std::move(cancel))
     {
     }
 
@@ -31,4 +35,5 @@ public:
 private:
     vdcQualityProfile profile_;
     int threads_;
+    utCancel cancel_;
 };

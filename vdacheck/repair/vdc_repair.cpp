@@ -18,10 +18,10 @@ void remove_null_elements(vdaFile& file)
 }
 
 // One round; true when the model checks clean at a check of the round.
-bool repair_round(vdaFile& file, vdcRepairRound& round)
+bool repair_round(vdaFile& file, vdcRepairRound& round, const utCancel& cancel)
 {
     {
-        vdcFileCheck checker;
+        vdcFileCheck checker(cancel);
         const vdcFileCheckAcc access(&checker);
         if (checker.check(file))
             return round.clean = true;
@@ -31,7 +31,7 @@ bool repair_round(vdaFile& file, vdcRepairRound& round)
     }
     remove_null_elements(file);
 
-    vdcFileCheck again;
+    vdcFileCheck again(cancel);
     const vdcFileCheckAcc access(&again);
     if (again.check(file))
         return round.clean = true;
@@ -61,14 +61,14 @@ int vdcRepairResult::deleted() const noexcept
     return n;
 }
 
-vdcRepairResult vdc_repair(vdaFile& file)
+vdcRepairResult vdc_repair(vdaFile& file, const utCancel& cancel)
 {
     const vdaCurrentFile current(file);  // repairs and clean() find entities by name in it
     vdcRepairResult result;
     result.renamed = vdc_give_unique_names(file);
     for (;;) {
         vdcRepairRound& round = result.rounds.emplace_back();
-        if (repair_round(file, round))
+        if (repair_round(file, round, cancel))
             break;
         if (round.entities_deleted == 0)
             break;  // nothing left to delete: stop rather than loop, and say so

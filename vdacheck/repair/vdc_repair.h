@@ -5,6 +5,7 @@
 #include <vdacheck/check/vdc_export.h>
 #include <vdacheck/check/vdc_logged_packet.h>
 #include <vdacheck/repair/vdc_rename.h>
+#include <vdacheck/util/ut_cancel.h>
 
 class vdaFile;
 
@@ -39,4 +40,7 @@ struct VDC_API vdcRepairResult {
 //
 // Runs on the calling thread (deep models on a thread with a stack sized for them, see vdcFileCheck); the
 // file is the thread's current file while it runs, and the previous one is current again afterwards.
-VDC_API vdcRepairResult vdc_repair(vdaFile& file);
+// `cancel` is looked at during the checks (see vdcFileCheck): a cancelled repair throws utCancelled and
+// leaves the model as the steps before the check it stopped in made it (renamed, repaired, cleaned), a
+// model that can be saved, checked and repaired again.
+VDC_API vdcRepairResult vdc_repair(vdaFile& file, const utCancel& cancel = {});

@@ -10,6 +10,7 @@ enum class vdcRuleKind : unsigned char {
     check,    // a structural check of one entity type: an error packet in the checker's log
     read,     // a deviation the reader tolerated: a warning of the file
     quality,  // a geometric quality criterion measured on the evaluated model
+    convert,  // why a conversion to an exchange format (STEP, IGES, glTF) leaves an entity out
 };
 
 // How much a problem of a rule matters. Every rule has one in the registry; a profile may set another for
@@ -45,6 +46,8 @@ constexpr const char* vdc_rule_kind_name(vdcRuleKind kind) noexcept
         return "read";
     case vdcRuleKind::quality:
         return "quality";
+    case vdcRuleKind::convert:
+        return "convert";
     }
     return "";
 }

@@ -58,12 +58,60 @@ constexpr std::string_view quality_entity(std::string_view id)
     return "";
 }
 
+// Why a conversion to STEP, IGES or glTF leaves an entity out, beyond what the checks and the gap rules find
+// (which leave it out under their own rules). What a format cannot carry is a note; the rest loses geometry.
+constexpr vdcRule convert_rule(std::string_view id, std::string_view entity, const char* message, std::string_view help,
+                               vdcSeverity severity = vdcSeverity::error, std::string_view unit = "")
+{
+    return {id, vdcRuleKind::convert, severity, entity, "", message, nullptr, "", help, 0.0, unit, false};
+}
+constexpr vdcRule convert_rules[] = {
+    convert_rule("convert-uses-left-out", "", "uses an entity that is left out",
+                 "The entity refers to one that is left out (a CONS to its SURF or CURVE, a FACE to its SURF or a "
+                 "CONS, a TOP to a side, a TLIST to its TMAT), so it cannot be built either."),
+    convert_rule("convert-unused", "", "used only by what is left out",
+                 "Every entity that would carry it is left out (a SURF trimmed only by faces left out, the space "
+                 "curve of a CONS left out, a TMAT of no TLIST exported, a TOP a side of which is not exported "
+                 "as a face), so nothing takes it into the output."),
+    convert_rule("convert-empty", "", "no member is exported",
+                 "None of the members of the GROUP, set or TLIST is exported on its own, so there is nothing to "
+                 "gather."),
+    convert_rule("convert-transform", "TMAT", "not a rotation and a translation",
+                 "An assembly places its members by a rotation and a translation only; a matrix that scales, "
+                 "shears or mirrors cannot place them."),
+    convert_rule("convert-duplicate-name", "", "an earlier entity has the same name",
+                 "Every reference reaches the first entity of a name, so a later one is not checked and is left "
+                 "out; repair gives it a name of its own first."),
+    convert_rule("convert-not-measured", "", "its gaps cannot be measured",
+                 "The gaps that decide whether its pieces join could not be measured (a hole without area, say), "
+                 "so it is not converted."),
+    convert_rule("convert-face-not-built", "", "OCCT cannot build its face",
+                 "OCCT cannot make a face of it: the curves of a boundary piece, an edge or the surface cannot be "
+                 "made, or OCCT failed."),
+    convert_rule("convert-invalid-face", "FACE", "OCCT's checker finds its face invalid",
+                 "The face built from the FACE does not pass OCCT's checker (BRepCheck_Analyzer), so a receiving "
+                 "system could not use it."),
+    convert_rule("convert-not-built", "", "OCCT cannot build its shape",
+                 "OCCT cannot make the edge or vertex of the curve, circle or point."),
+    convert_rule("convert-not-sewn", "TOP", "its faces do not sew into one valid shell",
+                 "OCCT's sewing, at the tolerance of the measured edge gap, does not join the faces of the TOP "
+                 "into one shell that passes OCCT's checker; the faces are exported unsewn.",
+                 vdcSeverity::error, "mm"),
+    convert_rule("convert-not-drawn", "FACE", "its boundary cannot be triangulated",
+                 "The drawing that glTF holds cannot trim the face by its boundary as the model gives it."),
+    convert_rule("convert-format", "", "the format does not carry it",
+                 "The output format has no place for the entity: IGES, as OCCT writes it, no assemblies; glTF no "
+                 "groups, sets or topology. Chosen with the format, so a note.",
+                 vdcSeverity::note),
+};
+
 constexpr std::size_t check_count = std::size(vdc_check_rules);
 constexpr std::size_t read_count = std::size(read_rules);
 constexpr std::size_t quality_count = vdc_num_quality_rules;
+constexpr std::size_t convert_count = std::size(convert_rules);
 
-constexpr std::array<vdcRule, check_count + read_count + quality_count> all_rules = [] {
-    std::array<vdcRule, check_count + read_count + quality_count> all{};
+constexpr std::array<vdcRule, check_count + read_count + quality_count + convert_count> all_rules = [] {
+    std::array<vdcRule, check_count + read_count + quality_count + convert_count> all{};
     std::size_t k = 0;
     for (const vdcRule& r : vdc_check_rules)
         all[k++] = r;
@@ -84,9 +132,12 @@ constexpr std::array<vdcRule, check_count + read_count + quality_count> all_rule
                     q.default_tolerance,
                     q.unit,
                     false};
+    for (const vdcRule& r : convert_rules)
+        all[k++] = r;
     return all;
 }();
-static_assert(std::all_of(all_rules.begin() + check_count + read_count, all_rules.end(),
+static_assert(std::all_of(all_rules.begin() + check_count + read_count,
+                          all_rules.begin() + check_count + read_count + quality_count,
                           [](const vdcRule& r) { return !r.entity.empty(); }),
               "a quality rule whose id names no entity type");
 

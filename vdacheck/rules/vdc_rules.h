@@ -17,7 +17,7 @@ class vdcErrorPacket;
 // rule listings and profiles read it; nothing else writes a rule's id, message or help.
 
 // Every rule: the check rules in the order of the checks, then the reader's, then the quality rules (whose
-// message is their help text).
+// message is their help text), then the conversion's own reasons for leaving an entity out.
 VDC_API std::span<const vdcRule> vdc_rules() noexcept;
 // The rule of that id, or null.
 VDC_API const vdcRule* vdc_find_rule(std::string_view id) noexcept;

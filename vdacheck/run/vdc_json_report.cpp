@@ -25,9 +25,23 @@ void array(utJsonWriter& json, const std::vector<T>& items, Write&& write)
 
 void vdcJsonReport::write(utJsonWriter& json, const vdcRunResult& result)
 {
-    const bool repair = result.command == vdcCommand::repair;
+    const bool convert = result.command == vdcCommand::convert;
+    // heal runs repair first and reports it as repair does; so does a conversion that repairs first.
+    const bool repair = result.command == vdcCommand::repair || result.command == vdcCommand::heal ||
+                        (convert && !result.rounds.empty());
     json.begin_object().key("file").string(result.file);
-    json.key("entities").integer(result.entities).key("clean").boolean(result.clean);
+    // A model or page that could not be written leaves the file failed, however clean the model.
+    const bool written = result.output_error.empty();
+    json.key("entities").integer(result.entities).key("clean").boolean(result.clean && written);
+    if (!written)
+        json.key("error").string(result.output_error);
+    if (convert) {
+        json.key("format").string(result.format).key("output");
+        if (result.saved_to.empty())
+            json.null();
+        else
+            json.string(result.saved_to);
+    }
     if (repair)
         json.key("rounds").integer(static_cast<std::int64_t>(result.rounds.size()));
     array(json.key("warnings"), result.warnings, warning);
@@ -41,11 +55,43 @@ void vdcJsonReport::write(utJsonWriter& json, const vdcRunResult& result)
             j.begin_object().key("entity").string(r.from.view()).key("to").string(r.to.view());
             j.key("type").string(r.type).key("line").integer(r.line).end_object();
         });
+    if (result.command == vdcCommand::heal) {
+        json.key("tolerance").number(result.heal_tolerance).key("angle").number(result.heal_angle);
+        json.key("largest_displacement").number(result.largest_displacement);
+        array(json.key("quality_before"), result.findings_before, finding);
+        array(json.key("healed"), result.healed, healed);
+        array(json.key("left"), result.left, left);
+        array(json.key("heal_rules"), result.heal_counts, heal_count);
+        array(json.key("undone"), result.undone, [](utJsonWriter& j, const std::string& what) { j.string(what); });
+    }
     if (result.quality_run) {
         array(json.key("quality"), result.findings, finding);
         array(json.key("quality_rules"), result.quality_rules, rule_summary);
         array(json.key("quality_skipped"), result.skipped, skip);
     }
+    if (convert) {
+        array(json.key("exported"), result.exported, exported);
+        array(json.key("left_out"), result.left_out, packet);
+        counts(json.key("counts"), result.counts);
+    }
+    json.end_object();
+}
+
+void vdcJsonReport::exported(utJsonWriter& json, const vdcConvertedEntity& e)
+{
+    json.begin_object().key("entity").string(e.entity).key("type").string(e.type).key("line").integer(e.line);
+    json.key("as").string(e.as).end_object();
+}
+
+void vdcJsonReport::counts(utJsonWriter& json, const vdcConvertCounts& c)
+{
+    const std::pair<const char*, std::size_t> fields[] = {
+        {"faces", c.faces},       {"shells", c.shells},         {"edges", c.edges},
+        {"vertices", c.vertices}, {"assemblies", c.assemblies}, {"instances", c.instances},
+        {"meshes", c.meshes},     {"triangles", c.triangles},   {"line_strips", c.line_strips}};
+    json.begin_object();
+    for (const auto& [key, n] : fields)
+        json.key(key).integer(static_cast<std::int64_t>(n));
     json.end_object();
 }
 
@@ -74,11 +120,37 @@ void vdcJsonReport::packet(utJsonWriter& json, const vdcProblem& p)
 
 void vdcJsonReport::finding(utJsonWriter& json, const vdcProblem& f)
 {
-    json.begin_object().key("rule").string(f.id()).key("entity").string(f.entity.view()).key("type").string(f.type);
+    finding_members(json.begin_object(), f);
+    json.end_object();
+}
+
+void vdcJsonReport::finding_members(utJsonWriter& json, const vdcProblem& f)
+{
+    json.key("rule").string(f.id()).key("entity").string(f.entity.view()).key("type").string(f.type);
     json.key("line").integer(f.line).key("value").number(f.value.value_or(0.0));
     json.key("tolerance").number(f.tolerance).key("unit").string(f.unit());
     where(json.key("where"), f);
-    json.key("severity").string(vdc_severity_name(f.severity)).end_object();
+    json.key("severity").string(vdc_severity_name(f.severity));
+}
+
+void vdcJsonReport::healed(utJsonWriter& json, const vdcHealedProblem& h)
+{
+    finding_members(json.begin_object(), h.finding);
+    json.key("value_after").number(h.value_after).key("displacement").number(h.displacement);
+    array(json.key("changed"), h.changed, [](utJsonWriter& j, const auto& changed) { j.string(changed.first); });
+    json.key("how").string(h.how).end_object();
+}
+
+void vdcJsonReport::left(utJsonWriter& json, const vdcLeftProblem& l)
+{
+    finding_members(json.begin_object(), l.finding);
+    json.key("reason").string(l.reason).end_object();
+}
+
+void vdcJsonReport::heal_count(utJsonWriter& json, const vdcHealRuleCount& c)
+{
+    json.begin_object().key("rule").string(c.rule->id).key("healed").integer(static_cast<std::int64_t>(c.healed));
+    json.key("left").integer(static_cast<std::int64_t>(c.left)).end_object();
 }
 
 void vdcJsonReport::where(utJsonWriter& json, const vdcProblem& f)

@@ -10,9 +10,18 @@ class utJsonWriter;
 // are the strings "NaN", "Infinity" and "-Infinity".
 class VDC_RUN_API vdcJsonReport {
 public:
-    // {"file", "entities", "clean", ("rounds" for repair), "warnings", "errors", ("fixed" and "deleted" for
-    // fix and repair), ("quality", "quality_rules" and "quality_skipped" when measured)}
+    // {"file", "entities", "clean", ("error" when the output could not be written; "clean" is then false),
+    // ("format" and "output", null when nothing was written, for convert), ("rounds" for repair and heal),
+    // "warnings", "errors", ("fixed" and "deleted" for fix, repair and heal; "renamed" for repair and heal;
+    // for convert after its repair), ("tolerance", "angle", "largest_displacement", "quality_before",
+    // "healed", "left", "heal_rules" and "undone" for heal), ("quality", "quality_rules" and
+    // "quality_skipped" when measured; for heal, after healing), ("exported", "left_out" (packets) and
+    // "counts" for convert)}
     static void write(utJsonWriter& json, const vdcRunResult& result);
+    // {"entity", "type", "line", "as"}
+    static void exported(utJsonWriter& json, const vdcConvertedEntity& entity);
+    // {"faces", "shells", "edges", "vertices", "assemblies", "instances", "meshes", "triangles", "line_strips"}
+    static void counts(utJsonWriter& json, const vdcConvertCounts& counts);
 
     // {"rule", "line", "column", "message", "severity"}
     static void warning(utJsonWriter& json, const vdcProblem& warning);
@@ -22,6 +31,13 @@ public:
     static void packet(utJsonWriter& json, const vdcProblem& packet);
     // {"rule", "entity", "type", "line", "value", "tolerance", "unit", "where", "severity"}
     static void finding(utJsonWriter& json, const vdcProblem& finding);
+    // A finding healing closed: the members of finding() (its value before), then "value_after",
+    // "displacement" (mm), "changed" (entity names) and "how".
+    static void healed(utJsonWriter& json, const vdcHealedProblem& healed);
+    // A finding healing left: the members of finding(), then "reason".
+    static void left(utJsonWriter& json, const vdcLeftProblem& left);
+    // {"rule", "healed", "left"}
+    static void heal_count(utJsonWriter& json, const vdcHealRuleCount& count);
     // Where a finding was measured: {"indices": {...}, "parameters": {...}, "point": [x, y, z] or null}, the
     // indices and parameters under the names its rule gives them.
     static void where(utJsonWriter& json, const vdcProblem& finding);
@@ -29,4 +45,7 @@ public:
     static void rule_summary(utJsonWriter& json, const vdcRuleSummary& summary);
     // {"entity", "type", "line", "reason"}
     static void skip(utJsonWriter& json, const vdcQualitySkip& skip);
+
+private:
+    static void finding_members(utJsonWriter& json, const vdcProblem& finding);
 };

@@ -106,7 +106,7 @@ private:
     {
         const vdcRule* rule = vdc_find_rule(id);
         if (!rule)
-            refuse("\"" + id + "\" is not a quality rule, nor a check or reader rule");
+            refuse("\"" + id + "\" is not a quality rule, nor a check, reader or conversion rule");
         const bool measured = rule->kind == vdcRuleKind::quality;
         const std::string keys = measured ? "\"enabled\", \"severity\", \"tolerance\"" : "\"enabled\", \"severity\"";
         if (!settings.is_object())

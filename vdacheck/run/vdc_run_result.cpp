@@ -20,10 +20,12 @@ int vdcRunResult::count_entities(const std::vector<vdcProblem>& problems)
 std::vector<std::pair<std::string_view, int>> vdcRunResult::problems_per_rule() const
 {
     std::map<std::string_view, int> counts;
-    for (const std::vector<vdcProblem>* problems : {&errors, &repaired, &findings})
+    for (const std::vector<vdcProblem>* problems : {&errors, &repaired, &findings, &left_out})
         for (const vdcProblem& p : *problems)
             if (p.rule)
                 ++counts[p.rule->id];
+    for (const vdcHealedProblem& h : healed)
+        ++counts[h.finding.rule->id];
     return {counts.begin(), counts.end()};
 }
 
@@ -31,10 +33,16 @@ void vdcRunResult::locate_columns(std::string_view text)
 {
     // Each line asked for, with the column to set.
     std::vector<std::pair<int, int*>> located;
-    for (std::vector<vdcProblem>* problems : {&errors, &repaired, &findings})
+    for (std::vector<vdcProblem>* problems : {&errors, &repaired, &findings, &left_out})
         for (vdcProblem& p : *problems)
             if (p.line > 0)
                 located.emplace_back(p.line, &p.column);
+    for (vdcHealedProblem& h : healed)
+        if (h.finding.line > 0)
+            located.emplace_back(h.finding.line, &h.finding.column);
+    for (vdcLeftProblem& l : left)
+        if (l.finding.line > 0)
+            located.emplace_back(l.finding.line, &l.finding.column);
     std::sort(located.begin(), located.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
 
     int line = 1;

@@ -5,7 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <exception>
+#include <mutex>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -15,6 +18,9 @@ namespace {
 struct Job {
     const std::function<void()>* job;
     std::exception_ptr error;
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool done = false;
 };
 
 void* run_job(void* argument)
@@ -25,7 +31,25 @@ void* run_job(void* argument)
     } catch (...) {
         job.error = std::current_exception();
     }
+    {
+        const std::lock_guard lock(job.mutex);
+        job.done = true;
+    }
+    job.ended.notify_one();
     return nullptr;
+}
+
+// Waits for the job to end, polling `cancel` now and then: only the calling thread may run its poll, and
+// the job, which looks at the token, stops once the poll has asked it to.
+void wait_polling(Job& job, const utCancel& cancel)
+{
+    cancel.requested();
+    std::unique_lock lock(job.mutex);
+    while (!job.ended.wait_for(lock, std::chrono::milliseconds(10), [&] { return job.done; })) {
+        lock.unlock();
+        cancel.requested();
+        lock.lock();
+    }
 }
 
 // An anonymous mapping that is unmapped when it goes out of scope.
@@ -93,15 +117,15 @@ std::size_t utBigStack::room() noexcept
     return lowest && frame > lowest ? static_cast<std::size_t>(frame - lowest) : 0;
 }
 
-void utBigStack::run_with(std::size_t needed, const std::function<void()>& job)
+void utBigStack::run_with(std::size_t needed, const std::function<void()>& job, const utCancel& cancel)
 {
     if (room() >= needed)
         job();
     else
-        run(needed, job);
+        run(needed, job, cancel);
 }
 
-std::size_t utBigStack::run(std::size_t stack_bytes, const std::function<void()>& job)
+std::size_t utBigStack::run(std::size_t stack_bytes, const std::function<void()>& job, const utCancel& cancel)
 {
     const std::size_t page = std::size_t{1} << 16;
     Mapping stack((stack_bytes + page - 1) / page * page);
@@ -113,9 +137,11 @@ std::size_t utBigStack::run(std::size_t stack_bytes, const std::function<void()>
     } destroy{&attributes};
     check(pthread_attr_setstack(&attributes, stack.data(), stack.size()), "cannot use the mapped stack");
 
-    Job context{&job, nullptr};
+    Job context{&job, nullptr, {}, {}, false};
     pthread_t thread;
     check(pthread_create(&thread, &attributes, &run_job, &context), "cannot start the worker thread");
+    if (cancel)
+        wait_polling(context, cancel);
     check(pthread_join(thread, nullptr), "cannot join the worker thread");
     const std::size_t touched = stack.touched();
     if (context.error)

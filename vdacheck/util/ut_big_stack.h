@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <functional>
 
+#include <vdacheck/util/ut_cancel.h>
 #include <vdacheck/util/ut_export.h>
 
 // Deep recursion without stack overflow: a job that may nest deeply runs on the calling thread when its
@@ -15,10 +16,10 @@ public:
 
     // Runs `job` on the calling thread when at least `needed` bytes of its stack are left, otherwise on a
     // new thread with a stack of `needed` bytes, and waits for it. An exception that leaves the job is
-    // thrown again here.
-    static void run_with(std::size_t needed, const std::function<void()>& job);
+    // thrown again here. While it waits, the calling thread polls `cancel` for the job, which looks at it.
+    static void run_with(std::size_t needed, const std::function<void()>& job, const utCancel& cancel = {});
 
-    // Runs `job` on a new thread with a stack of `stack_bytes` and waits for it; an exception that leaves
-    // the job is thrown again here. Returns the bytes of the stack the job touched.
-    static std::size_t run(std::size_t stack_bytes, const std::function<void()>& job);
+    // Runs `job` on a new thread with a stack of `stack_bytes` and waits for it (polling `cancel`); an
+    // exception that leaves the job is thrown again here. Returns the bytes of the stack the job touched.
+    static std::size_t run(std::size_t stack_bytes, const std::function<void()>& job, const utCancel& cancel = {});
 };

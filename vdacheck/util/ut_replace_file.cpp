@@ -113,6 +113,21 @@ void write_to(int fd, const std::function<void(std::ostream&)>& write)
         throw std::runtime_error("cannot write");
 }
 
+// How the caller fills the file: through a stream over the descriptor, or by opening a path itself.
+struct Writer {
+    const std::function<void(std::ostream&)>* stream = nullptr;
+    const std::function<void(const fs::path&)>* at = nullptr;
+
+    // Fills the open file `fd`, which `name` opens too.
+    void fill(int fd, const fs::path& name) const
+    {
+        if (stream)
+            write_to(fd, *stream);
+        else
+            (*at)(name);
+    }
+};
+
 // The file `path` finally names: symbolic links followed one by one, relative ones from their own folder.
 fs::path final_target(fs::path path)
 {
@@ -216,17 +231,21 @@ int link_unnamed(int fd, const fs::path& name)
 
 // Writes into an unnamed file in the target's folder and links it in; false when the file system offers no
 // unnamed files, or no way to name one, and nothing was changed.
-bool replace_unnamed(const fs::path& target, const struct stat* existing,
-                     const std::function<void(std::ostream&)>& write, const utReplaceOptions& options)
+bool replace_unnamed(const fs::path& target, const struct stat* existing, const Writer& write,
+                     const utReplaceOptions& options)
 {
 #ifdef O_TMPFILE
     const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
     Fd fd(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
     if (fd.get() < 0)
         return false;
+    // A writer that opens a path gets the file's path under /proc, when there is one.
+    const fs::path proc = "/proc/self/fd/" + std::to_string(fd.get());
+    if (write.at && ::access(proc.c_str(), W_OK) != 0)
+        return false;
     if (existing)
         ::fchmod(fd.get(), existing->st_mode & 07777);
-    write_to(fd.get(), write);
+    write.fill(fd.get(), proc);
     if (!existing) {
         const int error = link_unnamed(fd.get(), target);
         if (error == 0) {
@@ -260,7 +279,7 @@ bool replace_unnamed(const fs::path& target, const struct stat* existing,
 #endif
 }
 
-void replace_named(const fs::path& target, const struct stat* existing, const std::function<void(std::ostream&)>& write,
+void replace_named(const fs::path& target, const struct stat* existing, const Writer& write,
                    const utReplaceOptions& options)
 {
     int descriptor = -1;
@@ -272,24 +291,21 @@ void replace_named(const fs::path& target, const struct stat* existing, const st
     Fd fd(descriptor);
     if (existing)
         ::fchmod(fd.get(), existing->st_mode & 07777);
-    write_to(fd.get(), write);
+    write.fill(fd.get(), name);
     fd.close();
     named.rename_to(target);
 }
 
-void write_in_place(const fs::path& path, const std::function<void(std::ostream&)>& write)
+void write_in_place(const fs::path& path, const Writer& write)
 {
     Fd fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
     if (fd.get() < 0)
         throw failure("cannot open it for writing", errno);
-    write_to(fd.get(), write);
+    write.fill(fd.get(), path);
     fd.close();
 }
 
-}  // namespace
-
-void ut_replace_file(const fs::path& path, const std::function<void(std::ostream&)>& write,
-                     const utReplaceOptions& options)
+void replace(const fs::path& path, const Writer& write, const utReplaceOptions& options)
 {
     struct stat status {};
     if (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
@@ -307,4 +323,18 @@ void ut_replace_file(const fs::path& path, const std::function<void(std::ostream
     if (options.unnamed && replace_unnamed(target, exists ? &status : nullptr, write, options))
         return;
     replace_named(target, exists ? &status : nullptr, write, options);
+}
+
+}  // namespace
+
+void ut_replace_file(const fs::path& path, const std::function<void(std::ostream&)>& write,
+                     const utReplaceOptions& options)
+{
+    replace(path, Writer{&write, nullptr}, options);
+}
+
+void ut_replace_file_at(const fs::path& path, const std::function<void(const fs::path&)>& write,
+                        const utReplaceOptions& options)
+{
+    replace(path, Writer{nullptr, &write}, options);
 }

@@ -29,3 +29,9 @@ struct utReplaceOptions {
 // `write` pass through.
 VDA_API void ut_replace_file(const std::filesystem::path& path, const std::function<void(std::ostream&)>& write,
                              const utReplaceOptions& options = {});
+// The same for a writer that opens the file itself by its name (a library that takes a path): `write(at)`
+// writes the whole file at `at`, a path that opens the temporary file (on Linux /proc/self/fd/N for an unnamed
+// one), or the device or FIFO itself. The rest is as for ut_replace_file.
+VDA_API void ut_replace_file_at(const std::filesystem::path& path,
+                                const std::function<void(const std::filesystem::path&)>& write,
+                                const utReplaceOptions& options = {});

@@ -1,6 +1,6 @@
-// The glTF files of the exchange library (written by vdacheck_gltf_fixture) pass the Khronos glTF-Validator with
-// no error and no warning, hold a mesh for each face the conversion exported, and draw through three.js's glTF
-// loader in headless Chromium (a screenshot that is not blank). Screenshots are kept in $VDC_GLTF_OUTPUT.
+// The glTF files of the exchange library (written by vdacheck_gltf_fixture, and by the tool's convert when there is
+// a tool) pass the Khronos glTF-Validator with no error and no warning, hold a mesh for each face the conversion
+// exported, and draw through three.js's glTF loader in headless Chromium (a screenshot that is not blank). Screenshots are kept in $VDC_GLTF_OUTPUT.
 import { before, after, describe, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
@@ -15,7 +15,10 @@ const fixture = process.env.VDC_GLTF_FIXTURE;
 const output = process.env.VDC_GLTF_OUTPUT;
 // Each model and the least share of the view it covers (the curve is a line one pixel wide; random and
 // synthetic parts lie far apart).
-const MODELS = { bracket: 0.05, 'bracket-text': 0.05, fc267: 0.05, 'curve-sp1': 0.0005, random: 0.01, synthetic: 0.02 };
+const MODELS = { bracket: 0.05, 'bracket-text': 0.05, fc267: 0.05, 'curve-sp1': 0.0005, random: 0.01, synthetic: 0.02,
+  'tool-bracket': 0.05 };
+const tool = process.env.VDC_TOOL;  // unset in a build without the tool
+if (!tool) delete MODELS['tool-bracket'];
 
 let browser;
 let page;
@@ -25,6 +28,14 @@ before(async () => {
   fs.rmSync(output, { recursive: true, force: true });
   const made = spawnSync(fixture, [output], { encoding: 'utf8' });
   assert.equal(made.status, 0, made.stderr);
+  // The tool's own glTF of the bracket, and from its JSON report the faces it exported.
+  if (tool) {
+    const converted = spawnSync(tool, ['convert', path.join(here, '../../../examples/bracket.vda'), '--repair', '-o',
+      path.join(output, 'tool-bracket.glb'), '--format', 'json'], { encoding: 'utf8' });
+    assert.equal(converted.status, 0, converted.stderr);
+    const faces = JSON.parse(converted.stdout).exported.filter((e) => /^(untrimmed )?face/.test(e.as)).map((e) => e.entity);
+    fs.writeFileSync(path.join(output, 'tool-bracket.json'), JSON.stringify({ file: 'tool-bracket.glb', faces }));
+  }
   // three.js and its loader in one script for the page, from the pinned npm packages.
   const esbuild = await import('esbuild');
   await esbuild.build({
