@@ -47,8 +47,10 @@ vdcCliOptions parsed(const py::list& args)
         vdcCliOptions options = vdcCliOptions::parse(views);
         using Command = vdcCliOptions::Command;
         if (options.command == Command::help || options.command == Command::version ||
-            options.command == Command::rules || options.command == Command::report)
-            throw vdcUsageError("an archive run takes the commands on many files: check, fix, repair");
+            options.command == Command::rules || options.command == Command::report ||
+            options.command == Command::convert)
+            throw vdcUsageError(
+                "an archive run takes the commands that check or save models: check, fix, repair, heal");
         if (options.format == vdcCliOptions::Format::sarif)
             throw vdcUsageError("an archive run writes text or json; the tool writes one SARIF log of a run");
         for (const std::string& file : options.files)

@@ -32,7 +32,7 @@ from vdacheck._vdacheck import _archive_plan, _archive_process, _archive_summary
 _PathLike = Union[str, "os.PathLike[str]"]
 
 # The tool's commands on many files that an archive run takes; a command the library gains is one more name.
-COMMANDS = ("check", "fix", "repair")
+COMMANDS = ("check", "fix", "repair", "heal")
 
 # A task's share of the archive: about 200 ms of checking on one core. A file counts at least FILE_BYTES (opening
 # and reading it, its report, the task's share of it), so that a task of small files is no shorter.
@@ -90,9 +90,10 @@ def check(paths: Sequence[_PathLike], client=None, quality: Union[None, bool, _P
     """Runs `vdacheck COMMAND PATH... --format FORMAT` over the files of `paths` on the Dask `client` (by default a
     local cluster of `workers` processes, one per core, closed afterwards) and returns the ArchiveResult.
 
-    `command` is one of COMMANDS; fix and repair save each model under `output_dir` as the tool's --output-dir does
-    (`clean` is fix --clean). `quality` (True, or a profile file) and `profile` (a file the workers can read) are
-    the tool's --quality[=PROFILE] and --profile, `threads` its --threads (0: each file read on its task's thread).
+    `command` is one of COMMANDS; fix, repair and heal save each model under `output_dir` as the tool's
+    --output-dir does (`clean` is fix --clean). `quality` (True, or a profile file) and `profile` (a file the
+    workers can read) are the tool's --quality[=PROFILE] and --profile, `threads` its --threads (0: each file read
+    on its task's thread).
     ValueError for what the tool refuses as a command line, vdacheck.ProfileError for a profile it refuses; both
     before any file is read. `progress` shows the tool's progress bar on standard error when it is a terminal."""
     args = command_line(command, paths, quality=quality, profile=profile, output_dir=output_dir, clean=clean,
@@ -112,6 +113,11 @@ def fix(paths: Sequence[_PathLike], output_dir: _PathLike, client=None, **option
 def repair(paths: Sequence[_PathLike], output_dir: _PathLike, client=None, **options: Any) -> ArchiveResult:
     """check(command="repair"): repairs every model until it checks clean and saves it under `output_dir`."""
     return check(paths, client, command="repair", output_dir=output_dir, **options)
+
+
+def heal(paths: Sequence[_PathLike], output_dir: _PathLike, client=None, **options: Any) -> ArchiveResult:
+    """check(command="heal"): heals every model's geometry as the tool's heal does and saves it under `output_dir`."""
+    return check(paths, client, command="heal", output_dir=output_dir, **options)
 
 
 def command_line(command: str, paths: Sequence[_PathLike], *, quality=None, profile=None, output_dir=None,

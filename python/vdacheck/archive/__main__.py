@@ -14,7 +14,8 @@ USAGE = f"""usage: python3 -m vdacheck.archive COMMAND PATH... [--scheduler tcp:
                                   [--batch-mb MB] [the tool's options]
 
   COMMAND         {", ".join(COMMANDS)}, with the tool's options for it: --quality[=PROFILE], --profile FILE,
-                  --output-dir DIR (fix, repair), --clean (fix), --threads N, --format text|json
+                  --output-dir DIR (fix, repair, heal), --clean (fix), --tolerance MM and --angle DEG (heal),
+                  --threads N, --format text|json
   --scheduler     the address of a running Dask scheduler; without it, a local cluster of processes
   --workers N     the local cluster's worker processes (default: one per core)
   --batch-mb MB   megabytes of files per task (default {BATCH_BYTES >> 20})
