@@ -118,6 +118,7 @@ def main(argv: Optional[list[str]] = None) -> int:
                 write(sys.stdout, outcome[3])
                 outcomes.append(outcome)
                 progress.draw()
+            progress.clear()  # before the cluster closes, which may have something to say
     finally:
         progress.clear()
         if client is not None:
