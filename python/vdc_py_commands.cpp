@@ -1,5 +1,6 @@
 // The module's functions. Each runs the run library's command, as the tool does, with the GIL released for the
 // long part, and converts the result to Python values.
+#include <cmath>
 #include <cstddef>
 #include <filesystem>
 #include <memory>
@@ -97,8 +98,9 @@ std::shared_ptr<vdcPyModel> read_text(const py::object& text, const std::string&
 vdcRunResult run(vdcPyModel& model, vdcCommand command, vdcRunOptions options)
 {
     const vdcPyModel::Use use(model);
-    if (command == vdcCommand::repair || (command == vdcCommand::fix && options.clean))
-        model.refuse_views(command == vdcCommand::repair ? "repair" : "clean");
+    // Repair deletes entities, and healing replaces their geometry: views would outlive what they view.
+    if (command == vdcCommand::repair || command == vdcCommand::heal || (command == vdcCommand::fix && options.clean))
+        model.refuse_views(command == vdcCommand::repair ? "repair" : command == vdcCommand::heal ? "heal" : "clean");
     vdcPyInterrupt interrupt;
     options.cancel = interrupt.token();
     const vdcRun runner(std::move(options));
@@ -152,6 +154,27 @@ py::object repair(vdcPyModel& model, const py::object& profile)
     vdcRunOptions options;
     vdc_py_profile(py::none(), profile, options);
     return vdc_py_result(run(model, vdcCommand::repair, options));
+}
+
+// The tool's limits for --tolerance and --angle.
+double checked_limit(const char* name, double value, double most, const char* unit)
+{
+    if (!std::isfinite(value) || value <= 0.0 || value > most)
+        throw py::value_error(std::string(name) + "= is a number above 0 and at most " +
+                              std::to_string(static_cast<int>(most)) + " (" + unit + "); got " +
+                              py::repr(py::float_(value)).cast<std::string>());
+    return value;
+}
+
+py::object heal(vdcPyModel& model, double tolerance, double angle, const py::object& quality, const py::object& profile,
+                int threads)
+{
+    vdcRunOptions options;
+    vdc_py_profile(quality, profile, options);
+    options.heal_tolerance = checked_limit("tolerance", tolerance, 1000, "mm");
+    options.heal_angle = checked_limit("angle", angle, 180, "degrees");
+    options.threads = checked_threads(threads);
+    return vdc_py_heal_result(run(model, vdcCommand::heal, options));
 }
 
 py::list rules()
@@ -244,6 +267,21 @@ round; `repaired` and `errors` carry the round of each problem, `errors` holding
 
 BufferError while NumPy arrays view the model's entities (see clean()). Ctrl-C stops it within a fraction of a
 second (KeyboardInterrupt); the model keeps the rounds finished before, a valid model to save or repair again.)");
+    m.def("heal", &heal, py::arg("model"), py::kw_only(), py::arg("tolerance") = 0.1, py::arg("angle") = 1.0,
+          py::arg("quality") = py::none(), py::arg("profile") = py::none(), py::arg("threads") = 0,
+          R"(Heals `model` in place, as `vdacheck heal` does: repairs its structure (as repair() does), measures its
+geometric quality, closes every finding whose value is within `tolerance` (mm; gaps) or `angle` (degrees;
+kinks) without moving any point of a curve or surface further than `tolerance`, and measures again.
+`quality` (a profile as a dict or a file, as for check()) or `profile` gives the quality tolerances that decide
+what is a finding; `threads` measure (0: every hardware thread).
+
+Returns a HealResult: .healed (Healed: the finding as measured before, .value_after, .displacement in mm,
+.changed entities, .how), .left (Left: the finding and .reason), .counts per rule, .before and .findings (the
+quality before and after), the repair's .rounds, .repaired, .errors, .deleted and .renamed, .undone and .clean;
+to_dict() is the tool's JSON report. ValueError for a tolerance or angle that is not a number above 0 (at most
+1000 mm, 180 degrees).
+
+BufferError while NumPy arrays view the model's entities (see clean()). Runs without the GIL.)");
     m.def(
         "_json", &vdc_py_json, py::arg("value"),
         "The JSON text of a plain value (Problem, Finding, ReadWarning, RuleSummary, Skip), as the library writes it");

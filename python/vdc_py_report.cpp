@@ -168,7 +168,7 @@ py::object vdc_py_result(const vdcRunResult& result)
     const py::module_ values = vdc_py_values_module();
     py::list rounds;
     const py::object round = values.attr("Round");
-    if (result.command == vdcCommand::repair) {
+    if (result.command == vdcCommand::repair || result.command == vdcCommand::heal) {
         for (const vdcRunRound& r : result.rounds)
             rounds.append(round(r.found, r.repaired, r.deleted, r.clean));
     } else {
@@ -184,6 +184,43 @@ py::object vdc_py_result(const vdcRunResult& result)
         renamed.append(values.attr("Rename")(vdc_py_str(r.from), vdc_py_str(r.to), r.type, r.line));
     return values.attr("Result")(result.clean, result.entities, rounds, vdc_py_problems(result.repaired),
                                  vdc_py_problems(result.errors), deleted, renamed);
+}
+
+py::object vdc_py_heal_result(const vdcRunResult& result)
+{
+    const py::module_ values = vdc_py_values_module();
+    const py::object quality = vdc_py_quality_result(result);
+    const py::object repair = vdc_py_result(result);
+    py::list warnings;
+    const py::object warning = values.attr("ReadWarning");
+    for (const vdcProblem& w : result.warnings)
+        warnings.append(warning(vdc_py_str(w.id()), w.line, w.column, vdc_py_str(w.message), w.summary,
+                                vdc_severity_name(w.severity)));
+    py::list before;
+    for (const vdcProblem& f : result.findings_before)
+        before.append(finding(values, f));
+    py::list healed;
+    for (const vdcHealedProblem& h : result.healed) {
+        py::list changed;
+        for (const auto& [name, line] : h.changed)
+            changed.append(vdc_py_str(name));
+        healed.append(values.attr("Healed")(finding(values, h.finding), h.value_after, h.displacement, changed,
+                                            vdc_py_str(h.how)));
+    }
+    py::list left;
+    for (const vdcLeftProblem& l : result.left)
+        left.append(values.attr("Left")(finding(values, l.finding), vdc_py_str(l.reason)));
+    py::list counts;
+    for (const vdcHealRuleCount& c : result.heal_counts)
+        counts.append(values.attr("HealCount")(vdc_py_str(c.rule->id), c.healed, c.left));
+    py::list undone;
+    for (const std::string& what : result.undone)
+        undone.append(vdc_py_str(what));
+    return values.attr("HealResult")(result.clean, vdc_py_str(result.file), result.entities, result.heal_tolerance,
+                                     result.heal_angle, result.largest_displacement, warnings, repair.attr("rounds"),
+                                     repair.attr("repaired"), repair.attr("errors"), repair.attr("deleted"),
+                                     repair.attr("renamed"), before, healed, left, counts, undone,
+                                     quality.attr("findings"), quality.attr("rules"), quality.attr("skipped"));
 }
 
 py::list vdc_py_warnings(const std::vector<vdaReadWarning>& warnings)

@@ -18,6 +18,8 @@ pybind11::list vdc_py_problems(const std::vector<vdcProblem>& packets);
 pybind11::object vdc_py_quality_result(const vdcRunResult& result);
 // Result of fix (with or without clean) or repair.
 pybind11::object vdc_py_result(const vdcRunResult& result);
+// HealResult of heal.
+pybind11::object vdc_py_heal_result(const vdcRunResult& result);
 // ReadWarning for each warning of a model, at its rule's severity.
 pybind11::list vdc_py_warnings(const std::vector<vdaReadWarning>& warnings);
 pybind11::object vdc_py_rule(const vdcRule& rule);

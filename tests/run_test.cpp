@@ -246,7 +246,8 @@ TEST(RunPage, FindingsAreRowsWithTheirPlace)
 TEST(Run, EveryCallRestoresTheCurrentFile)
 {
     const fs::path page = fs::temp_directory_path() / ("vdacheck_run_page_" + std::to_string(getpid()) + ".html");
-    for (const vdcCommand command : {vdcCommand::check, vdcCommand::fix, vdcCommand::repair, vdcCommand::report}) {
+    for (const vdcCommand command :
+         {vdcCommand::check, vdcCommand::fix, vdcCommand::repair, vdcCommand::report, vdcCommand::heal}) {
         SCOPED_TRACE(int(command));
         const auto file = load(bracket);
         const auto other = load(gaps);  // made last: current

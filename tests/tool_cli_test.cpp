@@ -94,6 +94,12 @@ TEST(ToolOptions, AcceptedCommandLines)
         EXPECT_EQ(o.jobs, c.jobs);
         EXPECT_EQ(o.max_triangles, c.max_triangles);
     }
+    const vdcCliOptions heal =
+        vdcCliOptions::parse(split("heal a b --output-dir out --tolerance 0.05 --angle 2.5 --quality=p.json"));
+    EXPECT_EQ(heal.command, C::heal);
+    EXPECT_EQ(heal.heal_tolerance, 0.05);
+    EXPECT_EQ(heal.heal_angle, 2.5);
+    EXPECT_EQ(heal.quality_profile, "p.json");
     // The report page names the command as a shell takes it back.
     const std::vector<std::string_view> args = {"report", "my part.vda", "-o", "it's.html", "--quality=p.json"};
     EXPECT_EQ(vdcCliOptions::parse(args).command_line,
@@ -146,6 +152,16 @@ TEST(ToolOptions, RejectedCommandLines)
         "check a.vda --profile",             // no profile
         "check a.vda --profile p.json --profile=q.json",
         "check a.vda --quality=p.json --profile q.json",  // one profile
+        "heal a.vda",                                     // no output
+        "heal a.vda -o b.vda --clean",                    // healing repairs and deletes as repair does
+        "heal a.vda -o b.vda --tolerance 0",              // nothing could be healed
+        "heal a.vda -o b.vda --tolerance -0.1",
+        "heal a.vda -o b.vda --tolerance nan",
+        "heal a.vda -o b.vda --tolerance inf",
+        "heal a.vda -o b.vda --tolerance 0.1mm",
+        "heal a.vda -o b.vda --angle 181",  // beyond a half turn
+        "heal a.vda -o b.vda --angle",
+        "fix a.vda -o b.vda --tolerance 0.1",  // only healing moves geometry
     };
     for (const char* line : lines) {
         SCOPED_TRACE(line);

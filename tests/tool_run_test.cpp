@@ -258,6 +258,44 @@ TEST_F(ToolRun, QualityFindingsCountAndProfilesTuneThem)
     }
 }
 
+// heal closes the plate's open seam (0.05 mm) and leaves the boundary's gap (0.6 mm) beyond the default 0.1 mm,
+// which makes the exit status 1; with 1 mm it closes both. The sample's 8.87 mm seam is left with its value.
+TEST_F(ToolRun, HealClosesWhatIsWithinTheToleranceAndReportsTheRest)
+{
+    const std::string gaps = "tests/data/quality_gaps.vda";
+    const fs::path out = scratch / "healed.vda";
+    const ToolResult text = tool("heal " + gaps + " -o " + quoted(out));
+    EXPECT_EQ(text.status, 1);
+    for (const char* expected :
+         {"\n  SURF PLATE (line 4)\n      surf-patch-gap: 0.05 -> ",
+          " mm at patch_u 0, patch_v 0, direction 0; s 1, t 0; point (50, 0, 0); moved 0.025 mm: the patches share "
+          "the seam\n",
+          "\nleft:\n  FACE F1 (line 21)\n      face-loop-gap: 0.6 mm (tolerance 0.02) at boundary 0, piece 1; s 1, t "
+          "0.99; point (220, 59.4, 0): above the healing tolerance (0.1 mm)\n",
+          "\n  surf-patch-gap: 1 healed, 0 left\n  face-loop-gap: 0 healed, 1 left\n",
+          "gaps.vda: 1 finding healed, 1 left, largest move 0.025 mm; 1 quality finding after healing; 12 entities "
+          "saved to "})
+        EXPECT_NE(text.out.find(expected), std::string::npos) << expected << "\n" << text.out;
+    EXPECT_EQ(tool("check --quality " + quoted(out)).status, 1);
+
+    const ToolResult json = tool("heal " + gaps + " -o " + quoted(out) + " --tolerance 1 --format json");
+    EXPECT_EQ(json.status, 0) << json.err;
+    EXPECT_NE(json.out.find(R"("heal_rules": [{"rule": "surf-patch-gap", "healed": 1, "left": 0}, )"
+                            R"({"rule": "face-loop-gap", "healed": 1, "left": 0}], "undone": [], "quality": [])"),
+              std::string::npos)
+        << json.out;
+    EXPECT_EQ(tool("check --quality " + quoted(out)).status, 0);
+
+    const ToolResult flae =
+        tool("heal tests/data/samples/OpenVDAFS__SURF_FLAE0001.vda -o " + quoted(out) + " --format json");
+    EXPECT_EQ(flae.status, 1);
+    EXPECT_NE(flae.out.find(R"("left": [{"rule": "surf-patch-gap", "entity": "FLAE0001", "type": "SURF", "line": 22, )"
+                            R"("value": 8.87)"),
+              std::string::npos)
+        << flae.out;
+    EXPECT_NE(flae.out.find(R"x("reason": "above the healing tolerance (0.1 mm)"})x"), std::string::npos) << flae.out;
+}
+
 // --profile sets the severity of any rule: it shapes the reports and the exit status, never the file fix
 // saves. A profile that cannot be used stops the run before any model with exit status 2 and says why.
 TEST_F(ToolRun, ProfilesShapeReportsAndTheExitStatusOnly)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 
 #include <vdacheck/util/ut_thread_team.h>
 
@@ -35,6 +36,18 @@ std::size_t count_named(std::string_view option, std::string_view text, std::siz
 int jobs_named(std::string_view option, std::string_view text)
 {
     return static_cast<int>(count_named(option, text, 1, utThreadTeam::most, "jobs"));
+}
+
+// A healing limit: a number above 0 and at most `most`, in `unit`.
+double limit_named(std::string_view option, std::string_view text, double most, const char* unit)
+{
+    double value = 0.0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || stop != end || !std::isfinite(value) || value <= 0.0 || value > most)
+        throw vdcUsageError(std::string(option) + " takes a number above 0 and at most " + std::to_string(int(most)) +
+                            " (" + unit + "), not '" + std::string(text) + "'");
+    return value;
 }
 
 // An argument as a shell would take it back: quoted when it holds anything but plain characters.
@@ -77,6 +90,8 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
         options.command = Command::rules;
     else if (command == "report")
         options.command = Command::report;
+    else if (command == "heal")
+        options.command = Command::heal;
     else
         throw vdcUsageError("unknown command '" + std::string(command) + "'");
 
@@ -88,7 +103,8 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
     bool format_given = false;
     bool triangles_given = false;
     bool profile_given = false;
-    bool only_files = false;  // after "--" every argument is a file
+    bool limits_given = false;  // --tolerance or --angle
+    bool only_files = false;    // after "--" every argument is a file
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string_view arg = args[i];
         auto value = [&](std::string_view option) -> std::string_view {
@@ -150,6 +166,12 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
         } else if (arg == "--threads") {
             options.threads = static_cast<int>(count_named(arg, value(arg), 0, utThreadTeam::most, "threads"));
             threads_given = true;
+        } else if (arg == "--tolerance") {
+            options.heal_tolerance = limit_named(arg, value(arg), 1000, "mm");
+            limits_given = true;
+        } else if (arg == "--angle") {
+            options.heal_angle = limit_named(arg, value(arg), 180, "degrees");
+            limits_given = true;
         } else if (arg == "--max-triangles") {
             options.max_triangles = count_named(arg, value(arg), 1, 1'000'000'000, "triangles");
             triangles_given = true;
@@ -164,6 +186,8 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
         throw vdcUsageError("--stdin-name names standard input (-) in the reports; it needs - and a name");
     if (triangles_given && options.command != Command::report)
         throw vdcUsageError("--max-triangles is for report");
+    if (limits_given && options.command != Command::heal)
+        throw vdcUsageError("--tolerance and --angle are for heal");
     if (profile_given && !options.quality_profile.empty())
         throw vdcUsageError("--quality=PROFILE and --profile both name a profile; give it once");
     const bool any_option = output_given || output_dir_given || options.clean || jobs_given || stdin_named ||
@@ -184,14 +208,15 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
         if (options.files.empty())
             throw vdcUsageError("check needs at least one file or folder");
         if (output_given || output_dir_given)
-            throw vdcUsageError("check writes no file: -o and --output-dir are for fix and repair");
+            throw vdcUsageError("check writes no file: -o and --output-dir are for fix, repair and heal");
         if (options.clean)
             throw vdcUsageError("--clean is for fix");
         break;
     case Command::fix:
     case Command::repair:
-        if (options.quality)
-            throw vdcUsageError("--quality is for check and report");
+    case Command::heal:  // heal always measures: --quality=PROFILE names its profile
+        if (options.quality && options.command != Command::heal)
+            throw vdcUsageError("--quality is for check, report and heal");
         if (options.files.empty())
             throw vdcUsageError(std::string(command) + " needs a file or folder");
         if (output_given == output_dir_given)
@@ -200,8 +225,8 @@ vdcCliOptions vdcCliOptions::parse(const std::vector<std::string_view>& args)
             throw vdcUsageError(std::string(command) + ": the output may not be empty");
         if (output_given && options.files.size() != 1)
             throw vdcUsageError("-o names one output file; use --output-dir DIR for several inputs");
-        if (options.clean && options.command == Command::repair)
-            throw vdcUsageError("--clean is for fix (repair always cleans)");
+        if (options.clean && options.command != Command::fix)
+            throw vdcUsageError("--clean is for fix (repair and heal always clean)");
         break;
     case Command::report:
         if (options.files.size() != 1)
@@ -227,7 +252,9 @@ const char* vdc_usage_text() noexcept
            "       vdacheck repair FILE -o OUT [--threads N] [--format text|json|sarif]\n"
            "       vdacheck repair PATH... --output-dir DIR [--jobs N] [--format text|json|sarif]\n"
            "       vdacheck report FILE -o OUT.html [--quality[=PROFILE]] [--threads N] [--max-triangles N]\n"
-           "       (check, fix, repair and report also take --profile FILE)\n"
+           "       vdacheck heal FILE -o OUT [--tolerance MM] [--angle DEG] [--quality=PROFILE] [--format ...]\n"
+           "       vdacheck heal PATH... --output-dir DIR [--tolerance MM] [--angle DEG] [--jobs N] [--format ...]\n"
+           "       (check, fix, repair, report and heal also take --profile FILE)\n"
            "       vdacheck rules [--format text|json]\n"
            "       vdacheck --help | --version\n"
            "\n"
@@ -241,6 +268,10 @@ const char* vdc_usage_text() noexcept
            "  report  check FILE (and with --quality measure it) and write OUT.html: one page that\n"
            "          opens offline, the model in 3-D with every problem on it beside the problem\n"
            "          table; the drawing has at most N triangles (default 2000000)\n"
+           "  heal    repair the structure, measure the geometric quality, close the gaps and kinks\n"
+           "          within --tolerance MM (default 0.1) and --angle DEG (default 1) without moving\n"
+           "          any point further than MM, measure again and save the model to OUT; the report\n"
+           "          gives each finding healed (value before -> after, how far it moved) or left, and why\n"
            "  rules   list every rule: its id, what it finds and what its repair does\n"
            "\n"
            "  PATH              a file, or a folder searched through for *.vda and *.vdafs files\n"
@@ -258,6 +289,6 @@ const char* vdc_usage_text() noexcept
            "  --format          text for a person, json (one object per file and line, then a summary),\n"
            "                    or sarif (one SARIF 2.1.0 log for the whole run)\n"
            "\n"
-           "exit status: 0 nothing left in the error log, 1 problems remain,\n"
-           "             2 usage error or a file that cannot be read or written\n";
+           "exit status: 0 nothing left in the error log (heal: and no quality finding left either),\n"
+           "             1 problems remain, 2 usage error or a file that cannot be read or written\n";
 }

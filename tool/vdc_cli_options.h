@@ -17,6 +17,7 @@ public:
 //   vdacheck fix FILE -o OUT [--clean]       vdacheck fix PATH... --output-dir DIR [--clean] [--jobs N]
 //   vdacheck repair FILE -o OUT              vdacheck repair PATH... --output-dir DIR [--jobs N]
 //   vdacheck report FILE -o OUT.html [--quality[=PROFILE]] [--threads N] [--max-triangles N]
+//   vdacheck heal FILE -o OUT [--tolerance MM] [--angle DEG]   vdacheck heal PATH... --output-dir DIR ...
 //   vdacheck rules
 // with --format text|json|sarif anywhere after the command (text|json for rules, none for report),
 // --profile FILE for any command on models (--quality=PROFILE names one too, not both), and --help /
@@ -24,7 +25,7 @@ public:
 // inputs are listed.
 class vdcCliOptions {
 public:
-    enum class Command { check, fix, repair, rules, report, help, version };
+    enum class Command { check, fix, repair, rules, report, help, version, heal };
     enum class Format { text, json, sarif };
 
     // Reads the arguments after the program name; throws vdcUsageError.
@@ -33,8 +34,8 @@ public:
     Command command = Command::help;
     Format format = Format::text;
     std::vector<std::string> files;         // files and folders; "-" stands for standard input
-    std::string output;                     // -o OUT (fix and repair, one file; report: the page)
-    std::string output_dir;                 // --output-dir DIR (fix and repair, any number of files)
+    std::string output;                     // -o OUT (fix, repair, heal: one file; report: the page)
+    std::string output_dir;                 // --output-dir DIR (fix, repair, heal: any number of files)
     bool clean = false;                     // fix --clean
     int jobs = 0;                           // files checked at once; 0: one per hardware thread
     std::string stdin_name;                 // --stdin-name NAME: what reports call standard input
@@ -43,6 +44,8 @@ public:
     std::string profile;                    // --profile FILE: the profile of every rule; empty: the defaults
     int threads = 0;                        // --threads N for the quality run; 0: every hardware thread
     std::size_t max_triangles = 2'000'000;  // report --max-triangles N: the drawing's triangle budget
+    double heal_tolerance = 0.1;            // heal --tolerance MM: the largest gap closed and point moved
+    double heal_angle = 1.0;                // heal --angle DEG: the largest kink made tangent
     std::string command_line;               // "vdacheck" and the arguments, as a shell would take them back
 };
 

@@ -134,6 +134,9 @@ void vdcCliRunner::run_command(vdaFile& file, const vdcBatchInput& input, const 
     case vdcCliOptions::Command::report:
         command = vdcCommand::report;
         break;
+    case vdcCliOptions::Command::heal:
+        command = vdcCommand::heal;
+        break;
     default:
         break;
     }
@@ -158,7 +161,9 @@ void vdcCliRunner::run_command(vdaFile& file, const vdcBatchInput& input, const 
         rendered << '\n';
     } else {
         result.locate_columns(file.source().text());
-        rendered << vdcSarifLog::results(result, artifact(input, options));
+        const std::string saved =
+            output.empty() || output == "-" ? std::string() : vdcSarifLog::artifact(output.string(), working_folder_);
+        rendered << vdcSarifLog::results(result, artifact(input, options), saved);
     }
     outcome.out = rendered.str();
     if (!result.output_error.empty()) {
@@ -337,6 +342,8 @@ int vdcCliRunner::run_models(const vdcCliOptions& options)
     run.quality = options.quality;
     run.clean = options.clean;
     run.tessellation.triangle_budget = options.max_triangles;
+    run.heal_tolerance = options.heal_tolerance;
+    run.heal_angle = options.heal_angle;
     run.command = options.command_line;
     run.version = VDACHECK_VERSION;
     try {

@@ -1,5 +1,6 @@
 #include <tool/vdc_sarif_log.h>
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <ostream>
@@ -47,6 +48,14 @@ std::string sentence(std::string_view text)
     return s + '.';
 }
 
+// The message of a finding: what was measured against which tolerance, and where.
+std::string measured(const vdcProblem& f)
+{
+    return std::string(f.type) + ' ' + std::string(f.entity.view()) + ": " + vdc_measured(f.value.value_or(0.0)) + ' ' +
+           std::string(f.unit()) + " (tolerance " + vdc_measured(f.tolerance) + ' ' + std::string(f.unit()) + ')' +
+           vdc_quality_where(f);
+}
+
 void physical_location(utJsonWriter& json, const std::string& artifact, int line, int column)
 {
     json.begin_object().key("physicalLocation").begin_object().key("artifactLocation").raw(artifact);
@@ -76,9 +85,7 @@ void result(utJsonWriter& json, const vdcProblem& p, const char* outcome, const 
     if (p.entity.empty())
         message = sentence(p.message.view());
     else if (p.value)
-        message = std::string(p.type) + ' ' + std::string(p.entity.view()) + ": " + vdc_measured(*p.value) + ' ' +
-                  std::string(p.unit()) + " (tolerance " + vdc_measured(p.tolerance) + ' ' + std::string(p.unit()) +
-                  ')' + vdc_quality_where(p) + '.';
+        message = measured(p) + '.';
     else
         message = std::string(p.type) + ' ' + std::string(p.entity.view()) + ": " + std::string(p.message.view()) + '.';
     json.key("message").begin_object().key("text").string(message).end_object();
@@ -122,6 +129,74 @@ void result(utJsonWriter& json, const vdcProblem& p, const char* outcome, const 
         json.end_object();
     }
     json.end_object();
+}
+
+// The parts of a healed or left finding's result before its own: rule, level, message and locations, then
+// its properties' value, tolerance, unit and place; the properties object is left open.
+void heal_result_head(utJsonWriter& json, const vdcProblem& f, const char* level, const std::string& message,
+                      const std::string& artifact)
+{
+    json.begin_object().key("ruleId").string(f.rule->id);
+    json.key("ruleIndex").integer(static_cast<std::int64_t>(vdc_rule_index(*f.rule))).key("level").string(level);
+    json.key("message").begin_object().key("text").string(message).end_object();
+    json.key("locations").begin_array();
+    physical_location(json, artifact, f.line, f.column);
+    json.key("logicalLocations").begin_array().begin_object().key("name").string(f.entity.view());
+    json.key("kind").string("object").key("properties").begin_object().key("type").string(f.type);
+    json.end_object().end_object().end_array().end_object().end_array();
+    json.key("properties").begin_object().key("value").number(f.value.value_or(0.0));
+    json.key("tolerance").number(f.tolerance).key("unit").string(f.unit());
+    vdcJsonReport::where(json.key("where"), f);
+}
+
+// A finding healing closed, as a note with a fix: the statements of the entities it changed in the model
+// saved (`saved`, an artifactLocation), and what was moved how far. Without a saved model, no fix.
+void healed_result(utJsonWriter& json, const vdcHealedProblem& h, const std::string& artifact, const std::string& saved)
+{
+    const vdcProblem& f = h.finding;
+    const std::string moved = "moved at most " + vdc_measured(h.displacement) + " mm";
+    heal_result_head(json, f, "note",
+                     measured(f) + "; healed to " + vdc_measured(h.value_after) + ' ' + std::string(f.unit()) + ", " +
+                         moved + '.',
+                     artifact);
+    json.key("value_after").number(h.value_after).key("displacement").number(h.displacement);
+    json.key("changed").begin_array();
+    for (const auto& [name, line] : h.changed)
+        json.string(name);
+    json.end_array().key("how").string(h.how).key("outcome").string("healed").end_object();
+    const bool placed = std::any_of(h.changed.begin(), h.changed.end(), [](const auto& c) { return c.second > 0; });
+    if (!saved.empty() && placed) {
+        json.key("fixes").begin_array().begin_object().key("description").begin_object();
+        json.key("text")
+            .string(sentence(h.how) + " No point moved further than " + vdc_measured(h.displacement) + " mm.")
+            .end_object();
+        json.key("artifactChanges").begin_array().begin_object().key("artifactLocation").raw(saved);
+        json.key("replacements").begin_array();
+        // Each changed entity's statement, where it starts: the model saved already holds the change.
+        for (const auto& [name, line] : h.changed)
+            if (line > 0)
+                json.begin_object()
+                    .key("deletedRegion")
+                    .begin_object()
+                    .key("startLine")
+                    .integer(line)
+                    .key("startColumn")
+                    .integer(1)
+                    .key("endColumn")
+                    .integer(1)
+                    .end_object()
+                    .end_object();
+        json.end_array().end_object().end_array().end_object().end_array();
+    }
+    json.end_object();
+}
+
+// A finding healing left as it was, at its severity, with the reason.
+void left_result(utJsonWriter& json, const vdcLeftProblem& l, const std::string& artifact)
+{
+    const vdcProblem& f = l.finding;
+    heal_result_head(json, f, vdc_severity_name(f.severity), measured(f) + "; left: " + l.reason + '.', artifact);
+    json.key("reason").string(l.reason).key("outcome").string("left").end_object().end_object();
 }
 
 void write_rule(utJsonWriter& json, const vdcRule& rule)
@@ -198,19 +273,28 @@ std::string vdcSarifLog::artifact(const std::string& path, const std::string& wo
     });
 }
 
-std::string vdcSarifLog::results(const vdcRunResult& run, const std::string& artifact)
+std::string vdcSarifLog::results(const vdcRunResult& run, const std::string& artifact, const std::string& saved)
 {
     return written([&](utJsonWriter& json) {
         for (const vdcProblem& w : run.warnings)
             result(json, w, nullptr, artifact);
         // What the command leaves, or deleted; then, for fix and repair, what it repaired.
         const char* left = run.command == vdcCommand::check || run.command == vdcCommand::report ? nullptr
-                           : run.command == vdcCommand::repair || run.cleaned                    ? "deleted"
-                                                                                                 : "left";
+                           : run.command == vdcCommand::repair || run.command == vdcCommand::heal || run.cleaned
+                               ? "deleted"
+                               : "left";
         for (const vdcProblem& p : run.errors)
             result(json, p, left, artifact);
         for (const vdcProblem& p : run.repaired)
             result(json, p, "repaired", artifact);
+        if (run.command == vdcCommand::heal) {
+            // What healing closed and what it left: the findings after healing are those left.
+            for (const vdcHealedProblem& h : run.healed)
+                healed_result(json, h, artifact, saved);
+            for (const vdcLeftProblem& l : run.left)
+                left_result(json, l, artifact);
+            return;
+        }
         for (const vdcProblem& f : run.findings)
             result(json, f, nullptr, artifact);
     });

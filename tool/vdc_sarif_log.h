@@ -29,9 +29,10 @@ public:
     // (an absolute file URI for a file outside it); standard input ("-") has only a description.
     static std::string artifact(const std::string& path, const std::string& working_folder);
     // The results of one file's report, as JSON objects separated by commas: its reader warnings, its
-    // packets (for fix and repair, those left or deleted, then those repaired, as notes), then its quality
-    // findings. Columns come from the result's locate_columns.
-    static std::string results(const vdcRunResult& result, const std::string& artifact);
+    // packets (for fix, repair and heal, those left or deleted, then those repaired, as notes), then its
+    // quality findings (for heal, those healed, as notes with a fix naming `saved`, the artifactLocation of
+    // the model saved, if any, then those left). Columns come from the result's locate_columns.
+    static std::string results(const vdcRunResult& result, const std::string& artifact, const std::string& saved = {});
     // A toolExecutionNotification for a file that could not be read (`read` true) or saved; `line` 0: no
     // position.
     static std::string notification(bool read, const std::string& artifact, int line, int column,

@@ -75,12 +75,18 @@ void write_saved(std::ostream& out, const vdcRunResult& result)
         out << "; not saved";
 }
 
-// The quality findings under their entities, then per rule how close the model came.
-void write_quality(std::ostream& out, const vdcRunResult& result)
+// The finding an item of a report stands for.
+const vdcProblem& finding_of(const vdcProblem& f) { return f; }
+const vdcProblem& finding_of(const vdcHealedProblem& h) { return h.finding; }
+const vdcProblem& finding_of(const vdcLeftProblem& l) { return l.finding; }
+
+// "TYPE NAME (line N)" above the first finding of each entity, then `write` of each item.
+template <class Item, class Write>
+void write_under_entities(std::ostream& out, const std::vector<Item>& items, Write&& write)
 {
-    out << "quality: " << plural(result.findings.size(), "finding") << '\n';
     const utString* last = nullptr;
-    for (const vdcProblem& f : result.findings) {
+    for (const Item& item : items) {
+        const vdcProblem& f = finding_of(item);
         if (!last || *last != f.entity) {
             out << "  " << f.type << ' ' << shown(f.entity.view());
             if (f.line > 0)
@@ -88,11 +94,20 @@ void write_quality(std::ostream& out, const vdcRunResult& result)
             out << '\n';
         }
         last = &f.entity;
+        write(item);
+    }
+}
+
+// The quality findings under their entities, then per rule how close the model came.
+void write_quality(std::ostream& out, const vdcRunResult& result)
+{
+    out << "quality: " << plural(result.findings.size(), "finding") << '\n';
+    write_under_entities(out, result.findings, [&](const vdcProblem& f) {
         const std::string severity = changed_severity(f);
         out << "      " << f.id() << (severity.empty() ? "" : " (" + severity.substr(2) + ')') << ": "
             << vdc_measured(f.value.value_or(0.0)) << ' ' << f.unit() << " (tolerance " << vdc_measured(f.tolerance)
             << ')' << vdc_quality_where(f) << '\n';
-    }
+    });
     out << "worst per rule:\n";
     for (const vdcRuleSummary& summary : result.quality_rules) {
         out << "  " << summary.rule->id << ": ";
@@ -189,15 +204,14 @@ void write_renamed(std::ostream& out, const std::vector<vdcRename>& renamed)
     }
 }
 
-void write_repair(std::ostream& out, const vdcRunResult& result)
+// The rounds of a repair, each with what it repaired and deleted; `round_word` names one ("round ").
+void write_rounds(std::ostream& out, const vdcRunResult& result, const char* round_word)
 {
-    out << "repair " << shown(result.file) << ": " << plural(static_cast<std::size_t>(result.entities_read), "entity")
-        << '\n';
     write_renamed(out, result.renamed);
     for (std::size_t r = 0; r < result.rounds.size(); ++r) {
         const vdcRunRound& round = result.rounds[r];
         const int number = static_cast<int>(r + 1);
-        out << "round " << number << ": ";
+        out << round_word << number << ": ";
         if (round.found == 0) {
             out << "clean\n";
             continue;
@@ -220,11 +234,62 @@ void write_repair(std::ostream& out, const vdcRunResult& result)
             write_packets(out, result.errors, number, "    ");
         }
     }
+}
+
+void write_repair(std::ostream& out, const vdcRunResult& result)
+{
+    out << "repair " << shown(result.file) << ": " << plural(static_cast<std::size_t>(result.entities_read), "entity")
+        << '\n';
+    write_rounds(out, result, "round ");
     out << shown(result.file) << ": " << (result.clean ? "clean" : "not clean") << " after "
         << plural(result.rounds.size(), "round") << "; " << plural(result.repaired.size(), "problem") << " repaired, "
         << plural(result.deleted.size(), "entity") << " deleted";
     if (!result.renamed.empty())
         out << ", " << plural(result.renamed.size(), "entity") << " renamed";
+    write_saved(out, result);
+    out << '\n';
+}
+
+void write_heal(std::ostream& out, const vdcRunResult& result)
+{
+    out << "heal " << shown(result.file) << ": " << plural(static_cast<std::size_t>(result.entities_read), "entity")
+        << " (tolerance " << vdc_measured(result.heal_tolerance) << " mm, angle " << vdc_measured(result.heal_angle)
+        << " deg)\n";
+    write_rounds(out, result, "repair round ");
+    out << "quality before healing: " << plural(result.findings_before.size(), "finding") << '\n';
+    if (!result.healed.empty()) {
+        out << "healed:\n";
+        write_under_entities(out, result.healed, [&](const vdcHealedProblem& h) {
+            const vdcProblem& f = h.finding;
+            out << "      " << f.id() << ": " << vdc_measured(f.value.value_or(0.0)) << " -> "
+                << vdc_measured(h.value_after) << ' ' << f.unit() << vdc_quality_where(f) << "; moved "
+                << vdc_measured(h.displacement) << " mm: " << shown(h.how) << '\n';
+        });
+    }
+    if (!result.left.empty()) {
+        out << "left:\n";
+        write_under_entities(out, result.left, [&](const vdcLeftProblem& l) {
+            const vdcProblem& f = l.finding;
+            out << "      " << f.id() << ": " << vdc_measured(f.value.value_or(0.0)) << ' ' << f.unit()
+                << " (tolerance " << vdc_measured(f.tolerance) << ')' << vdc_quality_where(f) << ": " << shown(l.reason)
+                << '\n';
+        });
+    }
+    for (const std::string& what : result.undone)
+        out << "undone: " << shown(what) << '\n';
+    if (!result.heal_counts.empty()) {
+        out << "per rule:\n";
+        for (const vdcHealRuleCount& c : result.heal_counts)
+            out << "  " << c.rule->id << ": " << c.healed << " healed, " << c.left << " left\n";
+    }
+    out << shown(result.file) << ": " << plural(result.healed.size(), "finding") << " healed, " << result.left.size()
+        << " left";
+    if (!result.healed.empty())
+        out << ", largest move " << vdc_measured(result.largest_displacement) << " mm";
+    out << "; " << plural(result.findings.size(), "quality finding") << " after healing";
+    if (!result.deleted.empty() || !result.repaired.empty())
+        out << "; repair: " << plural(result.repaired.size(), "problem") << " repaired, "
+            << plural(result.deleted.size(), "entity") << " deleted";
     write_saved(out, result);
     out << '\n';
 }
@@ -277,6 +342,9 @@ void vdc_write_text(std::ostream& out, const vdcRunResult& result)
         break;
     case vdcCommand::report:
         write_report(out, result);
+        break;
+    case vdcCommand::heal:
+        write_heal(out, result);
         break;
     }
 }

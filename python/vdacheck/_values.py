@@ -170,6 +170,99 @@ class Result(NamedTuple):
     renamed: list[Rename]  #: repair: entities given a name of their own first, in file order; else empty
 
 
+class Healed(NamedTuple):
+    """A quality finding that heal() closed: as measured before, its value after, and how far the geometry moved."""
+
+    finding: Finding  #: as measured before healing: the value before, the tolerance, the place
+    value_after: float  #: the same measure at the same place after healing, in the finding's unit
+    displacement: float  #: mm: the farthest any point of a changed curve or surface moved
+    changed: list[str]  #: the entities changed, the finding's own first where it changed
+    how: str  #: what was done, in a few words
+
+    def to_dict(self) -> dict[str, Any]:
+        """The item as the tool's JSON report of heal has it under ``"healed"``."""
+        return {
+            **self.finding.to_dict(),
+            "value_after": self.value_after,
+            "displacement": self.displacement,
+            "changed": list(self.changed),
+            "how": self.how,
+        }
+
+
+class Left(NamedTuple):
+    """A quality finding that heal() left as it was, and why."""
+
+    finding: Finding
+    reason: str  #: e.g. ``"above the healing tolerance (0.1 mm)"``
+
+    def to_dict(self) -> dict[str, Any]:
+        """The item as the tool's JSON report of heal has it under ``"left"``."""
+        return {**self.finding.to_dict(), "reason": self.reason}
+
+
+class HealCount(NamedTuple):
+    """Per quality rule that had findings before healing: how many were healed and how many left."""
+
+    rule: str
+    healed: int
+    left: int
+
+    def to_dict(self) -> dict[str, Any]:
+        return {"rule": self.rule, "healed": self.healed, "left": self.left}
+
+
+class HealResult(NamedTuple):
+    """The outcome of heal(): the structural repair it ran first, the findings before, what it healed and left, and
+    the quality measured after."""
+
+    clean: bool  #: the model checks clean and no finding that fails is left: the tool's exit status would be 0
+    file: str  #: the model's name
+    entities: int  #: entities in the model afterwards
+    tolerance: float  #: mm, as asked
+    angle: float  #: degrees, as asked
+    largest_displacement: float  #: mm, over every changed entity
+    warnings: list[ReadWarning]  #: the model's reader warnings, as the profile reports them
+    rounds: list[Round]  #: the rounds of the structural repair
+    repaired: list[Problem]  #: what the repair repaired, round by round
+    errors: list[Problem]  #: the problems that made the repair delete entities
+    deleted: list[str]  #: the entities the repair deleted
+    renamed: list[Rename]  #: the entities the repair gave a name of their own
+    before: list[Finding]  #: the findings of the repaired model, before healing
+    healed: list[Healed]  #: in the order of the findings before
+    left: list[Left]  #: likewise
+    counts: list[HealCount]  #: per rule that had findings, in the order of rules()
+    undone: list[str]  #: healings taken back because they would have moved a point too far, one line each
+    findings: list[Finding]  #: after healing
+    rules: list[RuleSummary]  #: per quality rule, after healing
+    skipped: list[Skip]  #: what could not be measured after healing
+
+    def to_dict(self) -> dict[str, Any]:
+        """The tool's JSON report of ``vdacheck heal`` for this model."""
+        return {
+            "file": self.file,
+            "entities": self.entities,
+            "clean": self.clean,
+            "rounds": len(self.rounds),
+            "warnings": [w.to_dict() for w in self.warnings],
+            "errors": [p.to_dict() for p in self.errors],
+            "fixed": [p.to_dict() for p in self.repaired],
+            "deleted": list(self.deleted),
+            "renamed": [r.to_dict() for r in self.renamed],
+            "tolerance": self.tolerance,
+            "angle": self.angle,
+            "largest_displacement": self.largest_displacement,
+            "quality_before": [f.to_dict() for f in self.before],
+            "healed": [h.to_dict() for h in self.healed],
+            "left": [item.to_dict() for item in self.left],
+            "heal_rules": [c.to_dict() for c in self.counts],
+            "undone": list(self.undone),
+            "quality": [f.to_dict() for f in self.findings],
+            "quality_rules": [r.to_dict() for r in self.rules],
+            "quality_skipped": [s.to_dict() for s in self.skipped],
+        }
+
+
 class Rule(NamedTuple):
     """A rule of the registry: what vdacheck can find, under a stable id."""
 

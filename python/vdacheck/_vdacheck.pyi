@@ -5,7 +5,19 @@ from typing import Any, Iterator, Literal, Optional, TypeVar, Union, overload
 import numpy
 import numpy.typing
 
-from vdacheck._values import Pair, Patch, Problem, QualityResult, ReadWarning, ReportPage, Result, Rule, Segment, Trim
+from vdacheck._values import (
+    HealResult,
+    Pair,
+    Patch,
+    Problem,
+    QualityResult,
+    ReadWarning,
+    ReportPage,
+    Result,
+    Rule,
+    Segment,
+    Trim,
+)
 
 __version__: str
 
@@ -165,6 +177,16 @@ def clean(model: Model, *, profile: Optional[_ProfileGiven] = None) -> Result:
     """fix(), then deletes every entity that still has problems."""
 def repair(model: Model, *, profile: Optional[_ProfileGiven] = None) -> Result:
     """Rounds of check, fix, check and delete until the model checks clean."""
+def heal(
+    model: Model,
+    *,
+    tolerance: float = 0.1,
+    angle: float = 1.0,
+    quality: Union[bool, _Profile, None] = None,
+    profile: Optional[_ProfileGiven] = None,
+    threads: int = 0,
+) -> HealResult:
+    """Repairs the structure, then closes the quality findings within the tolerance (mm) and angle (degrees)."""
 
 def rules() -> list[Rule]:
     """Every rule: the structural checks, the reader's deviations, the quality rules."""

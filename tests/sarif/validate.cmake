@@ -1,8 +1,8 @@
 # Run by CTest as `cmake -P`: runs the vdacheck tool (TOOL) in SOURCE_DIR with ARGS and --format sarif,
 # has the SARIF Multitool (VALIDATOR) validate the log against the SARIF 2.1.0 schema and its rules for
 # SARIF and for GitHub's code scanning, then holds the log against the tool's JSON report of the same
-# run: one result per reader warning, packet and quality finding, in order, with the same rule, line,
-# entity and values.
+# run: one result per reader warning, packet and quality finding (for heal: per finding healed, with a fix
+# in the model saved, and per finding left), in order, with the same rule, line, entity and values.
 # WORK_DIR gets a file the reader rejects, unreadable.vda, for the cases that name it. STATUS is the exit
 # status expected, NOTIFICATIONS the number of files that cannot be read; INPUT, if given, is read from
 # standard input.
@@ -95,7 +95,12 @@ foreach(line IN LISTS lines)
   if(not_a_report)
     continue()  # the summary of a batch
   endif()
-  foreach(list warnings errors fixed quality)
+  set(lists warnings errors fixed quality)
+  string(JSON heal_items ERROR_VARIABLE not_healed GET "${line}" healed)
+  if(NOT not_healed)
+    set(lists warnings errors fixed healed left)
+  endif()
+  foreach(list IN LISTS lists)
     string(JSON count ERROR_VARIABLE absent LENGTH "${line}" ${list})
     if(absent OR count EQUAL 0)
       continue()
@@ -127,12 +132,24 @@ foreach(line IN LISTS lines)
       string(JSON type GET "${entry}" type)
       expect("${result}" "locations;0;logicalLocations;0;name" "${entity}")
       expect("${result}" "locations;0;logicalLocations;0;properties;type" "${type}")
-      if(list STREQUAL "quality")
+      if(list STREQUAL "quality" OR list STREQUAL "healed" OR list STREQUAL "left")
         foreach(member value tolerance unit where)
           string(JSON value GET "${entry}" ${member})
           expect("${result}" "properties;${member}" "${value}")
         endforeach()
-        expect("${result}" level warning)
+        if(list STREQUAL "healed")
+          expect("${result}" level note)
+          string(JSON value GET "${entry}" value_after)
+          expect("${result}" "properties;value_after" "${value}")
+          string(JSON fixed_line ERROR_VARIABLE no_fix GET "${result}" fixes 0 artifactChanges 0 replacements 0
+            deletedRegion startLine)
+          if(no_fix)
+            fail("result ${index} (from 1): a healed finding without a fix in the model saved")
+          endif()
+        else()
+          expect("${result}" level warning)
+          expect("${result}" fixes NONE)
+        endif()
         continue()
       endif()
       foreach(member ints doubles repair)

@@ -25,7 +25,8 @@ void array(utJsonWriter& json, const std::vector<T>& items, Write&& write)
 
 void vdcJsonReport::write(utJsonWriter& json, const vdcRunResult& result)
 {
-    const bool repair = result.command == vdcCommand::repair;
+    // heal runs repair first, and reports it as repair does.
+    const bool repair = result.command == vdcCommand::repair || result.command == vdcCommand::heal;
     json.begin_object().key("file").string(result.file);
     // A model or page that could not be written leaves the file failed, however clean the model.
     const bool written = result.output_error.empty();
@@ -45,6 +46,15 @@ void vdcJsonReport::write(utJsonWriter& json, const vdcRunResult& result)
             j.begin_object().key("entity").string(r.from.view()).key("to").string(r.to.view());
             j.key("type").string(r.type).key("line").integer(r.line).end_object();
         });
+    if (result.command == vdcCommand::heal) {
+        json.key("tolerance").number(result.heal_tolerance).key("angle").number(result.heal_angle);
+        json.key("largest_displacement").number(result.largest_displacement);
+        array(json.key("quality_before"), result.findings_before, finding);
+        array(json.key("healed"), result.healed, healed);
+        array(json.key("left"), result.left, left);
+        array(json.key("heal_rules"), result.heal_counts, heal_count);
+        array(json.key("undone"), result.undone, [](utJsonWriter& j, const std::string& what) { j.string(what); });
+    }
     if (result.quality_run) {
         array(json.key("quality"), result.findings, finding);
         array(json.key("quality_rules"), result.quality_rules, rule_summary);
@@ -78,11 +88,37 @@ void vdcJsonReport::packet(utJsonWriter& json, const vdcProblem& p)
 
 void vdcJsonReport::finding(utJsonWriter& json, const vdcProblem& f)
 {
-    json.begin_object().key("rule").string(f.id()).key("entity").string(f.entity.view()).key("type").string(f.type);
+    finding_members(json.begin_object(), f);
+    json.end_object();
+}
+
+void vdcJsonReport::finding_members(utJsonWriter& json, const vdcProblem& f)
+{
+    json.key("rule").string(f.id()).key("entity").string(f.entity.view()).key("type").string(f.type);
     json.key("line").integer(f.line).key("value").number(f.value.value_or(0.0));
     json.key("tolerance").number(f.tolerance).key("unit").string(f.unit());
     where(json.key("where"), f);
-    json.key("severity").string(vdc_severity_name(f.severity)).end_object();
+    json.key("severity").string(vdc_severity_name(f.severity));
+}
+
+void vdcJsonReport::healed(utJsonWriter& json, const vdcHealedProblem& h)
+{
+    finding_members(json.begin_object(), h.finding);
+    json.key("value_after").number(h.value_after).key("displacement").number(h.displacement);
+    array(json.key("changed"), h.changed, [](utJsonWriter& j, const auto& changed) { j.string(changed.first); });
+    json.key("how").string(h.how).end_object();
+}
+
+void vdcJsonReport::left(utJsonWriter& json, const vdcLeftProblem& l)
+{
+    finding_members(json.begin_object(), l.finding);
+    json.key("reason").string(l.reason).end_object();
+}
+
+void vdcJsonReport::heal_count(utJsonWriter& json, const vdcHealRuleCount& c)
+{
+    json.begin_object().key("rule").string(c.rule->id).key("healed").integer(static_cast<std::int64_t>(c.healed));
+    json.key("left").integer(static_cast<std::int64_t>(c.left)).end_object();
 }
 
 void vdcJsonReport::where(utJsonWriter& json, const vdcProblem& f)

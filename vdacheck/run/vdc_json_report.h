@@ -11,8 +11,10 @@ class utJsonWriter;
 class VDC_RUN_API vdcJsonReport {
 public:
     // {"file", "entities", "clean", ("error" when the output could not be written; "clean" is then false),
-    // ("rounds" for repair), "warnings", "errors", ("fixed" and "deleted" for fix and repair), ("quality",
-    // "quality_rules" and "quality_skipped" when measured)}
+    // ("rounds" for repair and heal), "warnings", "errors", ("fixed" and "deleted" for fix, repair and heal;
+    // "renamed" for repair and heal), ("tolerance", "angle", "largest_displacement", "quality_before",
+    // "healed", "left", "heal_rules" and "undone" for heal), ("quality", "quality_rules" and
+    // "quality_skipped" when measured; for heal, after healing)}
     static void write(utJsonWriter& json, const vdcRunResult& result);
 
     // {"rule", "line", "column", "message", "severity"}
@@ -23,6 +25,13 @@ public:
     static void packet(utJsonWriter& json, const vdcProblem& packet);
     // {"rule", "entity", "type", "line", "value", "tolerance", "unit", "where", "severity"}
     static void finding(utJsonWriter& json, const vdcProblem& finding);
+    // A finding healing closed: the members of finding() (its value before), then "value_after",
+    // "displacement" (mm), "changed" (entity names) and "how".
+    static void healed(utJsonWriter& json, const vdcHealedProblem& healed);
+    // A finding healing left: the members of finding(), then "reason".
+    static void left(utJsonWriter& json, const vdcLeftProblem& left);
+    // {"rule", "healed", "left"}
+    static void heal_count(utJsonWriter& json, const vdcHealRuleCount& count);
     // Where a finding was measured: {"indices": {...}, "parameters": {...}, "point": [x, y, z] or null}, the
     // indices and parameters under the names its rule gives them.
     static void where(utJsonWriter& json, const vdcProblem& finding);
@@ -30,4 +39,7 @@ public:
     static void rule_summary(utJsonWriter& json, const vdcRuleSummary& summary);
     // {"entity", "type", "line", "reason"}
     static void skip(utJsonWriter& json, const vdcQualitySkip& skip);
+
+private:
+    static void finding_members(utJsonWriter& json, const vdcProblem& finding);
 };

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <ostream>
 #include <stdexcept>
 #include <string>
@@ -12,6 +13,8 @@
 #include <vdacheck/check/vdc_file_check.h>
 #include <vdacheck/check/vdc_file_check_acc.h>
 #include <vdacheck/check/vdc_logged_packet.h>
+#include <vdacheck/heal/vdc_heal.h>
+#include <vdacheck/io/vda_write_error.h>
 #include <vdacheck/io/vda_writer.h>
 #include <vdacheck/mesh/vda_tessellator.h>
 #include <vdacheck/model/vda_current_file.h>
@@ -20,6 +23,7 @@
 #include <vdacheck/repair/vdc_repair.h>
 #include <vdacheck/report/vdc_report_writer.h>
 #include <vdacheck/rules/vdc_rules.h>
+#include <vdacheck/run/vdc_statement_lines.h>
 
 namespace fs = std::filesystem;
 
@@ -113,7 +117,12 @@ public:
     // Measures the model's geometric quality into `result`.
     void measure(const vdaFile& file, int threads, const utCancel& cancel, vdcRunResult& result) const
     {
-        const vdcQualityReport quality = vdcQualityCheck(profile_.quality(), threads, cancel).run(file);
+        add(vdcQualityCheck(profile_.quality(), threads, cancel).run(file), result);
+    }
+
+    // A quality report's findings, per rule summaries and skips into `result`.
+    void add(const vdcQualityReport& quality, vdcRunResult& result) const
+    {
         result.quality_run = true;
         result.findings.reserve(quality.findings.size());
         for (const vdcQualityFinding& f : quality.findings)
@@ -259,6 +268,95 @@ std::vector<std::pair<std::string, int>> entity_counts(const vdaFile& file)
     return counts;
 }
 
+// What the rounds of a repair did, and the names it gave, into `result`.
+void add_repair(const Problems& problems, vdcRepairResult& repair, vdcRunResult& result)
+{
+    result.renamed = std::move(repair.renamed);
+    for (std::size_t r = 0; r < repair.rounds.size(); ++r) {
+        const vdcRepairRound& round = repair.rounds[r];
+        const int number = static_cast<int>(r + 1);
+        const int found = problems.reported(round.found);
+        const int repaired = problems.add(round.repaired, number, result.repaired);
+        // What each deleted entity still had: its own faults, or references to entities deleted before.
+        problems.add(round.deleted, number, result.errors);
+        for (const utString& name : round.deleted_entities)
+            result.deleted.emplace_back(name.view());
+        result.rounds.push_back({found, repaired, round.entities_deleted, round.clean});
+    }
+}
+
+// What healing did, in the shape of the result: the findings before and after as the profile reports them,
+// the items healed and left, and the counts of the rules that had findings.
+void add_healing(const Problems& problems, vdcHealResult& healing, vdcRunResult& result)
+{
+    add_repair(problems, healing.repair, result);
+    problems.add(healing.after, result);
+    result.findings_before.reserve(healing.before.findings.size());
+    for (const vdcQualityFinding& f : healing.before.findings)
+        result.findings_before.push_back(problems.finding(f));
+    result.healed.reserve(healing.healed.size());
+    for (vdcHealedItem& h : healing.healed) {
+        vdcHealedProblem& healed = result.healed.emplace_back();
+        healed.finding = problems.finding(h.finding);
+        healed.value_after = h.value_after;
+        healed.displacement = h.displacement;
+        for (const utString& name : h.changed)
+            healed.changed.emplace_back(name.view(), 0);
+        healed.how = std::move(h.how);
+    }
+    result.left.reserve(healing.left.size());
+    for (vdcHealLeftItem& l : healing.left)
+        result.left.push_back({problems.finding(l.finding), std::move(l.reason)});
+    for (std::size_t r = 0; r < vdc_num_quality_rules; ++r) {
+        const vdcHealCount& count = healing.counts[r];
+        if (count.healed + count.left > 0)
+            result.heal_counts.push_back({&vdc_rule_of(static_cast<vdcQualityRule>(r)), count.healed, count.left});
+    }
+    result.heal_tolerance = healing.tolerance;
+    result.heal_angle = healing.angle;
+    result.largest_displacement = healing.largest_displacement;
+    result.undone = std::move(healing.undone);
+}
+
+// Saves or writes the healed model, noting the line on which each changed entity's statement starts.
+void write_healed(const vdcRunOptions& options, vdcRunResult& result, const vdaFile& file)
+{
+    std::vector<std::string> names;
+    for (const vdcHealedProblem& h : result.healed)
+        for (const auto& [name, line] : h.changed)
+            names.push_back(name);
+    if (names.empty()) {
+        write_model(options, result, file);
+        return;
+    }
+    std::unique_ptr<vdcStatementLines> lines;
+    auto write = [&](std::ostream& out) {
+        lines = std::make_unique<vdcStatementLines>(*out.rdbuf(), names);
+        std::ostream through(lines.get());
+        through.exceptions(out.exceptions());
+        vdaWriter::write(file, through);
+        if (!through.flush())
+            out.setstate(std::ios::badbit);
+    };
+    write_output(
+        options, result, "model",
+        [&](const fs::path& path, const utReplaceOptions& save) {
+            try {
+                ut_replace_file(path, write, save);
+            } catch (const vdaWriteError&) {
+                throw;
+            } catch (const std::exception& e) {
+                throw vdaWriteError("cannot save " + path.string() + ": " + e.what());
+            }
+        },
+        write);
+    if (!lines || !result.output_error.empty())
+        return;
+    for (vdcHealedProblem& h : result.healed)
+        for (auto& [name, line] : h.changed)
+            line = lines->line(name);
+}
+
 // A result of `command` on `file` as it starts: its name, its size as read and its reader warnings.
 vdcRunResult started(vdcCommand command, const vdaFile& file, const vdcRunOptions& options, const Problems& problems)
 {
@@ -281,6 +379,8 @@ vdcRunResult vdcRun::run(vdcCommand command, vdaFile& file) const
         return repair(file);
     case vdcCommand::report:
         return report(file);
+    case vdcCommand::heal:
+        return heal(file);
     case vdcCommand::check:
         break;
     }
@@ -336,18 +436,7 @@ vdcRunResult vdcRun::repair(vdaFile& file) const
     const Problems problems(options_.profile);
     vdcRunResult result = started(vdcCommand::repair, file, options_, problems);
     vdcRepairResult repair = vdc_repair(file, options_.cancel);
-    result.renamed = std::move(repair.renamed);
-    for (std::size_t r = 0; r < repair.rounds.size(); ++r) {
-        const vdcRepairRound& round = repair.rounds[r];
-        const int number = static_cast<int>(r + 1);
-        const int found = problems.reported(round.found);
-        const int repaired = problems.add(round.repaired, number, result.repaired);
-        // What each deleted entity still had: its own faults, or references to entities deleted before.
-        problems.add(round.deleted, number, result.errors);
-        for (const utString& name : round.deleted_entities)
-            result.deleted.emplace_back(name.view());
-        result.rounds.push_back({found, repaired, round.entities_deleted, round.clean});
-    }
+    add_repair(problems, repair, result);
     result.clean = repair.clean && none_fails(result.warnings);
     result.entities = file.size();
     write_model(options_, result, file);
@@ -389,5 +478,24 @@ vdcRunResult vdcRun::report(vdaFile& file) const
         options_, result, "report page",
         [&](const fs::path& path, const utReplaceOptions& save) { writer.save(path, save); },
         [&](std::ostream& out) { writer.write(out); });
+    return result;
+}
+
+vdcRunResult vdcRun::heal(vdaFile& file) const
+{
+    const vdaCurrentFile current(file);
+    const Problems problems(options_.profile);
+    vdcRunResult result = started(vdcCommand::heal, file, options_, problems);
+    vdcHealOptions options;
+    options.tolerance = options_.heal_tolerance;
+    options.angle = options_.heal_angle;
+    options.profile = options_.profile.quality();
+    options.threads = options_.threads;
+    options.cancel = options_.cancel;
+    vdcHealResult healing = vdc_heal(file, options);
+    add_healing(problems, healing, result);
+    result.clean = healing.repair.clean && none_fails(result.findings) && none_fails(result.warnings);
+    result.entities = file.size();
+    write_healed(options_, result, file);
     return result;
 }

@@ -29,7 +29,8 @@ class vdaFile;
 // between entities, and a call it stops throws utCancelled and writes nothing. check and report leave the
 // model as it was. fix and repair stop only inside a check: fix before it has repaired anything, repair
 // with the rounds before the check it stopped in done (the model renamed, repaired and cleaned that far,
-// valid and ready to be saved or repaired again).
+// valid and ready to be saved or repaired again). heal stops only in its repair, as repair does, or in its
+// first measurement, before it has healed anything.
 class VDC_RUN_API vdcRun {
 public:
     explicit vdcRun(vdcRunOptions options = {}) : options_(std::move(options)) {}
@@ -49,6 +50,11 @@ public:
     // What check gives, and the report page written to `output`: the model drawn within the options'
     // triangle budget beside the problem table. The model is not changed.
     vdcRunResult report(vdaFile& file) const;
+    // Repairs the model's structure (as repair does), measures its quality with the profile, closes every
+    // finding within the options' healing tolerance or angle without moving any point further than the
+    // tolerance, and measures again (vdc_heal). Saves the model to `output`, when given, noting the line of
+    // each changed entity's statement there.
+    vdcRunResult heal(vdaFile& file) const;
     // What the page of report() shows beside the drawing, for the result of check of `file`: the header,
     // the table (the packets, then the quality findings) and the entities whose problems make them faulty
     // (drawn red) or only refer to faulty ones (a rule marked `reference`; drawn orange).

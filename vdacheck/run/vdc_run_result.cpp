@@ -24,6 +24,8 @@ std::vector<std::pair<std::string_view, int>> vdcRunResult::problems_per_rule() 
         for (const vdcProblem& p : *problems)
             if (p.rule)
                 ++counts[p.rule->id];
+    for (const vdcHealedProblem& h : healed)
+        ++counts[h.finding.rule->id];
     return {counts.begin(), counts.end()};
 }
 
@@ -35,6 +37,12 @@ void vdcRunResult::locate_columns(std::string_view text)
         for (vdcProblem& p : *problems)
             if (p.line > 0)
                 located.emplace_back(p.line, &p.column);
+    for (vdcHealedProblem& h : healed)
+        if (h.finding.line > 0)
+            located.emplace_back(h.finding.line, &h.finding.column);
+    for (vdcLeftProblem& l : left)
+        if (l.finding.line > 0)
+            located.emplace_back(l.finding.line, &l.finding.column);
     std::sort(located.begin(), located.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
 
     int line = 1;
