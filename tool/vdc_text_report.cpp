@@ -266,7 +266,7 @@ void write_heal(std::ostream& out, const vdcRunResult& result)
             const vdcProblem& f = h.finding;
             out << "      " << f.id() << ": " << vdc_measured(f.value.value_or(0.0)) << " -> "
                 << vdc_measured(h.value_after) << ' ' << f.unit() << vdc_quality_where(f) << "; moved "
-                << vdc_measured(h.displacement) << " mm: " << h.how << '\n';
+                << vdc_measured(h.displacement) << " mm: " << shown(h.how) << '\n';
         });
     }
     if (!result.left.empty()) {
@@ -274,12 +274,12 @@ void write_heal(std::ostream& out, const vdcRunResult& result)
         write_under_entities(out, result.left, [&](const vdcLeftProblem& l) {
             const vdcProblem& f = l.finding;
             out << "      " << f.id() << ": " << vdc_measured(f.value.value_or(0.0)) << ' ' << f.unit()
-                << " (tolerance " << vdc_measured(f.tolerance) << ')' << vdc_quality_where(f) << ": " << l.reason
+                << " (tolerance " << vdc_measured(f.tolerance) << ')' << vdc_quality_where(f) << ": " << shown(l.reason)
                 << '\n';
         });
     }
     for (const std::string& what : result.undone)
-        out << "undone: " << what << '\n';
+        out << "undone: " << shown(what) << '\n';
     if (!result.heal_counts.empty()) {
         out << "per rule:\n";
         for (const vdcHealRuleCount& c : result.heal_counts)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <vdacheck/quality/vdc_quality_profile.h>
+#include <vdacheck/util/ut_cancel.h>
 
 // What vdc_heal closes and how far it may move the geometry.
 struct vdcHealOptions {
@@ -12,4 +13,8 @@ struct vdcHealOptions {
     vdcQualityProfile profile;
     // Threads that measure (0: every hardware thread; 1: the calling thread only).
     int threads = 0;
+    // Looked at by the structural repair and the first measurement (see vdc_repair, vdcQualityCheck): a heal
+    // it stops throws utCancelled before anything is healed. Healing, the promise and the last measurement
+    // run to their end.
+    utCancel cancel;
 };

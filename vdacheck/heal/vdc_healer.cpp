@@ -102,11 +102,11 @@ vdcHealer::vdcHealer(vdaFile& file, const vdcHealOptions& options) : file_(file)
 
 vdcHealResult vdcHealer::run()
 {
-    result_.repair = vdc_repair(file_);
+    result_.repair = vdc_repair(file_, options_.cancel);
     const vdaCurrentFile current(file_);  // checks find entities by name in it
     result_.tolerance = options_.tolerance;
     result_.angle = options_.angle;
-    result_.before = vdcQualityCheck(options_.profile, options_.threads).run(file_);
+    result_.before = vdcQualityCheck(options_.profile, options_.threads, options_.cancel).run(file_);
     sort_findings();
 
     // Entity by entity, in the order: surfaces, curves, cons, faces, topology; the space curves of cons

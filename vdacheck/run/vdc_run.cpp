@@ -501,6 +501,7 @@ vdcRunResult vdcRun::heal(vdaFile& file) const
     options.angle = options_.heal_angle;
     options.profile = options_.profile.quality();
     options.threads = options_.threads;
+    options.cancel = options_.cancel;
     vdcHealResult healing = vdc_heal(file, options);
     add_healing(problems, healing, result);
     result.clean = healing.repair.clean && none_fails(result.findings) && none_fails(result.warnings);

@@ -29,7 +29,8 @@ class vdaFile;
 // between entities, and a call it stops throws utCancelled and writes nothing. check and report leave the
 // model as it was. fix and repair stop only inside a check: fix before it has repaired anything, repair
 // with the rounds before the check it stopped in done (the model renamed, repaired and cleaned that far,
-// valid and ready to be saved or repaired again).
+// valid and ready to be saved or repaired again). heal stops only in its repair, as repair does, or in its
+// first measurement, before it has healed anything.
 class VDC_RUN_API vdcRun {
 public:
     explicit vdcRun(vdcRunOptions options = {}) : options_(std::move(options)) {}
