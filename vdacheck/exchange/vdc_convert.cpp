@@ -200,7 +200,8 @@ vdcConvertResult vdcConversion::write()
     }
     m.plan->report(m.result);
     if (!any || (is_gltf(m.result.format) && m.drawings.empty())) {
-        m.result.message = "nothing to convert: every entity is left out; " + m.result.output.string() + " not written";
+        m.result.message =
+            "nothing to convert: every entity is left out, so " + m.result.output.string() + " is not written";
         return m.result;
     }
     if (is_gltf(m.result.format))
