@@ -10,6 +10,7 @@
 
 #include <vdacheck/run/vdc_run_result.h>
 #include <vdc_py_bindings.h>
+#include <vdc_py_interrupt.h>
 #include <vdc_py_model.h>
 #include <vdc_py_profile.h>
 #include <vdc_py_report.h>
@@ -91,8 +92,11 @@ py::object convert(vdcPyModel& model, const std::filesystem::path& path, bool re
     const vdcPyModel::Use use(model);
     if (repair)
         model.refuse_views("convert(repair=True)");
-    const vdcRunResult result =
-        model.without_gil(use, [&](vdaFile& file) { return vdc_run_convert(file, options, convert); });
+    // Ctrl-C stops it (see vdcPyInterrupt).
+    vdcPyInterrupt interrupt;
+    options.cancel = interrupt.token();
+    const vdcRunResult result = interrupt.run(
+        [&] { return model.without_gil(use, [&](vdaFile& file) { return vdc_run_convert(file, options, convert); }); });
     if (result.output_error.empty())
         return conversion(result);
     // Nothing written (an output that cannot be written, a model with nothing to convert): WriteError, which

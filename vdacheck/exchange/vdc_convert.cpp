@@ -115,7 +115,7 @@ vdcConversion::vdcConversion(vdaFile& file, const fs::path& output, const vdcCon
     impl_->result.output = output;
     impl_->result.format = *format;
     if (options.repair) {
-        impl_->result.repair = vdc_repair(file);
+        impl_->result.repair = vdc_repair(file, options.cancel);
     }
     impl_->plan = std::make_unique<vdcExportPlan>(file, impl_->options);
 }
@@ -152,6 +152,7 @@ void vdcConversion::Impl::draw()
     vdaTessellationOptions tessellation = options.tessellation;
     if (tessellation.threads == 0)
         tessellation.threads = options.threads;
+    tessellation.cancel = options.cancel;
     scene = vdaTessellator::tessellate(file, tessellation);
     const auto entity_of = [&](const vdaDrawing& d) -> const vdaObject* {
         const vdaObject* e = file.find(utString(d.entity));
@@ -199,7 +200,8 @@ vdcConvertResult vdcConversion::write()
     }
     m.plan->report(m.result);
     if (!any || (is_gltf(m.result.format) && m.drawings.empty())) {
-        m.result.message = "nothing to convert: every entity is left out; " + m.result.output.string() + " not written";
+        m.result.message =
+            "nothing to convert: every entity is left out, so " + m.result.output.string() + " is not written";
         return m.result;
     }
     if (is_gltf(m.result.format))

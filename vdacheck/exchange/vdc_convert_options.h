@@ -4,6 +4,7 @@
 
 #include <vdacheck/mesh/vda_tessellation_options.h>
 #include <vdacheck/quality/vdc_quality_profile.h>
+#include <vdacheck/util/ut_cancel.h>
 #include <vdacheck/util/ut_replace_file.h>
 
 // The formats a model converts to: STEP and IGES carry the exact geometry, glTF (binary .glb or text .gltf)
@@ -32,4 +33,7 @@ struct vdcConvertOptions {
     int threads = 0;
     // How the output is written through its temporary file (where a named one is registered).
     utReplaceOptions save;
+    // Looked at by the repair, the checks, the quality run and the drawing, and before each face and shape
+    // is built: a conversion it stops throws utCancelled and writes nothing (the repair's changes stay).
+    utCancel cancel;
 };

@@ -118,7 +118,7 @@ void vdcExportPlan::leave_out(const vdaObject& entity, std::string rule, std::st
 // first is checked (references reach only it): the others are left out too.
 void vdcExportPlan::check()
 {
-    vdcFileCheck checker;
+    vdcFileCheck checker(options_.cancel);
     checker.check(file_);
     const vdcLog& log = vdcFileCheckAcc(&checker).error_log();
     for (const vdcLoggedPacket& p : vdc_logged_packets(file_, log)) {
@@ -150,7 +150,7 @@ void vdcExportPlan::measure()
         profile.set_enabled(rule, true);
         profile.set_tolerance(rule, -1.0);
     }
-    const vdcQualityReport report = vdcQualityCheck(profile, options_.threads).run(file_);
+    const vdcQualityReport report = vdcQualityCheck(profile, options_.threads, options_.cancel).run(file_);
     for (const vdcQualityFinding& f : report.findings) {
         const vdaObject* entity = file_.find(f.entity);
         if (!entity)

@@ -63,6 +63,8 @@ public:
     bool placeable(const vdaObject& entity) const noexcept;
     Entry& entry(const vdaObject& entity) noexcept { return entries_[entity.slot()]; }
     double tolerance(vdcQualityRule rule) const noexcept { return options_.tolerances.tolerance(rule); }
+    // What stops the conversion part way (the builders look at it before each entity).
+    const utCancel& cancel() const noexcept { return options_.cancel; }
     // The largest value measured on `entity` by a gap rule (0 when nothing was measured).
     double measured(const vdaObject& entity, vdcQualityRule rule) const noexcept;
 

@@ -73,6 +73,7 @@ vdcRunResult vdc_run_convert(vdaFile& file, const vdcRunOptions& options, vdcCon
     convert.tolerances = options.profile.quality();
     convert.threads = options.threads;
     convert.save = options.save;
+    convert.cancel = options.cancel;
     if (const auto format = convert.format ? convert.format : vdc_exchange_format_of(options.output))
         result.format = vdc_exchange_format_name(*format);
     try {
@@ -91,6 +92,8 @@ vdcRunResult vdc_run_convert(vdaFile& file, const vdcRunOptions& options, vdcCon
             result.saved_to = options.output.string();
         else
             result.output_error = converted.message;
+    } catch (const utCancelled&) {
+        throw;
     } catch (const std::exception& e) {
         result.output_error = e.what();
     }

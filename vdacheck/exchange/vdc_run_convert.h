@@ -15,9 +15,9 @@ class vdaFile;
 // and `clean`: written, with nothing left out that fails. With convert.repair the model is repaired first as
 // vdcRun::repair repairs it (which changes it; its rounds, repairs and deletions are in the result). The gap
 // tolerances are the profile's quality tolerances; the threads, the temporary files and whether folders are
-// made come from `options`. A format that cannot be told, an output that cannot be written (or "-") and a
-// model with nothing to convert set result.output_error, and nothing is written; nothing else throws but
-// std::bad_alloc.
+// made come from `options`, and so does `cancel`, which stops it part way (utCancelled; nothing is written).
+// A format that cannot be told, an output that cannot be written (or "-") and a model with nothing to
+// convert set result.output_error, and nothing is written; nothing else throws but std::bad_alloc.
 //     vdcRunOptions options;
 //     options.output = "part.step";
 //     const vdcRunResult result = vdc_run_convert(*file, options);

@@ -79,6 +79,7 @@ void vdcShapeBuilder::build_faces()
     for (const vdcExportPlan::Entry& entry : plan_.entries()) {
         if (!entry.entity)
             continue;
+        plan_.cancel().check();
         const vdaObject& entity = *entry.entity;
         if (entry.role == Role::face) {
             vdcFaceBuilder::Failure failure;
@@ -154,8 +155,10 @@ void vdcShapeBuilder::build_shells()
             groups.emplace_back();
         groups[it->second].push_back(top);
     }
-    for (const auto& group : groups)
+    for (const auto& group : groups) {
+        plan_.cancel().check();
         sew(group);
+    }
 }
 
 void vdcShapeBuilder::sew(const std::vector<const vdaTop*>& tops)
@@ -221,6 +224,7 @@ void vdcShapeBuilder::build_rest()
     for (const vdcExportPlan::Entry& entry : plan_.entries()) {
         if (!entry.entity || (entry.role != Role::edge && entry.role != Role::vertex && entry.role != Role::vertices))
             continue;
+        plan_.cancel().check();
         const vdaObject& entity = *entry.entity;
         TopoDS_Shape shape;
         try {
