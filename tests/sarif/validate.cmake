@@ -90,6 +90,9 @@ function(expect result member expected)
 endfunction()
 
 set(index 0)
+# A semicolon would split a line as a CMake list: within JSON strings, where alone it stands, it is the escape
+# \u003b all the same.
+string(REPLACE ";" "\\u003b" json "${json}")
 string(REPLACE "\n" ";" lines "${json}")
 foreach(line IN LISTS lines)
   string(JSON file ERROR_VARIABLE not_a_report GET "${line}" file)
