@@ -1,9 +1,11 @@
-// What vdacheck.archive runs of the tool: its command line, its walk of the folders and its output paths, one
-// file worked on as the tool works on it (the report rendered by the same code, byte for byte), the summary and
-// the progress bar. The package spreads the files over processes; everything a file gets comes from here.
+// The extension module vdacheck.archive._archive: what vdacheck.archive runs of the tool. Its command line,
+// its walk of the folders and its output paths, one file worked on as the tool works on it (the report
+// rendered by the same code, byte for byte), the summary and the progress bar. The package spreads the files
+// over processes; everything a file gets comes from here.
 #include <cstdint>
 #include <cstdio>
 #include <deque>
+#include <exception>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -18,8 +20,8 @@
 #include <tool/vdc_cli_options.h>
 #include <tool/vdc_cli_runner.h>
 #include <tool/vdc_progress_bar.h>
-#include <vdc_py_bindings.h>
-#include <vdc_py_values.h>
+#include <vdacheck/run/vdc_profile.h>
+#include <vdc_py_text.h>
 
 namespace py = pybind11;
 namespace fs = std::filesystem;
@@ -199,10 +201,24 @@ py::str summary(const py::list& args, const py::list& outcomes, double seconds)
     return vdc_py_str(text.str());
 }
 
+// A profile the library refuses raises the package's ProfileError, as it does from the rest of the package.
+void translate(std::exception_ptr thrown)
+{
+    try {
+        std::rethrow_exception(thrown);
+    } catch (const vdcProfileError& e) {
+        const py::object type = py::module_::import("vdacheck._errors").attr("ProfileError");
+        PyErr_SetObject(type.ptr(), vdc_py_str(e.what()).ptr());
+    }
+}
+
 }  // namespace
 
-void vdc_py_bind_archive(py::module_& m)
+// Apart from the module _vdacheck, which links the libraries only: this one links the tool's own front end.
+PYBIND11_MODULE(_archive, m)
 {
+    m.doc() = "The tool's command line, folder walk, per-file run, summary and progress bar, for vdacheck.archive.";
+    py::register_local_exception_translator(&translate);
     m.def("_archive_plan", &plan, py::arg("args"),
           "The inputs of a tool command line, their outputs, and whether the run ends with a summary (ValueError for "
           "a command line the tool refuses or that cannot be spread; ProfileError)");

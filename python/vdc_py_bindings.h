@@ -12,8 +12,6 @@ void vdc_py_bind_model(pybind11::module_& m);
 void vdc_py_bind_commands(pybind11::module_& m);
 // convert (vdc_py_convert.cpp).
 void vdc_py_bind_convert(pybind11::module_& m);
-// The tool's command line, walk, per-file run, summary and progress bar for vdacheck.archive (vdc_py_archive.cpp).
-void vdc_py_bind_archive(pybind11::module_& m);
 
 // The package module that holds the plain value types (Problem, Segment, ...).
 pybind11::module_ vdc_py_values_module();

@@ -60,5 +60,4 @@ PYBIND11_MODULE(_vdacheck, m)
     vdc_py_bind_model(m);
     vdc_py_bind_commands(m);
     vdc_py_bind_convert(m);
-    vdc_py_bind_archive(m);
 }

@@ -11,12 +11,10 @@
 
 #include <vdacheck/geometry/gi_point3.h>
 #include <vdacheck/util/ut_string.h>
+#include <vdc_py_text.h>
 
 class vdcPyModel;
 
-// Text of a model as Python str: bytes that are not UTF-8 (a Latin-1 header, say) become surrogate escapes, so
-// that str.encode("utf-8", "surrogateescape") gives back the bytes of the file.
-pybind11::str vdc_py_str(std::string_view text);
 inline pybind11::str vdc_py_str(const utString& text) { return vdc_py_str(text.view()); }
 inline pybind11::str vdc_py_str(const char* text) { return vdc_py_str(std::string_view(text)); }
 // The same for a reference: None for an empty name (a reference set to null).

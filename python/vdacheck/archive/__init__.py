@@ -27,7 +27,7 @@ import re
 import time
 from typing import Any, Iterator, Optional, Sequence, Union
 
-from vdacheck._vdacheck import _archive_plan, _archive_process, _archive_summary, _ArchiveProgress
+from vdacheck.archive._archive import _archive_plan, _archive_process, _archive_summary, _ArchiveProgress
 
 _PathLike = Union[str, "os.PathLike[str]"]
 

@@ -8,7 +8,7 @@ from typing import Optional
 
 from vdacheck import ProfileError
 from vdacheck.archive import BATCH_BYTES, COMMANDS, Run, cluster
-from vdacheck._vdacheck import _ArchiveProgress
+from vdacheck.archive._archive import _ArchiveProgress
 
 USAGE = f"""usage: python3 -m vdacheck.archive COMMAND PATH... [--scheduler tcp://HOST:PORT] [--workers N]
                                   [--batch-mb MB] [the tool's options]
