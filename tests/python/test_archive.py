@@ -215,6 +215,7 @@ def archive_command(*args) -> subprocess.CompletedProcess[str]:
     (["check", "-", "--format", "sarif"], "text or json"),
     (["repair", "x"], "needs -o OUT for one file or --output-dir DIR"),
     (["check", "x", "--workers", "0"], "--workers takes a number of at least 1"),
+    (["check", "x", "--profile", "."], "cannot read the profile: it is a folder"),
 ])
 def test_command_lines_the_archive_refuses(args, message):
     done = archive_command(*args)
