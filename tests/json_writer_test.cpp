@@ -64,7 +64,7 @@ TEST(JsonNumber, FiniteDoublesReadBackToTheSameBits)
 {
     for (const double value :
          {0.0, -0.0, 0.1, 0.1 + 0.2, 1.0 / 3.0, -2.5, 1e-300, 5e-324, 1e300, std::numeric_limits<double>::max(),
-          std::numeric_limits<double>::min(), 123456789012345678.0}) {
+          std::numeric_limits<double>::min(), 123456789012345678.0, 1e21, 123456789.125}) {
         const std::string text = utJsonWriter::number_text(value);
         double back = 1.0;
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), back);

@@ -1,9 +1,5 @@
-// Unit tests of the tool's library: command-line parsing, JSON numbers, and the places a SARIF log gives.
+// Unit tests of the tool's library: command-line parsing and the places a SARIF log gives.
 
-#include <bit>
-#include <cmath>
-#include <cstdlib>
-#include <limits>
 #include <string>
 #include <vector>
 
@@ -12,7 +8,6 @@
 #include <tool/vdc_cli_options.h>
 #include <tool/vdc_sarif_log.h>
 #include <vdacheck/run/vdc_run_result.h>
-#include <vdacheck/util/ut_json_writer.h>
 #include <vdacheck/vdacheck.h>
 
 namespace {
@@ -185,19 +180,6 @@ TEST(ToolOptions, RejectedCommandLines)
         SCOPED_TRACE(line);
         EXPECT_THROW(vdcCliOptions::parse(split(line)), vdcUsageError);
     }
-}
-
-TEST(ToolJson, NumbersReadBackToTheSameBits)
-{
-    const double values[] = {0.0, -0.0, 1.0, 0.1, 1.0 / 3.0, -1.7976931348623157e308, 5e-324, 1e21, 123456789.125};
-    for (double v : values) {
-        const std::string text = utJsonWriter::number_text(v);
-        EXPECT_EQ(std::bit_cast<std::uint64_t>(std::strtod(text.c_str(), nullptr)), std::bit_cast<std::uint64_t>(v))
-            << text;
-    }
-    EXPECT_EQ(utJsonWriter::number_text(std::numeric_limits<double>::quiet_NaN()), "\"NaN\"");
-    EXPECT_EQ(utJsonWriter::number_text(std::numeric_limits<double>::infinity()), "\"Infinity\"");
-    EXPECT_EQ(utJsonWriter::number_text(-std::numeric_limits<double>::infinity()), "\"-Infinity\"");
 }
 
 TEST(ToolSarif, ArtifactsAreUrisRelativeToTheWorkingFolder)
