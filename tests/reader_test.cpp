@@ -2,8 +2,11 @@
 
 #include <cmath>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
+
+#include <vdacheck/rules/vdc_rules.h>
 
 #include "read_comparison.h"
 
@@ -268,38 +271,57 @@ TEST(Reader, MalformedInputFailsWithPositionAndExpectation)
     }
 }
 
-// Deviations real writers produce are read with a warning and copied back unchanged.
+// Deviations real writers produce are read with a warning of their rule and copied back unchanged; every
+// reader rule of the registry has its text here.
 TEST(Reader, ToleratedDeviationsReadWithAWarning)
 {
-    const Positioned cases[] = {
-        {h, 1, 1, "missing END statement"},
-        {h + "X = END\n", 2, 1, "END 'X' does not carry the HEADER name 'H'"},
-        {h + e + "garbage, / =\n", 3, 1, "records after END are ignored"},
-        {"$$ written by hand\n" + h + e, 1, 1, "comment before the HEADER"},
-        {h + "   $$ note\n" + e, 2, 4, "comment '$$' after leading blanks"},
-        {h + "\n" + e, 2, 1, "blank record ignored"},
-        {h + "P = POINT /\t1., 2., 3.\n" + e, 2, 12, "TAB read as a blank"},
-        {h + "pt = POINT / 1., 2., 3.\n" + e, 2, 1, "non-standard name 'pt'"},
-        {h + "POINTNUMBER1 = POINT / 1., 2., 3.\n" + e, 2, 1, "non-standard name 'POINTNUMBER1'"},
-        {h + "P = POINT / 1, 2., 3.\n" + e, 2, 13,
-         "POINT 'P': number 1 without a decimal point where a real number is expected"},
-        {h + "PS = PSET / 1., 0., 0., 0.\n" + e, 2, 13, "real 1. where an integer is expected"},
-        {h + "P = POINT / 1.e2, 2., 3.\n" + e, 2, 15, "lower-case exponent letter 'e'"},
-        {h + "P = POINT / 1.E-400, 2., 3.\n" + e, 2, 13, "is read as 0"},
-        {h + "P = POINT / 1., 2., 3.\nP = POINT / 4., 5., 6.\n" + e, 3, 1, "duplicate name 'P' (first used on line 2)"},
-        {h + "A = BEGINSET\nB = BEGINSET\nB = ENDSET\nA = ENDSET\n" + e, 3, 1, "set 'B' is nested in set 'A'"},
-        {h + "A = BEGINSET\nP = POINT / 1., 2., 3.\n" + e, 2, 1, "set 'A' is not closed; it ends at END"},
+    struct Case {
+        const char* rule;
+        Positioned warning;
     };
-    for (const Positioned& d : cases) {
+    const Case cases[] = {
+        {"read-missing-end", {h, 1, 1, "missing END statement"}},
+        {"read-end-name", {h + "X = END\n", 2, 1, "END 'X' does not carry the HEADER name 'H'"}},
+        {"read-records-after-end", {h + e + "garbage, / =\n", 3, 1, "records after END are ignored"}},
+        {"read-comment-before-header", {"$$ written by hand\n" + h + e, 1, 1, "comment before the HEADER"}},
+        {"read-indented-comment", {h + "   $$ note\n" + e, 2, 4, "comment '$$' after leading blanks"}},
+        {"read-blank-record", {h + "\n" + e, 2, 1, "blank record ignored"}},
+        {"read-tab", {h + "P = POINT /\t1., 2., 3.\n" + e, 2, 12, "TAB read as a blank"}},
+        {"read-nonstandard-name", {h + "pt = POINT / 1., 2., 3.\n" + e, 2, 1, "non-standard name 'pt'"}},
+        {"read-nonstandard-name",
+         {h + "POINTNUMBER1 = POINT / 1., 2., 3.\n" + e, 2, 1, "non-standard name 'POINTNUMBER1'"}},
+        {"read-integer-for-real",
+         {h + "P = POINT / 1, 2., 3.\n" + e, 2, 13,
+          "POINT 'P': number 1 without a decimal point where a real number is expected"}},
+        {"read-real-for-integer",
+         {h + "PS = PSET / 1., 0., 0., 0.\n" + e, 2, 13, "real 1. where an integer is expected"}},
+        {"read-lower-case-exponent", {h + "P = POINT / 1.e2, 2., 3.\n" + e, 2, 15, "lower-case exponent letter 'e'"}},
+        {"read-underflow", {h + "P = POINT / 1.E-400, 2., 3.\n" + e, 2, 13, "is read as 0"}},
+        {"read-duplicate-name",
+         {h + "P = POINT / 1., 2., 3.\nP = POINT / 4., 5., 6.\n" + e, 3, 1,
+          "duplicate name 'P' (first used on line 2)"}},
+        {"read-nested-set",
+         {h + "A = BEGINSET\nB = BEGINSET\nB = ENDSET\nA = ENDSET\n" + e, 3, 1, "set 'B' is nested in set 'A'"}},
+        {"read-unclosed-set",
+         {h + "A = BEGINSET\nP = POINT / 1., 2., 3.\n" + e, 2, 1, "set 'A' is not closed; it ends at END"}},
+    };
+    std::set<std::string> rules, registered;
+    for (const vdcRule& rule : vdc_rules())
+        if (rule.kind == vdcRuleKind::read)
+            registered.emplace(rule.id);
+    for (const auto& [rule, d] : cases) {
         SCOPED_TRACE(d.text);
+        rules.emplace(rule);
         const auto file = read_all_ways(d.text);
         ASSERT_FALSE(file->warnings().empty());
         const vdaReadWarning& w = file->warnings().front();
+        EXPECT_EQ(vdc_rule_of(w.kind).id, rule);
         EXPECT_EQ(w.line, d.line) << w.message;
         EXPECT_EQ(w.column, d.column) << w.message;
         EXPECT_NE(w.message.find(d.fragment), std::string::npos) << w.message;
         EXPECT_EQ(written(*file), d.text);
     }
+    EXPECT_EQ(rules, registered);
 }
 
 TEST(Reader, NumbersReadExactlyInEveryAllowedSpelling)

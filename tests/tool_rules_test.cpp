@@ -1,5 +1,5 @@
-// The rule registry against what the checker and the reader really produce: every rule has a model that
-// produces it, and the reports name it.
+// The rule registry against what the checker really produces: every check rule has a model that produces
+// it, and the reports name it. (The reader's rules have their texts in the reader's tests.)
 
 #include <functional>
 #include <set>
@@ -211,44 +211,6 @@ TEST(Rules, MessagesAndRepairsAreOneToOne)
     unknown.set_error_message(ut_lit("not a message of any check"));
     EXPECT_EQ(vdc_rule_of(unknown), nullptr);
     EXPECT_EQ(vdc_find_rule("no-such-rule"), nullptr);
-}
-
-TEST(Rules, EveryReaderRuleHasATextThatProducesIt)
-{
-    const std::string e = "H = END\n";
-    struct Case {
-        const char* rule;
-        std::string text;
-    };
-    const Case cases[] = {
-        {"read-comment-before-header", "$$ made by hand\n" + header + e},
-        {"read-indented-comment", header + "  $$ indented\n" + e},
-        {"read-blank-record", header + "   \n" + e},
-        {"read-tab", header + "P = POINT /\t0., 0., 0.\n" + e},
-        {"read-nonstandard-name", header + "p_1 = POINT / 0., 0., 0.\n" + e},
-        {"read-integer-for-real", header + "P = POINT / 0, 0., 0.\n" + e},
-        {"read-real-for-integer", header + "P = PSET / 1., 0., 0., 0.\n" + e},
-        {"read-lower-case-exponent", header + "P = POINT / 1.e1, 0., 0.\n" + e},
-        {"read-underflow", header + "P = POINT / 1.E-400, 0., 0.\n" + e},
-        {"read-duplicate-name", header + "P = POINT / 0., 0., 0.\nP = POINT / 1., 0., 0.\n" + e},
-        {"read-nested-set", header + "A = BEGINSET\nB = BEGINSET\nB = ENDSET\nA = ENDSET\n" + e},
-        {"read-unclosed-set", header + "A = BEGINSET\n" + e},
-        {"read-end-name", header + "X = END\n"},
-        {"read-missing-end", header},
-        {"read-records-after-end", header + e + "P = POINT / 0., 0., 0.\n"},
-    };
-    std::vector<std::string> listed;
-    for (const Case& c : cases)
-        listed.emplace_back(c.rule);
-    ASSERT_EQ(listed, registered(vdcRuleKind::read));
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.rule);
-        const auto file = vdaReader::read(c.text, "warn.vda");
-        bool found = false;
-        for (const vdaReadWarning& w : file->warnings())
-            found = found || vdc_rule_of(w.kind).id == c.rule;
-        EXPECT_TRUE(found);
-    }
 }
 
 }  // namespace
