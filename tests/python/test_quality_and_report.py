@@ -137,12 +137,20 @@ def test_arguments_that_are_no_profile_raise(tmp_path):
     (tmp_path / "broken.json").write_text("{\"rules\": ")
     with pytest.raises(vdacheck.ProfileError, match="broken.json: not valid JSON"):
         vdacheck.check(model, quality=tmp_path / "broken.json")
+    # Profiles that once aborted the tool or were silently taken: refused with the file and the key named.
     (tmp_path / "twice.json").write_text('{"rules": {"surf-patch-gap": {}, "surf-patch-gap": {}}}')
-    for profile, match in [(tmp_path / "twice.json", 'the key "surf-patch-gap" is given twice'),
-                           (tmp_path, "cannot read the profile: it is a folder")]:
-        with pytest.raises(vdacheck.ProfileError, match=match):
+    (tmp_path / "huge.json").write_text('{"rules": {"surf-patch-gap": {"tolerance": 1e400}}}')
+    for profile, why in [(tmp_path / "twice.json", 'the key "surf-patch-gap" is given twice'),
+                         (tmp_path / "huge.json", 'the number 1e400 of "tolerance" is beyond'),
+                         (tmp_path, "cannot read the profile: it is a folder")]:
+        with pytest.raises(vdacheck.ProfileError) as raised:
             vdacheck.check(model, profile=profile)
+        assert why in str(raised.value) and str(raised.value).startswith(f"{profile}: ")
     assert issubclass(vdacheck.ProfileError, ValueError)
+    with pytest.raises(ValueError, match="give it once"):
+        vdacheck.check(model, quality={"rules": {}}, profile={"rules": {}})
+    with pytest.raises(TypeError, match="got int"):
+        vdacheck.fix(model, profile=1)
     for options in [{"threads": -1}, {"threads": 1025}, {"max_triangles": 0}]:
         with pytest.raises(ValueError, match=next(iter(options))):
             vdacheck.report(model, tmp_path / "page.html", **options)
@@ -235,30 +243,3 @@ def test_a_profile_of_every_rule_gives_what_the_tools_profile_gives(path, profil
         report = tool_json("repair", path, "-o", tmp_path / "out.vda", "--profile", file)
         assert [p.to_dict() for p in result.repaired] == report["fixed"]
         assert [p.to_dict() for p in result.errors] == report["errors"] and result.clean == report["clean"]
-
-
-# Profiles that once aborted the tool or were silently taken: refused with the file and the key named.
-REFUSED = [
-    ('{"rules": {"surf-patch-gap": {"tolerance": 1e400}}}', 'the number 1e400 of "tolerance" is beyond'),
-    ('{"rules": {"surf-patch-gap": {"tolerance": 9}, "surf-patch-gap": {}}}', 'the key "surf-patch-gap" is given twice'),
-    (None, "cannot read the profile: it is a folder"),
-]
-
-
-@pytest.mark.parametrize("text, why", REFUSED)
-def test_a_profile_file_the_library_refuses_raises_profile_error(text, why, tmp_path):
-    file = tmp_path / "profile.json"
-    if text is None:
-        file.mkdir()
-    else:
-        file.write_text(text)
-    model = vdacheck.load(GAPS)
-    with pytest.raises(vdacheck.ProfileError) as raised:
-        vdacheck.check(model, profile=file)
-    assert why in str(raised.value) and str(raised.value).startswith(f"{file}: ")
-    done = run_tool("check", GAPS, "--profile", file)
-    assert done.returncode == 2 and done.stderr == f"vdacheck: {raised.value}\n"
-    with pytest.raises(ValueError, match="give it once"):
-        vdacheck.check(model, quality={"rules": {}}, profile={"rules": {}})
-    with pytest.raises(TypeError, match="got int"):
-        vdacheck.fix(model, profile=1)
