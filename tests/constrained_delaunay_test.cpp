@@ -167,22 +167,11 @@ TEST(giConstrainedDelaunay, RegionsOfEveryShapeAreCoveredExactly)
     for (int i = 8; i > 0; --i)
         dense.push_back({0, double(i)});
     dense = closed(dense);
-    const Loop comb = closed({{0, 0},
-                              {12, 0},
-                              {12, 6},
-                              {11, 6},
-                              {11, 1},
-                              {9, 1},
-                              {9, 6},
-                              {7, 6},
-                              {7, 1},
-                              {5, 1},
-                              {5, 6},
-                              {3, 6},
-                              {3, 1},
-                              {1, 1},
-                              {1, 6},
-                              {0, 6}});
+    Loop comb{{0, 0}, {12, 0}, {12, 6}};  // three notches 5 deep between four prongs
+    for (const double x : {11.0, 7.0, 3.0})
+        comb.insert(comb.end(), {{x, 6}, {x, 1}, {x - 2, 1}, {x - 2, 6}});
+    comb.push_back({0, 6});
+    comb = closed(comb);
     const Loop spiral =
         closed({{0, 0}, {10, 0}, {10, 10}, {2, 10}, {2, 4}, {6, 4}, {6, 6}, {4, 6}, {4, 8}, {8, 8}, {8, 2}, {0, 2}});
 

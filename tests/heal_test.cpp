@@ -272,10 +272,6 @@ INSTANTIATE_TEST_SUITE_P(Heal, HealCase, testing::ValuesIn(cases), [](const test
     return name;
 });
 
-}  // namespace
-
-namespace {
-
 // Synthetic models as the benchmarks make them, repaired, with defects of every healed rule put into parts
 // that had no finding: those within the tolerance are healed, the others left as they were and reported,
 // nothing moves further than the tolerance, nothing new is found, and the healed model reads back as
@@ -329,10 +325,6 @@ TEST(HealSynthetic, HealsWhatIsWithinTheToleranceAndLeavesTheRest)
         EXPECT_EQ(vda_first_difference(*file, *again, vdaEntityOrder::may_differ), "");
     }
 }
-
-}  // namespace
-
-namespace {
 
 // What healing would do beyond its promise is undone, and the finding reported with why.
 TEST(HealPromise, UndoesWhatWouldMoveTooFarOrPutAnotherValueBeyondItsTolerance)

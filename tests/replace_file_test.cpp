@@ -23,17 +23,13 @@
 #include <vdacheck/util/ut_replace_file.h>
 #include <vdacheck/util/ut_temporary_files.h>
 
+#include "vda_test_support.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string slurp(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using vdatest::slurp;
 
 const auto writes_new = [](std::ostream& out) { out << "new text\n"; };
 

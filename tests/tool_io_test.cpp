@@ -24,6 +24,8 @@
 #include <synthetic_model.h>
 #include <vdacheck/vdacheck.h>
 
+#include "vda_test_support.h"
+
 extern char** environ;
 
 namespace fs = std::filesystem;
@@ -32,13 +34,7 @@ namespace {
 
 const fs::path bracket = fs::path(VDACHECK_SOURCE_DIR) / "examples" / "bracket.vda";
 
-std::string slurp(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using vdatest::slurp;
 
 // The tool started with `args`, its standard streams as given (-1: /dev/null for input, a file in the
 // scratch folder for the outputs), SIGINT, SIGTERM and SIGHUP at their defaults as a shell leaves them.
@@ -131,9 +127,7 @@ std::string repaired_bracket()
 {
     const std::unique_ptr<vdaFile> file = vdaReader::load(bracket, {});
     vdc_repair(*file);
-    std::ostringstream out;
-    vdaWriter::write(*file, out);
-    return out.str();
+    return vdatest::written(*file);
 }
 
 // --- outputs

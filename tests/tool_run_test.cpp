@@ -19,6 +19,8 @@
 #include <synthetic_model.h>
 #include <vdacheck/vdacheck.h>
 
+#include "vda_test_support.h"
+
 namespace fs = std::filesystem;
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -33,13 +35,7 @@ namespace {
 
 const fs::path source_dir = VDACHECK_SOURCE_DIR;
 
-std::string slurp(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using vdatest::slurp;
 
 void spit(const fs::path& path, const std::string& text)
 {
