@@ -34,8 +34,8 @@ std::unique_ptr<vdaFile> group_chain(int length)
 
 constexpr int deep = 100000;  // about 50 MB of stack at the measured use: far beyond a default 8 MiB stack
 
-// check, fix and clean, called on this thread (the test's main thread, with its default stack).
-TEST(DeepModel, CheckFixAndCleanFromTheCallingThread)
+// check, fix, clean and repair, called on this thread (the test's main thread, with its default stack).
+TEST(DeepModel, CheckFixCleanAndRepairFromTheCallingThread)
 {
     const auto file = group_chain(deep);
     vdcFileCheck checker;
@@ -47,18 +47,14 @@ TEST(DeepModel, CheckFixAndCleanFromTheCallingThread)
     EXPECT_EQ(access.fixed_log().num_logged(chain_name(deep - 1)), 1);
     checker.clean();
     EXPECT_EQ(file->size(), deep);
-}
 
-TEST(DeepModel, RepairFromTheCallingThread)
-{
-    const auto file = group_chain(deep);
-    const vdcRepairResult result = vdc_repair(*file);
+    const auto again = group_chain(deep);
+    const vdcRepairResult result = vdc_repair(*again);
     EXPECT_TRUE(result.clean);
     EXPECT_EQ(result.rounds.size(), 2u);
     EXPECT_EQ(result.repaired(), deep);
     EXPECT_EQ(result.deleted(), 1);
-    vdcFileCheck again;
-    EXPECT_EQ(again.check(*file), 1);
+    EXPECT_EQ(vdcFileCheck().check(*again), 1);
 }
 
 // The stack the checker asks for holds a deep chain: the measured use per nesting level stays below the
