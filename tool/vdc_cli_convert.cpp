@@ -1,31 +1,81 @@
 #include <tool/vdc_cli_convert.h>
 
 #ifdef VDACHECK_CLI_EXCHANGE
-#  include <vdacheck/exchange/vdc_convert.h>
-#  include <vdacheck/exchange/vdc_run_convert.h>
+#  include <dlfcn.h>
+
+#  include <filesystem>
+#  include <system_error>
+#  include <vector>
+
+#  include <tool/vdc_convert_module.h>
 #endif
 
 std::string vdcCliConvert::suffix(const vdcCliOptions& options) { return '.' + options.to; }
 
 #ifdef VDACHECK_CLI_EXCHANGE
 
+namespace {
+
+namespace fs = std::filesystem;
+
+// The convert module, loaded once for the process, the first time convert is asked for; never unloaded
+// (OCCT keeps process-wide state that outlives any handle).
+struct ConvertModule {
+    vdcConvertKnowsFormat knows_format = nullptr;
+    vdcConvertRun run = nullptr;
+    std::string error;  // why it could not be loaded
+};
+
+ConvertModule load()
+{
+    // Beside the tool in the build tree; where the install puts it, relative to the installed tool.
+    std::error_code failed;
+    const fs::path folder = fs::read_symlink("/proc/self/exe", failed).parent_path();
+    const std::vector<fs::path> places{folder / "vdacheck-convert.so", folder / VDACHECK_CONVERT_MODULE_INSTALLED};
+    ConvertModule module;
+    for (const fs::path& place : places) {
+        if (!fs::exists(place, failed))
+            continue;
+        void* handle = dlopen(place.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!handle) {
+            module.error = dlerror();
+            return module;
+        }
+        module.knows_format = reinterpret_cast<vdcConvertKnowsFormat>(dlsym(handle, vdc_convert_knows_format_symbol));
+        module.run = reinterpret_cast<vdcConvertRun>(dlsym(handle, vdc_convert_run_symbol));
+        if (!module.knows_format || !module.run)
+            module.error = place.string() + " is not vdacheck's convert module";
+        return module;
+    }
+    module.error =
+        "vdacheck-convert.so is neither beside the tool nor in " + places[1].parent_path().lexically_normal().string();
+    return module;
+}
+
+const ConvertModule& convert_module()
+{
+    static const ConvertModule module = load();
+    return module;
+}
+
+}  // namespace
+
 void vdcCliConvert::check_usable(const vdcCliOptions& options)
 {
-    if (options.to.empty() && !options.output.empty() && !vdc_exchange_format_of(options.output))
+    const ConvertModule& module = convert_module();
+    if (!module.error.empty())
+        throw vdcUsageError("convert cannot load its module: " + module.error);
+    if (options.to.empty() && !options.output.empty() && !module.knows_format(options.output.c_str()))
         throw vdcUsageError("cannot tell the format of " + options.output +
                             ": name it .stp, .step, .igs, .iges, .glb or .gltf, or give --to step|iges|glb|gltf");
 }
 
 vdcRunResult vdcCliConvert::run(vdaFile& file, const vdcRunOptions& run, const vdcCliOptions& options)
 {
-    vdcConvertOptions convert;
-    for (const vdcExchangeFormat f :
-         {vdcExchangeFormat::step, vdcExchangeFormat::iges, vdcExchangeFormat::glb, vdcExchangeFormat::gltf})
-        if (options.to == vdc_exchange_format_name(f))
-            convert.format = f;
-    convert.repair = options.repair_first;
-    convert.tessellation = run.tessellation;
-    return vdc_run_convert(file, run, convert);
+    vdcRunResult result;
+    const vdcConvertRequest request{&file, &run, options.to.c_str(), options.repair_first, &result};
+    convert_module().run(&request);
+    return result;
 }
 
 #else

@@ -8,12 +8,14 @@
 
 class vdaFile;
 
-// The tool's `convert`: the one part of the tool that uses the exchange library, which a build may leave out
-// (VDACHECK_BUILD_EXCHANGE=OFF); without it, check_usable() says so.
+// The tool's `convert`: the one part of the tool that uses the exchange library, through the convert module
+// it loads the first time convert runs (vdc_convert_module.h). A build may leave the library out
+// (VDACHECK_BUILD_EXCHANGE=OFF); check_usable() then says so.
 class vdcCliConvert {
 public:
     // Throws vdcUsageError, before any file is read, when convert cannot run as asked: a build without the
-    // exchange library, or an output whose suffix names no format (without --to).
+    // exchange library, a convert module that cannot be loaded, or an output whose suffix names no format
+    // (without --to).
     static void check_usable(const vdcCliOptions& options);
     // The suffix of the files --output-dir gets, from --to: ".step", ".iges", ".glb", ".gltf".
     static std::string suffix(const vdcCliOptions& options);

@@ -161,3 +161,35 @@ TEST(ToolConvert, BadInput)
     EXPECT_EQ(left,
               (std::set<std::string>{"locked", "nothing.vda", "gap.vda", "gap.step", "stdout.txt", "stderr.txt"}));
 }
+
+// OCCT is loaded by convert alone, from the module beside the tool: a check loads neither the module nor an
+// OCCT library, and a copy of the tool without its module checks all the same and says why it cannot convert.
+TEST(ToolConvert, OnlyConvertLoadsTheModule)
+{
+    const fs::path dir = vdatest::scratch("tool-module");
+    fs::copy_file(VDACHECK_TOOL, dir / "vdacheck", fs::copy_options::overwrite_existing);
+    struct Case {
+        std::string run;
+        int status;
+    };
+    const auto quoted = [](const fs::path& path) { return std::string(1, '\'').append(path.string()).append("'"); };
+    const std::string tool = quoted(VDACHECK_TOOL);
+    const std::string copy = quoted(dir / "vdacheck");
+    const std::string bracket = quoted(source_dir / "examples/bracket.vda");
+    const Case cases[] = {
+        {"LD_DEBUG=files " + tool + " check " + bracket, 1},
+        {copy + " check " + bracket, 1},
+        {copy + " convert " + bracket + " --to glb -o " + quoted(dir / "b.glb"), 2},
+    };
+    std::vector<std::string> errors;
+    for (const Case& c : cases) {
+        const int result = std::system((c.run + " >/dev/null 2>" + quoted(dir / "err.txt")).c_str());
+        EXPECT_EQ(WIFEXITED(result) ? WEXITSTATUS(result) : -1, c.status) << c.run;
+        errors.push_back(slurp(dir / "err.txt"));
+    }
+    EXPECT_NE(errors[0].find("file=libc.so"), std::string::npos) << "LD_DEBUG lists what is loaded";
+    EXPECT_EQ(errors[0].find("libTK"), std::string::npos);
+    EXPECT_EQ(errors[0].find("vdacheck-convert"), std::string::npos);
+    EXPECT_NE(errors[2].find("convert cannot load its module"), std::string::npos) << errors[2];
+    EXPECT_FALSE(fs::exists(dir / "b.glb"));
+}
