@@ -1,7 +1,9 @@
 #include <tool/vdc_cli_convert.h>
 
 #ifdef VDACHECK_CLI_EXCHANGE
-#  include <dlfcn.h>
+#  ifdef VDACHECK_CONVERT_MODULE_INSTALLED
+#    include <dlfcn.h>
+#  endif
 
 #  include <filesystem>
 #  include <system_error>
@@ -19,13 +21,14 @@ namespace {
 namespace fs = std::filesystem;
 
 // The convert module, loaded once for the process, the first time convert is asked for; never unloaded
-// (OCCT keeps process-wide state that outlives any handle).
+// (OCCT keeps process-wide state that outlives any handle). A static build has it linked in.
 struct ConvertModule {
     vdcConvertKnowsFormat knows_format = nullptr;
     vdcConvertRun run = nullptr;
     std::string error;  // why it could not be loaded
 };
 
+#  ifdef VDACHECK_CONVERT_MODULE_INSTALLED
 ConvertModule load()
 {
     // Beside the tool in the build tree; where the install puts it, relative to the installed tool.
@@ -51,6 +54,10 @@ ConvertModule load()
         "vdacheck-convert.so is neither beside the tool nor in " + places[1].parent_path().lexically_normal().string();
     return module;
 }
+#  else
+// Linked into the tool.
+ConvertModule load() { return {&vdc_convert_knows_format, &vdc_convert_run, {}}; }
+#  endif
 
 const ConvertModule& convert_module()
 {

@@ -5,14 +5,9 @@
 #include <vdacheck/exchange/vdc_convert.h>
 #include <vdacheck/exchange/vdc_run_convert.h>
 
-#define VDC_CONVERT_MODULE_API extern "C" __attribute__((visibility("default")))
+bool vdc_convert_knows_format(const char* path) { return vdc_exchange_format_of(path).has_value(); }
 
-VDC_CONVERT_MODULE_API bool vdc_convert_knows_format(const char* path)
-{
-    return vdc_exchange_format_of(path).has_value();
-}
-
-VDC_CONVERT_MODULE_API void vdc_convert_run(const vdcConvertRequest* request)
+void vdc_convert_run(const vdcConvertRequest* request)
 {
     vdcConvertOptions convert;
     for (const vdcExchangeFormat f :

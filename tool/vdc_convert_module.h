@@ -3,7 +3,7 @@
 // The tool's convert module (vdacheck-convert.so): the exchange library, and OCCT behind it, in a module of
 // its own that only `vdacheck convert` loads, so that every other command starts without loading OCCT's
 // seventy libraries (about 90 ms and 30 MB a process). The tool and the module come from one build, so the
-// request passes C++ objects as they are.
+// request passes C++ objects as they are. A build with static libraries links these functions into the tool.
 
 class vdaFile;
 struct vdcRunOptions;
@@ -27,3 +27,9 @@ using vdcConvertRun = void (*)(const vdcConvertRequest* request);
 }
 inline constexpr const char* vdc_convert_knows_format_symbol = "vdc_convert_knows_format";
 inline constexpr const char* vdc_convert_run_symbol = "vdc_convert_run";
+
+// The entry points themselves (vdc_convert_module.cpp), seen from outside the module.
+extern "C" {
+__attribute__((visibility("default"))) bool vdc_convert_knows_format(const char* path);
+__attribute__((visibility("default"))) void vdc_convert_run(const vdcConvertRequest* request);
+}
