@@ -34,4 +34,8 @@ run(${CMAKE_COMMAND} -S ${consumer} -B ${WORK_DIR}/installed ${toolchain}
     -Dvdacheck_DIR=${prefix}/${LIBDIR}/cmake/vdacheck -DCMAKE_FIND_PACKAGE_NO_PACKAGE_REGISTRY=ON)
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/installed)
 run(${WORK_DIR}/installed/vdacheck_consumer)
+# The installed tool finds what it converts with where the installation put it.
+if(CONVERT)
+  run(${prefix}/${BINDIR}/vdacheck convert ${SOURCE_DIR}/examples/bracket.vda --repair -o ${WORK_DIR}/bracket.glb)
+endif()
 run(${CMAKE_COMMAND} -S ${consumer} -B ${WORK_DIR}/subdirectory ${toolchain} -DVDACHECK_SOURCE_DIR=${SOURCE_DIR})
